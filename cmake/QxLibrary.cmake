@@ -1,0 +1,40 @@
+# One static library per source folder. The sources are picked up by glob so
+# that a new file needs no edit here; re-run cmake (or build, CONFIGURE_DEPENDS
+# does it) after adding one.
+function(qx_library name dir)
+  cmake_parse_arguments(ARG "" "" "DEPS;EXCLUDE;EXTRA" ${ARGN})
+  file(GLOB _srcs CONFIGURE_DEPENDS
+       ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp
+       ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.h
+       ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.qrc)
+  foreach(_ex IN LISTS ARG_EXCLUDE)
+    list(FILTER _srcs EXCLUDE REGEX "${_ex}")
+  endforeach()
+  list(APPEND _srcs ${ARG_EXTRA})
+  if(NOT _srcs)
+    # A folder that has no code yet still gives a (empty) library.
+    set(_stub ${CMAKE_CURRENT_BINARY_DIR}/${name}_empty.cpp)
+    file(WRITE ${_stub} "namespace { [[maybe_unused]] int ${name}_empty; }\n")
+    set(_srcs ${_stub})
+  endif()
+  add_library(${name} STATIC ${_srcs})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+endfunction()
+
+# One test program per test source file, each linked with the Qt-aware
+# gtest main; every test case is registered with ctest.
+function(qx_tests dir)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  file(GLOB _tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*_test.cpp)
+  foreach(_t IN LISTS _tests)
+    get_filename_component(_n ${_t} NAME_WE)
+    set(_exe ${dir}_${_n})
+    add_executable(${_exe} ${_t})
+    target_link_libraries(${_exe} PRIVATE qx_testmain ${ARG_LIBS})
+    gtest_discover_tests(${_exe}
+      DISCOVERY_MODE PRE_TEST
+      PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=0;UBSAN_OPTIONS=print_stacktrace=1"
+                 TIMEOUT 120)
+  endforeach()
+endfunction()

@@ -1,0 +1,37 @@
+#pragma once
+// The default instance of a window: touching it loads it (hidden, running
+// its load handler in the constructor), unload() destroys it. One holder per
+// window class that the program addresses by name (frmDisp, frmMeter, ...).
+#include <QPointer>
+#include <QWidget>
+
+namespace qx {
+
+template <class W>
+class FormHolder {
+public:
+    // The loaded instance; loads it (not shown) when it is not loaded.
+    W &get()
+    {
+        if (!w_)
+            w_ = new W();
+        return *w_;
+    }
+    W *operator->() { return &get(); }
+    bool isLoaded() const { return !w_.isNull(); }
+    // Closes and destroys the instance; the next get() loads a fresh one.
+    void unload()
+    {
+        if (w_) {
+            W *w = w_.data();
+            w_.clear();
+            w->hide();
+            delete w;
+        }
+    }
+
+private:
+    QPointer<W> w_;
+};
+
+} // namespace qx

@@ -1,0 +1,102 @@
+#include "platform/UiServices.h"
+#include "platform/Colors.h"
+
+#include <QColorDialog>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace qx {
+
+namespace {
+UiServices *&current()
+{
+    static UiServices *s = nullptr;
+    return s;
+}
+QtUiServices &qtServices()
+{
+    static QtUiServices s;
+    return s;
+}
+} // namespace
+
+UiServices &ui() { return current() ? *current() : qtServices(); }
+
+UiServices *setUi(UiServices *services)
+{
+    UiServices *old = current();
+    current() = services;
+    return old;
+}
+
+int QtUiServices::msgBox(const QString &text, int style, const QString &title)
+{
+    QMessageBox box;
+    box.setWindowTitle(title);
+    box.setText(text);
+    switch (style & 0x70) {
+    case MbCritical: box.setIcon(QMessageBox::Critical); break;
+    case MbQuestion: box.setIcon(QMessageBox::Question); break;
+    case MbExclamation: box.setIcon(QMessageBox::Warning); break;
+    case MbInformation: box.setIcon(QMessageBox::Information); break;
+    default: break;
+    }
+    switch (style & 0x7) {
+    case MbOkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
+    case MbYesNoCancel: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel); break;
+    case MbYesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    default: box.setStandardButtons(QMessageBox::Ok); break;
+    }
+    switch (box.exec()) {
+    case QMessageBox::Cancel: return MrCancel;
+    case QMessageBox::Yes: return MrYes;
+    case QMessageBox::No: return MrNo;
+    default: return MrOk;
+    }
+}
+
+std::optional<QString> QtUiServices::inputBox(const QString &prompt, const QString &title,
+                                              const QString &defaultText)
+{
+    bool ok = false;
+    QString s = QInputDialog::getText(nullptr, title, prompt, QLineEdit::Normal, defaultText, &ok);
+    if (!ok)
+        return std::nullopt;
+    return s;
+}
+
+QString QtUiServices::fileDialog(const FileDialogRequest &req)
+{
+    // "desc|pattern|desc|pattern" -> "desc (pattern);;desc (pattern)"
+    QStringList parts = req.filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2)
+        filters << parts[i] + QLatin1String(" (") + parts[i + 1] + QLatin1Char(')');
+    QFileDialog dlg(nullptr, req.title, req.initialDir);
+    dlg.setAcceptMode(req.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dlg.setFileMode(req.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (!filters.isEmpty())
+        dlg.setNameFilters(filters);
+    if (!req.defaultExt.isEmpty())
+        dlg.setDefaultSuffix(req.defaultExt);
+    if (!req.defaultName.isEmpty())
+        dlg.selectFile(req.defaultName);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return QString();
+    return dlg.selectedFiles().first();
+}
+
+int64_t QtUiServices::pickColor()
+{
+    QColor c = QColorDialog::getColor(Qt::black);
+    if (!c.isValid())
+        return -1;
+    return colorToOle(c);
+}
+
+void QtUiServices::openLink(const QString &url) { QDesktopServices::openUrl(QUrl(url)); }
+
+} // namespace qx

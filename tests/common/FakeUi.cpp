@@ -1,0 +1,63 @@
+#include "common/FakeUi.h"
+
+namespace qx::test {
+
+FakeUi::FakeUi() : previous_(setUi(this)) {}
+FakeUi::~FakeUi() { setUi(previous_); }
+
+int FakeUi::msgBox(const QString &text, int style, const QString &title)
+{
+    msgs.push_back({text, style, title});
+    if (!msgAnswers.empty()) {
+        int a = msgAnswers.front();
+        msgAnswers.pop_front();
+        return a;
+    }
+    return (style & 7) == MbOkOnly ? MrOk : MrCancel;
+}
+
+std::optional<QString> FakeUi::inputBox(const QString &prompt, const QString &title,
+                                        const QString &defaultText)
+{
+    inputs.push_back({prompt, title, defaultText});
+    if (!inputAnswers.empty()) {
+        auto a = inputAnswers.front();
+        inputAnswers.pop_front();
+        return a;
+    }
+    return std::nullopt;
+}
+
+QString FakeUi::fileDialog(const FileDialogRequest &req)
+{
+    fileRequests.push_back(req);
+    if (!fileAnswers.empty()) {
+        QString a = fileAnswers.front();
+        fileAnswers.pop_front();
+        return a;
+    }
+    return QString();
+}
+
+int64_t FakeUi::pickColor()
+{
+    ++colorRequests;
+    if (!colorAnswers.empty()) {
+        int64_t a = colorAnswers.front();
+        colorAnswers.pop_front();
+        return a;
+    }
+    return -1;
+}
+
+void FakeUi::openLink(const QString &url) { links << url; }
+
+QStringList FakeUi::msgTexts() const
+{
+    QStringList l;
+    for (const auto &m : msgs)
+        l << m.text;
+    return l;
+}
+
+} // namespace qx::test

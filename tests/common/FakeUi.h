@@ -1,0 +1,57 @@
+#pragma once
+// Scripted stand-in for the dialog services: tests queue the answers, the
+// fake hands them out in order and records every request. An unscripted
+// request answers like a user pressing Cancel (or OK on an OK-only box).
+// Installed for its lifetime.
+#include "platform/UiServices.h"
+
+#include <QStringList>
+#include <deque>
+#include <vector>
+
+namespace qx::test {
+
+class FakeUi : public UiServices {
+public:
+    struct Msg {
+        QString text;
+        int style;
+        QString title;
+    };
+    struct Input {
+        QString prompt, title, defaultText;
+    };
+
+    FakeUi();
+    ~FakeUi() override;
+    FakeUi(const FakeUi &) = delete;
+    FakeUi &operator=(const FakeUi &) = delete;
+
+    // Answers, consumed in order.
+    std::deque<int> msgAnswers;
+    std::deque<std::optional<QString>> inputAnswers;
+    std::deque<QString> fileAnswers;
+    std::deque<int64_t> colorAnswers;
+
+    // What was asked.
+    std::vector<Msg> msgs;
+    std::vector<Input> inputs;
+    std::vector<FileDialogRequest> fileRequests;
+    int colorRequests = 0;
+    QStringList links;
+
+    int msgBox(const QString &text, int style, const QString &title) override;
+    std::optional<QString> inputBox(const QString &prompt, const QString &title,
+                                    const QString &defaultText) override;
+    QString fileDialog(const FileDialogRequest &req) override;
+    int64_t pickColor() override;
+    void openLink(const QString &url) override;
+
+    // Texts of the messages shown so far.
+    QStringList msgTexts() const;
+
+private:
+    UiServices *previous_;
+};
+
+} // namespace qx::test

@@ -38,3 +38,16 @@ function(qx_tests dir)
                  TIMEOUT 120)
   endforeach()
 endfunction()
+
+# Small demo programs next to the tests (tests/<folder>/*_demo.cpp): windows
+# shown under Xvfb for screenshots; not run by ctest.
+function(qx_demos dir)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  file(GLOB _demos CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*_demo.cpp)
+  foreach(_d IN LISTS _demos)
+    get_filename_component(_n ${_d} NAME_WE)
+    add_executable(${dir}_${_n} ${_d})
+    target_include_directories(${dir}_${_n} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+    target_link_libraries(${dir}_${_n} PRIVATE ${ARG_LIBS})
+  endforeach()
+endfunction()

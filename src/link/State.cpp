@@ -1,0 +1,136 @@
+#include "link/State.h"
+
+#include <type_traits>
+
+namespace qx {
+
+DevTable<int32_t> PortHandle;
+DevTable<int> DevType;
+DevTable<int32_t> DevVer;
+DevTable<float> MaxCur;
+DevTable<float> MaxVol;
+DevTable<float> MinCur;
+DevTable<float> MinVol;
+DevTable<int> VolScale;
+DevTable<int> CurScale;
+DevTable<int> PwrScale;
+DevTable<int> LastDisMode;
+DevTable<int> LastChgMode;
+DevTable<bool> CvFlag;
+
+ChnTable<bool> Running;
+ChnTable<Counter> TestSecs;
+ChnTable<Counter> TotalSecs;
+ChnTable<int32_t> RunStartPt;
+ChnTable<Counter> TickFlag;
+ChnTable<Counter> TickId;
+
+int CurDev = 0;
+int DevCount = 0;
+bool DlgDone = false;
+bool AdjOpen = false;
+bool MeterOpen = false;
+bool UsbOpen = false;
+float ResVolt = 0;
+int LangTrad = 0;
+QString IniFile;
+bool OptSave = false;
+bool OptHide = false;
+bool OptMsg = false;
+bool OptDisp = false;
+bool OptCsv = false;
+int OptCsvT = 0;
+int OptSla = 0;
+int OptScale = 0;
+int OptSah = 0;
+int OptSwh = 0;
+bool OptXTime = false;
+
+namespace {
+DevTable<DeviceState> devices;
+ChnTable<ChannelState> channels;
+
+template <class T>
+void clear(DevTable<T> &t)
+{
+    for (auto &v : t)
+        v = T{};
+}
+
+template <class T>
+void clear(ChnTable<T> &t)
+{
+    for (auto &row : t)
+        for (auto &v : row) {
+            if constexpr (std::is_same_v<T, Counter>)
+                v.store(0);
+            else
+                v = T{};
+        }
+}
+} // namespace
+
+DeviceState &dev(int i) { return devices[i]; }
+ChannelState &chan(int i, int c) { return channels[i][c]; }
+
+void resetState()
+{
+    clear(PortHandle);
+    clear(DevType);
+    clear(DevVer);
+    clear(MaxCur);
+    clear(MaxVol);
+    clear(MinCur);
+    clear(MinVol);
+    clear(VolScale);
+    clear(CurScale);
+    clear(PwrScale);
+    clear(LastDisMode);
+    clear(LastChgMode);
+    clear(CvFlag);
+
+    clear(Running);
+    clear(TestSecs);
+    clear(TotalSecs);
+    clear(RunStartPt);
+    clear(TickFlag);
+    clear(TickId);
+
+    CurDev = 0;
+    DevCount = 0;
+    DlgDone = false;
+    AdjOpen = false;
+    MeterOpen = false;
+    UsbOpen = false;
+    ResVolt = 0;
+    LangTrad = 0;
+    IniFile.clear();
+    OptSave = OptHide = OptMsg = OptDisp = OptCsv = OptXTime = false;
+    OptCsvT = OptSla = OptScale = OptSah = OptSwh = 0;
+
+    clear(devices);
+    clear(channels);
+    applyStartValues();
+}
+
+void applyStartValues()
+{
+    MaxCur[0] = 10.0f;
+    MaxVol[0] = 60.0f;
+    CurScale[0] = 100;
+    VolScale[0] = 100;
+    ResVolt = 0;
+    DevCount = 1;
+    CurDev = 0;
+    DeviceState &d = dev(0);
+    d.PlotVMax = d.PlotVMin = d.PlotIMax = d.PlotIMin = 0;
+    d.CurveMaxT = 0;
+    chan(0, 0).Mode = 0;
+}
+
+namespace {
+// The tables hold their program-start values from the beginning.
+[[maybe_unused]] const bool startValuesApplied = (applyStartValues(), true);
+} // namespace
+
+} // namespace qx

@@ -1,0 +1,75 @@
+#include "link/ErrLog.h"
+#include "platform/AppHome.h"
+#include "platform/Guard.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <mutex>
+
+#define QX_STR2(x) #x
+#define QX_STR(x) QX_STR2(x)
+
+namespace qx {
+
+namespace {
+std::mutex &logMutex()
+{
+    static std::mutex m;
+    return m;
+}
+
+ErrLogClock &clock()
+{
+    static ErrLogClock c;
+    return c;
+}
+
+QString oneLine(QString s)
+{
+    s.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    s.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    s.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return s;
+}
+
+const QLatin1String version(" V" QX_STR(QX_VERSION_MAJOR) "." QX_STR(QX_VERSION_MINOR) "." QX_STR(QX_VERSION_PATCH));
+} // namespace
+
+QString errLogFileName(const QDate &day)
+{
+    return QStringLiteral("qx-%1%2%3.log").arg(day.year()).arg(day.month()).arg(day.day());
+}
+
+void ErrLog(const QString &tag, const QString &description) noexcept
+{
+    try {
+        std::lock_guard lock(logMutex());
+        const QString folder = homePath(QStringLiteral("Log"));
+        if (!QFileInfo(folder).isDir())
+            return;
+        const QDateTime now = clock() ? clock()() : QDateTime::currentDateTime();
+        const QString line = now.date().toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char(' ')
+            + now.time().toString(QStringLiteral("HH:mm:ss")) + version + QLatin1String(":[") + oneLine(tag)
+            + QLatin1Char(']') + oneLine(description) + QLatin1String("\r\n");
+        QFile f(folder + QLatin1Char('/') + errLogFileName(now.date()));
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Append))
+            return;
+        f.write(line.toUtf8());
+    } catch (...) {
+    }
+}
+
+void installErrLogSink()
+{
+    setUnhandledSink([](const QString &tag, const QString &description) { ErrLog(tag, description); });
+}
+
+ErrLogClock setErrLogClock(ErrLogClock c)
+{
+    std::lock_guard lock(logMutex());
+    ErrLogClock old = std::move(clock());
+    clock() = std::move(c);
+    return old;
+}
+
+} // namespace qx

@@ -1,0 +1,11 @@
+#include "link/Module3.h"
+#include "link/State.h"
+#include "platform/TextMap.h"
+
+namespace Module3 {
+
+QString SimpToTrad(const QString &text) { return qx::textmap::simpToTrad(text); }
+
+QString LangText(const QString &text) { return qx::LangTrad == 1 ? SimpToTrad(text) : text; }
+
+} // namespace Module3

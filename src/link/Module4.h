@@ -1,0 +1,28 @@
+#pragma once
+// The open/save file dialog and the colour dialog, shown through qx::ui().
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+class QWidget;
+
+namespace Module4 {
+
+// Shows the open (save = false) or save dialog. filter is one
+// "description|pattern" pair; defaultExt has no dot. Returns the chosen full
+// path, or "" on cancel or failure. A default name longer than 260
+// characters returns "" without showing anything. A dialog that returns
+// less than 20 ms after it was shown is shown once more with an empty name,
+// and only that second answer counts. The owner is not used.
+QString ShowFileDialog(QWidget *owner, bool save, const QString &title, const QString &filter,
+                       const QString &defaultName, const QString &defaultExt, const QString &initialDir);
+
+// The colour dialog: the chosen colour as 0x00BBGGRR (0 is black), or -1 on cancel.
+int32_t PickColor();
+
+// The millisecond clock ShowFileDialog measures with (monotonic). Tests
+// replace it; an empty function restores the steady clock. Returns the previous one.
+using TickSource = std::function<int64_t()>;
+TickSource setTickSource(TickSource source);
+
+} // namespace Module4

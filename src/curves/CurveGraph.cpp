@@ -1,0 +1,679 @@
+#include "curves/CurveGraph.h"
+
+#include "platform/Colors.h"
+#include "platform/Guard.h"
+#include "platform/QxError.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <algorithm>
+#include <cmath>
+
+using namespace qx::curves;
+
+namespace qx::curves {
+
+// The drawing surface: shows the back buffer and hands its mouse events to
+// the chart.
+class CurveSurface : public QWidget {
+public:
+    explicit CurveSurface(CurveGraph *owner) : QWidget(owner), owner_(owner)
+    {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *e) override
+    {
+        const QRect r = e->rect();
+        qx::guarded(QStringLiteral("CurveGraph.Paint"), [&] { owner_->paintSurface(r); });
+    }
+    void mousePressEvent(QMouseEvent *e) override
+    {
+        const Qt::MouseButton b = e->button();
+        const QPoint p = e->position().toPoint();
+        qx::guarded(QStringLiteral("picGraph_MouseDown"), [&] { owner_->picGraph_MouseDown(b, p); });
+    }
+    void mouseMoveEvent(QMouseEvent *e) override
+    {
+        const QPoint p = e->position().toPoint();
+        qx::guarded(QStringLiteral("picGraph_MouseMove"), [&] { owner_->picGraph_MouseMove(p); });
+    }
+    void mouseReleaseEvent(QMouseEvent *) override
+    {
+        qx::guarded(QStringLiteral("picGraph_MouseUp"), [&] { owner_->picGraph_MouseUp(); });
+    }
+    // The second press of a double click starts nothing.
+    void mouseDoubleClickEvent(QMouseEvent *) override {}
+
+private:
+    CurveGraph *owner_;
+};
+
+// A rectangle outline (legend frames while dragged, the zoom's rubber band).
+class OutlineBox : public QWidget {
+public:
+    OutlineBox(QWidget *parent, Qt::PenStyle style) : QWidget(parent), style_(style)
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        hide();
+    }
+    void setColor(const QColor &c)
+    {
+        color_ = c;
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter g(this);
+        g.setPen(QPen(color_, 1, style_));
+        g.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+
+private:
+    Qt::PenStyle style_;
+    QColor color_ = Qt::black;
+};
+
+} // namespace qx::curves
+
+namespace {
+
+const QString LegendPrefix = QStringLiteral("---- ");
+
+void setTextColor(QWidget *w, uint32_t ole)
+{
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::WindowText, qx::oleToColor(ole));
+    w->setPalette(pal);
+}
+
+QFont sizedFont(double points)
+{
+    QFont f = QApplication::font();
+    f.setPointSizeF(points);
+    return f;
+}
+
+void checkAxis(int i)
+{
+    if (i < 0 || i > 2)
+        qx::raise(qx::ErrSubscript);
+}
+
+} // namespace
+
+CurveGraph::CurveGraph(QWidget *parent) : QWidget(parent), font_(frameFont())
+{
+    surface_ = new CurveSurface(this);
+
+    bar_ = new QScrollBar(Qt::Horizontal, this);
+    bar_->setRange(0, 0);
+    bar_->setSingleStep(1);
+    bar_->setPageStep(1);
+    bar_->hide();
+    connect(bar_, &QScrollBar::valueChanged, this,
+            [this](int v) { qx::guarded(QStringLiteral("HScroll1_Change"), [&] { HScroll1_Change(v); }); });
+
+    title_ = new QLabel(surface_);
+    title_->setFont(sizedFont(12));
+    title_->setText(QStringLiteral("QX Tester Software"));
+    title_->adjustSize();
+    title_->move(0, 10);
+    title_->installEventFilter(this);
+
+    disp_ = new QLabel(surface_);
+    disp_->setText(QStringLiteral("0.000V 00.00A"));
+    disp_->setAutoFillBackground(true);
+    {
+        QPalette pal = disp_->palette();
+        pal.setColor(QPalette::Window, qx::oleToColor(qx::SysInfoBackground));
+        pal.setColor(QPalette::WindowText, qx::oleToColor(qx::SysInfoText));
+        disp_->setPalette(pal);
+    }
+    disp_->setMargin(2);
+    disp_->adjustSize();
+    disp_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    disp_->hide();
+
+    line1_ = new QWidget(surface_);
+    line1_->setAutoFillBackground(true);
+    line1_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    line1_->hide();
+
+    band_ = new OutlineBox(surface_, Qt::DashLine);
+
+    legends_.push_back(makeLegend(0));
+    legendState_.assign(size_t(table_.CurveCount()), LegendState{});
+    SetupLegends();
+    set_AxesColor(props_.AxesColor);
+    set_BackColor(props_.BackColor);
+}
+
+CurveGraph::~CurveGraph() = default;
+
+// ---------------------------------------------------------------- children
+
+QWidget *CurveGraph::picGraph() const { return surface_; }
+QWidget *CurveGraph::Line1() const { return line1_; }
+QWidget *CurveGraph::shpRect() const { return band_; }
+
+QLabel *CurveGraph::lblLegend(int Index) const
+{
+    table_.curve(Index);
+    return legends_[size_t(Index)];
+}
+
+QWidget *CurveGraph::ShapeLegend(int Index) const
+{
+    table_.curve(Index);
+    return shapes_[size_t(Index)];
+}
+
+bool CurveGraph::LegendMoved(int Index) const
+{
+    table_.curve(Index);
+    return legendState_[size_t(Index)].moved;
+}
+
+uint32_t CurveGraph::InvertColor(uint32_t c) { return qx::oleResolve(c) ^ 0xFFFFFFu; }
+
+QLabel *CurveGraph::makeLegend(int i)
+{
+    auto *l = new QLabel(surface_);
+    if (i == 0) {
+        l->setFont(sizedFont(9.75));
+        l->setText(LegendPrefix);
+        l->adjustSize();
+    } else {
+        // A new legend starts as a hidden copy of legend 0.
+        const QLabel *l0 = legends_[0];
+        l->setFont(l0->font());
+        l->setText(l0->text());
+        l->setGeometry(l0->geometry());
+    }
+    l->hide();
+    l->setProperty("legendIndex", i);
+    l->installEventFilter(this);
+    auto *shape = new OutlineBox(surface_, Qt::SolidLine);
+    shapes_.push_back(shape);
+    setTextColor(l, table_.curve(std::min(i, table_.CurveCount() - 1)).LineColor);
+    return l;
+}
+
+void CurveGraph::colourLegend(int i) { setTextColor(legends_[size_t(i)], table_.curve(i).LineColor); }
+
+// ------------------------------------------------------------------ methods
+
+void CurveGraph::Initialize_DrawCurve()
+{
+    const QSize sz = surface_->size();
+    if (back_.size() == sz)
+        return;
+    back_ = sz.isEmpty() ? QImage() : QImage(sz, QImage::Format_RGB32);
+    if (!back_.isNull())
+        back_.fill(Qt::white);
+}
+
+void CurveGraph::AddXY(int Index, float x, float y) { table_.AddXY(Index, x, y); }
+
+void CurveGraph::Clear(int Index) { table_.Clear(Index); }
+
+void CurveGraph::DrawCurve()
+{
+    rightMargin_ = props_.RightMargin();
+    scales_ = computeScales(props_, surface_->width(), surface_->height(), rightMargin_);
+    for (int c = 0; c < table_.CurveCount(); ++c) {
+        const CurveRec &curve = table_.curve(c);
+        if (!curve.ShowCurve)
+            continue;
+        QLabel *l = legends_[size_t(c)];
+        l->setVisible(curve.ShowLegend);
+        l->raise();
+    }
+    schedule(Pending::Full);
+}
+
+void CurveGraph::ClearAll()
+{
+    table_.ClearAll();
+    Initialize_DrawCurve();
+    rightMargin_ = props_.RightMargin();
+    schedule(Pending::Frame);
+}
+
+void CurveGraph::schedule(Pending what)
+{
+    pending_ = what;
+    surface_->update(); // one paint per turn of the event loop, when shown
+}
+
+void CurveGraph::renderPending()
+{
+    if (back_.size() != surface_->size()) {
+        // The surface changed size since the last picture: draw it again.
+        Initialize_DrawCurve();
+        if (pending_ == Pending::None)
+            pending_ = lastDrawn_;
+    }
+    if (pending_ == Pending::None || back_.isNull())
+        return;
+    if (pending_ == Pending::Frame)
+        renderer_.drawFrame(back_, props_, font_);
+    else
+        renderer_.drawChart(back_, props_, table_, font_);
+    lastDrawn_ = pending_;
+    pending_ = Pending::None;
+}
+
+void CurveGraph::paintSurface(const QRect &exposed)
+{
+    renderPending();
+    QPainter g(surface_);
+    if (back_.isNull())
+        g.fillRect(exposed, Qt::white);
+    else
+        g.drawImage(exposed.topLeft(), back_, exposed);
+}
+
+QImage CurveGraph::Picture()
+{
+    renderPending();
+    return back_;
+}
+
+// --------------------------------------------------------------- properties
+
+void CurveGraph::set_BackColor(uint32_t v)
+{
+    props_.BackColor = v;
+    const QColor outline = qx::oleToColor(InvertColor(v));
+    for (int i = 0; i < table_.CurveCount(); ++i)
+        shapes_[size_t(i)]->setColor(outline);
+}
+
+QString CurveGraph::LegendText(int Index) const { return lblLegend(Index)->text().mid(LegendPrefix.size()); }
+
+void CurveGraph::set_LegendText(int Index, const QString &text)
+{
+    QLabel *l = lblLegend(Index);
+    l->setText(LegendPrefix + text);
+    colourLegend(Index);
+    l->adjustSize();
+    PlaceLegendShape(Index);
+}
+
+QString CurveGraph::TitleText() const { return title_->text(); }
+
+void CurveGraph::set_TitleText(const QString &text)
+{
+    title_->setText(text);
+    title_->adjustSize();
+    title_->move(int(std::nearbyint((surface_->width() - title_->width()) / 2.0)), title_->y());
+    title_->raise();
+}
+
+void CurveGraph::set_AxesColor(uint32_t v)
+{
+    props_.AxesColor = v;
+    setTextColor(title_, v);
+    QPalette pal = line1_->palette();
+    pal.setColor(QPalette::Window, qx::oleToColor(v));
+    line1_->setPalette(pal);
+    band_->setColor(qx::oleToColor(v));
+}
+
+void CurveGraph::set_CurveLineColor(int Index, uint32_t v)
+{
+    table_.curve(Index).LineColor = v;
+    colourLegend(Index);
+}
+
+void CurveGraph::set_CurveAxesY(int Index, int v)
+{
+    CurveRec &c = table_.curve(Index);
+    if (v < 0 || v > 2)
+        qx::raise(qx::ErrInvalidProperty);
+    c.AxesY = int16_t(v);
+}
+
+void CurveGraph::set_ShowLegend(int Index, bool v)
+{
+    table_.curve(Index).ShowLegend = v;
+    legends_[size_t(Index)]->setVisible(v);
+    if (Index == 2)
+        layoutControl();
+}
+
+float CurveGraph::MaxY(int i) const
+{
+    checkAxis(i);
+    return props_.MaxY[i];
+}
+
+void CurveGraph::set_MaxY(int i, float v)
+{
+    checkAxis(i);
+    props_.MaxY[i] = v;
+}
+
+float CurveGraph::MinY(int i) const
+{
+    checkAxis(i);
+    return props_.MinY[i];
+}
+
+void CurveGraph::set_MinY(int i, float v)
+{
+    checkAxis(i);
+    props_.MinY[i] = v;
+}
+
+float CurveGraph::YScale(int i) const
+{
+    checkAxis(i);
+    return scales_.YScale[i];
+}
+
+void CurveGraph::set_CurveCount(int n)
+{
+    n = std::clamp(n, 1, CurveTable::MaxCurves);
+    legendState_.assign(size_t(n), LegendState{});
+    table_.setCurveCount(n);
+    SetupLegends();
+    // Unload the surplus legends and outlines.
+    for (size_t i = size_t(n); i < legends_.size(); ++i) {
+        legends_[i]->hide();
+        legends_[i]->deleteLater();
+        shapes_[i]->hide();
+        shapes_[i]->deleteLater();
+    }
+    legends_.resize(size_t(n));
+    shapes_.resize(size_t(n));
+}
+
+void CurveGraph::set_Large(bool v)
+{
+    const bool wasLarge = props_.Large;
+    props_.Large = v;
+    placeSurface();
+    // Leaving a zoomed view brings back the ranges saved when it began; the
+    // saved ranges mean nothing when no zoom was under way.
+    if (!v && wasLarge)
+        restoreFull(props_, zoom_);
+}
+
+// ------------------------------------------------------------------- layout
+
+void CurveGraph::placeSurface()
+{
+    if (props_.Large) {
+        const int barH = bar_->sizeHint().height();
+        surface_->setGeometry(0, 0, width(), std::max(0, height() - barH));
+        bar_->setGeometry(0, surface_->height(), surface_->width(), barH);
+        bar_->show();
+    } else {
+        surface_->setGeometry(0, 0, width(), height());
+        bar_->hide();
+    }
+}
+
+void CurveGraph::resizeEvent(QResizeEvent *)
+{
+    qx::guarded(QStringLiteral("CurveGraph.Resize"), [&] { layoutControl(); });
+}
+
+void CurveGraph::layoutControl()
+{
+    placeSurface();
+    const int W = surface_->width(), H = surface_->height();
+    title_->move(int(std::nearbyint((W - title_->width()) / 2.0)), 10);
+
+    QLabel *l0 = legends_[0];
+    if (!legendState_[0].moved)
+        l0->move(props_.BothAxesY() ? W - 170 : W - 120, 73);
+    PlaceLegendShape(0);
+    QLabel *anchor = l0;
+    for (int i = 1; i < table_.CurveCount(); ++i) {
+        QLabel *l = legends_[size_t(i)];
+        if (!l->isHidden() && !legendState_[size_t(i)].moved) {
+            l->move(anchor->x(), anchor->y() + anchor->height() + 5);
+            anchor = l;
+        }
+        PlaceLegendShape(i);
+    }
+    // A legend the user placed stays put, unless the chart shrank so far that
+    // it would be out of reach.
+    const QRect inside(QPoint(0, 0), surface_->size());
+    for (int i = 0; i < table_.CurveCount(); ++i) {
+        QLabel *l = legends_[size_t(i)];
+        if (legendState_[size_t(i)].moved && !inside.contains(l->geometry())) {
+            l->move(legendDrop(l->pos(), l->size(), surface_->size()));
+            PlaceLegendShape(i);
+        }
+    }
+
+    line1_->setGeometry(line1_->x(), 41, 1, std::max(0, H - 51 - 41));
+    Initialize_DrawCurve();
+    DrawCurve();
+}
+
+void CurveGraph::SetupLegends()
+{
+    QLabel *l0 = legends_[0];
+    l0->move(surface_->width() - 120, 73);
+    l0->setVisible(table_.curve(0).ShowLegend);
+    PlaceLegendShape(0);
+    QLabel *anchor = l0;
+    for (int i = 1; i < table_.CurveCount(); ++i) {
+        if (size_t(i) >= legends_.size())
+            legends_.push_back(makeLegend(i));
+        QLabel *l = legends_[size_t(i)];
+        colourLegend(i);
+        if (!l->isHidden()) {
+            l->move(l0->x(), anchor->y() + anchor->height() + 5);
+            anchor = l;
+        }
+        l->setVisible(table_.curve(i).ShowLegend);
+        PlaceLegendShape(i);
+    }
+}
+
+void CurveGraph::PlaceLegendShape(int i)
+{
+    const QRect g = legends_[size_t(i)]->geometry();
+    OutlineBox *shape = shapes_[size_t(i)];
+    shape->setGeometry(g);
+    LegendState &s = legendState_[size_t(i)];
+    s.topLeft = g.topLeft();
+    s.bottomRight = QPointF(g.left() + g.width(), g.top() + g.height());
+    shape->hide();
+    shape->setColor(qx::oleToColor(InvertColor(props_.BackColor)));
+}
+
+// -------------------------------------------------------------------- mouse
+
+bool CurveGraph::inPlotArea(QPoint p) const
+{
+    const int W = surface_->width(), H = surface_->height();
+    return p.x() > 50 && p.x() < W - rightMargin_ && p.y() > 40 && p.y() < H - 50;
+}
+
+void CurveGraph::ShowCursorValues(double X)
+{
+    dispCaption_ = cursorReadout(table_, props_, X, surface_->width(), rightMargin_);
+    disp_->setText(QString(dispCaption_).replace(u'\r', u'\n'));
+    disp_->adjustSize();
+}
+
+void CurveGraph::placeDisp(int x, int y)
+{
+    const int w = disp_->width();
+    const int left = x + 5 + w >= surface_->width() - rightMargin_ ? x - 5 - w : x + 5;
+    disp_->move(left, y - 20);
+}
+
+void CurveGraph::picGraph_MouseDown(Qt::MouseButton button, QPoint p)
+{
+    const int W = surface_->width(), H = surface_->height();
+    if (button == Qt::RightButton) {
+        if (!inPlotArea(p))
+            return;
+        line1_->move(p.x(), line1_->y());
+        line1_->show();
+        line1_->raise();
+        ShowCursorValues(p.x());
+        placeDisp(p.x(), p.y());
+        disp_->show();
+        disp_->raise();
+        return;
+    }
+    if (button != Qt::LeftButton || !size_ || !(p.x() < W - rightMargin_ && p.y() < H - 50))
+        return;
+    if (!props_.Large) {
+        band_->setGeometry(std::max(p.x(), 50), std::max(p.y(), 40), 0, 0);
+        band_->show();
+        band_->raise();
+        return;
+    }
+    // In the zoomed view a left press brings the full view back.
+    restoreFull(props_, zoom_);
+    set_Large(false);
+    DrawCurve();
+}
+
+void CurveGraph::picGraph_MouseMove(QPoint p)
+{
+    if (!line1_->isHidden() && band_->isHidden() && inPlotArea(p)) {
+        line1_->move(p.x(), line1_->y());
+        ShowCursorValues(p.x());
+        placeDisp(p.x(), p.y());
+    }
+    if (!band_->isHidden()) {
+        const int x = std::min(p.x(), surface_->width() - rightMargin_);
+        const int y = std::min(p.y(), surface_->height() - 50);
+        QRect r = band_->geometry();
+        if (x > r.left())
+            r.setWidth(x - r.left());
+        if (y > r.top())
+            r.setHeight(y - r.top());
+        band_->setGeometry(r);
+    }
+}
+
+void CurveGraph::picGraph_MouseUp()
+{
+    const QRect r = band_->geometry();
+    if (!band_->isHidden() && r.width() > MinZoomBand && r.height() > MinZoomBand)
+        applyZoom();
+    band_->hide();
+    line1_->hide();
+    disp_->hide();
+}
+
+void CurveGraph::applyZoom()
+{
+    if (!zoomToBand(props_, zoom_, band_->geometry(), scales_, surface_->height()))
+        return;
+    set_Large(true);
+    const ScrollSetup s = scrollForZoom(props_, zoom_);
+    // A change of the bar's value pans at once, so the window's left end
+    // lands on the bar's steps.
+    bar_->setMinimum(0);
+    bar_->setMaximum(s.maximum);
+    bar_->setValue(s.value);
+    placeSurface();
+    DrawCurve();
+}
+
+void CurveGraph::HScroll1_Change(int v)
+{
+    if (!props_.Large)
+        return;
+    panTo(props_, zoom_, v);
+    DrawCurve();
+}
+
+bool CurveGraph::eventFilter(QObject *o, QEvent *e)
+{
+    const QEvent::Type t = e->type();
+    if (o == title_) {
+        if (t == QEvent::MouseButtonDblClick) {
+            qx::guarded(QStringLiteral("CurveGraph.DblClick"), [&] { Q_EMIT DblClick(); });
+            return true;
+        }
+        return QWidget::eventFilter(o, e);
+    }
+    const QVariant idx = o->property("legendIndex");
+    if (!idx.isValid() || !o->isWidgetType())
+        return QWidget::eventFilter(o, e);
+    const int i = idx.toInt();
+    if (i < 0 || i >= table_.CurveCount() || legends_[size_t(i)] != o)
+        return QWidget::eventFilter(o, e);
+    switch (t) {
+    case QEvent::MouseButtonPress: {
+        auto *m = static_cast<QMouseEvent *>(e);
+        qx::guarded(QStringLiteral("lblLegend_MouseDown"), [&] { lblLegend_MouseDown(i, m->button(), m->position()); });
+        return true;
+    }
+    case QEvent::MouseMove: {
+        auto *m = static_cast<QMouseEvent *>(e);
+        qx::guarded(QStringLiteral("lblLegend_MouseMove"), [&] { lblLegend_MouseMove(i, m->position()); });
+        return true;
+    }
+    case QEvent::MouseButtonRelease:
+        qx::guarded(QStringLiteral("lblLegend_MouseUp"), [&] { lblLegend_MouseUp(i); });
+        return true;
+    case QEvent::MouseButtonDblClick:
+        qx::guarded(QStringLiteral("CurveGraph.LblClick"), [&] { Q_EMIT LblClick(i); });
+        return true;
+    default:
+        return QWidget::eventFilter(o, e);
+    }
+}
+
+void CurveGraph::lblLegend_MouseDown(int i, Qt::MouseButton button, QPointF p)
+{
+    LegendState &s = legendState_[size_t(i)];
+    s.dragging = false;
+    if (button != Qt::LeftButton)
+        return;
+    s.dragging = true;
+    s.grab = p - s.topLeft;
+    shapes_[size_t(i)]->show();
+    shapes_[size_t(i)]->raise();
+}
+
+void CurveGraph::lblLegend_MouseMove(int i, QPointF p)
+{
+    const LegendState &s = legendState_[size_t(i)];
+    if (!s.dragging)
+        return;
+    // The outline follows the pointer, kept on the drawing surface.
+    OutlineBox *shape = shapes_[size_t(i)];
+    const QPointF at = p - s.grab;
+    const double x = std::clamp(at.x(), 0.0, double(std::max(0, surface_->width() - shape->width())));
+    const double y = std::clamp(at.y(), 0.0, double(std::max(0, surface_->height() - shape->height())));
+    shape->move(int(std::nearbyint(x)), int(std::nearbyint(y)));
+}
+
+void CurveGraph::lblLegend_MouseUp(int i)
+{
+    LegendState &s = legendState_[size_t(i)];
+    if (!s.dragging)
+        return;
+    s.dragging = false;
+    OutlineBox *shape = shapes_[size_t(i)];
+    shape->hide();
+    const QPoint at = legendDrop(shape->pos(), shape->size(), surface_->size());
+    s.topLeft = at;
+    s.bottomRight = QPointF(at.x() + shape->width(), at.y() + shape->height());
+    legends_[size_t(i)]->setGeometry(QRect(at, shape->size()));
+    s.moved = true;
+}

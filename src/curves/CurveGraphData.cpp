@@ -1,0 +1,164 @@
+#include "curves/CurveGraphData.h"
+
+#include "platform/QxError.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <new>
+
+namespace qx::curves {
+
+namespace {
+
+// Grows the slots to `slots`, doubling the capacity when it runs out so that
+// the points are not copied on every step of 1000.
+void growSlots(std::vector<DataPoint> &dp, size_t slots)
+{
+    if (slots > dp.capacity())
+        dp.reserve(std::max(slots, dp.capacity() * 2));
+    dp.resize(slots);
+}
+
+void freshSlots(CurveRec &c)
+{
+    std::vector<DataPoint>(2).swap(c.Dp);
+    c.DpCnt = 0;
+    c.xRising = true;
+}
+
+} // namespace
+
+CurveTable::CurveTable() { setCurveCount(5); }
+
+void CurveTable::setCurveCount(int n)
+{
+    n = std::clamp(n, 1, MaxCurves);
+    curves_.resize(size_t(n));
+    for (auto &c : curves_)
+        c.ShowLegend = false;
+    if (n - 5 >= 0)
+        curves_[size_t(n - 5)].LineColor = Blue;
+    if (n - 4 >= 0)
+        curves_[size_t(n - 4)].LineColor = Red;
+}
+
+CurveRec &CurveTable::curve(int Index)
+{
+    if (Index < 0 || Index >= CurveCount())
+        raise(ErrSubscript);
+    return curves_[size_t(Index)];
+}
+
+const CurveRec &CurveTable::curve(int Index) const
+{
+    return const_cast<CurveTable *>(this)->curve(Index);
+}
+
+void CurveTable::AddXY(int Index, float x, float y)
+{
+    CurveRec &c = curve(Index);
+    if (c.DpCnt == std::numeric_limits<int32_t>::max())
+        raise(ErrOverflow);
+    if (c.DpCnt % GrowBy == 0) {
+        try {
+            growSlots(c.Dp, size_t(c.DpCnt) + GrowBy + 1);
+        } catch (const std::bad_alloc &) {
+            raise(ErrOutOfMemory);
+        } catch (const std::length_error &) {
+            raise(ErrOutOfMemory);
+        }
+    }
+    if (c.DpCnt > 0 && !(x >= c.Dp[size_t(c.DpCnt - 1)].x))
+        c.xRising = false;
+    c.Dp[size_t(c.DpCnt)] = DataPoint{x, y};
+    ++c.DpCnt;
+}
+
+void CurveTable::Clear(int Index) { freshSlots(curve(Index)); }
+
+void CurveTable::ClearAll()
+{
+    for (auto &c : curves_)
+        freshSlots(c);
+}
+
+const DataPoint &CurveTable::slot(int Index, int32_t n) const
+{
+    const CurveRec &c = curve(Index);
+    if (n < 0 || size_t(n) >= c.Dp.size())
+        raise(ErrSubscript);
+    return c.Dp[size_t(n)];
+}
+
+float CurveTable::DpX(int Index, int32_t n) const { return slot(Index, n).x; }
+float CurveTable::DpY(int Index, int32_t n) const { return slot(Index, n).y; }
+
+void CurveTable::setDpY(int Index, int32_t n, float y)
+{
+    slot(Index, n); // checks
+    curves_[size_t(Index)].Dp[size_t(n)].y = y;
+}
+
+int32_t thinStep(int64_t n, double w)
+{
+    if (!(w >= 1))
+        w = 1;
+    const double s = std::nearbyint(double(n) / (4.0 * w) + 1.0);
+    const double most = double(std::max<int64_t>(n, 1));
+    return int32_t(std::clamp(s, 1.0, std::min(most, double(std::numeric_limits<int32_t>::max()))));
+}
+
+int32_t firstVisitedAtOrAbove(const CurveRec &c, double xd, int32_t s)
+{
+    const int32_t n = c.DpCnt;
+    if (n <= 0 || s < 1)
+        return -1;
+    const int32_t steps = (n - 1) / s; // visited points are k * s, k = 0 .. steps
+    auto at = [&](int32_t k) { return double(c.Dp[size_t(k) * size_t(s)].x); };
+    if (c.xRising) {
+        int32_t lo = 0, hi = steps + 1; // first k with x >= xd lies in [lo, hi]
+        while (lo < hi) {
+            const int32_t mid = lo + (hi - lo) / 2;
+            if (at(mid) >= xd)
+                hi = mid;
+            else
+                lo = mid + 1;
+        }
+        return lo <= steps ? lo * s : -1;
+    }
+    for (int32_t k = 0; k <= steps; ++k)
+        if (at(k) >= xd)
+            return k * s;
+    return -1;
+}
+
+PointSpan zoomSpan(const CurveRec &c, float minX, float maxX)
+{
+    const int32_t n = c.DpCnt;
+    PointSpan span{0, n - 1};
+    if (n <= 0)
+        return span;
+    auto begin = c.Dp.begin(), end = c.Dp.begin() + n;
+    if (c.xRising) {
+        const int32_t jMax = int32_t(std::partition_point(begin, end, [&](const DataPoint &p) { return !(p.x >= maxX); }) - begin);
+        const int32_t jMin = int32_t(std::partition_point(begin, end, [&](const DataPoint &p) { return !(p.x >= minX); }) - begin);
+        span.first = (jMin < n && jMin <= jMax) ? jMin : 0;
+        span.last = jMax == n ? n - 1 : (jMax == 0 ? 0 : jMax - 1);
+        return span;
+    }
+    int32_t first = -1;
+    for (int32_t j = 0; j < n; ++j) {
+        const float x = c.Dp[size_t(j)].x;
+        if (first < 0 && x >= minX)
+            first = j;
+        if (x >= maxX) {
+            span.last = j == 0 ? 0 : j - 1;
+            break;
+        }
+    }
+    span.first = first < 0 ? 0 : first;
+    return span;
+}
+
+} // namespace qx::curves

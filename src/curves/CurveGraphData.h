@@ -1,0 +1,86 @@
+#pragma once
+// The chart's curve table: up to 50 curves, each a growing list of (x, y)
+// points with its axis, colour and visibility. No painting here.
+//
+// Point storage follows the control's array model: a curve that was never
+// given a point has no slots; Clear leaves two spare slots; AddXY grows the
+// slots to DpCnt + 1001 whenever DpCnt is a multiple of 1000. Slots from DpCnt
+// on are spare (zero) and may be read. The vector's capacity grows
+// geometrically underneath, so a long run never copies its points on every
+// thousand.
+#include <cstdint>
+#include <vector>
+
+namespace qx::curves {
+
+struct DataPoint {
+    float x = 0;
+    float y = 0;
+};
+
+struct CurveRec {
+    std::vector<DataPoint> Dp; // size() is the number of slots
+    int32_t DpCnt = 0;
+    int16_t AxesY = 0;
+    bool ShowCurve = false;
+    uint32_t LineColor = 0;
+    bool ShowLegend = false;
+    // x never decreases over points 0 .. DpCnt - 1: searches may bisect.
+    bool xRising = true;
+};
+
+// Range of point indexes that the zoomed view draws (inclusive).
+struct PointSpan {
+    int32_t first = 0;
+    int32_t last = 0;
+};
+
+class CurveTable {
+public:
+    static constexpr int MaxCurves = 50;
+    static constexpr int GrowBy = 1000;
+
+    CurveTable(); // five empty curves, default colours
+
+    int CurveCount() const { return int(curves_.size()); }
+    // Clamps n to 1..50, keeps the curves that remain (points included), hides
+    // every legend and colours curves n - 5 blue and n - 4 red.
+    void setCurveCount(int n);
+
+    // Curve Index; QxError(ErrSubscript) outside 0 .. CurveCount - 1.
+    CurveRec &curve(int Index);
+    const CurveRec &curve(int Index) const;
+
+    void AddXY(int Index, float x, float y);
+    void Clear(int Index);
+    void ClearAll();
+
+    int32_t DpCnt(int Index) const { return curve(Index).DpCnt; }
+    // Point n of the curve's slots; QxError(ErrSubscript) outside them.
+    float DpX(int Index, int32_t n) const;
+    float DpY(int Index, int32_t n) const;
+    void setDpY(int Index, int32_t n, float y);
+
+    // Colour rule of the newest five-curve block.
+    static constexpr uint32_t Blue = 0xFF0000;
+    static constexpr uint32_t Red = 0x0000FF;
+
+private:
+    const DataPoint &slot(int Index, int32_t n) const;
+    std::vector<CurveRec> curves_;
+};
+
+// Thinning step for n points on a picture w pixels wide: r(n / (4 w) + 1),
+// at least 1.
+int32_t thinStep(int64_t n, double w);
+
+// The first of the points 0, s, 2s, ... (below DpCnt) whose x >= xd, or -1.
+// Bisects when the curve's x never decreases.
+int32_t firstVisitedAtOrAbove(const CurveRec &c, double xd, int32_t s);
+
+// Zoomed view: first = the first point with x >= minX; last = the point before
+// the first one with x >= maxX (0 when that is point 0, DpCnt - 1 when there is
+// none); first is 0 when no point up to that one reaches minX. Needs DpCnt >= 1.
+PointSpan zoomSpan(const CurveRec &c, float minX, float maxX);
+
+} // namespace qx::curves

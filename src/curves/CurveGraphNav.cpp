@@ -1,0 +1,143 @@
+#include "curves/CurveGraphNav.h"
+
+#include "platform/Numbers.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+namespace qx::curves {
+
+namespace {
+
+double r(double v) { return std::nearbyint(v); }
+
+// A whole number for a scroll bar, inside the bar's range.
+int barInt(double v)
+{
+    if (std::isnan(v))
+        return 0;
+    return int(r(std::clamp(v, 0.0, double(INT_MAX / 2))));
+}
+
+} // namespace
+
+bool zoomToBand(ChartProps &p, ZoomState &z, const QRect &band, const Scales &s, int H)
+{
+    const int L = band.left(), T = band.top(), BW = band.width(), BH = band.height();
+    if (BW <= MinZoomBand || BH <= MinZoomBand)
+        return false;
+    const float newMinX = float(r(double(L - 50) * s.XScale + p.MinX));
+    const float newMaxX = float(r(double(L + BW - 50) * s.XScale + p.MinX));
+    const float width = newMaxX - newMinX;
+    if (!std::isfinite(newMinX) || !std::isfinite(newMaxX) || !(width > 0))
+        return false; // a band narrower than one unit of x: no zoom
+    float newMinY[2], newMaxY[2];
+    for (int a = 0; a < 2; ++a) {
+        newMinY[a] = float(double(H - T - BH - 50) * s.YScale[a] + p.MinY[a]);
+        newMaxY[a] = float(double(H - T - 50) * s.YScale[a] + p.MinY[a]);
+    }
+    z.FullMinX = p.MinX;
+    z.FullMaxX = p.MaxX;
+    p.MinX = newMinX;
+    p.MaxX = newMaxX;
+    for (int a = 0; a < 2; ++a) {
+        z.FullMinY[a] = p.MinY[a];
+        z.FullMaxY[a] = p.MaxY[a];
+        p.MinY[a] = newMinY[a];
+        p.MaxY[a] = newMaxY[a];
+    }
+    z.ZoomWidth = p.MaxX - p.MinX;
+    return true;
+}
+
+void restoreFull(ChartProps &p, const ZoomState &z)
+{
+    p.MinX = z.FullMinX;
+    p.MaxX = z.FullMaxX;
+    for (int a = 0; a < 2; ++a) {
+        p.MinY[a] = z.FullMinY[a];
+        p.MaxY[a] = z.FullMaxY[a];
+    }
+}
+
+ScrollSetup scrollForZoom(const ChartProps &p, const ZoomState &z)
+{
+    ScrollSetup b;
+    if (!(z.ZoomWidth > 0))
+        return b;
+    b.maximum = barInt((double(z.FullMaxX) - z.FullMinX) * 10 / z.ZoomWidth);
+    if (b.maximum > 10)
+        b.maximum -= 10;
+    b.value = barInt((double(p.MinX) - z.FullMinX) * 10 / z.ZoomWidth);
+    return b;
+}
+
+void panTo(ChartProps &p, const ZoomState &z, int v)
+{
+    const double steps = std::clamp(r(double(v) * z.ZoomWidth), -9.0e15, 9.0e15);
+    p.MinX = z.FullMinX + float(int64_t(steps) / 10);
+    if (p.MinX >= z.FullMaxX)
+        p.MinX = z.FullMaxX - z.ZoomWidth;
+    p.MaxX = p.MinX + z.ZoomWidth;
+    if (std::fmod(r(p.MaxX), 2.0) == 1.0)
+        p.MaxX += 1;
+    if (p.MaxX > z.FullMaxX)
+        p.MaxX = z.FullMaxX;
+}
+
+double cursorValueX(const ChartProps &p, double X, int W, int RM)
+{
+    const double plotW = double(W) - 50 - RM;
+    if (plotW == 0)
+        return r(p.MinX);
+    return r((X - 50) * (double(p.MaxX) - p.MinX) / plotW + p.MinX);
+}
+
+QString readoutText(float v0, float v1, float v2, float v3)
+{
+    auto f = [](float v) { return num::format(v, v < 10 ? u"0.000" : u"00.00"); };
+    return num::format(v0, u"0.000") + (v0 < 10 ? QStringLiteral("V   ") : QStringLiteral("V  ")) + f(v1) +
+           u'A' + u'\r' + f(v2) + QStringLiteral("Ah ") + f(v3) + QStringLiteral("Wh");
+}
+
+QString cursorReadout(const CurveTable &t, const ChartProps &p, double X, int W, int RM)
+{
+    const double xd = cursorValueX(p, X, W, RM);
+    auto found = [&](int curve) -> int32_t {
+        if (curve >= t.CurveCount())
+            return -1;
+        const CurveRec &c = t.curve(curve);
+        return firstVisitedAtOrAbove(c, xd, thinStep(c.DpCnt, W));
+    };
+    auto yAt = [&](int curve, int32_t j) -> float {
+        if (j < 0 || curve >= t.CurveCount() || j >= t.curve(curve).DpCnt)
+            return 0;
+        return t.curve(curve).Dp[size_t(j)].y;
+    };
+    const int32_t j0 = found(0);
+    float v[4];
+    v[0] = yAt(0, j0);
+    v[1] = yAt(1, found(1));
+    if (p.xBarType != 0) {
+        v[2] = yAt(3, j0);
+        v[3] = yAt(4, j0);
+    } else {
+        v[2] = yAt(3, found(3));
+        v[3] = yAt(4, found(4));
+    }
+    return readoutText(v[0], v[1], v[2], v[3]);
+}
+
+QPoint legendDrop(QPointF topLeft, QSize legend, QSize surface)
+{
+    const double maxLeft = std::max(0, surface.width() - legend.width());
+    const double maxTop = std::max(0, surface.height() - legend.height());
+    auto snap = [](double v, double most) {
+        v = std::isnan(v) ? 0 : std::clamp(v, 0.0, most);
+        return int(r(v)) / 5 * 5;
+    };
+    return QPoint(snap(topLeft.x(), maxLeft), snap(topLeft.y(), maxTop));
+}
+
+} // namespace qx::curves

@@ -1,0 +1,94 @@
+#include "curves/CurveGraphRender.h"
+
+#include "curves/CurveGraphPath.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <algorithm>
+
+namespace qx::curves {
+
+QFont frameFont()
+{
+    // A small sans-serif font with a character cell of about 13 pixels.
+    QFont f(QStringLiteral("Sans Serif"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(11);
+    return f;
+}
+
+Qt::PenStyle penStyleOf(int style)
+{
+    switch (style) {
+    case 1: return Qt::DashLine;
+    case 2: return Qt::DotLine;
+    case 3: return Qt::DashDotLine;
+    case 4: return Qt::DashDotDotLine;
+    case 5: return Qt::NoPen;
+    default: return Qt::SolidLine;
+    }
+}
+
+namespace {
+
+void drawText(QPainter &g, const TextItem &t, const QColor &back, const QFontMetrics &fm)
+{
+    // Texts stand on an opaque box of the background colour.
+    const QRect box(t.topLeft, t.size);
+    g.fillRect(box, back);
+    g.drawText(t.topLeft.x(), t.topLeft.y() + fm.ascent(), t.text);
+}
+
+} // namespace
+
+void CurveRenderer::drawFrame(QImage &img, const ChartProps &p, const QFont &font)
+{
+    if (img.isNull())
+        return;
+    const int W = img.width(), H = img.height();
+    QPainter g(&img);
+    g.setRenderHint(QPainter::Antialiasing, false);
+    g.setFont(font);
+    const QFontMetrics fm(font);
+    const FrameLayout f = layoutFrame(p, W, H, [&](const QString &s) { return QSize(fm.horizontalAdvance(s), fm.height()); });
+
+    const QColor back = oleToColor(p.BackColor), axes = oleToColor(p.AxesColor), grid = oleToColor(p.GridColor);
+    g.fillRect(0, 0, W, H, back);
+
+    g.setPen(QPen(axes, 1, Qt::SolidLine, Qt::FlatCap));
+    g.drawLines(f.axisLines.data(), int(f.axisLines.size()));
+    for (const TextItem &t : f.labels)
+        drawText(g, t, back, fm);
+
+    g.setPen(QPen(grid, 1, penStyleOf(p.GridType2), Qt::FlatCap));
+    g.drawLines(f.halfGrid.data(), int(f.halfGrid.size()));
+    g.setPen(QPen(grid, 1, penStyleOf(p.GridType1), Qt::FlatCap));
+    g.drawLines(f.majorGrid.data(), int(f.majorGrid.size()));
+
+    g.setPen(grid);
+    drawText(g, f.watermark, back, fm);
+}
+
+void CurveRenderer::drawChart(QImage &img, const ChartProps &p, const CurveTable &t, const QFont &font)
+{
+    drawFrame(img, p, font);
+    if (img.isNull())
+        return;
+    const int W = img.width(), H = img.height();
+    const Scales s = computeScales(p, W, H, p.RightMargin());
+    QPainter g(&img);
+    g.setRenderHint(QPainter::Antialiasing, false);
+    const int width = std::clamp<int>(p.Line, 1, 50);
+    for (int c = 0; c < t.CurveCount(); ++c) {
+        const CurveRec &curve = t.curve(c);
+        if (!curve.ShowCurve || curve.DpCnt < 1)
+            continue;
+        buildPath(curve, p, mapperFor(p, s, curve.AxesY, H), W, path_);
+        if (path_.size() < 2)
+            continue;
+        g.setPen(QPen(oleToColor(curve.LineColor), width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        g.drawPolyline(path_.data(), int(path_.size()));
+    }
+}
+
+} // namespace qx::curves

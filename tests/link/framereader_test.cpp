@@ -1,0 +1,154 @@
+// Cutting device frames from the byte stream: markers, noise, truncated and
+// overlong frames, stray end markers, reads that split a frame.
+#include "link/FrameReader.h"
+#include "link/State.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace qx;
+using namespace qx::Frames;
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes wire(int status, int32_t current, int typeByte)
+{
+    const DevFrame f = deviceFrame(status, {current, 4000, 100, 250, 150, 300, 0}, typeByte);
+    return Bytes(f.begin(), f.end());
+}
+
+DevBytes inner(const Bytes &w) // b0..b16 of a wire frame
+{
+    DevBytes b{};
+    std::copy(w.begin() + 1, w.begin() + 18, b.begin());
+    return b;
+}
+
+Bytes cat(std::initializer_list<Bytes> parts)
+{
+    Bytes out;
+    for (const auto &p : parts)
+        out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
+
+Bytes head(const Bytes &w, size_t n) { return Bytes(w.begin(), w.begin() + n); }
+
+const Bytes A = wire(10, 111, 10);
+const Bytes B = wire(0, 222, 10);
+
+// A frame whose checksum passes but which carries 0xF5 at b1.
+Bytes withHighByte()
+{
+    Bytes w = A;
+    w[2] = 0xF5;
+    w[17] = 0;
+    w[17] = checksumOf(std::span<const uint8_t>(w).subspan(1, 16));
+    return w;
+}
+
+// Type byte 200 with a checksum that passes.
+Bytes channelTwo()
+{
+    Bytes w = A;
+    w[16] = 200;
+    w[17] = checksumOf(std::span<const uint8_t>(w).subspan(1, 16));
+    return w;
+}
+
+} // namespace
+
+TEST(FrameReader, CutsFramesFromOneRead)
+{
+    struct Case {
+        const char *name;
+        Bytes stream;
+        std::vector<Bytes> frames;
+        RxEvent stop;
+    };
+    Bytes badSum = A;
+    badSum[17] = uint8_t((badSum[17] + 1) % 240);
+    Bytes overlongA = cat({head(A, 18), {7}, {0xF8}}); // 17 valid bytes + one more
+    Bytes restarted = cat({head(A, 6), B});             // a second start inside a frame
+    const Case cases[] = {
+        {"one frame", A, {A}, RxEvent::None},
+        {"two frames in order", cat({A, B}), {A, B}, RxEvent::None},
+        {"noise outside frames", cat({{1, 0xF0, 0xFF, 239}, A, {0xF9, 3}, B, {9}}), {A, B}, RxEvent::None},
+        {"bad checksum drops the rest of the read", cat({badSum, B}), {}, RxEvent::BadFrame},
+        {"valid then bad: first kept", cat({A, badSum, B}), {A}, RxEvent::BadFrame},
+        {"truncated without end marker", cat({head(A, 11), B}), {B}, RxEvent::None},
+        {"truncated with end marker", cat({head(A, 11), {0xF8}, B}), {}, RxEvent::BadFrame},
+        {"overlong frame is dropped, its end marker is stray", cat({overlongA, B}), {B}, RxEvent::None},
+        {"lone end marker before any start", cat({{0xF8}, A}), {A}, RxEvent::None},
+        {"stray end marker does not replay", cat({A, {0xF8, 0xF8}, B}), {A, B}, RxEvent::None},
+        {"start inside a frame restarts it", restarted, {B}, RxEvent::None},
+        {"byte of 240 or more inside a frame", cat({withHighByte(), B}), {}, RxEvent::BadFrame},
+        {"type byte 200 or more", cat({channelTwo(), B}), {}, RxEvent::BadChannel},
+    };
+    for (const auto &c : cases) {
+        FrameReader r;
+        const auto read = r.feed(c.stream);
+        std::vector<DevBytes> expect;
+        for (const auto &f : c.frames)
+            expect.push_back(inner(f));
+        EXPECT_EQ(read.frames, expect) << c.name;
+        EXPECT_EQ(read.stop, c.stop) << c.name;
+        if (c.stop == RxEvent::None)
+            EXPECT_EQ(read.taken, c.stream.size()) << c.name;
+        else
+            EXPECT_LT(read.taken, c.stream.size()) << c.name;
+        EXPECT_FALSE(r.state().RxActive) << c.name;
+    }
+}
+
+TEST(FrameReader, FrameSplitAcrossReadsAndStateOfDeviceRecord)
+{
+    // The receive routine runs on the main window's DeviceState record.
+    DeviceState dev;
+    EXPECT_EQ(takeByte(RxView::of(dev), 0x20), RxEvent::None);
+    EXPECT_EQ(dev.RxMax, 0);
+    EXPECT_FALSE(dev.RxActive);
+
+    std::vector<RxEvent> events;
+    for (uint8_t b : A)
+        events.push_back(takeByte(RxView::of(dev), b));
+    EXPECT_EQ(events.front(), RxEvent::Start);
+    EXPECT_EQ(events.back(), RxEvent::Frame);
+    EXPECT_EQ(frameBytes(dev.RxBuf), inner(A));
+    for (uint8_t b : head(B, 8))
+        takeByte(RxView::of(dev), b);
+    EXPECT_TRUE(dev.RxActive);
+    EXPECT_EQ(dev.RxPos, 8);
+    EXPECT_EQ(dev.RxMax, 17);
+
+    for (size_t i = 8; i < B.size() - 1; ++i)
+        EXPECT_EQ(takeByte(RxView::of(dev), B[i]), RxEvent::None);
+    EXPECT_EQ(takeByte(RxView::of(dev), B.back()), RxEvent::Frame);
+    EXPECT_EQ(frameBytes(dev.RxBuf), inner(B));
+    EXPECT_EQ(dev.RxPos, 0);
+
+    // the overlong frame never writes past position 17
+    dev.RxBuf[18] = 0x55;
+    takeByte(RxView::of(dev), 0xFA);
+    for (int i = 0; i < 40; ++i)
+        takeByte(RxView::of(dev), 1);
+    EXPECT_EQ(dev.RxBuf[18], 0x55);
+    EXPECT_FALSE(dev.RxActive);
+}
+
+TEST(FrameReader, ReadAcrossChunksKeepsOpenFrame)
+{
+    FrameReader r;
+    const Bytes stream = cat({A, B, A});
+    std::vector<DevBytes> got;
+    for (size_t at = 0; at < stream.size(); at += 7) {
+        const auto chunk = std::span<const uint8_t>(stream).subspan(at, std::min<size_t>(7, stream.size() - at));
+        const auto read = r.feed(chunk);
+        EXPECT_EQ(read.stop, RxEvent::None);
+        got.insert(got.end(), read.frames.begin(), read.frames.end());
+    }
+    EXPECT_EQ(got, (std::vector<DevBytes>{inner(A), inner(B), inner(A)}));
+}

@@ -20,8 +20,10 @@ QString ShowFileDialog(QWidget *owner, bool save, const QString &title, const QS
 // The colour dialog: the chosen colour as 0x00BBGGRR (0 is black), or -1 on cancel.
 int32_t PickColor();
 
-// The millisecond clock ShowFileDialog measures with (monotonic). Tests
-// replace it; an empty function restores the steady clock. Returns the previous one.
+// The millisecond clock ShowFileDialog measures with (monotonic). A scripted
+// dialog answers at once, so a test either scripts two answers or sets a
+// clock here; an empty function restores the steady clock. Returns the
+// previous one.
 using TickSource = std::function<int64_t()>;
 TickSource setTickSource(TickSource source);
 

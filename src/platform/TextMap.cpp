@@ -1,6 +1,7 @@
 #include "platform/TextMap.h"
 #include "platform/Guard.h"
 
+#include <QFile>
 #include <QHash>
 #include <memory>
 #include <mutex>
@@ -41,8 +42,21 @@ char32_t singleChar(const std::string &utf8)
     return ucs.size() == 1 ? char32_t(ucs.front()) : 0;
 }
 
+// The dictionary reader leaks when it is handed a file of another kind, so
+// the file's header is checked first.
+bool hasDictionaryHeader(const QString &path)
+{
+    static const QByteArray header("OPENCC_MARISA_0.2.5");
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) && f.read(header.size()) == header;
+}
+
 std::shared_ptr<const CharMap> load(const QString &path, QString *error)
 {
+    if (!hasDictionaryHeader(path)) {
+        *error = QStringLiteral("missing or not a character dictionary");
+        return nullptr;
+    }
     try {
         auto dict = opencc::SerializableDict::NewFromFile<opencc::MarisaDict>(path.toStdString());
         auto map = std::make_shared<CharMap>();

@@ -32,10 +32,12 @@ function(qx_tests dir)
     set(_exe ${dir}_${_n})
     add_executable(${_exe} ${_t})
     target_link_libraries(${_exe} PRIVATE qx_testmain ${ARG_LIBS})
+    # Sanitizer options come from the test main (__asan_default_options),
+    # so no environment list is needed here.
     gtest_discover_tests(${_exe}
       DISCOVERY_MODE PRE_TEST
-      PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=0;UBSAN_OPTIONS=print_stacktrace=1"
-                 TIMEOUT 120)
+      DISCOVERY_TIMEOUT 60
+      PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen TIMEOUT 120)
   endforeach()
 endfunction()
 

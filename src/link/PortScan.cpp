@@ -1,0 +1,24 @@
+#include "link/PortScan.h"
+
+#include "link/COMM.h"
+
+namespace qx {
+
+PortScanResult scanPorts()
+{
+    PortScanResult r;
+    for (int n = ScanFirstPort; n <= ScanLastPort; ++n) {
+        int32_t h = COMM::OpenComm(n);
+        if (h == 0)
+            continue;
+        const QString name = QStringLiteral("COM%1").arg(n);
+        r.ports << name;
+        r.paths << COMM::PortPath(n);
+        if (r.first.isEmpty())
+            r.first = name;
+        COMM::CloseComm(h);
+    }
+    return r;
+}
+
+} // namespace qx

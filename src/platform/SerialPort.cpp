@@ -1,0 +1,238 @@
+#include "platform/SerialPort.h"
+
+#include "platform/AppHome.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace qx {
+
+namespace {
+
+speed_t speedOf(int baud)
+{
+    switch (baud) {
+    case 110: return B110;
+    case 300: return B300;
+    case 600: return B600;
+    case 1200: return B1200;
+    case 2400: return B2400;
+    case 4800: return B4800;
+    case 9600: return B9600;
+    case 19200: return B19200;
+    case 38400: return B38400;
+    case 57600: return B57600;
+    case 115200: return B115200;
+    case 230400: return B230400;
+    case 460800: return B460800;
+    case 921600: return B921600;
+    default: return B0;
+    }
+}
+
+tcflag_t sizeOf(int byteSize)
+{
+    switch (byteSize) {
+    case 5: return CS5;
+    case 6: return CS6;
+    case 7: return CS7;
+    case 8: return CS8;
+    default: return tcflag_t(-1);
+    }
+}
+
+// Raw bytes: nothing translated, stripped or marked, no flow control; a read
+// with nothing waiting fails with EAGAIN (O_NONBLOCK) rather than returning
+// 0, so that 0 keeps meaning "hung up".
+void makeRaw(termios &t)
+{
+    cfmakeraw(&t);
+    t.c_iflag &= ~tcflag_t(PARMRK | ISTRIP | ICRNL | INLCR | IGNCR | IXON | IXOFF | IXANY | INPCK);
+    t.c_cflag |= CLOCAL | CREAD;
+    t.c_cc[VMIN] = 1;
+    t.c_cc[VTIME] = 0;
+}
+
+} // namespace
+
+SerialPort::~SerialPort() { close(); }
+
+QString SerialPort::pathOf(int port)
+{
+    if (port <= 0)
+        return {};
+    const QString link = homePath(QStringLiteral("ports/COM%1").arg(port));
+    const QFileInfo fi(link);
+    if (fi.isSymLink() || fi.exists())
+        return link;
+    if (port <= 4)
+        return QStringLiteral("/dev/ttyS%1").arg(port - 1);
+    if (port <= 12)
+        return QStringLiteral("/dev/ttyUSB%1").arg(port - 5);
+    if (port <= 20)
+        return QStringLiteral("/dev/ttyACM%1").arg(port - 13);
+    return {};
+}
+
+QString SerialPort::devicePathOf(int port)
+{
+    const QString path = pathOf(port);
+    const QString target = path.isEmpty() ? QString() : QFileInfo(path).canonicalFilePath();
+    return target.isEmpty() ? path : target;
+}
+
+bool SerialPort::open(const QString &path)
+{
+    close();
+    gone_ = false;
+    if (path.isEmpty())
+        return false;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    if (!::isatty(fd) || ::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd, TIOCEXCL) != 0) {
+        ::close(fd);
+        return false;
+    }
+    fd_ = fd;
+    // Raw 9600 8N1 first, then even parity on its own: a pseudo-terminal
+    // refuses parity (and the kernel may reject the whole request for it),
+    // which must not leave the line in cooked mode.
+    termios t{};
+    if (::tcgetattr(fd_, &t) == 0) {
+        makeRaw(t);
+        t.c_cflag &= ~tcflag_t(CSIZE | PARENB | PARODD | CSTOPB | CMSPAR);
+        t.c_cflag |= CS8;
+        ::cfsetispeed(&t, B9600);
+        ::cfsetospeed(&t, B9600);
+        ::tcsetattr(fd_, TCSANOW, &t);
+        t.c_cflag |= PARENB;
+        ::tcsetattr(fd_, TCSANOW, &t);
+    }
+    writeTimeoutMs_ = DefaultWriteTimeoutMs;
+    return true;
+}
+
+void SerialPort::close()
+{
+    if (fd_ < 0)
+        return;
+    // Exclusive mode belongs to the terminal, not to this open: clear it so
+    // the next open of the port succeeds.
+    ::ioctl(fd_, TIOCNXCL);
+    ::close(fd_);
+    fd_ = -1;
+}
+
+void SerialPort::markGone()
+{
+    gone_ = true;
+    close();
+}
+
+bool SerialPort::setLine(int baud, int byteSize, int stopBits, int parity)
+{
+    const speed_t speed = speedOf(baud);
+    const tcflag_t size = sizeOf(byteSize);
+    if (fd_ < 0 || speed == B0 || size == tcflag_t(-1) || stopBits < 0 || stopBits > 2 || parity < 0 || parity > 4)
+        return false;
+    termios t{};
+    if (::tcgetattr(fd_, &t) != 0)
+        return false;
+    t.c_cflag &= ~tcflag_t(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB);
+    t.c_cflag |= size;
+    if (stopBits != 0)
+        t.c_cflag |= CSTOPB;
+    switch (parity) {
+    case 1: t.c_cflag |= PARENB | PARODD; break;
+    case 2: t.c_cflag |= PARENB; break;
+    case 3: t.c_cflag |= PARENB | CMSPAR | PARODD; break;
+    case 4: t.c_cflag |= PARENB | CMSPAR; break;
+    default: break;
+    }
+    ::cfsetispeed(&t, speed);
+    ::cfsetospeed(&t, speed);
+    return ::tcsetattr(fd_, TCSANOW, &t) == 0;
+}
+
+bool SerialPort::setTimeouts(int writeTimeoutMs)
+{
+    if (fd_ < 0)
+        return false;
+    termios t{};
+    if (::tcgetattr(fd_, &t) != 0)
+        return false;
+    t.c_cc[VMIN] = 1;
+    t.c_cc[VTIME] = 0;
+    if (::tcsetattr(fd_, TCSANOW, &t) != 0)
+        return false;
+    writeTimeoutMs_ = std::max(0, writeTimeoutMs);
+    return true;
+}
+
+int SerialPort::read(uint8_t *buf, int max)
+{
+    if (fd_ < 0 || buf == nullptr || max <= 0)
+        return 0;
+    pollfd p{fd_, POLLIN, 0};
+    if (::poll(&p, 1, 0) <= 0)
+        return 0;
+    if (p.revents & POLLIN) {
+        const ssize_t n = ::read(fd_, buf, size_t(std::min(max, ReadMax)));
+        if (n > 0)
+            return int(n);
+        if (n < 0 && (errno == EAGAIN || errno == EINTR) && !(p.revents & (POLLHUP | POLLERR)))
+            return 0;
+        markGone(); // 0 on a terminal, EIO, ENXIO, ...
+        return 0;
+    }
+    if (p.revents & (POLLHUP | POLLERR | POLLNVAL))
+        markGone();
+    return 0;
+}
+
+int SerialPort::write(const uint8_t *buf, int n)
+{
+    if (fd_ < 0 || buf == nullptr || n <= 0)
+        return 0;
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(writeTimeoutMs_);
+    int done = 0;
+    while (done < n) {
+        const ssize_t w = ::write(fd_, buf + done, size_t(n - done));
+        if (w > 0) {
+            done += int(w);
+            continue;
+        }
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w < 0 && errno == EAGAIN) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            if (left <= 0)
+                break;
+            pollfd p{fd_, POLLOUT, 0};
+            if (::poll(&p, 1, int(left)) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+                markGone();
+                break;
+            }
+            continue;
+        }
+        if (w < 0)
+            markGone();
+        break;
+    }
+    return done;
+}
+
+} // namespace qx

@@ -1,0 +1,68 @@
+#pragma once
+// A serial port on a termios device, used only through the COMM module.
+//
+// Port n ("COM" & n) resolves to a device path: the link (or file)
+// <home>/ports/COMn when it exists, dangling or not; otherwise COM1-COM4 are
+// /dev/ttyS0-3, COM5-COM12 /dev/ttyUSB0-7, COM13-COM20 /dev/ttyACM0-7, and
+// other numbers have no device.
+//
+// open() takes the port for exclusive use: O_RDWR | O_NOCTTY | O_NONBLOCK,
+// flock(LOCK_EX | LOCK_NB) (holds also against root), TIOCEXCL, raw mode
+// with 9600 baud 8E1, CLOCAL | CREAD, no input translation. Reads never wait
+// and return at most 64 bytes; writes give up after the write time-out
+// (100 ms). A read that finds the far end gone (read returning 0, EIO,
+// ENXIO, POLLHUP/POLLERR) closes the device and marks the port gone: later
+// reads return nothing at once, without touching the device again.
+#include <QString>
+
+#include <cstddef>
+#include <cstdint>
+
+namespace qx {
+
+class SerialPort {
+public:
+    static constexpr int ReadMax = 64;
+    static constexpr int DefaultWriteTimeoutMs = 100;
+
+    SerialPort() = default;
+    ~SerialPort();
+    SerialPort(const SerialPort &) = delete;
+    SerialPort &operator=(const SerialPort &) = delete;
+
+    // The path that port n opens (see above); "" when n has none.
+    static QString pathOf(int port);
+    // For display: the path with links resolved, or pathOf() when it does
+    // not resolve.
+    static QString devicePathOf(int port);
+
+    // Opens path for exclusive use; false when it does not exist, is no
+    // terminal, or is held by anyone.
+    bool open(const QString &path);
+    void close();
+    bool isOpen() const { return fd_ >= 0; }
+    // The far end hung up (set by read() / write()).
+    bool gone() const { return gone_; }
+
+    // Line settings with the platform codes: stopBits 0 = one, 1 = one and
+    // a half (taken as two), 2 = two; parity 0 none, 1 odd, 2 even, 3 mark,
+    // 4 space. False when a value is not supported or the device refuses.
+    bool setLine(int baud, int byteSize, int stopBits, int parity);
+    // Reads return at once; writes give up after writeTimeoutMs.
+    bool setTimeouts(int writeTimeoutMs = DefaultWriteTimeoutMs);
+
+    // At most min(max, 64) bytes that have arrived; 0 when none (or gone).
+    int read(uint8_t *buf, int max);
+    // Writes n bytes, waiting at most the write time-out in all; the count
+    // written.
+    int write(const uint8_t *buf, int n);
+
+private:
+    void markGone();
+
+    int fd_ = -1;
+    bool gone_ = false;
+    int writeTimeoutMs_ = DefaultWriteTimeoutMs;
+};
+
+} // namespace qx

@@ -614,7 +614,7 @@ bool CurveGraph::eventFilter(QObject *o, QEvent *e)
     if (!idx.isValid() || !o->isWidgetType())
         return QWidget::eventFilter(o, e);
     const int i = idx.toInt();
-    if (i < 0 || i >= table_.CurveCount() || legends_[size_t(i)] != o)
+    if (i < 0 || size_t(i) >= legends_.size() || i >= table_.CurveCount() || legends_[size_t(i)] != o)
         return QWidget::eventFilter(o, e);
     switch (t) {
     case QEvent::MouseButtonPress: {

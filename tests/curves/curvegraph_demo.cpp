@@ -1,0 +1,104 @@
+// Demo window of the chart control for screenshots:
+//   curves_curvegraph_demo [time|cap] [zoom] [cursor] [points N]
+// time: five curves of a discharge against time (both right axes shown);
+// cap: voltage and current against the capacity in mAh, capacity and energy
+// kept against seconds (the data viewer's layout). zoom drags a rubber band
+// over the middle; cursor holds the right button down in the plot.
+#include "curves/CurveGraph.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QTimer>
+#include <cmath>
+
+namespace {
+
+void mouse(QWidget *w, QEvent::Type type, Qt::MouseButton button, QPoint at)
+{
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
+    QMouseEvent e(type, QPointF(at), w->mapToGlobal(QPointF(at)), button, held, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+float volts(double f) // 4.2 V falling to 3.0 V with a knee at the end
+{
+    return float(4.2 - 0.7 * f - 0.5 * std::pow(f, 8));
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const bool cap = args.contains("cap"), zoom = args.contains("zoom"), cursor = args.contains("cursor");
+    int points = 3600;
+    if (int i = int(args.indexOf("points")); i > 0 && i + 1 < args.size())
+        points = args[i + 1].toInt();
+
+    CurveGraph g;
+    g.setWindowTitle(QStringLiteral("CurveGraph demo"));
+    g.resize(900, 520);
+    g.set_CurveCount(5);
+    const char *names[] = {"Voltage", "Current", "Power", "Capacity", "Energy"};
+    const uint32_t colours[] = {0xFF0000, 0x0000FF, 0x808000, 0x008000, 0x800080};
+    const int axes[] = {0, 1, 2, 1, 2};
+    for (int i = 0; i < 5; ++i) {
+        g.set_CurveLineColor(i, colours[i]);
+        g.set_CurveAxesY(i, axes[i]);
+        const bool shown = !cap || i < 2;
+        g.set_ShowCurve(i, shown);
+        g.set_ShowLegend(i, shown);
+        g.set_LegendText(i, QString::fromLatin1(names[i]));
+    }
+    g.set_MinY(0, 2.5f);
+    g.set_MaxY(0, 4.5f);
+    g.set_MaxY(1, 1.5f);
+    g.set_MaxY(2, 5);
+    g.set_Size(true);
+
+    const double seconds = 3600;
+    double ah = 0, wh = 0;
+    for (int k = 0; k < points; ++k) {
+        const double t = seconds * k / std::max(points - 1, 1);
+        const double f = t / seconds;
+        const float v = volts(f);
+        const float i = float(1.0 + 0.05 * std::sin(t / 90));
+        ah = 1.0 * t / 3600;
+        wh += double(v) * i * (seconds / std::max(points - 1, 1)) / 3600;
+        const float x = cap ? float(ah * 1000) : float(t);
+        g.AddXY(0, x, v);
+        g.AddXY(1, x, i);
+        g.AddXY(2, float(t), v * i);
+        g.AddXY(3, float(t), float(ah));
+        g.AddXY(4, float(t), float(wh));
+    }
+    if (cap) {
+        g.set_TitleText(QStringLiteral("V--A--mAh"));
+        g.set_xBarType(1);
+        g.set_MaxX(1000);
+        g.set_ShowAxesY2(false);
+    } else {
+        g.set_TitleText(QStringLiteral("QX Tester Software"));
+        g.set_MaxX(float(seconds + 30));
+        g.set_ShowAxesY2(true);
+        g.set_AxesY2Txt(QStringLiteral("[W]"));
+    }
+    g.show();
+    g.DrawCurve();
+
+    QTimer::singleShot(300, &g, [&] {
+        QWidget *s = g.picGraph();
+        if (zoom) {
+            mouse(s, QEvent::MouseButtonPress, Qt::LeftButton, {300, 120});
+            mouse(s, QEvent::MouseMove, Qt::LeftButton, {560, 380});
+            mouse(s, QEvent::MouseButtonRelease, Qt::LeftButton, {560, 380});
+        }
+        if (cursor) {
+            const int x = 760;
+            mouse(s, QEvent::MouseButtonPress, Qt::RightButton, {x, 200});
+            mouse(s, QEvent::MouseMove, Qt::RightButton, {x, 210});
+        }
+    });
+    return app.exec();
+}

@@ -1,0 +1,346 @@
+// The chart control as a widget: drawing into its picture, paint scheduling,
+// properties and their errors, legend layout and dragging, cursor, zoom and
+// pan through real mouse events.
+#include "curves/CurveGraph.h"
+#include "platform/QxError.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <gtest/gtest.h>
+
+using namespace qx;
+
+namespace {
+
+void mouse(QWidget *w, QEvent::Type type, Qt::MouseButton button, QPoint at)
+{
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
+    QMouseEvent e(type, QPointF(at), w->mapToGlobal(QPointF(at)), button, held, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+void drag(QWidget *w, Qt::MouseButton button, QPoint from, QPoint to)
+{
+    mouse(w, QEvent::MouseButtonPress, button, from);
+    mouse(w, QEvent::MouseMove, button, to);
+    mouse(w, QEvent::MouseButtonRelease, button, to);
+}
+
+int errorCode(const std::function<void()> &f)
+{
+    try {
+        f();
+    } catch (const QxError &e) {
+        return e.code();
+    }
+    return 0;
+}
+
+bool hasColour(const QImage &img, QRgb c)
+{
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (img.pixel(x, y) == c)
+                return true;
+    return false;
+}
+
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        paints += e->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+// A 600 x 300 chart, shown, five curves with legends 0 to 4 shown.
+class Chart : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        g.resize(600, 300);
+        for (int i = 0; i < 5; ++i) {
+            g.set_LegendText(i, QStringLiteral("Curve%1").arg(i));
+            g.set_ShowLegend(i, true);
+        }
+        g.show();
+    }
+    QLabel *legend(int i) { return g.lblLegend(i); }
+    CurveGraph g;
+};
+
+} // namespace
+
+TEST_F(Chart, DrawsFrameAndCurvesAndEmptiesThemAgain)
+{
+    const QRgb red = qRgb(255, 0, 0), black = qRgb(0, 0, 0), grid = qRgb(100, 100, 100);
+    g.set_CurveLineColor(1, 0x0000FF);
+    g.set_ShowCurve(1, true);
+    g.AddXY(1, 0, 0);
+    g.AddXY(1, 60, 20);
+    g.DrawCurve();
+    QImage img = g.Picture();
+    ASSERT_EQ(img.size(), QSize(600, 300));
+    EXPECT_EQ(img.pixel(300, 145), red);  // middle of the diagonal
+    EXPECT_EQ(img.pixel(45, 100), black); // left axis
+    EXPECT_EQ(img.pixel(100, 60), grid);  // major grid, x = 100
+    EXPECT_EQ(img.pixel(300, 20), qRgb(255, 255, 255));
+    EXPECT_FLOAT_EQ(g.XScale(), 0.12f);
+    EXPECT_EQ(g.RightMargin(), 50);
+
+    // A hidden curve draws nothing. On axis 1 (0 .. 10) the point at 20 is
+    // out of range and skipped, leaving a lone point; (60, 10) lands on the
+    // top right corner again.
+    g.set_ShowCurve(1, false);
+    g.DrawCurve();
+    EXPECT_FALSE(hasColour(g.Picture(), red));
+    g.set_ShowCurve(1, true);
+    g.set_CurveAxesY(1, 1);
+    g.DrawCurve();
+    EXPECT_FALSE(hasColour(g.Picture(), red));
+    g.Clear(1);
+    g.AddXY(1, 0, 0);
+    g.AddXY(1, 60, 10);
+    g.DrawCurve();
+    EXPECT_EQ(g.Picture().pixel(300, 145), red);
+
+    g.ClearAll();
+    img = g.Picture();
+    EXPECT_FALSE(hasColour(img, red));
+    EXPECT_EQ(img.pixel(45, 100), black);
+    EXPECT_EQ(g.DpCnt(1), 0);
+}
+
+TEST_F(Chart, DegenerateRangesAndHugeValuesStillDraw)
+{
+    g.set_ShowCurve(0, true);
+    g.AddXY(0, 5, 1);
+    g.AddXY(0, 1e30f, -1e30f);
+    g.AddXY(0, std::numeric_limits<float>::quiet_NaN(), 2);
+    struct { float minX, maxX, minY, maxY; uint32_t back; } cases[] = {
+        {5, 5, 0, 20, 0x00FFFF},  // no x span
+        {0, 60, 1, 1, 0xFF00FF},  // no y span
+        {0, 1e-30f, -1e38f, 1e38f, 0xFFFF00},
+    };
+    for (auto c : cases) {
+        g.set_MinX(c.minX);
+        g.set_MaxX(c.maxX);
+        g.set_MinY(0, c.minY);
+        g.set_MaxY(0, c.maxY);
+        g.set_BackColor(c.back);
+        g.DrawCurve();
+        // The pass completes: the new background shows.
+        EXPECT_EQ(g.Picture().pixel(300, 20), oleToColor(c.back).rgb()) << c.maxX;
+    }
+}
+
+TEST_F(Chart, DrawRequestsCoalesceAndAHiddenChartWaits)
+{
+    PaintCounter count;
+    g.picGraph()->installEventFilter(&count);
+    QApplication::processEvents();
+    count.paints = 0;
+    for (int k = 0; k < 3; ++k) {
+        g.AddXY(0, float(k), 1);
+        g.DrawCurve();
+    }
+    QApplication::processEvents();
+    EXPECT_EQ(count.paints, 1);
+
+    g.hide();
+    count.paints = 0;
+    g.DrawCurve();
+    QApplication::processEvents();
+    EXPECT_EQ(count.paints, 0);
+    g.show();
+    QApplication::processEvents();
+    EXPECT_GE(count.paints, 1);
+}
+
+TEST_F(Chart, PropertiesAndTheirErrors)
+{
+    g.set_LegendText(1, QStringLiteral("Current1"));
+    EXPECT_EQ(legend(1)->text(), "---- Current1");
+    EXPECT_EQ(g.LegendText(1), "Current1");
+
+    g.set_ShowAxesY2(true);
+    EXPECT_TRUE(g.BothAxesY());
+    g.set_ShowAxesY1(false);
+    EXPECT_FALSE(g.BothAxesY());
+
+    g.set_TitleText(QStringLiteral("A much longer title than the one before"));
+    EXPECT_NEAR(g.lblTitle()->x(), (600 - g.lblTitle()->width()) / 2.0, 0.5);
+    EXPECT_EQ(g.TitleText(), "A much longer title than the one before");
+
+    g.set_CurveCount(10);
+    g.AddXY(7, 1, 2);
+    EXPECT_NE(g.lblLegend(9), nullptr);
+    EXPECT_EQ(g.CurveLineColor(5), qx::curves::CurveTable::Blue);
+    g.set_CurveCount(5);
+    const std::function<void()> subscript[] = {
+        [&] { g.lblLegend(7); },        [&] { g.LegendText(5); },     [&] { g.set_LegendText(-1, "x"); },
+        [&] { g.DpX(7, 0); },           [&] { g.MaxY(3); },           [&] { g.set_MinY(-1, 0); },
+        [&] { g.set_ShowLegend(5, true); }, [&] { g.CurveLineColor(5); }, [&] { g.YScale(3); },
+    };
+    for (const auto &f : subscript)
+        EXPECT_EQ(errorCode(f), ErrSubscript);
+    EXPECT_EQ(errorCode([&] { g.set_CurveAxesY(0, 3); }), ErrInvalidProperty);
+    EXPECT_EQ(g.CurveAxesY(0), 0);
+
+    // Leaving a zoom that was never begun keeps the ranges.
+    g.set_MaxX(500);
+    g.set_Large(false);
+    EXPECT_EQ(g.MaxX(), 500);
+}
+
+TEST_F(Chart, LegendsStackAndRestackOnLayout)
+{
+    const int h = legend(0)->height();
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(legend(i)->pos(), QPoint(480, 73 + i * (h + 5))) << i;
+
+    g.set_ShowLegend(3, false); // hides 3 only, leaving a gap
+    EXPECT_TRUE(legend(3)->isHidden());
+    EXPECT_EQ(legend(4)->y(), 73 + 4 * (h + 5));
+    g.set_ShowLegend(2, false); // lays out again: 4 moves right under 1
+    EXPECT_EQ(legend(4)->y(), 73 + 2 * (h + 5));
+
+    g.set_ShowAxesY2(true);
+    g.resize(700, 320);
+    EXPECT_EQ(legend(0)->pos(), QPoint(700 - 170, 73));
+    EXPECT_EQ(legend(1)->x(), 530);
+}
+
+TEST_F(Chart, DraggedLegendsSnapStayAndRemainInReach)
+{
+    // A click without moving snaps the legend to the 5-pixel grid.
+    mouse(legend(0), QEvent::MouseButtonPress, Qt::LeftButton, {4, 4});
+    mouse(legend(0), QEvent::MouseButtonRelease, Qt::LeftButton, {4, 4});
+    EXPECT_EQ(legend(0)->pos(), QPoint(480, 70));
+    EXPECT_TRUE(g.LegendMoved(0));
+
+    // A drag far off the chart leaves the legend at the edge.
+    const QSize sz = legend(1)->size();
+    mouse(legend(1), QEvent::MouseButtonPress, Qt::LeftButton, {4, 4});
+    EXPECT_TRUE(g.ShapeLegend(1)->isVisible());
+    mouse(legend(1), QEvent::MouseMove, Qt::LeftButton, {900, 900});
+    EXPECT_TRUE(QRect(0, 0, 600, 300).contains(g.ShapeLegend(1)->geometry()));
+    mouse(legend(1), QEvent::MouseButtonRelease, Qt::LeftButton, {900, 900});
+    EXPECT_FALSE(g.ShapeLegend(1)->isVisible());
+    EXPECT_EQ(legend(1)->pos(), QPoint((600 - sz.width()) / 5 * 5, (300 - sz.height()) / 5 * 5));
+
+    // A right press drags nothing.
+    const QPoint before = legend(2)->pos();
+    drag(legend(2), Qt::RightButton, {4, 4}, {-100, 40});
+    EXPECT_EQ(legend(2)->pos(), before);
+    EXPECT_FALSE(g.LegendMoved(2));
+
+    // Placed legends keep their place on later layouts, unless the chart
+    // shrinks past them; legend 2 now stacks right under legend 0's place.
+    drag(legend(3), Qt::LeftButton, {4, 4}, {-300, -40});
+    const QPoint placed = legend(3)->pos();
+    g.resize(620, 320);
+    EXPECT_EQ(legend(3)->pos(), placed);
+    EXPECT_EQ(legend(0)->pos(), QPoint(480, 70));
+    EXPECT_EQ(legend(2)->pos(), QPoint(480, 70 + legend(0)->height() + 5));
+    g.resize(300, 150);
+    EXPECT_TRUE(QRect(0, 0, 300, 150).contains(legend(1)->geometry()));
+}
+
+TEST_F(Chart, CursorReadOut)
+{
+    QWidget *s = g.picGraph();
+    for (int j = 0; j <= 60; ++j) {
+        g.AddXY(0, float(j), 3.5f);
+        g.AddXY(1, float(j), 12.5f);
+    }
+    g.DrawCurve();
+    mouse(s, QEvent::MouseButtonPress, Qt::RightButton, {300, 150});
+    EXPECT_TRUE(g.Line1()->isVisible());
+    EXPECT_EQ(g.Line1()->x(), 300);
+    EXPECT_TRUE(g.lblDisp()->isVisible());
+    EXPECT_EQ(g.lblDisp()->pos(), QPoint(305, 130));
+    EXPECT_EQ(g.DispCaption(), "3.500V   12.50A\r0.000Ah 0.000Wh");
+
+    mouse(s, QEvent::MouseMove, Qt::RightButton, {540, 150}); // near the right edge: read-out on the left
+    EXPECT_EQ(g.Line1()->x(), 540);
+    EXPECT_EQ(g.lblDisp()->x() + g.lblDisp()->width(), 535);
+    mouse(s, QEvent::MouseMove, Qt::RightButton, {580, 150}); // outside: stays
+    EXPECT_EQ(g.Line1()->x(), 540);
+    mouse(s, QEvent::MouseButtonRelease, Qt::RightButton, {580, 150});
+    EXPECT_FALSE(g.Line1()->isVisible());
+    EXPECT_FALSE(g.lblDisp()->isVisible());
+
+    for (QPoint outside : {QPoint(50, 150), QPoint(300, 40), QPoint(300, 250), QPoint(550, 150)}) {
+        mouse(s, QEvent::MouseButtonPress, Qt::RightButton, outside);
+        EXPECT_FALSE(g.Line1()->isVisible()) << outside.x() << "," << outside.y();
+    }
+}
+
+TEST_F(Chart, ZoomPanAndRestoreByMouse)
+{
+    QWidget *s = g.picGraph();
+    g.set_MaxY(2, 50);
+    g.DrawCurve();
+
+    drag(s, Qt::LeftButton, {100, 60}, {300, 160}); // zoom not allowed yet
+    EXPECT_FALSE(g.Large());
+    EXPECT_FALSE(g.shpRect()->isVisible());
+
+    g.set_Size(true);
+    drag(s, Qt::LeftButton, {100, 60}, {110, 160}); // exactly 10 wide: no zoom
+    EXPECT_FALSE(g.Large());
+    EXPECT_FALSE(g.shpRect()->isVisible());
+
+    mouse(s, QEvent::MouseButtonPress, Qt::LeftButton, {100, 60});
+    mouse(s, QEvent::MouseMove, Qt::LeftButton, {300, 160});
+    EXPECT_EQ(g.shpRect()->geometry(), QRect(100, 60, 200, 100));
+    mouse(s, QEvent::MouseButtonRelease, Qt::LeftButton, {300, 160});
+    ASSERT_TRUE(g.Large());
+    // Band 6 .. 30 s; the bar (maximum r(600 / 24) - 10 = 15) takes the value
+    // r(2.5) = 2, which pans the window's left end onto its step: 4 .. 28.
+    EXPECT_EQ(g.HScroll1()->maximum(), 15);
+    EXPECT_EQ(g.HScroll1()->value(), 2);
+    EXPECT_EQ(g.MinX(), 4);
+    EXPECT_EQ(g.MaxX(), 28);
+    EXPECT_TRUE(g.HScroll1()->isVisible());
+    EXPECT_EQ(g.picGraph()->height() + g.HScroll1()->height(), 300);
+    EXPECT_FLOAT_EQ(g.MaxY(0), 190 * 20.0f / 210);
+    EXPECT_EQ(g.MaxY(2), 50);
+
+    g.HScroll1()->setValue(5); // r(120) \ 10 = 12: 12 .. 36
+    EXPECT_EQ(g.MinX(), 12);
+    EXPECT_EQ(g.MaxX(), 36);
+
+    mouse(s, QEvent::MouseButtonPress, Qt::LeftButton, {200, 100}); // restores, starts no band
+    EXPECT_FALSE(g.Large());
+    EXPECT_FALSE(g.shpRect()->isVisible());
+    EXPECT_FALSE(g.HScroll1()->isVisible());
+    EXPECT_EQ(g.MinX(), 0);
+    EXPECT_EQ(g.MaxX(), 60);
+    EXPECT_EQ(g.MaxY(0), 20);
+    EXPECT_EQ(g.picGraph()->height(), 300);
+    mouse(s, QEvent::MouseButtonRelease, Qt::LeftButton, {200, 100});
+
+    // A host leaving the zoom gets the full ranges back too.
+    drag(s, Qt::LeftButton, {100, 60}, {300, 160});
+    ASSERT_TRUE(g.Large());
+    g.set_Large(false);
+    EXPECT_EQ(g.MaxX(), 60);
+    EXPECT_EQ(g.MaxY(1), 10);
+}
+
+TEST_F(Chart, DoubleClicksRaiseTheEvents)
+{
+    int title = 0, label = -1;
+    QObject::connect(&g, &CurveGraph::DblClick, [&] { ++title; });
+    QObject::connect(&g, &CurveGraph::LblClick, [&](int i) { label = i; });
+    mouse(g.lblTitle(), QEvent::MouseButtonDblClick, Qt::LeftButton, {3, 3});
+    mouse(legend(2), QEvent::MouseButtonDblClick, Qt::LeftButton, {3, 3});
+    EXPECT_EQ(title, 1);
+    EXPECT_EQ(label, 2);
+}

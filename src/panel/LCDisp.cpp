@@ -133,6 +133,7 @@ void LCDisp::rebuild()
     gradient_ = fillGradient(width(), height(), qx::oleResolve(p_.BackColor1), qx::oleResolve(p_.BackColor2),
                              p_.BackAngle, p_.BackMiddleOut);
     surface_ = QImage(size(), QImage::Format_RGB32);
+    builtSize_ = size();
     main_.regions = makeRegions(p_.SegmentHeight, p_.SegmentWidth, p_.YOffset, p_.DecimalSeparator,
                                 p_.ThousandsSeparator);
     exp_.regions = makeRegions(p_.SegmentHeightExp, p_.SegmentWidthExp, p_.YOffsetExp, p_.DecimalSeparator,
@@ -262,8 +263,18 @@ QRect LCDisp::cellRect(bool exponent, int i) const
     return QRect(g.cellX[size_t(i)], g.yOffset, g.cell.width(), g.cell.height());
 }
 
+bool LCDisp::followSize()
+{
+    if (builtSize_ == size())
+        return false;
+    rebuild();
+    return true;
+}
+
 void LCDisp::renderValue(bool force)
 {
+    if (followSize())
+        force = true;
     p_.Value = normaliseValue(p_.Value);
     const bool neg = qx::num::val(p_.Value) < 0;
     lit_ = qx::oleToColor(neg ? p_.SegmentLitColorNeg : p_.SegmentLitColor);
@@ -433,6 +444,8 @@ void LCDisp::restoreBackground(QPainter &p, const QRegion &r) { blitThrough(p, b
 
 void LCDisp::paintEvent(QPaintEvent *e)
 {
+    if (followSize())
+        renderValue(true);
     QPainter p(this);
     if (surface_.isNull())
         p.fillRect(e->rect(), Qt::black);
@@ -443,9 +456,6 @@ void LCDisp::paintEvent(QPaintEvent *e)
 void LCDisp::resizeEvent(QResizeEvent *e)
 {
     QWidget::resizeEvent(e);
-    // The memory images and the layout follow the new size.
-    if (surface_.size() != size()) {
-        rebuild();
-        redraw();
-    }
+    if (followSize())
+        renderValue(true);
 }

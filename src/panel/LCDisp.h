@@ -124,8 +124,14 @@ public:
     void WriteProperties(qx::PropertyBag &bag) const;
     const lcd::LCDispProps &props() const { return p_; }
 
-    // The back buffer the control shows (the "surface").
-    const QImage &surface() const { return surface_; }
+    // The back buffer the control shows (the "surface"), brought to the
+    // control's size first.
+    const QImage &surface()
+    {
+        if (followSize())
+            renderValue(true);
+        return surface_;
+    }
     // The rectangle of main (exponent false) or exponent cell i; empty when
     // there is no such cell.
     QRect cellRect(bool exponent, int i) const;
@@ -158,6 +164,10 @@ private:
     void paintPicture(QPainter &p);
     void paintBorder(QPainter &p);
     void redraw();
+    // A resize re-makes the memory images, the layout and the drawing; also
+    // checked before drawing, since a hidden control hears of its new size
+    // only when shown. True when it rebuilt.
+    bool followSize();
 
     // Drawing a value.
     void renderValue(bool force);
@@ -184,6 +194,7 @@ private:
     lcd::LCDispProps p_;
     Group main_, exp_;
     QImage surface_, background_, gradient_, pointImage_;
+    QSize builtSize_;
     QColor lit_, unlit_;
     bool negative_ = false;
     QRegion pointDrawn_, colonDrawn_;

@@ -180,14 +180,14 @@ void ucProgressBar::Refresh()
             const double v = qx::num::roundHalfEven(fill / range * size);
             return int(std::clamp(v, 0.0, double(size)));
         };
-        if (orientation_ == 0) {
-            const QRect r(0, 0, portion(W), H);
+        QRect r;
+        if (orientation_ == 0)
+            r = QRect(0, 0, portion(W), H);
+        else if (orientation_ == 1)
+            r = QRect(0, H - portion(H), W, portion(H));
+        r &= fore_.rect();
+        if (!r.isEmpty()) // an empty source would mean the whole picture
             p.drawImage(r.topLeft(), fore_, r);
-        } else if (orientation_ == 1) {
-            const int top = H - portion(H);
-            const QRect r(0, top, W, H - top);
-            p.drawImage(r.topLeft(), fore_, r);
-        }
     }
 
     caption_ = captionText();

@@ -1,0 +1,419 @@
+// The readout as drawn: the control is rendered into an image and each
+// segment of each cell is read back as lit, unlit (burned in) or not
+// painted, for values, presets and drawing options.
+#include "panel/LCDisp.h"
+#include "panel/LCDispGeometry.h"
+#include "panel/LCDispText.h"
+#include "platform/Colors.h"
+
+#include <gtest/gtest.h>
+
+using namespace lcd;
+
+namespace {
+QRgb rgbOf(uint32_t ole) { return qx::oleToColor(ole).rgb() & 0xFFFFFF; }
+
+QImage render(LCDisp &d) { return d.grab().toImage().convertToFormat(QImage::Format_RGB32); }
+
+QRgb pixel(const QImage &img, QPoint p) { return img.pixel(p) & 0xFFFFFF; }
+
+// Segment a..g of one cell, read from the image: '1' lit, '0' unlit, '.'
+// neither (background or something else).
+QString segments(const LCDisp &d, const QImage &img, bool exponent, int cell, bool negative = false)
+{
+    const LCDispProps &p = d.props();
+    const GroupSizes s = exponent
+        ? GroupSizes{p.SegmentHeightExp, p.SegmentWidthExp, p.InterSegmentGapExp, p.SegmentStyleExp}
+        : GroupSizes{p.SegmentHeight, p.SegmentWidth, p.InterSegmentGap, p.SegmentStyle};
+    const Regions regs = makeRegions(s.h, s.w, 0, 1, 1);
+    const QRgb lit = rgbOf(negative ? p.SegmentLitColorNeg : p.SegmentLitColor);
+    const QRgb unlit = rgbOf(negative ? p.BurnInColorNeg : p.BurnInColor);
+    const QPoint origin = d.cellRect(exponent, cell).topLeft();
+    QString out;
+    const auto places = *segmentPlaces(s);
+    for (const SegmentPlace &pl : places) {
+        const QRegion r = regs[size_t(pl.region)];
+        const QPoint c = r.boundingRect().center();
+        EXPECT_TRUE(r.contains(c));
+        const QRgb px = pixel(img, origin + pl.at + c);
+        out += px == lit ? QLatin1Char('1') : px == unlit ? QLatin1Char('0') : QLatin1Char('.');
+    }
+    return out;
+}
+
+// The glyph patterns of a text, as the cells should show them.
+QStringList glyphs(const QString &cells, bool showBurnIn = true)
+{
+    QStringList out;
+    for (QChar c : cells) {
+        const int g = glyphIndex(c, showBurnIn);
+        out << (g < 0 ? QStringLiteral(".......") : QString::fromLatin1(kGlyphs[size_t(g)]));
+    }
+    return out;
+}
+
+QStringList cellsShown(const LCDisp &d, const QImage &img, bool exponent, bool negative = false)
+{
+    QStringList out;
+    const int n = exponent ? d.NumDigitsExp() : d.NumDigits();
+    for (int i = 0; i < n; ++i)
+        out << segments(d, img, exponent, i, negative);
+    return out;
+}
+
+// A small readout with distinct colours for each state.
+void smallReadout(LCDisp &d, int digits, int expDigits)
+{
+    d.set_NumDigits(digits);
+    d.set_NumDigitsExp(expDigits);
+    d.set_XOffsetExp(5 + digits * 17 + 10);
+    d.set_SegmentLitColorNeg(qx::rgb(255, 0, 0));
+    d.set_BurnInColorNeg(qx::rgb(80, 0, 0));
+    d.resize(5 + (digits + expDigits) * 17 + 30, 31);
+}
+
+bool lit(const LCDisp &d, const QImage &img, QPoint p) { return pixel(img, p) == rgbOf(d.SegmentLitColor()); }
+
+QPoint pointPlace(const LCDisp &d, int cell)
+{
+    const QRect r = d.cellRect(false, cell);
+    return *markPlace(d.DecimalSeparator(), r.x(), r.size(), d.YOffset(), d.SegmentWidth(), d.InterDigitGap(),
+                      d.SegmentStyle());
+}
+} // namespace
+
+TEST(LCDispRender, ValuesShowAsLitSegments)
+{
+    struct Case {
+        const char *value;
+        const char *mainCells, *expCells;
+        int pointAfter; // -1: no point
+        bool negative;
+    } cases[] = {
+        {"12.34", "1234", "   ", 1, false},
+        {"12345", "2345", "   ", -1, false},     // the leftmost digit is lost
+        {"abc", " ABC", "   ", -1, false},
+        {"1V%+", "1000", "   ", -1, false},      // characters outside the table show 0
+        {"-1.5", " -15", "   ", 2, true},
+        {"1,234.5", "2345", "   ", 2, false},    // the comma is a cell (cut off here)
+        {"1.5E-3", "  15", "-03", 2, false},
+        {"7E+12345", "   7", " 45", -1, false},
+        {"12.3456", "3456", "   ", -1, false},   // the point falls before the first cell
+        {"", "    ", "   ", -1, false},
+        {"0123456789", "6789", "   ", -1, false},
+    };
+    for (const Case &c : cases) {
+        LCDisp d;
+        smallReadout(d, 4, 3);
+        d.set_Value(QString::fromLatin1(c.value));
+        const QImage img = render(d);
+        EXPECT_EQ(cellsShown(d, img, false, c.negative), glyphs(QString::fromLatin1(c.mainCells))) << c.value;
+        EXPECT_EQ(cellsShown(d, img, true, c.negative), glyphs(QString::fromLatin1(c.expCells))) << c.value;
+        for (int k = 0; k < 4; ++k) {
+            const QRgb want = rgbOf(c.negative ? d.SegmentLitColorNeg() : d.SegmentLitColor());
+            EXPECT_EQ(pixel(img, pointPlace(d, k)) == want, k == c.pointAfter) << c.value << " cell " << k;
+        }
+    }
+}
+
+TEST(LCDispRender, EveryGlyphInEveryStyle)
+{
+    const QString text = QStringLiteral("0123456789 -ABCDEF");
+    for (int style : {StyleHex, StyleTrapezoid, StyleRect}) {
+        LCDisp d;
+        d.set_NumDigits(18);
+        d.set_NumDigitsExp(0);
+        d.set_SegmentStyle(style);
+        d.set_SegmentHeight(10);
+        d.set_SegmentWidth(4);
+        d.resize(18 * 26, 40);
+        d.set_Value(text);
+        EXPECT_EQ(cellsShown(d, render(d), false), glyphs(text)) << "style " << style;
+    }
+}
+
+TEST(LCDispRender, ColonAndExponentShowARunTime)
+{
+    LCDisp d;
+    smallReadout(d, 4, 2);
+    d.set_Value(QStringLiteral("12:34E+56"));
+    const QImage img = render(d);
+    EXPECT_EQ(cellsShown(d, img, false), glyphs(QStringLiteral("1234")));
+    EXPECT_EQ(cellsShown(d, img, true), glyphs(QStringLiteral("56"))); // no sign cell
+    const QRect c1 = d.cellRect(false, 1);
+    const auto dots = colonPlaces(c1.x(), c1.width(), d.YOffset(), d.SegmentHeight(), d.SegmentWidth(),
+                                  d.InterDigitGap());
+    EXPECT_TRUE(lit(d, img, dots[0]));
+    EXPECT_TRUE(lit(d, img, dots[1]));
+    // The colon moves with the text and leaves no dot behind.
+    d.set_Value(QStringLiteral("123:4E+56"));
+    const QImage moved = render(d);
+    EXPECT_FALSE(lit(d, moved, dots[0]));
+    EXPECT_FALSE(lit(d, moved, dots[1]));
+}
+
+TEST(LCDispRender, ThousandsMarksFollowTheGroups)
+{
+    LCDisp d;
+    smallReadout(d, 8, 0);
+    d.set_ThousandsSeparator(1);
+    d.set_ShowThousandsSeparator(true);
+    d.set_Value(QStringLiteral("1234567"));
+    const QImage img = render(d);
+    EXPECT_EQ(cellsShown(d, img, false), glyphs(QStringLiteral(" 1234567")));
+    const auto markAt = [&](int cell) {
+        const QRect r = d.cellRect(false, cell);
+        return *markPlace(1, r.x(), r.size(), d.YOffset(), d.SegmentWidth(), d.InterDigitGap(), d.SegmentStyle());
+    };
+    for (int k = 0; k < 8; ++k)
+        EXPECT_EQ(lit(d, img, markAt(k)), k == 1 || k == 4) << k;
+    d.set_Value(QStringLiteral("123"));
+    const QImage none = render(d);
+    for (int k = 0; k < 8; ++k)
+        EXPECT_FALSE(lit(d, none, markAt(k))) << k;
+}
+
+TEST(LCDispRender, BlanksWithAndWithoutBurnIn)
+{
+    LCDisp d;
+    smallReadout(d, 4, 0);
+    d.set_Value(QStringLiteral("8"));
+    EXPECT_EQ(segments(d, render(d), false, 0), QStringLiteral("0000000"));
+    d.set_ShowBurnIn(false);
+    const QImage img = render(d);
+    EXPECT_EQ(segments(d, img, false, 0), QStringLiteral("......."));
+    EXPECT_EQ(segments(d, img, false, 3), QStringLiteral("1111111"));
+    EXPECT_EQ(pixel(img, d.cellRect(false, 0).center()), rgbOf(d.BackColor1()));
+}
+
+TEST(LCDispRender, OnlyChangedCellsAreRepainted)
+{
+    LCDisp d;
+    smallReadout(d, 4, 3);
+    d.set_Value(QStringLiteral("12.34"));
+    EXPECT_EQ(d.lastPainted().main, QList<int>({0, 1, 2, 3})); // first drawing: every cell
+    const QImage before = render(d);
+
+    d.set_Value(QStringLiteral("123.4")); // same cells, the point moves
+    EXPECT_TRUE(d.lastPainted().main.isEmpty());
+    EXPECT_TRUE(d.lastPainted().exponent.isEmpty());
+    const QImage moved = render(d);
+    EXPECT_FALSE(lit(d, moved, pointPlace(d, 1)));
+    EXPECT_TRUE(lit(d, moved, pointPlace(d, 2)));
+    EXPECT_EQ(cellsShown(d, moved, false), glyphs(QStringLiteral("1234")));
+
+    d.set_Value(QStringLiteral("123.9"));
+    EXPECT_EQ(d.lastPainted().main, QList<int>({3}));
+    const QImage after = render(d);
+    // Pixels changed only inside cell 3 and where the point was and went.
+    const QRect cell3 = d.cellRect(false, 3);
+    for (int y = 0; y < after.height(); ++y)
+        for (int x = 0; x < after.width(); ++x)
+            if (after.pixel(x, y) != moved.pixel(x, y))
+                ASSERT_TRUE(cell3.contains(x, y)) << x << "," << y;
+    EXPECT_NE(before, after);
+
+    d.set_Value(QStringLiteral("123.9E-1"));
+    EXPECT_TRUE(d.lastPainted().main.isEmpty());
+    EXPECT_EQ(d.lastPainted().exponent, QList<int>({0, 1, 2}));
+    d.set_Value(QStringLiteral("123.9E-2"));
+    EXPECT_EQ(d.lastPainted().exponent, QList<int>({2}));
+}
+
+TEST(LCDispRender, ChangeOfSignRepaintsEveryCellInTheNewColours)
+{
+    LCDisp d;
+    smallReadout(d, 4, 2);
+    d.set_Value(QStringLiteral("1.5"));
+    d.set_Value(QStringLiteral("-1.5"));
+    EXPECT_EQ(d.lastPainted().main, QList<int>({0, 1, 2, 3}));
+    EXPECT_EQ(d.lastPainted().exponent, QList<int>({0, 1}));
+    const QImage neg = render(d);
+    EXPECT_EQ(cellsShown(d, neg, false, true), glyphs(QStringLiteral(" -15")));
+    EXPECT_EQ(pixel(neg, pointPlace(d, 2)), rgbOf(d.SegmentLitColorNeg()));
+    d.set_Value(QStringLiteral("1.5"));
+    EXPECT_EQ(d.lastPainted().main.size(), 4);
+    EXPECT_EQ(cellsShown(d, render(d), false), glyphs(QStringLiteral("  15")));
+}
+
+TEST(LCDispRender, HiddenExponentIsNotDrawn)
+{
+    LCDisp d;
+    smallReadout(d, 4, 2);
+    d.set_Value(QStringLiteral("1E+7"));
+    d.set_ShowExponent(false); // the rebuild clears the exponent cells
+    d.set_Value(QStringLiteral("2E+9"));
+    EXPECT_TRUE(d.lastPainted().exponent.isEmpty());
+    const QImage img = render(d);
+    EXPECT_EQ(cellsShown(d, img, false), glyphs(QStringLiteral("   2")));
+    EXPECT_EQ(cellsShown(d, img, true), QStringList({QStringLiteral("......."), QStringLiteral(".......")}));
+}
+
+TEST(LCDispRender, PresetColoursAndSizes)
+{
+    for (int theme = 1; theme <= 6; ++theme) {
+        LCDisp d;
+        d.set_Theme(theme);
+        d.set_Value(QStringLiteral("8"));
+        const QImage img = render(d);
+        const LCDispProps &p = d.props();
+        EXPECT_EQ(pixel(img, QPoint(img.width() / 2, 0)), rgbOf(0xFF0000)) << theme; // blue border
+        EXPECT_EQ(pixel(img, QPoint(2, img.height() - 2)), rgbOf(p.BackColor1)) << theme;
+        EXPECT_EQ(segments(d, img, false, 19), QStringLiteral("1111111")) << theme;
+        EXPECT_EQ(segments(d, img, false, 0), QStringLiteral("0000000")) << theme;
+        EXPECT_EQ(cellsShown(d, img, true), glyphs(QStringLiteral("    "))) << theme;
+    }
+    LCDisp light;
+    light.set_Theme(3);
+    const QImage img = render(light);
+    EXPECT_EQ(img.size(), QSize(435, 38));
+    EXPECT_EQ(pixel(img, QPoint(2, 2)), qRgb(224, 224, 224) & 0xFFFFFF);
+    EXPECT_EQ(segments(light, img, false, 19), QString::fromLatin1(kGlyphs[0])); // "1234567890": black 0
+}
+
+TEST(LCDispRender, NewControlShowsItsDefaultValue)
+{
+    LCDisp d;
+    const QImage img = render(d);
+    EXPECT_EQ(cellsShown(d, img, false), glyphs(QStringLiteral("          1234567890")));
+    EXPECT_EQ(cellsShown(d, img, true), glyphs(QStringLiteral("    ")));
+}
+
+TEST(LCDispRender, FillStyles)
+{
+    LCDisp d;
+    smallReadout(d, 2, 0);
+    d.set_Value(QStringLiteral("1"));
+    // Outline: the edge of a lit segment is lit, its middle is not.
+    d.set_SegmentStyle(StyleRect);
+    d.set_SegmentWidth(5);
+    d.set_SegmentHeight(12);
+    d.set_SegmentFillStyle(0);
+    QImage img = render(d);
+    const QRect c1 = d.cellRect(false, 1);
+    const auto places = *segmentPlaces({12, 5, 0, StyleRect});
+    const QRect b = makeRegions(12, 5, 0, 1, 1)[RectVertical].boundingRect().translated(c1.topLeft() + places[1].at);
+    EXPECT_TRUE(lit(d, img, b.topLeft()));
+    EXPECT_FALSE(lit(d, img, b.center()));
+    // Shaded: lit segments take the shading, unlit ones are not painted.
+    d.set_Seg3DColor1(qx::rgb(10, 20, 30));
+    d.set_Seg3DColor2(qx::rgb(200, 210, 220));
+    d.set_SegmentFillStyle(2);
+    img = render(d);
+    const QRgb shade = pixel(img, b.center());
+    EXPECT_NE(shade, rgbOf(d.SegmentLitColor()));
+    EXPECT_GE(qRed(shade), 10);
+    EXPECT_LE(qRed(shade), 200);
+    EXPECT_EQ(segments(d, img, false, 1).at(0), QLatin1Char('.')); // segment a of "1" is unlit: not painted
+    EXPECT_EQ(pixel(img, b.center() - QPoint(0, b.height())), rgbOf(d.BackColor1()));
+}
+
+TEST(LCDispRender, BorderAndRoundedCorners)
+{
+    LCDisp d;
+    d.set_BorderColor(qx::rgb(0, 255, 0));
+    d.set_BorderWidth(3);
+    QImage img = render(d);
+    EXPECT_EQ(pixel(img, QPoint(d.width() / 2, 2)), qRgb(0, 255, 0) & 0xFFFFFF);
+    EXPECT_EQ(pixel(img, QPoint(d.width() / 2, 3)), rgbOf(d.BackColor1()));
+    EXPECT_TRUE(d.mask().isEmpty()); // square corners: no window region cut
+    d.set_CurveTopLeft(10);
+    d.set_CurveBottomRight(10);
+    EXPECT_FALSE(d.mask().contains(QPoint(0, 0)));
+    EXPECT_FALSE(d.mask().contains(QPoint(d.width() - 1, d.height() - 1)));
+    EXPECT_TRUE(d.mask().contains(QPoint(d.width() - 1, 0)));
+    EXPECT_TRUE(d.mask().contains(QPoint(d.width() / 2, d.height() / 2)));
+    d.set_BorderWidth(0);
+    img = render(d);
+    EXPECT_EQ(pixel(img, QPoint(d.width() / 2, 0)), rgbOf(d.BackColor1()));
+}
+
+TEST(LCDispRender, BackgroundChangesReachCellsRepaintedLater)
+{
+    LCDisp d;
+    smallReadout(d, 4, 0);
+    d.set_Value(QStringLiteral("1"));
+    d.set_BackColor1(qx::rgb(255, 255, 255));
+    d.set_BackColor2(qx::rgb(255, 255, 255));
+    d.set_Value(QStringLiteral("7")); // repaints cell 3 from the background image
+    const QImage img = render(d);
+    const QRect c3 = d.cellRect(false, 3);
+    EXPECT_EQ(pixel(img, c3.topLeft()), qRgb(255, 255, 255) & 0xFFFFFF);
+    EXPECT_EQ(segments(d, img, false, 3), QString::fromLatin1(kGlyphs[7]));
+}
+
+TEST(LCDispRender, ResizeLeavesNoStaleArea)
+{
+    LCDisp d;
+    d.set_Theme(3); // light grey face
+    d.set_Value(QStringLiteral("42"));
+    d.resize(600, 60);
+    EXPECT_EQ(d.surface().size(), QSize(600, 60));
+    const QImage img = render(d);
+    const QRgb grey = qRgb(224, 224, 224) & 0xFFFFFF;
+    for (QPoint p : {QPoint(598, 30), QPoint(300, 57), QPoint(520, 50)})
+        EXPECT_EQ(pixel(img, p), grey) << p.x() << "," << p.y();
+    EXPECT_EQ(pixel(img, QPoint(599, 30)), rgbOf(0xFF0000)); // the border follows the new size
+    d.set_Value(QStringLiteral("43"));
+    EXPECT_EQ(segments(d, render(d), false, 19), QString::fromLatin1(kGlyphs[3]));
+}
+
+TEST(LCDispRender, Seg3DAngleChangesNothingOnScreen)
+{
+    LCDisp d;
+    d.set_SegmentFillStyle(2);
+    const QImage before = render(d);
+    d.set_Seg3DAngle(33);
+    EXPECT_EQ(render(d), before);
+}
+
+TEST(LCDispRender, OddValuesNeverFault)
+{
+    // Texts far longer than the group, separators in the cut-off part, an
+    // exponent with no exponent cells, unknown styles and separator kinds.
+    LCDisp d;
+    d.set_NumDigits(50);
+    d.set_NumDigitsExp(5);
+    d.set_ShowThousandsSeparator(true);
+    d.set_ThousandsGrouping(1);
+    const QString longText = QString(200, QLatin1Char('9')) + QStringLiteral(".5:1,2");
+    for (const QString &v : {longText, QStringLiteral(":.:.:.:"), QStringLiteral("E+"), QStringLiteral("-E-"),
+                             QStringLiteral("1:2:3E+:"), QString(300, QLatin1Char(':'))})
+        d.set_Value(v);
+    d.set_NumDigitsExp(0);
+    d.set_Value(QStringLiteral("1:2E+34"));
+    d.set_SegmentStyle(9);
+    d.set_SegmentStyleExp(-1);
+    d.set_DecimalSeparator(5);
+    d.set_ThousandsSeparator(-2);
+    d.set_SegmentFillStyle(4);
+    d.set_PictureMode(8);
+    d.set_Value(QStringLiteral("12.345,6"));
+    d.set_SegmentWidth(0);
+    d.set_SegmentHeight(-5);
+    d.set_SegmentStyle(0);
+    d.set_Value(QStringLiteral("8.8"));
+    d.resize(0, 0);
+    d.set_Value(QStringLiteral("1"));
+    d.resize(50, 20);
+    EXPECT_EQ(d.surface().size(), QSize(50, 20));
+}
+
+TEST(LCDispRender, PictureBackgrounds)
+{
+    QImage pic(6, 4, QImage::Format_RGB32);
+    pic.fill(qRgb(10, 200, 30));
+    for (int mode : {0, 1, 2}) {
+        LCDisp d;
+        d.set_NumDigits(1);
+        d.set_Picture(pic);
+        d.set_PictureMode(mode);
+        const QImage img = render(d);
+        const QPoint probe = mode == 0 ? QPoint(3, 2) : QPoint(d.width() - 3, d.height() - 3);
+        EXPECT_EQ(pixel(img, probe), qRgb(10, 200, 30) & 0xFFFFFF) << mode;
+        EXPECT_EQ(pixel(img, QPoint(d.width() / 2, 0)), rgbOf(0xFF0000)) << mode; // border on top
+    }
+    LCDisp empty;
+    empty.set_Picture(QImage(0, 5, QImage::Format_RGB32)); // counts as no picture
+    EXPECT_EQ(pixel(render(empty), QPoint(3, 3)), rgbOf(empty.BackColor1()));
+}

@@ -352,10 +352,26 @@ void Grid::Clear()
     model_->allChanged();
 }
 
-int Grid::Width() const { return pxToTwips(width()); }
-void Grid::set_Width(int twips) { resize(twipsToPx(twips), height()); }
-int Grid::Height() const { return pxToTwips(height()); }
-void Grid::set_Height(int twips) { resize(width(), twipsToPx(twips)); }
+// The twips last set are read back as long as the size they gave stands.
+int Grid::Width() const { return twipsToPx(widthTw_) == width() ? widthTw_ : pxToTwips(width()); }
+
+void Grid::set_Width(int twips)
+{
+    if (twips < 0)
+        qx::raise(ErrInvalidProperty);
+    widthTw_ = twips;
+    resize(twipsToPx(twips), height());
+}
+
+int Grid::Height() const { return twipsToPx(heightTw_) == height() ? heightTw_ : pxToTwips(height()); }
+
+void Grid::set_Height(int twips)
+{
+    if (twips < 0)
+        qx::raise(ErrInvalidProperty);
+    heightTw_ = twips;
+    resize(width(), twipsToPx(twips));
+}
 
 void Grid::applyRowHeight(int row)
 {

@@ -70,7 +70,7 @@ public:
     // and alignments stay.
     void Clear();
 
-    // Outer size in twips.
+    // Outer size in twips (the value set is read back while the size stands).
     int Width() const;
     void set_Width(int twips);
     int Height() const;
@@ -110,6 +110,7 @@ private:
     std::vector<int> colWidth_;   // twips
     std::vector<int> rowHeight_;  // twips
     int defaultRowHeight_;        // twips
+    int widthTw_ = -1, heightTw_ = -1;
     int fixedRows_ = 1;
     int fixedCols_ = 0;
     int row_ = 1;

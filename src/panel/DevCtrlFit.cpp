@@ -1,0 +1,114 @@
+#include "panel/DevCtrlFit.h"
+
+#include "panel/LCDisp.h"
+#include "panel/LCDispGeometry.h"
+#include "panel/LCDispText.h"
+
+#include <algorithm>
+
+namespace panel {
+
+int mainCells(const QString &value)
+{
+    QString main = lcd::splitValue(lcd::normaliseValue(value), 0).main;
+    // The readout removes the first decimal separator and the first colon.
+    lcd::takeSeparator(main, 1, u".,");
+    lcd::takeSeparator(main, 1, u":");
+    return int(main.size());
+}
+
+namespace {
+int groupWidth(int cells, int h, int w, int g, int style, int gap)
+{
+    const auto cell = lcd::cellSize(lcd::GroupSizes{h, w, g, style});
+    const int cw = cell ? cell->width() : 0;
+    return cells * cw + (cells - 1) * gap;
+}
+
+int cellHeight(int h, int w, int g, int style)
+{
+    const auto cell = lcd::cellSize(lcd::GroupSizes{h, w, g, style});
+    return cell ? cell->height() : 0;
+}
+} // namespace
+
+DigitGeometry fitDigits(const DigitGeometry &design, int cells, int roomPx, int segmentWidth,
+                        int segmentGap, int style)
+{
+    if (cells <= design.numDigits)
+        return design;
+    DigitGeometry fit = design;
+    fit.numDigits = std::min(cells, lcd::MaxDigits);
+    const int minH = 4, minGap = 2;
+    int h = design.segmentHeight, gap = std::min(design.interDigitGap, minGap);
+    bool found = false;
+    // Shrink the gap first, then the segments, two pixels at a time.
+    for (int tryH = design.segmentHeight; tryH >= minH && !found; tryH -= 2) {
+        for (int tryGap = design.interDigitGap; tryGap >= minGap; --tryGap) {
+            if (groupWidth(fit.numDigits, tryH, segmentWidth, segmentGap, style, tryGap) <= roomPx) {
+                h = tryH;
+                gap = tryGap;
+                found = true;
+                break;
+            }
+        }
+    }
+    if (!found) {
+        h = minH;
+        gap = 1;
+    }
+    fit.segmentHeight = h;
+    fit.interDigitGap = gap;
+    const int drop = cellHeight(design.segmentHeight, segmentWidth, segmentGap, style) -
+                     cellHeight(h, segmentWidth, segmentGap, style);
+    fit.yOffset = design.yOffset + drop / 2;
+    return fit;
+}
+
+ReadoutFit::ReadoutFit(LCDisp *lcd) : QObject(lcd), lcd_(lcd)
+{
+    capture();
+    connect(lcd, &LCDisp::PropertyChanged, this, [this](const QString &name) {
+        if (name == QLatin1String("Value"))
+            refit();
+    });
+}
+
+void ReadoutFit::capture()
+{
+    design_ = DigitGeometry{lcd_->NumDigits(), lcd_->SegmentHeight(), lcd_->InterDigitGap(),
+                            lcd_->YOffset()};
+}
+
+int ReadoutFit::roomPx() const
+{
+    const int left = lcd_->BorderWidth() + lcd_->XOffset();
+    const bool exponent = lcd_->ShowExponent() && lcd_->NumDigitsExp() > 0;
+    const int right = exponent ? lcd_->BorderWidth() + lcd_->XOffsetExp() - 2
+                               : lcd_->width() - lcd_->BorderWidth();
+    return right - left;
+}
+
+void ReadoutFit::refit()
+{
+    if (busy_)
+        return;
+    struct Busy {
+        bool &b;
+        explicit Busy(bool &f) : b(f) { b = true; }
+        ~Busy() { b = false; }
+    } busy(busy_);
+    const DigitGeometry want =
+        fitDigits(design_, mainCells(lcd_->Value()), roomPx(), lcd_->SegmentWidth(),
+                  lcd_->InterSegmentGap(), lcd_->SegmentStyle());
+    const DigitGeometry now{lcd_->NumDigits(), lcd_->SegmentHeight(), lcd_->InterDigitGap(),
+                            lcd_->YOffset()};
+    if (!(want == now)) {
+        lcd_->set_SegmentHeight(want.segmentHeight);
+        lcd_->set_InterDigitGap(want.interDigitGap);
+        lcd_->set_YOffset(want.yOffset);
+        lcd_->set_NumDigits(want.numDigits);
+    }
+}
+
+} // namespace panel

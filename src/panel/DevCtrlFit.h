@@ -1,0 +1,54 @@
+#pragma once
+// Keeps every digit of a seven-segment readout visible: when a value needs
+// more main cells than the readout was laid out with, the readout gets that
+// many cells and narrower digits (smaller gaps first, then shorter segments)
+// so they fit the room the layout gives the main group; a value that fits
+// again brings the laid-out geometry back.
+#include <QObject>
+#include <QString>
+
+class LCDisp;
+
+namespace panel {
+
+// Main cells a readout value occupies: its main part (before "E+"/"E-")
+// without the decimal point and the colon, after the readout's own
+// normalising (a leading "." gains a "0").
+int mainCells(const QString &value);
+
+// Geometry of the main group that fitting changes.
+struct DigitGeometry {
+    int numDigits = 4;
+    int segmentHeight = 12;
+    int interDigitGap = 6;
+    int yOffset = 0;
+    bool operator==(const DigitGeometry &) const = default;
+};
+
+// The geometry that shows `cells` cells within `roomPx` pixels (measured from
+// the first cell's left edge), starting from the laid-out geometry `design`;
+// segmentWidth, segmentGap and style are the group's other sizes. Keeps the
+// design when the cells fit it. The digits stay vertically centred where the
+// design put them.
+DigitGeometry fitDigits(const DigitGeometry &design, int cells, int roomPx, int segmentWidth,
+                        int segmentGap, int style);
+
+// Watches one readout: on every Value write it refits the main group. The
+// laid-out geometry is taken when the watch starts. The room ends at the
+// exponent group when the readout shows one, else at its inner right edge.
+class ReadoutFit : public QObject {
+public:
+    explicit ReadoutFit(LCDisp *lcd);
+    // Takes the readout's present geometry as the laid-out one.
+    void capture();
+    // Refits for the readout's present value.
+    void refit();
+    int roomPx() const;
+
+private:
+    LCDisp *lcd_;
+    DigitGeometry design_;
+    bool busy_ = false;
+};
+
+} // namespace panel

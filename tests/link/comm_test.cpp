@@ -69,6 +69,16 @@ struct RawPty {
     }
 };
 
+// A pseudo-terminal linked as COMn of a fresh home folder, opened through COMM.
+struct PortOnPty {
+    test::TempHome home;
+    RawPty pty;
+    int32_t h;
+
+    explicit PortOnPty(int com, bool raw = true) : pty(home.path(), com, raw), h(COMM::OpenComm(com)) {}
+    ~PortOnPty() { COMM::CloseComm(h); }
+};
+
 std::vector<uint8_t> readAll(int32_t h, size_t want, int timeoutMs)
 {
     std::vector<uint8_t> out;
@@ -128,11 +138,10 @@ TEST(Comm, ClosedHandleDoesNothing)
 
 TEST(Comm, OpensExclusivelyRawAt9600Even)
 {
-    test::TempHome home;
-    RawPty pty(home.path(), 5, false); // cooked until the program opens it
+    PortOnPty port(5, false); // cooked until the program opens it
+    const RawPty &pty = port.pty;
+    int32_t &h = port.h;
     ASSERT_FALSE(pty.path.isEmpty());
-
-    int32_t h = COMM::OpenComm(5);
     ASSERT_NE(h, 0);
     EXPECT_EQ(COMM::OpenComm(5), 0) << "a held port opens a second time";
     SerialPort other;
@@ -171,14 +180,12 @@ TEST(Comm, OpensExclusivelyRawAt9600Even)
     h = COMM::OpenComm(5);
     EXPECT_NE(h, 0) << "a released port opens again";
     EXPECT_NE(h, first) << "handles are not reused at once";
-    COMM::CloseComm(h);
 }
 
 TEST(Comm, BytesPassUnchangedAndReadsNeverWait)
 {
-    test::TempHome home;
-    RawPty pty(home.path(), 6);
-    int32_t h = COMM::OpenComm(6);
+    PortOnPty port(6);
+    const int32_t h = port.h;
     ASSERT_NE(h, 0);
     COMM::SetCommParams(h, 9600, 8, 0, 2);
 
@@ -194,19 +201,17 @@ TEST(Comm, BytesPassUnchangedAndReadsNeverWait)
     for (int i = 0; i < 256; ++i)
         all[size_t(i + 1)] = uint8_t(i); // element 0 unused
     EXPECT_EQ(COMM::WriteComm(h, all), 256);
-    EXPECT_EQ(pty.readMaster(256, 2000), std::vector<uint8_t>(all.begin() + 1, all.end()));
+    EXPECT_EQ(port.pty.readMaster(256, 2000), std::vector<uint8_t>(all.begin() + 1, all.end()));
 
-    ASSERT_EQ(::write(pty.master, all.data() + 1, 256), 256);
+    ASSERT_EQ(::write(port.pty.master, all.data() + 1, 256), 256);
     EXPECT_EQ(readAll(h, 256, 2000), std::vector<uint8_t>(all.begin() + 1, all.end()));
     EXPECT_EQ(COMM::WriteComm(h, std::vector<uint8_t>{}), 0);
-    COMM::CloseComm(h);
 }
 
 TEST(Comm, WriteGivesUpWhenNobodyReads)
 {
-    test::TempHome home;
-    RawPty pty(home.path(), 8);
-    int32_t h = COMM::OpenComm(8);
+    PortOnPty port(8);
+    const int32_t h = port.h;
     ASSERT_NE(h, 0);
     std::vector<uint8_t> big(1 << 20, 0x11); // far more than the terminal buffers
     const auto t0 = Clock::now();
@@ -216,7 +221,6 @@ TEST(Comm, WriteGivesUpWhenNobodyReads)
     EXPECT_GE(took, std::chrono::milliseconds(90));
     EXPECT_LT(took, std::chrono::milliseconds(600));
     EXPECT_FALSE(COMM::PortGone(h));
-    COMM::CloseComm(h);
 }
 
 TEST(Comm, HangUpIsReportedAndReadsStayCheap)

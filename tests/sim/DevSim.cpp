@@ -28,6 +28,7 @@ DevSim::DevSim(DevSimOptions options)
     : opt_(std::move(options)), dev_(opt_.type, opt_.firmware), rng_(opt_.seed)
 {
     opt_.rate = std::clamp(opt_.rate, 0.1, 1000.0);
+    opt_.speed = std::max(0.0, opt_.speed);
 }
 
 DevSim::~DevSim() { stop(); }
@@ -256,35 +257,21 @@ bool DevSim::waitFramesSent(int count, int timeoutMs)
     return changed_.wait_for(g, std::chrono::milliseconds(timeoutMs), [&] { return framesSent_.load() >= target; });
 }
 
-void DevSim::faultBadChecksum(int n)
+void DevSim::addFault(int &counter, int n)
 {
     std::lock_guard g(lock_);
-    badSum_ += std::max(0, n);
+    counter += std::max(0, n);
 }
 
-void DevSim::faultTruncate(int n)
-{
-    std::lock_guard g(lock_);
-    truncate_ += std::max(0, n);
-}
+void DevSim::faultBadChecksum(int n) { addFault(badSum_, n); }
 
-void DevSim::faultOverlong(int n)
-{
-    std::lock_guard g(lock_);
-    overlong_ += std::max(0, n);
-}
+void DevSim::faultTruncate(int n) { addFault(truncate_, n); }
 
-void DevSim::faultStrayEnd(int n)
-{
-    std::lock_guard g(lock_);
-    stray_ += std::max(0, n);
-}
+void DevSim::faultOverlong(int n) { addFault(overlong_, n); }
 
-void DevSim::faultNoise(int n)
-{
-    std::lock_guard g(lock_);
-    noise_ += std::max(0, n);
-}
+void DevSim::faultStrayEnd(int n) { addFault(stray_, n); }
+
+void DevSim::faultNoise(int n) { addFault(noise_, n); }
 
 void DevSim::setSilent(bool on)
 {

@@ -107,6 +107,7 @@ private:
     void readCommands();
     void sendFrames();
     void closeFds();
+    void addFault(int &counter, int n);
 
     DevSimOptions opt_;
     QString error_, slavePath_, linkPath_;

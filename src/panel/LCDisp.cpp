@@ -184,16 +184,12 @@ void LCDisp::composeBackground()
         surface_.fill(Qt::black);
     else
         p.drawImage(0, 0, gradient_);
-    if (picture) {
+    if (picture)
         paintPicture(p);
-        paintBorder(p);
-        background_ = surface_.copy();
-    } else {
-        // The background image holds the gradient only; the border is
-        // painted on the surface.
-        background_ = surface_.copy();
-        paintBorder(p);
-    }
+    paintBorder(p);
+    // The background image holds the border too, so wiping a mark that
+    // reaches into the border restores it.
+    background_ = surface_.copy();
     update();
 }
 

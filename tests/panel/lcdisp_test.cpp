@@ -66,10 +66,11 @@ void smallReadout(LCDisp &d, int digits, int expDigits)
 {
     d.set_NumDigits(digits);
     d.set_NumDigitsExp(expDigits);
-    d.set_XOffsetExp(5 + digits * 17 + 10);
+    // Room for cells up to 26 pixels apart, so the groups never overlap.
+    d.set_XOffsetExp(5 + digits * 26 + 10);
     d.set_SegmentLitColorNeg(qx::rgb(255, 0, 0));
     d.set_BurnInColorNeg(qx::rgb(80, 0, 0));
-    d.resize(5 + (digits + expDigits) * 17 + 30, 31);
+    d.resize(5 + (digits + expDigits) * 26 + 30, 31);
 }
 
 bool lit(const LCDisp &d, const QImage &img, QPoint p) { return pixel(img, p) == rgbOf(d.SegmentLitColor()); }
@@ -218,6 +219,47 @@ TEST(LCDispRender, OnlyChangedCellsAreRepainted)
     EXPECT_EQ(d.lastPainted().exponent, QList<int>({0, 1, 2}));
     d.set_Value(QStringLiteral("123.9E-2"));
     EXPECT_EQ(d.lastPainted().exponent, QList<int>({2}));
+}
+
+TEST(LCDispRender, StepByStepDrawingEqualsAFreshDrawing)
+{
+    // Whatever came before, the picture of a value is the same as on a
+    // control that draws only that value: no mark is left behind or cut
+    // into, no segment is lost when a mark moves or a cell is repainted.
+    const QStringList sequences[] = {
+        {QStringLiteral("12.34"), QStringLiteral("123.4"), QStringLiteral("1.234"), QStringLiteral("1234")},
+        {QStringLiteral("1234567"), QStringLiteral("-12345.6"), QStringLiteral("999"), QStringLiteral("1234567.8")},
+        {QStringLiteral("12:34E+56"), QStringLiteral("1:234E+5"), QStringLiteral("-1.5E-3"), QStringLiteral("8:8.8")},
+        {QStringLiteral("0.001"), QStringLiteral("10.01"), QStringLiteral("-100.1"), QStringLiteral("1000,5")},
+    };
+    // Roomy cells, and cells so close that the comma marks reach into
+    // their neighbours.
+    const QSize heightAndGap[] = {QSize(10, 6), QSize(16, 0)};
+    for (QSize hg : heightAndGap)
+        for (int style : {StyleHex, StyleTrapezoid, StyleRect})
+            for (int kind : {0, 1})
+                for (const QStringList &seq : sequences) {
+                    const auto make = [&](LCDisp &d) {
+                        smallReadout(d, 8, 3);
+                        d.resize(d.width(), 60);
+                        d.set_SegmentStyle(style);
+                        d.set_SegmentWidth(4);
+                        d.set_SegmentHeight(hg.width());
+                        d.set_InterDigitGap(hg.height());
+                        d.set_DecimalSeparator(kind);
+                        d.set_ThousandsSeparator(kind);
+                        d.set_ShowThousandsSeparator(true);
+                    };
+                    LCDisp stepped, fresh;
+                    make(stepped);
+                    make(fresh);
+                    for (const QString &v : seq)
+                        stepped.set_Value(v);
+                    fresh.set_Value(seq.last());
+                    EXPECT_EQ(render(stepped), render(fresh))
+                        << "height " << hg.width() << " style " << style << " kind " << kind << " "
+                        << seq.join(QLatin1Char(' ')).toStdString();
+                }
 }
 
 TEST(LCDispRender, ChangeOfSignRepaintsEveryCellInTheNewColours)

@@ -1,5 +1,6 @@
 // Frame codec: command frames byte for byte, base-240 pairs, range codes,
 // checksum acceptance, refusal of bytes of 240 or more, device-frame decode.
+#include "common/ErrorCode.h"
 #include "link/Frames.h"
 #include "platform/QxError.h"
 
@@ -13,16 +14,6 @@ using namespace qx::Frames;
 namespace {
 
 std::vector<int> frameBytes(const CmdBuf &b) { return std::vector<int>(b.begin() + 1, b.end()); }
-
-int overflowCode(auto &&f)
-{
-    try {
-        f();
-    } catch (const qx::QxError &e) {
-        return e.code();
-    }
-    return 0;
-}
 
 } // namespace
 
@@ -92,13 +83,13 @@ TEST(Frames, BuildersRefuseBytesOf240OrMore)
         {"device pair 57600", [] { deviceFrame(0, {0, 57600, 0, 0, 0, 0, 0}, 1); }},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(overflowCode(c.build), qx::ErrOverflow) << c.name;
+        EXPECT_EQ(qx::test::errorCode(c.build), qx::ErrOverflow) << c.name;
 
     EXPECT_EQ(commandByte(1, 4, 15), 239);
     CmdBuf buf{};
-    EXPECT_EQ(overflowCode([&] { putPair(buf, 6, 1); }), qx::ErrSubscript);
-    EXPECT_EQ(overflowCode([&] { putByte(buf, 0, 1); }), qx::ErrSubscript);
-    EXPECT_EQ(overflowCode([] { ChkXor(std::vector<uint8_t>(8)); }), qx::ErrSubscript);
+    EXPECT_EQ(qx::test::errorCode([&] { putPair(buf, 6, 1); }), qx::ErrSubscript);
+    EXPECT_EQ(qx::test::errorCode([&] { putByte(buf, 0, 1); }), qx::ErrSubscript);
+    EXPECT_EQ(qx::test::errorCode([] { ChkXor(std::vector<uint8_t>(8)); }), qx::ErrSubscript);
 }
 
 TEST(Frames, RangeCodesAtEveryBoundary)

@@ -1,3 +1,4 @@
+#include "common/ErrorCode.h"
 #include "link/State.h"
 
 #include <gtest/gtest.h>
@@ -113,14 +114,7 @@ TEST(State, StartUpValuesTouchOnlyTheirItems)
 TEST(State, IndexesOutsideTheTablesAreRefused)
 {
     resetState();
-    auto subscript = [](auto f) {
-        try {
-            f();
-        } catch (const QxError &e) {
-            return e.code() == ErrSubscript;
-        }
-        return false;
-    };
+    auto subscript = [](std::function<void()> f) { return qx::test::errorCode(f) == ErrSubscript; };
     EXPECT_TRUE(subscript([] { (void)DevType[-1]; }));
     EXPECT_TRUE(subscript([] { (void)DevType[11]; }));
     EXPECT_TRUE(subscript([] { (void)Running[11][0]; }));

@@ -1,5 +1,6 @@
 // Readout properties: defaults, presets, range checks, persistence through
 // the property bag, and the notifications the host receives.
+#include "common/ErrorCode.h"
 #include "panel/LCDisp.h"
 #include "panel/LCDispProps.h"
 #include "platform/Colors.h"
@@ -11,16 +12,6 @@
 using namespace lcd;
 
 namespace {
-int errorCode(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const qx::QxError &e) {
-        return e.code();
-    }
-    return 0;
-}
-
 // Every property of two controls written out the same way.
 QVariantMap persisted(const LCDispProps &p)
 {
@@ -198,7 +189,7 @@ TEST(LCDispControl, SettersRefuseValuesThatWouldOverrunTheTables)
     };
     const QVariantMap before = persisted(d.props());
     for (const Case &c : cases)
-        EXPECT_EQ(errorCode(c.set), qx::ErrInvalidProperty) << c.what;
+        EXPECT_EQ(qx::test::errorCode(c.set), qx::ErrInvalidProperty) << c.what;
     EXPECT_EQ(persisted(d.props()), before);
     d.set_NumDigits(50);
     d.set_NumDigitsExp(5);

@@ -1,5 +1,6 @@
 // The picture progress bar: value rules and events, captions, the filled
 // part of the fore picture, its size, and persistence.
+#include "common/ErrorCode.h"
 #include "panel/ucProgressBar.h"
 #include "platform/Colors.h"
 #include "platform/QxError.h"
@@ -9,16 +10,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-int errorCode(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const qx::QxError &e) {
-        return e.code();
-    }
-    return 0;
-}
-
 // Records the events of a bar in order.
 struct Events {
     QStringList seen;
@@ -96,7 +87,7 @@ TEST(ProgressBar, RefusedWritesChangeNothing)
         {"pointer beyond 16 bits", [&] { b.set_MousePointer(40000); }, qx::ErrOverflow},
     };
     for (const Case &c : cases)
-        EXPECT_EQ(errorCode(c.write), c.code) << c.what;
+        EXPECT_EQ(qx::test::errorCode(c.write), c.code) << c.what;
     EXPECT_EQ(b.Value(), 40);
     EXPECT_EQ(b.Min(), 0);
     EXPECT_EQ(b.Max(), 100);

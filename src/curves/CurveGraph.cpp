@@ -101,10 +101,13 @@ QFont sizedFont(double points)
     return f;
 }
 
-void checkAxis(int i)
+// Element i of a per-axis table; QxError(ErrSubscript) outside axes 0 to 2.
+template <class T>
+T &onAxis(T (&table)[3], int i)
 {
     if (i < 0 || i > 2)
         qx::raise(qx::ErrSubscript);
+    return table[i];
 }
 
 } // namespace
@@ -351,35 +354,11 @@ void CurveGraph::set_ShowLegend(int Index, bool v)
         layoutControl();
 }
 
-float CurveGraph::MaxY(int i) const
-{
-    checkAxis(i);
-    return props_.MaxY[i];
-}
-
-void CurveGraph::set_MaxY(int i, float v)
-{
-    checkAxis(i);
-    props_.MaxY[i] = v;
-}
-
-float CurveGraph::MinY(int i) const
-{
-    checkAxis(i);
-    return props_.MinY[i];
-}
-
-void CurveGraph::set_MinY(int i, float v)
-{
-    checkAxis(i);
-    props_.MinY[i] = v;
-}
-
-float CurveGraph::YScale(int i) const
-{
-    checkAxis(i);
-    return scales_.YScale[i];
-}
+float CurveGraph::MaxY(int i) const { return onAxis(props_.MaxY, i); }
+void CurveGraph::set_MaxY(int i, float v) { onAxis(props_.MaxY, i) = v; }
+float CurveGraph::MinY(int i) const { return onAxis(props_.MinY, i); }
+void CurveGraph::set_MinY(int i, float v) { onAxis(props_.MinY, i) = v; }
+float CurveGraph::YScale(int i) const { return onAxis(scales_.YScale, i); }
 
 void CurveGraph::set_CurveCount(int n)
 {

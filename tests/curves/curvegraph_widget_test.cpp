@@ -8,11 +8,18 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 using namespace qx;
 
 namespace {
+
+// A call that throws QxError with the given code.
+auto failsWith(int code)
+{
+    return ::testing::Throws<QxError>(::testing::Property(&QxError::code, code));
+}
 
 void mouse(QWidget *w, QEvent::Type type, Qt::MouseButton button, QPoint at)
 {
@@ -28,15 +35,6 @@ void drag(QWidget *w, Qt::MouseButton button, QPoint from, QPoint to)
     mouse(w, QEvent::MouseButtonRelease, button, to);
 }
 
-int errorCode(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const QxError &e) {
-        return e.code();
-    }
-    return 0;
-}
 
 bool hasColour(const QImage &img, QRgb c)
 {
@@ -187,8 +185,8 @@ TEST_F(Chart, PropertiesAndTheirErrors)
         [&] { g.set_ShowLegend(5, true); }, [&] { g.CurveLineColor(5); }, [&] { g.YScale(3); },
     };
     for (const auto &f : subscript)
-        EXPECT_EQ(errorCode(f), ErrSubscript);
-    EXPECT_EQ(errorCode([&] { g.set_CurveAxesY(0, 3); }), ErrInvalidProperty);
+        EXPECT_THAT(f, failsWith(ErrSubscript));
+    EXPECT_THAT([&] { g.set_CurveAxesY(0, 3); }, failsWith(ErrInvalidProperty));
     EXPECT_EQ(g.CurveAxesY(0), 0);
 
     // Leaving a zoom that was never begun keeps the ranges.

@@ -145,32 +145,19 @@ QFrame *hLine(QWidget *parent, int left, int top, int right, uint32_t color)
 LCDisp *readout(QWidget *parent, const QString &name, const QRect &r, uint32_t lit, uint32_t litNeg,
                 const QString &value, bool time)
 {
-    qx::PropertyBag bag;
-    bag.WriteProperty("NumDigits", 4);
-    bag.WriteProperty("NumDigitsExp", time ? 2 : 0);
-    bag.WriteProperty("SegmentLitColor", lit);
-    bag.WriteProperty("SegmentLitColorNeg", litNeg);
-    bag.WriteProperty("BackColor1", uint32_t(qx::SysButtonFace));
-    bag.WriteProperty("BackColor2", uint32_t(qx::SysButtonFace));
-    bag.WriteProperty("BorderColor", uint32_t(qx::SysButtonFace));
+    qx::PropertyBag bag = panel::readoutDesign(4, time ? 2 : 0, lit, litNeg, value);
+    for (const char *key : {"BackColor1", "BackColor2", "BorderColor"})
+        bag.WriteProperty(QLatin1String(key), uint32_t(qx::SysButtonFace));
     bag.WriteProperty("BurnInColor", LightGrey);
     bag.WriteProperty("BurnInColorNeg", LightGrey);
-    bag.WriteProperty("SegmentStyle", 0);
-    bag.WriteProperty("SegmentHeight", 12);
-    bag.WriteProperty("SegmentWidth", 4);
-    bag.WriteProperty("SegmentWidthExp", 4);
-    bag.WriteProperty("XOffset", 0);
     bag.WriteProperty("YOffset", 0);
-    bag.WriteProperty("SegmentHeightExp", time ? 9 : 8);
     if (time) {
+        bag.WriteProperty("SegmentHeightExp", 9);
         bag.WriteProperty("SegmentStyleExp", 0);
         bag.WriteProperty("InterDigitGapExp", 4);
         bag.WriteProperty("XOffsetExp", 88);
     }
-    bag.WriteProperty("Value", value);
-    auto *lcd = make<LCDisp>(parent, name, r);
-    lcd->ReadProperties(bag);
-    return lcd;
+    return panel::placeReadout(parent, name, r, bag);
 }
 
 // The logo: a small picture drawn once.
@@ -203,10 +190,28 @@ DevCtrl *DevCtrl::find(int index)
     return nullptr;
 }
 
+template <class... A>
+void DevCtrl::raiseGuarded(void (DevCtrl::*event)(A...), std::type_identity_t<A>... args)
+{
+    qx::guarded(QStringLiteral("DevCtrl"), [&] { Q_EMIT(this->*event)(args...); });
+}
+
+template <class Sender, class Signal, class... A>
+void DevCtrl::relay(Sender *from, Signal what, void (DevCtrl::*event)(A...), std::type_identity_t<A>... args)
+{
+    connect(from, what, this, [this, event, args...] { raiseGuarded(event, args...); });
+}
+
 DevCtrl::DevCtrl(QWidget *parent) : QWidget(parent)
 {
     allPanels().push_back(this);
     resize(qx::twipsToPx(3600), qx::twipsToPx(7560));
+    // The layout is fixed in twips: one compact sans-serif face keeps the
+    // captions inside their places whatever the desktop's font.
+    QFont f(QStringLiteral("Sans Serif"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPointSizeF(8.5);
+    setFont(f);
     volColor_ = Blue;
     curColor_ = Red;
     pwrColor_ = Olive;
@@ -244,6 +249,7 @@ void DevCtrl::buildTabs()
     tabDev_->setObjectName(QStringLiteral("tabDev"));
     tabDev_->setGeometry(0, 0, qx::twipsToPx(3495), qx::twipsToPx(360));
     tabDev_->setDrawBase(false);
+    tabDev_->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 6px; }"));
     tabDev_->Add(1, QStringLiteral("key1"), QStringLiteral("Single Test"));
     connect(tabDev_, &qx::KeyedTabBar::Click, this, [this] { tabClicked(); });
 }
@@ -277,10 +283,6 @@ void DevCtrl::buildRunOne(QGroupBox *f)
     hLine(f, 120, 900, 3240, qx::rgb(128, 128, 128));
     imgLogo_ = make<QLabel>(f, QStringLiteral("imgLogo"), tw(2040, 1005, 1200, 960));
     imgLogo_->setPixmap(defaultLogo());
-    // Every reading keeps all its digits (a run time of 100 hours and more).
-    const std::array<LCDisp *, 4> lcds{lcdVol_, lcdCur_, lcdPwr_, lcdTime_};
-    for (size_t i = 0; i < lcds.size(); ++i)
-        fits_[i] = new panel::ReadoutFit(lcds[i]);
 }
 
 void DevCtrl::buildRunTwo(QGroupBox *f)
@@ -335,18 +337,13 @@ void DevCtrl::buildCtrlOne(QGroupBox *f)
     cmdCont_ = button(f, QStringLiteral("cmdCont"), QStringLiteral("Continue"), tw(120, 2880, 1095, 495), false);
     cmdSet_ = button(f, QStringLiteral("cmdSet"), QStringLiteral("Adjust"), tw(1200, 2880, 975, 495), false);
 
-    auto raiseUser = [this](QPushButton *b, void (DevCtrl::*signal)(int)) {
-        connect(b, &QPushButton::clicked, this, [this, signal] {
-            qx::guarded(QStringLiteral("DevCtrl"), [&] { Q_EMIT(this->*signal)(0); });
-        });
-    };
-    raiseUser(cmdCont_, &DevCtrl::ContClick);
-    raiseUser(cmdMonitor_, &DevCtrl::MonitorClick);
-    raiseUser(cmdSet_, &DevCtrl::SetClick);
-    raiseUser(cmdRun_, &DevCtrl::RunClick);
-    raiseUser(cmdStop_, &DevCtrl::StopClick);
-    connect(cmbMode_, &QComboBox::activated, this,
-            [this] { qx::guarded(QStringLiteral("DevCtrl"), [&] { Q_EMIT ModeClick(); }); });
+    // The one-channel buttons always pass channel 0.
+    relay(cmdCont_, &QPushButton::clicked, &DevCtrl::ContClick, 0);
+    relay(cmdMonitor_, &QPushButton::clicked, &DevCtrl::MonitorClick, 0);
+    relay(cmdSet_, &QPushButton::clicked, &DevCtrl::SetClick, 0);
+    relay(cmdRun_, &QPushButton::clicked, &DevCtrl::RunClick, 0);
+    relay(cmdStop_, &QPushButton::clicked, &DevCtrl::StopClick, 0);
+    relay(cmbMode_, &QComboBox::activated, &DevCtrl::ModeClick);
     watchFocus(txtSval_, &DevCtrl::SvalLostFocus, 0);
     watchFocus(txtSlmt_, &DevCtrl::SlmtLostFocus, 0);
     watchFocus(txtStim_, &DevCtrl::StimLostFocus, 0);
@@ -425,8 +422,7 @@ void DevCtrl::buildCtrlTwo(QGroupBox *f)
     raiseChosen(cmdCont2S_, &DevCtrl::ContClick);
     raiseChosen(cmdSet2S_, &DevCtrl::SetClick);
     raiseChosen(cmdMonitor2S_, &DevCtrl::MonitorClick);
-    connect(cmbMode2S_, &QComboBox::activated, this,
-            [this] { qx::guarded(QStringLiteral("DevCtrl"), [&] { Q_EMIT ModeClick(); }); });
+    relay(cmbMode2S_, &QComboBox::activated, &DevCtrl::ModeClick);
 }
 
 void DevCtrl::buildComm(QGroupBox *f)
@@ -441,8 +437,7 @@ void DevCtrl::buildComm(QGroupBox *f)
     pal.setColor(QPalette::WindowText, Qt::black);
     shpRecv_->setPalette(pal);
     shpRecv_->setAutoFillBackground(false);
-    connect(cmdConn_, &QPushButton::clicked, this,
-            [this] { qx::guarded(QStringLiteral("DevCtrl"), [&] { Q_EMIT ConnClick(); }); });
+    relay(cmdConn_, &QPushButton::clicked, &DevCtrl::ConnClick);
 }
 
 void DevCtrl::buildAutoPage(QWidget *page)
@@ -482,12 +477,9 @@ void DevCtrl::buildAutoPage(QWidget *page)
                            tw(480, 2760, 1215, 495), true);
     cmdSave_ = button(ctrl, QStringLiteral("cmdSave"), QStringLiteral("Save"), tw(1680, 2760, 1215, 495), true);
 
-    connect(cmdStartAuto_, &QPushButton::clicked, this,
-            [this] { qx::guarded(QStringLiteral("DevCtrl"), [&] { Q_EMIT AutoTestClick(); }); });
-    connect(cmdSave_, &QPushButton::clicked, this,
-            [this] { qx::guarded(QStringLiteral("DevCtrl"), [&] { Q_EMIT AutoSaveClick(); }); });
-    connect(gridAutoRun_, &qx::Grid::DblClick, this,
-            [this] { qx::guarded(QStringLiteral("DevCtrl"), [&] { Q_EMIT AutoListClick(); }); });
+    relay(cmdStartAuto_, &QPushButton::clicked, &DevCtrl::AutoTestClick);
+    relay(cmdSave_, &QPushButton::clicked, &DevCtrl::AutoSaveClick);
+    relay(gridAutoRun_, &qx::Grid::DblClick, &DevCtrl::AutoListClick);
     txtVolAuto_->installEventFilter(this);
 }
 
@@ -509,35 +501,26 @@ void DevCtrl::buildStepPage(QWidget *page)
         {cmdSetStep_, &DevCtrl::StepSetClick},   {cmdClearStep_, &DevCtrl::StepClrClick},
         {cmdStartStep_, &DevCtrl::StepTestClick},
     };
-    for (const auto &[b, signal] : buttons)
-        connect(b, &QPushButton::clicked, this, [this, signal = signal] {
-            qx::guarded(QStringLiteral("DevCtrl"), [&] { Q_EMIT(this->*signal)(); });
-        });
+    for (const auto &[b, event] : buttons)
+        relay(b, &QPushButton::clicked, event);
 }
 
 void DevCtrl::buildTimers()
 {
-    auto timer = [this](void (DevCtrl::*signal)()) {
+    auto timer = [this] {
         auto *t = new QTimer(this);
         t->setInterval(1000);
-        connect(t, &QTimer::timeout, this, [this, signal] {
-            qx::guarded(QStringLiteral("DevCtrl"), [&] { Q_EMIT(this->*signal)(); });
-        });
         return t;
     };
-    auto chnTimer = [this](void (DevCtrl::*signal)(int), int chn) {
-        auto *t = new QTimer(this);
-        t->setInterval(1000);
-        connect(t, &QTimer::timeout, this, [this, signal, chn] {
-            qx::guarded(QStringLiteral("DevCtrl"), [&] { Q_EMIT(this->*signal)(chn); });
-        });
-        return t;
-    };
-    tmrAuto_ = timer(&DevCtrl::AutoTmrOn);
-    tmrStep_ = timer(&DevCtrl::StepTmrOn);
+    tmrAuto_ = timer();
+    tmrStep_ = timer();
+    relay(tmrAuto_, &QTimer::timeout, &DevCtrl::AutoTmrOn);
+    relay(tmrStep_, &QTimer::timeout, &DevCtrl::StepTmrOn);
     for (int c = 0; c < 2; ++c) {
-        tmrCurve_[size_t(c)] = chnTimer(&DevCtrl::TmrCurveOn, c);
-        tmrShow_[size_t(c)] = chnTimer(&DevCtrl::TmrShowOn, c);
+        tmrCurve_[size_t(c)] = timer();
+        tmrShow_[size_t(c)] = timer();
+        relay(tmrCurve_[size_t(c)], &QTimer::timeout, &DevCtrl::TmrCurveOn, c);
+        relay(tmrShow_[size_t(c)], &QTimer::timeout, &DevCtrl::TmrShowOn, c);
     }
 }
 
@@ -575,6 +558,9 @@ void DevCtrl::layoutGrids()
     for (int c = 0; c < 5; ++c)
         gridStepSet_->set_ColAlignment(c, qx::Grid::AlignCenterCenter);
     gridStepSet_->set_Width(total);
+    // The columns fill the grid to its border; the last pixel of rounding
+    // needs no scroll bar.
+    gridStepSet_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     for (int r = 1; r <= 10; ++r)
         gridStepSet_->set_TextMatrix(r, 0, QString::number(r));
     writeStepSetHeader();
@@ -593,12 +579,12 @@ bool DevCtrl::eventFilter(QObject *watched, QEvent *event)
         // Another window taking the focus, or a pop-up menu, is no loss of focus.
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
             if (watched == txtVolAuto_) {
-                qx::guarded(QStringLiteral("DevCtrl"), [&] { Q_EMIT AutoVolLostFocus(); });
+                raiseGuarded(&DevCtrl::AutoVolLostFocus);
             } else {
                 for (int i = 0; i < watchCount_; ++i) {
                     const FocusWatch &w = watches_[size_t(i)];
                     if (w.box == watched)
-                        qx::guarded(QStringLiteral("DevCtrl"), [&] { Q_EMIT(this->*w.signal)(w.chn); });
+                        raiseGuarded(w.signal, w.chn);
                 }
             }
         }
@@ -618,9 +604,7 @@ void DevCtrl::tabClicked() { showPage(panel::pageOfKey(tabDev_->SelectedKey()));
 
 void DevCtrl::dispatch(void (DevCtrl::*signal)(int))
 {
-    const auto raiseFor = [this, signal](int chn) {
-        qx::guarded(QStringLiteral("DevCtrl"), [&] { Q_EMIT(this->*signal)(chn); });
-    };
+    const auto raiseFor = [this, signal](int chn) { raiseGuarded(signal, chn); };
     if (optChn0_->isChecked()) {
         raiseFor(0);
     } else if (optChn1_->isChecked()) {

@@ -31,6 +31,7 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <type_traits>
 
 class LCDisp;
 class QComboBox;
@@ -45,9 +46,6 @@ class QTimer;
 namespace qx {
 class Grid;
 class KeyedTabBar;
-}
-namespace panel {
-class ReadoutFit;
 }
 
 class DevCtrl : public QWidget {
@@ -264,6 +262,13 @@ private:
     void watchFocus(QLineEdit *box, void (DevCtrl::*signal)(int), int chn);
     void showPage(int page);
     void tabClicked();
+    // Raises an event for a user action or a timer tick; a handler's failure
+    // goes to the error sink.
+    template <class... A>
+    void raiseGuarded(void (DevCtrl::*event)(A...), std::type_identity_t<A>... args);
+    // Raises the event each time the control's signal comes.
+    template <class Sender, class Signal, class... A>
+    void relay(Sender *from, Signal what, void (DevCtrl::*event)(A...), std::type_identity_t<A>... args);
     // Raises a channel command for the chosen channel, or for both with
     // "All Channel" (channel 0, two passes of pending events, channel 1).
     void dispatch(void (DevCtrl::*signal)(int));
@@ -272,6 +277,9 @@ private:
     template <class W>
     W *pick(W *single, const std::array<W *, 2> &pair, int chn) const;
     QComboBox *modeList() const;
+    // A reading: the readout in the one-channel layout, box chn in the two-channel one.
+    QString readingText(const LCDisp *lcd, const std::array<QLineEdit *, 2> &boxes, int chn) const;
+    void setReading(LCDisp *lcd, const std::array<QLineEdit *, 2> &boxes, int chn, const QString &val);
     void writeAutoHeader();
     void writeStepRunHeader();
     void writeStepSetHeader();
@@ -295,7 +303,6 @@ private:
     QGroupBox *frmRun_ = nullptr, *frmRun2S_ = nullptr, *frmCtrl_ = nullptr,
               *frmCtrl2S_ = nullptr, *frmCom_ = nullptr;
     LCDisp *lcdVol_ = nullptr, *lcdCur_ = nullptr, *lcdPwr_ = nullptr, *lcdTime_ = nullptr;
-    std::array<panel::ReadoutFit *, 4> fits_{};
     QLabel *lblVolt_ = nullptr, *lblCurt_ = nullptr, *lblPwrt_ = nullptr;
     QLabel *imgLogo_ = nullptr;
     QComboBox *cmbMode_ = nullptr;

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+#include <QWidget>
+
 namespace panel {
 
 int mainCells(const QString &value)
@@ -109,6 +111,35 @@ void ReadoutFit::refit()
         lcd_->set_YOffset(want.yOffset);
         lcd_->set_NumDigits(want.numDigits);
     }
+}
+
+qx::PropertyBag readoutDesign(int digits, int expDigits, uint32_t lit, uint32_t litNeg,
+                              const QString &value)
+{
+    qx::PropertyBag bag;
+    bag.WriteProperty("NumDigits", digits);
+    bag.WriteProperty("NumDigitsExp", expDigits);
+    bag.WriteProperty("SegmentStyle", 0);
+    bag.WriteProperty("SegmentHeight", 12);
+    bag.WriteProperty("SegmentWidth", 4);
+    bag.WriteProperty("SegmentHeightExp", 8);
+    bag.WriteProperty("SegmentWidthExp", 4);
+    bag.WriteProperty("XOffset", 0);
+    bag.WriteProperty("SegmentLitColor", lit);
+    bag.WriteProperty("SegmentLitColorNeg", litNeg);
+    bag.WriteProperty("Value", value);
+    return bag;
+}
+
+LCDisp *placeReadout(QWidget *parent, const QString &name, const QRect &r,
+                     const qx::PropertyBag &design)
+{
+    auto *lcd = new LCDisp(parent);
+    lcd->setObjectName(name);
+    lcd->setGeometry(r);
+    lcd->ReadProperties(design);
+    new ReadoutFit(lcd);
+    return lcd;
 }
 
 } // namespace panel

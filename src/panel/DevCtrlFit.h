@@ -4,10 +4,15 @@
 // many cells and narrower digits (smaller gaps first, then shorter segments)
 // so they fit the room the layout gives the main group; a value that fits
 // again brings the laid-out geometry back.
+#include "platform/PropertyBag.h"
+
 #include <QObject>
+#include <QRect>
 #include <QString>
+#include <cstdint>
 
 class LCDisp;
+class QWidget;
 
 namespace panel {
 
@@ -32,6 +37,19 @@ struct DigitGeometry {
 // design put them.
 DigitGeometry fitDigits(const DigitGeometry &design, int cells, int roomPx, int segmentWidth,
                         int segmentGap, int style);
+
+// The design values the panel's and the floating windows' readouts share:
+// hexagonal digits 12 long and 4 wide (exponent segments 4 wide, 8 long),
+// no left offset, `digits` main and `expDigits` exponent cells, the lit
+// colours and the value; background, border and unlit colours are the
+// caller's, as is anything else it adds.
+qx::PropertyBag readoutDesign(int digits, int expDigits, uint32_t lit, uint32_t litNeg,
+                              const QString &value);
+
+// A readout made from its design values, named and placed at r (pixels),
+// that keeps every digit of its values (ReadoutFit).
+LCDisp *placeReadout(QWidget *parent, const QString &name, const QRect &r,
+                     const qx::PropertyBag &design);
 
 // Watches one readout: on every Value write it refits the main group. The
 // laid-out geometry is taken when the watch starts. The room ends at the

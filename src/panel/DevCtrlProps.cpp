@@ -303,44 +303,25 @@ void DevCtrl::set_tSlmt(int chn, const QString &val) { pick(txtSlmt_, txtSlmt2S_
 QString DevCtrl::tStim(int chn) const { return pick(txtStim_, txtStim2S_, chn)->text(); }
 void DevCtrl::set_tStim(int chn, const QString &val) { pick(txtStim_, txtStim2S_, chn)->setText(val); }
 
-QString DevCtrl::tVol(int chn) const
+QString DevCtrl::readingText(const LCDisp *lcd, const std::array<QLineEdit *, 2> &boxes, int chn) const
 {
-    return dev2S_ ? pick<QLineEdit>(nullptr, txtVol2S_, chn)->text() : lcdVol_->Value();
+    return dev2S_ ? pick<QLineEdit>(nullptr, boxes, chn)->text() : lcd->Value();
 }
 
-void DevCtrl::set_tVol(int chn, const QString &val)
+void DevCtrl::setReading(LCDisp *lcd, const std::array<QLineEdit *, 2> &boxes, int chn, const QString &val)
 {
     if (dev2S_)
-        pick<QLineEdit>(nullptr, txtVol2S_, chn)->setText(val);
+        pick<QLineEdit>(nullptr, boxes, chn)->setText(val);
     else
-        lcdVol_->set_Value(val);
+        lcd->set_Value(val);
 }
 
-QString DevCtrl::tCur(int chn) const
-{
-    return dev2S_ ? pick<QLineEdit>(nullptr, txtCur2S_, chn)->text() : lcdCur_->Value();
-}
-
-void DevCtrl::set_tCur(int chn, const QString &val)
-{
-    if (dev2S_)
-        pick<QLineEdit>(nullptr, txtCur2S_, chn)->setText(val);
-    else
-        lcdCur_->set_Value(val);
-}
-
-QString DevCtrl::tPwr(int chn) const
-{
-    return dev2S_ ? pick<QLineEdit>(nullptr, txtPwr2S_, chn)->text() : lcdPwr_->Value();
-}
-
-void DevCtrl::set_tPwr(int chn, const QString &val)
-{
-    if (dev2S_)
-        pick<QLineEdit>(nullptr, txtPwr2S_, chn)->setText(val);
-    else
-        lcdPwr_->set_Value(val);
-}
+QString DevCtrl::tVol(int chn) const { return readingText(lcdVol_, txtVol2S_, chn); }
+void DevCtrl::set_tVol(int chn, const QString &val) { setReading(lcdVol_, txtVol2S_, chn, val); }
+QString DevCtrl::tCur(int chn) const { return readingText(lcdCur_, txtCur2S_, chn); }
+void DevCtrl::set_tCur(int chn, const QString &val) { setReading(lcdCur_, txtCur2S_, chn, val); }
+QString DevCtrl::tPwr(int chn) const { return readingText(lcdPwr_, txtPwr2S_, chn); }
+void DevCtrl::set_tPwr(int chn, const QString &val) { setReading(lcdPwr_, txtPwr2S_, chn, val); }
 
 QString DevCtrl::tTime(int chn) const
 {

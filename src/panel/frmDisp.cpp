@@ -58,28 +58,12 @@ void setLit(LCDisp *lcd, uint32_t color)
 LCDisp *readout(QWidget *parent, const char *name, const QRect &r, int digits, uint32_t lit,
                 uint32_t litNeg, const char *value)
 {
-    qx::PropertyBag bag;
-    bag.WriteProperty("NumDigits", digits);
-    bag.WriteProperty("NumDigitsExp", 0);
-    bag.WriteProperty("SegmentStyle", 0);
-    bag.WriteProperty("SegmentHeight", 12);
-    bag.WriteProperty("SegmentWidth", 4);
-    bag.WriteProperty("SegmentHeightExp", 8);
-    bag.WriteProperty("SegmentWidthExp", 4);
-    bag.WriteProperty("XOffset", 0);
+    qx::PropertyBag bag = panel::readoutDesign(digits, 0, lit, litNeg, QLatin1String(value));
     bag.WriteProperty("YOffset", 3);
     bag.WriteProperty("YOffsetExp", 4);
     for (const char *key : {"BackColor1", "BackColor2", "BorderColor", "BurnInColor", "BurnInColorNeg"})
         bag.WriteProperty(QLatin1String(key), WindowGrey);
-    bag.WriteProperty("SegmentLitColor", lit);
-    bag.WriteProperty("SegmentLitColorNeg", litNeg);
-    bag.WriteProperty("Value", QLatin1String(value));
-    auto *lcd = new LCDisp(parent);
-    lcd->setObjectName(QLatin1String(name));
-    lcd->setGeometry(r);
-    lcd->ReadProperties(bag);
-    new panel::ReadoutFit(lcd);
-    return lcd;
+    return panel::placeReadout(parent, QLatin1String(name), r, bag);
 }
 
 QLabel *unitLabel(QWidget *parent, const char *name, const char *caption, int left, int top,
@@ -92,6 +76,9 @@ QLabel *unitLabel(QWidget *parent, const char *name, const char *caption, int le
     f.setStyleHint(QFont::SansSerif);
     f.setBold(true);
     f.setPointSizeF(13.5);
+    // A wide desktop face gets smaller until the caption fits its place.
+    while (f.pointSizeF() > 8 && QFontMetrics(f).horizontalAdvance(l->text()) > l->width())
+        f.setPointSizeF(f.pointSizeF() - 0.5);
     l->setFont(f);
     setFill(l, WindowGrey);
     setTextColor(l, color);

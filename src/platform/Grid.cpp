@@ -353,23 +353,28 @@ void Grid::Clear()
 }
 
 // The twips last set are read back as long as the size they gave stands.
-int Grid::Width() const { return twipsToPx(widthTw_) == width() ? widthTw_ : pxToTwips(width()); }
+namespace {
+int keptTwips(int twips, int px) { return twipsToPx(twips) == px ? twips : pxToTwips(px); }
+int checkedTwips(int twips)
+{
+    if (twips < 0)
+        qx::raise(ErrInvalidProperty);
+    return twips;
+}
+} // namespace
+
+int Grid::Width() const { return keptTwips(widthTw_, width()); }
+int Grid::Height() const { return keptTwips(heightTw_, height()); }
 
 void Grid::set_Width(int twips)
 {
-    if (twips < 0)
-        qx::raise(ErrInvalidProperty);
-    widthTw_ = twips;
+    widthTw_ = checkedTwips(twips);
     resize(twipsToPx(twips), height());
 }
 
-int Grid::Height() const { return twipsToPx(heightTw_) == height() ? heightTw_ : pxToTwips(height()); }
-
 void Grid::set_Height(int twips)
 {
-    if (twips < 0)
-        qx::raise(ErrInvalidProperty);
-    heightTw_ = twips;
+    heightTw_ = checkedTwips(twips);
     resize(width(), twipsToPx(twips));
 }
 

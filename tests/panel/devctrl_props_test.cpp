@@ -14,18 +14,15 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 namespace {
 
-int errorCode(const std::function<void()> &f)
+// Matches a call that fails with QxError of this code.
+auto failsWith(int code)
 {
-    try {
-        f();
-    } catch (const qx::QxError &e) {
-        return e.code();
-    }
-    return 0;
+    return testing::Throws<qx::QxError>(testing::ResultOf([](const qx::QxError &e) { return e.code(); }, code));
 }
 
 template <class W>
@@ -184,8 +181,8 @@ TEST(DevCtrlProps, ResultCellsWriteTheCurrentRow)
     p.set_tStepList(1, 5, "D-CC");
     EXPECT_EQ(p.tStepList(2, 1), "D-CC") << "j is not used on write";
     EXPECT_EQ(p.tStepList(2, 0), "") << "no row number on the step results";
-    EXPECT_EQ(errorCode([&] { p.tStepList(1, 5); }), qx::ErrSubscript) << "read takes (i, j)";
-    EXPECT_EQ(errorCode([&] { p.tAutoRun(11, 0); }), qx::ErrSubscript);
+    EXPECT_THAT([&] { p.tStepList(1, 5); }, failsWith(qx::ErrSubscript)) << "read takes (i, j)";
+    EXPECT_THAT([&] { p.tAutoRun(11, 0); }, failsWith(qx::ErrSubscript));
 
     // Clearing empties texts and formatting and writes the header again.
     p.set_tStepSet(1, 1, "D-CC");
@@ -254,8 +251,8 @@ TEST(DevCtrlProps, LayoutDependentMembersFollowTheTwoChannelFlag)
         EXPECT_EQ(child<QLineEdit>(p, m.box0)->text(), "a") << m.box0;
         EXPECT_EQ(child<QLineEdit>(p, m.box1)->text(), "b") << m.box1;
         EXPECT_EQ(m.get(1), "b");
-        EXPECT_EQ(errorCode([&] { m.set(2, "c"); }), qx::ErrSubscript) << m.box0;
-        EXPECT_EQ(errorCode([&] { m.get(-1); }), qx::ErrSubscript) << m.box0;
+        EXPECT_THAT([&] { m.set(2, "c"); }, failsWith(qx::ErrSubscript)) << m.box0;
+        EXPECT_THAT([&] { m.get(-1); }, failsWith(qx::ErrSubscript)) << m.box0;
     }
     EXPECT_EQ(p.tSval(0), "a");
     p.set_Dev2S(false);
@@ -279,7 +276,7 @@ TEST(DevCtrlProps, TwoChannelCaptionsWriteTheElementOfTheChannel)
     EXPECT_EQ(child<QLabel>(p, "lblStim2St_1")->text(), "S");
     EXPECT_EQ(p.lStimt(0), "M");
     EXPECT_EQ(p.lSval(1), "Pwr:");
-    EXPECT_EQ(errorCode([&] { p.set_lSlmt(2, "x"); }), qx::ErrSubscript);
+    EXPECT_THAT([&] { p.set_lSlmt(2, "x"); }, failsWith(qx::ErrSubscript));
 }
 
 TEST(DevCtrlProps, ChannelChoice)
@@ -306,7 +303,7 @@ TEST(DevCtrlProps, ChannelChoice)
     p.set_Run(1, true);
     EXPECT_TRUE(p.Run(1));
     EXPECT_FALSE(p.Run(0));
-    EXPECT_EQ(errorCode([&] { p.set_Run(2, true); }), qx::ErrSubscript);
+    EXPECT_THAT([&] { p.set_Run(2, true); }, failsWith(qx::ErrSubscript));
 }
 
 TEST(DevCtrlProps, DropDownListsTakeOnlyTheirEntries)
@@ -330,7 +327,7 @@ TEST(DevCtrlProps, DropDownListsTakeOnlyTheirEntries)
         EXPECT_EQ(l.get(), "") << l.list << ": adding selects nothing";
         l.set("2.0");
         EXPECT_EQ(l.get(), "2.0") << l.list;
-        EXPECT_EQ(errorCode([&] { l.set("3.0"); }), qx::ErrInvalidProperty) << l.list;
+        EXPECT_THAT([&] { l.set("3.0"); }, failsWith(qx::ErrInvalidProperty)) << l.list;
         EXPECT_EQ(l.get(), "2.0") << l.list;
     }
     EXPECT_EQ(p.PortCnt(), 2);
@@ -478,8 +475,8 @@ TEST(DevCtrlProps, LogoPictureFiles)
     auto *logo = child<QLabel>(p, "imgLogo");
     p.set_ImageLogo(png);
     EXPECT_EQ(logo->pixmap().size(), QSize(8, 6));
-    EXPECT_EQ(errorCode([&] { p.set_ImageLogo(dir.filePath("missing.png")); }), qx::ErrFileNotFound);
-    EXPECT_EQ(errorCode([&] { p.set_ImageLogo(junk); }), 481);
+    EXPECT_THAT([&] { p.set_ImageLogo(dir.filePath("missing.png")); }, failsWith(qx::ErrFileNotFound));
+    EXPECT_THAT([&] { p.set_ImageLogo(junk); }, failsWith(481));
     EXPECT_EQ(logo->pixmap().size(), QSize(8, 6)) << "a refused file keeps the picture";
     p.set_ImageLogo("");
     EXPECT_TRUE(logo->pixmap().isNull());

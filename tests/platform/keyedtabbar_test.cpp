@@ -3,19 +3,16 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 using qx::KeyedTabBar;
 
 namespace {
-int errorCode(const std::function<void()> &f)
+// Matches a call that fails with QxError of this code.
+auto failsWith(int code)
 {
-    try {
-        f();
-    } catch (const qx::QxError &e) {
-        return e.code();
-    }
-    return 0;
+    return testing::Throws<qx::QxError>(testing::ResultOf([](const qx::QxError &e) { return e.code(); }, code));
 }
 
 void click(KeyedTabBar &bar, int pos)
@@ -46,10 +43,10 @@ TEST(KeyedTabBar, AddsAtPositionsWithKeysAndRaisesNothing)
     EXPECT_EQ(bar.SelectedIndex(), 1) << "the first tab added is selected";
     EXPECT_EQ(bar.SelectedKey(), "key1");
 
-    EXPECT_EQ(errorCode([&] { bar.Add(0, "a", "x"); }), qx::ErrSubscript);
-    EXPECT_EQ(errorCode([&] { bar.Add(5, "a", "x"); }), qx::ErrSubscript);
-    EXPECT_EQ(errorCode([&] { bar.Add(4, "key2", "x"); }), KeyedTabBar::ErrDuplicateKey);
-    EXPECT_EQ(errorCode([&] { bar.Key(4); }), qx::ErrSubscript);
+    EXPECT_THAT([&] { bar.Add(0, "a", "x"); }, failsWith(qx::ErrSubscript));
+    EXPECT_THAT([&] { bar.Add(5, "a", "x"); }, failsWith(qx::ErrSubscript));
+    EXPECT_THAT([&] { bar.Add(4, "key2", "x"); }, failsWith(KeyedTabBar::ErrDuplicateKey));
+    EXPECT_THAT([&] { bar.Key(4); }, failsWith(qx::ErrSubscript));
     EXPECT_EQ(bar.Count(), 3);
 
     bar.Clear();
@@ -75,5 +72,5 @@ TEST(KeyedTabBar, EverySelectionRaisesClickOnce)
     click(bar, 1);
     click(bar, 1);
     EXPECT_EQ(seen, (std::vector<QString>{"dev2", "dev2", "dev1", "dev1"}));
-    EXPECT_EQ(errorCode([&] { bar.set_SelectedIndex(3); }), qx::ErrSubscript);
+    EXPECT_THAT([&] { bar.set_SelectedIndex(3); }, failsWith(qx::ErrSubscript));
 }

@@ -63,26 +63,25 @@ void drawOnce(CurveGraph &g, benchmark::State &state)
         state.SkipWithError("chart not on screen");
 }
 
-void BM_NormalView(benchmark::State &state)
+// Redraws of the chart in the normal view or zoomed to the middle fifth of
+// the time axis.
+void redraws(benchmark::State &state, bool zoomed)
 {
     auto g = makeChart(state.range(0));
+    if (zoomed) {
+        QWidget *s = g->picGraph();
+        mouse(s, QEvent::MouseButtonPress, Qt::LeftButton, {450, 100});
+        mouse(s, QEvent::MouseMove, Qt::LeftButton, {630, 500});
+        mouse(s, QEvent::MouseButtonRelease, Qt::LeftButton, {630, 500});
+        if (!g->Large())
+            state.SkipWithError("no zoom");
+    }
     for (auto _ : state)
         drawOnce(*g, state);
 }
 
-void BM_ZoomedView(benchmark::State &state)
-{
-    auto g = makeChart(state.range(0));
-    QWidget *s = g->picGraph();
-    // A band over the middle fifth of the time axis.
-    mouse(s, QEvent::MouseButtonPress, Qt::LeftButton, {450, 100});
-    mouse(s, QEvent::MouseMove, Qt::LeftButton, {630, 500});
-    mouse(s, QEvent::MouseButtonRelease, Qt::LeftButton, {630, 500});
-    if (!g->Large())
-        state.SkipWithError("no zoom");
-    for (auto _ : state)
-        drawOnce(*g, state);
-}
+void BM_NormalView(benchmark::State &state) { redraws(state, false); }
+void BM_ZoomedView(benchmark::State &state) { redraws(state, true); }
 
 void BM_CursorMove(benchmark::State &state)
 {

@@ -369,19 +369,22 @@ void DevCtrl::buildCtrlTwo(QGroupBox *f)
         {"lblSlmt2S", "Curoff V:", "终止电压:", 1440, &lblSlmt2S_},
         {"lblStim2S", "RunTime:", "运行时间:", 1800, &lblStim2S_},
     };
-    for (const Row &r : rows) {
-        (*r.labels)[1] = opaqueLabel(f, indexed(r.name, 1), QString::fromUtf8(r.back), tw(240, r.top, 1050, 330));
-        (*r.labels)[0] = opaqueLabel(f, indexed(r.name, 0), QString::fromUtf8(r.front), tw(240, r.top, 1050, 330));
-    }
+    const auto stack = [&](const Row &r, int left, int width, int front) {
+        const int back = 1 - front;
+        (*r.labels)[size_t(back)] = opaqueLabel(f, indexed(r.name, back), QString::fromUtf8(r.back),
+                                                tw(left, r.top, width, 330));
+        (*r.labels)[size_t(front)] = opaqueLabel(f, indexed(r.name, front), QString::fromUtf8(r.front),
+                                                 tw(left, r.top, width, 330));
+    };
+    for (const Row &r : rows)
+        stack(r, 240, 1050, 0);
     const Row units[] = {
         {"lblSval2St", "A", "A", 1080, &lblSval2St_},
         {"lblSlmt2St", "V", "V", 1440, &lblSlmt2St_},
         {"lblStim2St", "M", "分", 1800, &lblStim2St_},
     };
-    for (const Row &r : units) {
-        (*r.labels)[0] = opaqueLabel(f, indexed(r.name, 0), QString::fromUtf8(r.back), tw(2880, r.top, 435, 330));
-        (*r.labels)[1] = opaqueLabel(f, indexed(r.name, 1), QString::fromUtf8(r.front), tw(2880, r.top, 435, 330));
-    }
+    for (const Row &r : units)
+        stack(r, 2880, 435, 1);
     const struct {
         const char *name;
         int top;

@@ -57,6 +57,26 @@ void checkChn(int chn)
         qx::raise(qx::ErrSubscript);
 }
 
+// A result grid emptied (texts and formatting) to its design rows, its first
+// row under the header current.
+void restartResults(qx::Grid *g, int rows, int &row)
+{
+    g->Clear();
+    g->set_Rows(rows);
+    row = 1;
+}
+
+// The next row becomes current; past the last design row the grid grows by
+// one row each time. The row counter is a 16-bit value.
+void nextResultRow(qx::Grid *g, int &row, int lastDesignRow)
+{
+    if (row >= 32767)
+        qx::raise(qx::ErrOverflow);
+    ++row;
+    if (row > lastDesignRow)
+        g->set_Rows(g->Rows() + 1);
+}
+
 void setTimer(QTimer *t, bool on)
 {
     if (on && !t->isActive())
@@ -126,37 +146,19 @@ void DevCtrl::AutoTimeClr() { cmbTimeAuto_->clear(); }
 
 void DevCtrl::AutoListClr()
 {
-    gridAutoRun_->Clear();
-    gridAutoRun_->set_Rows(11);
-    autoRow_ = 1;
+    restartResults(gridAutoRun_, 11, autoRow_);
     writeAutoHeader();
 }
 
-void DevCtrl::AutoListAdd()
-{
-    if (autoRow_ >= 32767)
-        qx::raise(qx::ErrOverflow);
-    ++autoRow_;
-    if (autoRow_ > 10)
-        gridAutoRun_->set_Rows(gridAutoRun_->Rows() + 1);
-}
+void DevCtrl::AutoListAdd() { nextResultRow(gridAutoRun_, autoRow_, 10); }
 
 void DevCtrl::StepListClr()
 {
-    gridStepRun_->Clear();
-    gridStepRun_->set_Rows(9);
-    stepRow_ = 1;
+    restartResults(gridStepRun_, 9, stepRow_);
     writeStepRunHeader();
 }
 
-void DevCtrl::StepListAdd()
-{
-    if (stepRow_ >= 32767)
-        qx::raise(qx::ErrOverflow);
-    ++stepRow_;
-    if (stepRow_ > 6)
-        gridStepRun_->set_Rows(gridStepRun_->Rows() + 1);
-}
+void DevCtrl::StepListAdd() { nextResultRow(gridStepRun_, stepRow_, 6); }
 
 void DevCtrl::StepSetClr()
 {

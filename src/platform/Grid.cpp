@@ -184,6 +184,23 @@ Grid::Grid(QWidget *parent) : QTableView(parent), model_(new GridModel(this)), f
 
 Grid::~Grid() = default;
 
+namespace {
+// An index into rows or columns of count entries.
+void checkIndex(int i, int count)
+{
+    if (i < 0 || i >= count)
+        qx::raise(ErrSubscript);
+}
+
+// A width or height in twips; negative sizes are refused.
+int checkedTwips(int twips)
+{
+    if (twips < 0)
+        qx::raise(ErrInvalidProperty);
+    return twips;
+}
+} // namespace
+
 void Grid::checkCell(int row, int col) const
 {
     if (row < 0 || row >= Rows() || col < 0 || col >= Cols())
@@ -262,50 +279,40 @@ void Grid::set_FixedCols(int n)
 
 int Grid::ColWidth(int col) const
 {
-    if (col < 0 || col >= Cols())
-        qx::raise(ErrSubscript);
+    checkIndex(col, Cols());
     return colWidth_[size_t(col)];
 }
 
 void Grid::set_ColWidth(int col, int twips)
 {
-    if (col < 0 || col >= Cols())
-        qx::raise(ErrSubscript);
-    if (twips < 0)
-        qx::raise(ErrInvalidProperty);
-    colWidth_[size_t(col)] = twips;
+    checkIndex(col, Cols());
+    colWidth_[size_t(col)] = checkedTwips(twips);
     applyColWidth(col);
 }
 
 int Grid::RowHeight(int row) const
 {
-    if (row < 0 || row >= Rows())
-        qx::raise(ErrSubscript);
+    checkIndex(row, Rows());
     return rowHeight_[size_t(row)];
 }
 
 void Grid::set_RowHeight(int row, int twips)
 {
-    if (row < 0 || row >= Rows())
-        qx::raise(ErrSubscript);
-    if (twips < 0)
-        qx::raise(ErrInvalidProperty);
-    rowHeight_[size_t(row)] = twips;
+    checkIndex(row, Rows());
+    rowHeight_[size_t(row)] = checkedTwips(twips);
     applyRowHeight(row);
     layoutFrozen();
 }
 
 int Grid::ColAlignment(int col) const
 {
-    if (col < 0 || col >= Cols())
-        qx::raise(ErrSubscript);
+    checkIndex(col, Cols());
     return model_->align[size_t(col)];
 }
 
 void Grid::set_ColAlignment(int col, int align)
 {
-    if (col < 0 || col >= Cols())
-        qx::raise(ErrSubscript);
+    checkIndex(col, Cols());
     if (align < 0 || align > AlignGeneral)
         qx::raise(ErrInvalidProperty);
     model_->align[size_t(col)] = align;
@@ -314,16 +321,14 @@ void Grid::set_ColAlignment(int col, int align)
 
 void Grid::set_Row(int row)
 {
-    if (row < 0 || row >= Rows())
-        qx::raise(ErrSubscript);
+    checkIndex(row, Rows());
     row_ = row;
     syncCurrent();
 }
 
 void Grid::set_Col(int col)
 {
-    if (col < 0 || col >= Cols())
-        qx::raise(ErrSubscript);
+    checkIndex(col, Cols());
     col_ = col;
     syncCurrent();
 }
@@ -355,12 +360,6 @@ void Grid::Clear()
 // The twips last set are read back as long as the size they gave stands.
 namespace {
 int keptTwips(int twips, int px) { return twipsToPx(twips) == px ? twips : pxToTwips(px); }
-int checkedTwips(int twips)
-{
-    if (twips < 0)
-        qx::raise(ErrInvalidProperty);
-    return twips;
-}
 } // namespace
 
 int Grid::Width() const { return keptTwips(widthTw_, width()); }

@@ -77,6 +77,13 @@ void nextResultRow(qx::Grid *g, int &row, int lastDesignRow)
         g->set_Rows(g->Rows() + 1);
 }
 
+// Timer element chn (0 or 1, in both layouts).
+QTimer *channelTimer(const std::array<QTimer *, 2> &timers, int chn)
+{
+    checkChn(chn);
+    return timers[size_t(chn)];
+}
+
 void setTimer(QTimer *t, bool on)
 {
     if (on && !t->isActive())
@@ -385,30 +392,10 @@ void DevCtrl::set_StepEnable(bool on)
         b->setEnabled(on);
 }
 
-bool DevCtrl::TmrCurveEnable(int chn) const
-{
-    checkChn(chn);
-    return tmrCurve_[size_t(chn)]->isActive();
-}
-
-void DevCtrl::set_TmrCurveEnable(int chn, bool on)
-{
-    checkChn(chn);
-    setTimer(tmrCurve_[size_t(chn)], on);
-}
-
-bool DevCtrl::TmrShowEnable(int chn) const
-{
-    checkChn(chn);
-    return tmrShow_[size_t(chn)]->isActive();
-}
-
-void DevCtrl::set_TmrShowEnable(int chn, bool on)
-{
-    checkChn(chn);
-    setTimer(tmrShow_[size_t(chn)], on);
-}
-
+bool DevCtrl::TmrCurveEnable(int chn) const { return channelTimer(tmrCurve_, chn)->isActive(); }
+void DevCtrl::set_TmrCurveEnable(int chn, bool on) { setTimer(channelTimer(tmrCurve_, chn), on); }
+bool DevCtrl::TmrShowEnable(int chn) const { return channelTimer(tmrShow_, chn)->isActive(); }
+void DevCtrl::set_TmrShowEnable(int chn, bool on) { setTimer(channelTimer(tmrShow_, chn), on); }
 bool DevCtrl::AutoTmrEnable() const { return tmrAuto_->isActive(); }
 void DevCtrl::set_AutoTmrEnable(bool on) { setTimer(tmrAuto_, on); }
 bool DevCtrl::StepTmrEnable() const { return tmrStep_->isActive(); }

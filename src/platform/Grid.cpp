@@ -429,6 +429,14 @@ void Grid::syncCurrent()
         setCurrentIndex(want);
 }
 
+QModelIndex Grid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
+{
+    const QModelIndex next = QTableView::moveCursor(action, modifiers);
+    if (!next.isValid() || Rows() <= fixedRows_ || Cols() <= fixedCols_)
+        return next;
+    return model_->index(std::max(next.row(), fixedRows_), std::max(next.column(), fixedCols_));
+}
+
 void Grid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
 {
     QTableView::currentChanged(current, previous);

@@ -92,6 +92,8 @@ protected:
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void updateGeometries() override;
+    // The keys move the current cell among the scrolling cells only.
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
 
 private:
     void checkCell(int row, int col) const;

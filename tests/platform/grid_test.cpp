@@ -194,6 +194,15 @@ TEST(Grid, MouseDownReportsTheCellAndAClickMakesItCurrent)
     EXPECT_EQ(downs.back(), std::make_tuple(2, 1, 0));
     EXPECT_EQ(f.g.Row(), 3);
     EXPECT_EQ(clicks, 2);
+
+    // The keys keep the current cell out of the header row.
+    f.g.set_Row(1);
+    QKeyEvent up(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier);
+    QApplication::sendEvent(&f.g, &up);
+    EXPECT_EQ(f.g.Row(), 1);
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QApplication::sendEvent(&f.g, &down);
+    EXPECT_EQ(f.g.Row(), 2);
 }
 
 TEST(Grid, TheFixedRowStaysOnTopWhenTheGridScrolls)

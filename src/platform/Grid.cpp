@@ -140,7 +140,8 @@ int shiftCode(Qt::KeyboardModifiers m)
 
 Grid::Grid(QWidget *parent) : QTableView(parent), model_(new GridModel(this)), frozen_(nullptr)
 {
-    defaultRowHeight_ = pxToTwips(fontMetrics().height() + 4);
+    // 240 twips, or what the font needs.
+    defaultRowHeight_ = std::max(240, pxToTwips(fontMetrics().height() + 2));
     setModel(model_);
     horizontalHeader()->hide();
     verticalHeader()->hide();

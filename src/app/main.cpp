@@ -1,15 +1,36 @@
+// The program: the splash first, then the main window; closing the main
+// window ends the program.
+#include "link/ErrLog.h"
+#include "mainwin/AppVersion.h"
+#include "mainwin/frmAbout.h"
+#include "mainwin/frmLogo.h"
+#include "mainwin/frmMain.h"
+#include "mainwin/frmMsg.h"
+#include "panel/frmDisp.h"
+#include "panel/frmMeter.h"
 #include "platform/AppHome.h"
 
 #include <QApplication>
-#include <QMainWindow>
+#include <QIcon>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    QApplication::setApplicationName(qx::app::programTitle());
+    QApplication::setWindowIcon(QIcon(programLogo(64)));
+    // The main window decides when the program ends, not the last window.
+    QApplication::setQuitOnLastWindowClosed(false);
     qx::initHome(QApplication::arguments());
-    QMainWindow w;
-    w.setWindowTitle(QStringLiteral("QX Tester Software"));
-    w.resize(1024, 700);
-    w.show();
-    return app.exec();
+    qx::installErrLogSink();
+
+    auto *splash = new frmLogo([] { frmMainForm()->show(); });
+    splash->show();
+    const int rc = app.exec();
+
+    frmMsgForm().unload();
+    frmAboutForm().unload();
+    frmMeterForm().unload();
+    frmDispForm().unload();
+    frmMainForm().unload();
+    return rc;
 }

@@ -1,0 +1,66 @@
+#include "mainwin/ChartSettings.h"
+
+#include "link/Module1.h"
+
+#include <cstdint>
+
+namespace qx::mainwin {
+
+namespace {
+
+const QString Data = QStringLiteral("DATA");
+const QString Curve = QStringLiteral("CURVE");
+
+uint32_t colour(const QString &ini, const char *key, uint32_t def)
+{
+    return Module1::ReadIniColor(ini, Data, QLatin1String(key), def);
+}
+
+std::optional<Range> valueRange(const QString &ini, const char *loKey, const char *hiKey, float loDef, float hiDef)
+{
+    const float lo = Module1::ReadIniReal(ini, Curve, QLatin1String(loKey), loDef);
+    const float hi = Module1::ReadIniReal(ini, Curve, QLatin1String(hiKey), hiDef);
+    if (!valueRangeOk(lo, hi))
+        return std::nullopt;
+    return Range{lo, hi};
+}
+
+} // namespace
+
+bool valueRangeOk(float lo, float hi)
+{
+    return lo >= 0 && lo <= 100 && hi >= 0 && hi <= 100 && double(lo) + 0.1 <= double(hi);
+}
+
+bool timeRangeOk(int32_t lo, int32_t hi)
+{
+    return lo >= 0 && lo <= 60000 && hi >= 0 && hi <= 60000 && int64_t(hi) >= int64_t(lo) + 10;
+}
+
+ChartSettings readChartSettings(const QString &ini)
+{
+    ChartSettings s;
+    s.vcol0 = colour(ini, "VCOL0", s.vcol0);
+    s.ccol0 = colour(ini, "CCOL0", s.ccol0);
+    s.vcol1 = colour(ini, "VCOL1", s.vcol1);
+    s.ccol1 = colour(ini, "CCOL1", s.ccol1);
+    s.pcol = colour(ini, "PCOL", s.pcol);
+    s.tcol = colour(ini, "TCOL", s.tcol);
+    s.bcol = colour(ini, "BCOL", s.bcol);
+    s.gcol = colour(ini, "GCOL", s.gcol);
+    s.acol = colour(ini, "ACOL", s.acol);
+    s.gridType1 = gridTypeOf(Module1::ReadIniFloor(ini, Data, QStringLiteral("MDOT"), 0));
+    s.gridType2 = gridTypeOf(Module1::ReadIniFloor(ini, Data, QStringLiteral("SDOT"), 1));
+    // The pen width is a 16-bit field: a value that does not fit is malformed.
+    const int32_t line = Module1::ReadIniFloor(ini, Data, QStringLiteral("LINE"), 2);
+    s.line = line >= INT16_MIN && line <= INT16_MAX ? line : 2;
+    s.volt = valueRange(ini, "VY0", "VY1", 0, 20);
+    s.curr = valueRange(ini, "CY0", "CY1", 0, 10);
+    const int32_t t0 = Module1::ReadIniNearest(ini, Curve, QStringLiteral("CT0"), 0);
+    const int32_t t1 = Module1::ReadIniNearest(ini, Curve, QStringLiteral("CT1"), 100);
+    if (timeRangeOk(t0, t1))
+        s.time = Range{float(t0), float(t1)};
+    return s;
+}
+
+} // namespace qx::mainwin

@@ -1,0 +1,170 @@
+#pragma once
+// The main window: the menu bar, the device tab strip with its toolbar, and
+// one set of views per device tab (up to ten): the frame frmDev(i) holding
+// the panel DevCtrl(i), the chart CurveGraph(i), the result grid gridRun(i),
+// the enlarged automatic-test grid gridAutolist(i), the information list
+// lstInfo(i) and the device's timers tmrComm(i), tmrConn(i), tmrRecv(i).
+//
+// Members are spread over files by concern:
+//   frmMain.cpp           construction, view access, window events, helpers
+//   frmMainLoad.cpp       Form_Load: start values, settings file, port scan
+//   frmMainTabs.cpp       device views, "Add Device", tab click, InitDual
+//   frmMainModeFields.cpp ShowModeFields and ShowCapacity (table: ModeFields.h)
+//   frmMainLayout.cpp     Form_Resize, minimise and restore, tray icon
+//   frmMainMenus.cpp      menu bar, toolbar and status-line timer
+// The receive routine, the command handlers (frmMain::DevCtrl_<Event>) and
+// the reading presentation join as further frmMain*.cpp files.
+//
+// The device views are control arrays indexed by device index: element i
+// exists for i from 0 to DevCount - 1; any other index fails with
+// QxError(ErrSubscript). Shared state lives in link/State.h.
+#include "platform/FormHolder.h"
+#include "platform/Tray.h"
+
+#include <QMainWindow>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <span>
+
+class CurveGraph;
+class DevCtrl;
+class QAction;
+class QFrame;
+class QListWidget;
+class QMenu;
+class QTimer;
+class QToolBar;
+
+namespace qx {
+class Grid;
+class KeyedTabBar;
+} // namespace qx
+namespace qx::mainwin {
+struct ChartSettings;
+}
+
+class frmMain : public QMainWindow, public qx::TrayClient {
+    Q_OBJECT
+public:
+    // Builds the window as designed and runs Form_Load (settings, device 0).
+    explicit frmMain(QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    // ---- Per-device views ----
+    ::DevCtrl &DevCtrl(int Index) const;
+    ::CurveGraph &CurveGraph(int Index) const;
+    qx::Grid &gridRun(int Index) const;
+    qx::Grid &gridAutolist(int Index) const;
+    QListWidget &lstInfo(int Index) const;
+    QFrame &frmDev(int Index) const;
+    QTimer &tmrComm(int Index) const;
+    QTimer &tmrConn(int Index) const;
+    QTimer &tmrRecv(int Index) const;
+    // Number of device view sets (equals DevCount).
+    int viewCount() const { return viewCount_; }
+    // Line `line` (0 status, 1-2 START/STOP, 3-4 monitor) of lstInfo(Index).
+    QString lstInfoLine(int Index, int line) const;
+    void set_lstInfoLine(int Index, int line, const QString &text);
+
+    // ---- Window controls ----
+    qx::KeyedTabBar *tabDev = nullptr;
+    QToolBar *tlbSys = nullptr;
+    QTimer *Timer1 = nullptr;  // status line, 1000 ms, running from the start
+    QMenu *mnuFile = nullptr, *mnuSys = nullptr, *mnuTool = nullptr, *mnuSet = nullptr,
+          *mnuHelp = nullptr, *menuLang = nullptr;
+    QAction *menuOpenCfg = nullptr, *menuSaveCfg = nullptr, *menuOpenData = nullptr,
+            *menuSaveData = nullptr, *menuSavePic = nullptr, *menuCapture = nullptr,
+            *menuExit = nullptr;
+    QAction *menuAddDev = nullptr, *menuAdj = nullptr, *menuUpdate = nullptr;
+    QAction *menuClear = nullptr, *menuSearch = nullptr, *menuRes = nullptr, *menuQc = nullptr,
+            *menuUsb = nullptr;
+    QAction *menuTitle = nullptr, *menuCurve = nullptr, *menuShow = nullptr, *menuTemp = nullptr,
+            *menuSwSet = nullptr;
+    QAction *menuSimp = nullptr, *menuUnSimp = nullptr, *menuHelp = nullptr, *menuAbout = nullptr,
+            *menuCDT = nullptr;
+    // The toolbar button with this key ("opendat", "savedat", "savepic",
+    // "setting", "com", "about"), or null.
+    QAction *tlbSysButton(const QString &key) const;
+
+    // ---- Variables of the window ----
+    int Minimized = 0;   // the window has been handled as minimised
+    int StopNotice = 0;  // a test-end notice is pending
+    QString VerText;     // status-line version text
+    QString NewsText, NewsLink, ScrollText, SvrAddr;
+
+    // ---- Operations ----
+    // Refills DevCtrl(Index)'s port list with the ports COM2..COM20 that open;
+    // the first becomes the chosen port (none found: the choice stays).
+    void ScanPorts(int Index);
+    // Captions, units, texts and enables of the channel's three setting boxes.
+    void ShowModeFields(int Index, int chn);
+    // The capacity and energy cells of the channel's result row.
+    void ShowCapacity(int Index, int chn);
+    // Sets device Index's chart and result grid up for two channels.
+    void InitDual(int Index);
+    // "Add Device": one more tab with its views (at most ten).
+    void menuAddDev_Click();
+    // A tab was picked: CurDev follows it and its frame comes to the front.
+    void tabDev_Click();
+    // Lays the views out for the window's size; handles minimise and restore.
+    void Form_Resize();
+    // The "STOP" pop-up, when prompts are on.
+    void ShowMsg(const QString &text);
+    // Constant opacity of the main window, 0 to 255.
+    void SetAlpha(int alpha);
+    // Form_MouseDown as the notification icon reaches it: a left click
+    // (513) with OptHide on restores the window.
+    void trayMouseDown(int code) override;
+
+    // One line of the dated error log.
+    static void ErrLog(const QString &func, const QString &description = QString());
+    // Checksum of a command frame buffer (elements 1..10).
+    static uint8_t ChkXor(std::span<const uint8_t> buf);
+    // Checks the frame in device Index's receive buffer.
+    static bool ChkRec(int Index);
+
+protected:
+    void resizeEvent(QResizeEvent *e) override;
+    void changeEvent(QEvent *e) override;
+    void closeEvent(QCloseEvent *e) override;
+
+private:
+    struct DeviceViews {
+        QFrame *frmDev = nullptr;
+        ::DevCtrl *panel = nullptr;
+        ::CurveGraph *chart = nullptr;
+        qx::Grid *gridRun = nullptr;
+        qx::Grid *gridAutolist = nullptr;
+        QListWidget *lstInfo = nullptr;
+        QTimer *tmrComm = nullptr, *tmrConn = nullptr, *tmrRecv = nullptr;
+    };
+    const DeviceViews &views(int Index) const;
+
+    // frmMainLoad.cpp
+    void Form_Load();
+    void readOptions();
+    void choosePort(int Index, const QString &name);
+    // frmMainTabs.cpp
+    void createDeviceViews(int n);
+    void clearPanel(int n);
+    void setupResultGrid(int n);
+    void paintColourCells(int n, int row, uint32_t volColour, uint32_t curColour);
+    void setupChart(int n, const qx::mainwin::ChartSettings &s);
+    // frmMainMenus.cpp
+    void buildMenus();
+    void buildToolbar();
+    // frmMainLayout.cpp
+    void layoutViews();
+    void layoutDevice(int i, int W, int H);
+    void minimiseOrRestore();
+    void restoreFloating();
+
+    QWidget *client_ = nullptr;
+    std::array<DeviceViews, 10> views_{};
+    int viewCount_ = 0;
+};
+
+// The main window's default instance: get() builds it (running Form_Load),
+// unload() destroys it.
+qx::FormHolder<frmMain> &frmMainForm();

@@ -1,0 +1,150 @@
+// Form_Load: the caption, device 0's views, the shared start values, the
+// settings file with the Data and Log folders, every setting of qx.ini and
+// the port scan.
+#include "mainwin/frmMain.h"
+
+#include "curves/CurveGraph.h"
+#include "link/Module1.h"
+#include "link/PortScan.h"
+#include "link/State.h"
+#include "mainwin/AppVersion.h"
+#include "mainwin/ChartSettings.h"
+#include "panel/DevCtrl.h"
+#include "platform/AppHome.h"
+#include "platform/Grid.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace {
+
+const QString IniComment = QStringLiteral(";--------QX Config File----------");
+
+// The settings file with its comment line when there is none yet.
+void ensureIniFile(const QString &path)
+{
+    if (QFileInfo::exists(path))
+        return;
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write((IniComment + QStringLiteral("\r\n")).toUtf8());
+}
+
+void ensureFolder(const QString &name)
+{
+    if (!QFileInfo::exists(qx::homePath(name)))
+        QDir(qx::homeDir()).mkdir(name);
+}
+
+} // namespace
+
+void frmMain::Form_Load()
+{
+    using namespace qx;
+
+    setWindowTitle(QStringLiteral("[%1] %2 V%3").arg(app::makerName(), app::programTitle(), app::versionNumbers()));
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect s = screen->availableGeometry();
+        move(s.left() + (s.width() - width()) / 2, s.top() + (s.height() - height()) / 2);
+    }
+
+    // Device 0's views as designed: panel, result grid, frame in front.
+    DevCtrl(0).set_Dev2S(false);
+    clearPanel(0);
+    Grid &grid = gridRun(0);
+    grid.set_Width(9 * grid.ColWidth(2));
+    // Three rows high, its border included, so no scroll bar takes room.
+    grid.set_Height(3 * grid.RowHeight(2) + qx::pxToTwips(2 * grid.frameWidth()));
+    setupResultGrid(0);
+    frmDev(0).raise();
+    chan(0, 0).Mode = 0;
+    ShowModeFields(0, 0);
+    DevCtrl(0).set_LedRecv(false);
+
+    applyStartValues();
+
+    const QString ini = homePath(QStringLiteral("qx.ini"));
+    ensureIniFile(ini);
+    ensureFolder(QStringLiteral("Data"));
+    ensureFolder(QStringLiteral("Log"));
+    IniFile = ini;
+
+    const int32_t lang = Module1::ReadIniFloor(IniFile, QStringLiteral("LANGUAGE"), QStringLiteral("LANG"), 0);
+    LangTrad = lang == 1 ? 1 : 0;  // any other value than 0 or 1 is ignored
+    SvrAddr = Module1::ReadIni(IniFile, QStringLiteral("DATA"), QStringLiteral("SVR"), QStringLiteral("192.0.2.10"));
+
+    ScanPorts(CurDev);
+    const int32_t port = Module1::ReadIniFloor(IniFile, QStringLiteral("COMM"), QStringLiteral("PORT1"), 2);
+    choosePort(0, QStringLiteral("COM%1").arg(port));
+
+    readOptions();
+    setupChart(0, mainwin::readChartSettings(IniFile));
+
+    gridAutolist(0).hide();
+    Minimized = 0;
+}
+
+void frmMain::readOptions()
+{
+    using namespace qx;
+    const QString Auto = QStringLiteral("AUTO"), Data = QStringLiteral("DATA");
+    OptSave = Module1::ReadIniBool(IniFile, Auto, QStringLiteral("SAVE"), false);
+    OptMsg = Module1::ReadIniBool(IniFile, Auto, QStringLiteral("MSG"), false);
+    OptHide = Module1::ReadIniBool(IniFile, Auto, QStringLiteral("HIDE"), false);
+    OptDisp = Module1::ReadIniBool(IniFile, Auto, QStringLiteral("DISP"), false);
+    OptCsv = Module1::ReadIniBool(IniFile, Auto, QStringLiteral("CSV"), true);
+    OptCsvT = Module1::ReadIniFloor(IniFile, Auto, QStringLiteral("CSVT"), 0);
+    menuTemp->setChecked(Module1::ReadIniBool(IniFile, Auto, QStringLiteral("TEMP"), false));
+    OptSah = Module1::ReadIniNearest(IniFile, Data, QStringLiteral("SAH"), 0);
+    OptSwh = Module1::ReadIniNearest(IniFile, Data, QStringLiteral("SWH"), 0);
+    OptSla = Module1::ReadIniNearest(IniFile, Data, QStringLiteral("SLA"), 0);
+    OptXTime = Module1::ReadIniBool(IniFile, Data, QStringLiteral("XTIME"), true);
+    OptScale = Module1::ReadIniNearest(IniFile, Data, QStringLiteral("SCALE"), 1);
+}
+
+void frmMain::choosePort(int Index, const QString &name)
+{
+    ::DevCtrl &p = DevCtrl(Index);
+    for (int i = 0; i < p.PortCnt(); ++i) {
+        if (p.PortList(i) == name) {
+            p.set_tPort(name);
+            return;
+        }
+    }
+}
+
+void frmMain::ScanPorts(int Index)
+{
+    ::DevCtrl &p = DevCtrl(Index);
+    // A step that fails is left out; the scan goes on.
+    try {
+        p.PortClr();
+    } catch (...) {
+    }
+    qx::PortScanResult found;
+    try {
+        found = qx::scanPorts();
+    } catch (...) {
+        return;
+    }
+    auto *list = p.findChild<QComboBox *>(QStringLiteral("cmbPort"));
+    bool first = false;
+    for (int i = 0; i < found.ports.size(); ++i) {
+        try {
+            p.PortAdd(found.ports[i]);
+            if (list && i < found.paths.size())
+                list->setItemData(list->count() - 1, found.paths[i], Qt::ToolTipRole);
+            if (!first) {
+                p.set_tPort(found.ports[i]);
+                first = true;
+            }
+        } catch (...) {
+        }
+    }
+}

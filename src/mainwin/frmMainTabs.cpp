@@ -1,0 +1,256 @@
+// The device tabs: one set of views per tab, "Add Device", the tab click and
+// the two-channel set-up of a chart and its result grid.
+#include "mainwin/frmMain.h"
+
+#include "curves/CurveGraph.h"
+#include "link/Module1.h"
+#include "link/Module3.h"
+#include "link/State.h"
+#include "mainwin/AppVersion.h"
+#include "mainwin/ChartSettings.h"
+#include "panel/DevCtrl.h"
+#include "platform/Colors.h"
+#include "platform/Grid.h"
+#include "platform/KeyedTabBar.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QListWidget>
+#include <QTimer>
+#include <QToolBar>
+
+namespace {
+
+constexpr int InfoLines = 5;
+constexpr int PanelWidth = 3495;   // twips, as designed
+constexpr int PanelHeight = 7575;
+constexpr int FrameTop = 480;      // below the tabs
+
+QTimer *deviceTimer(QObject *parent, const char *name, int n, int ms)
+{
+    auto *t = new QTimer(parent);
+    t->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(n));
+    t->setInterval(ms);
+    return t;
+}
+
+void copyGeometry(QWidget *to, const QWidget *from) { to->setGeometry(from->geometry()); }
+
+} // namespace
+
+void frmMain::createDeviceViews(int n)
+{
+    DeviceViews v;
+    v.frmDev = new QFrame(client_);
+    v.frmDev->setObjectName(QStringLiteral("frmDev_%1").arg(n));
+    v.frmDev->setAutoFillBackground(true);
+    v.panel = new ::DevCtrl(v.frmDev);
+    v.panel->setObjectName(QStringLiteral("DevCtrl_%1").arg(n));
+    v.panel->set_Index(n);
+    v.chart = new ::CurveGraph(v.frmDev);
+    v.chart->setObjectName(QStringLiteral("CurveGraph_%1").arg(n));
+    v.gridRun = new qx::Grid(v.frmDev);
+    v.gridRun->setObjectName(QStringLiteral("gridRun_%1").arg(n));
+    v.gridRun->set_Rows(3);
+    v.gridRun->set_Cols(9);
+    v.gridRun->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    v.gridRun->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    v.lstInfo = new QListWidget(v.frmDev);
+    v.lstInfo->setObjectName(QStringLiteral("lstInfo_%1").arg(n));
+    for (int i = 0; i < InfoLines; ++i)
+        v.lstInfo->addItem(QString());
+    v.gridAutolist = new qx::Grid(v.frmDev);
+    v.gridAutolist->setObjectName(QStringLiteral("gridAutolist_%1").arg(n));
+    v.gridAutolist->set_Cols(4);
+    for (int c = 0; c < 4; ++c)
+        v.gridAutolist->set_ColAlignment(c, qx::Grid::AlignCenterCenter);
+    v.gridAutolist->hide();
+    // The device's timers stay off until Connect.
+    v.tmrComm = deviceTimer(this, "tmrComm", n, 50);
+    v.tmrConn = deviceTimer(this, "tmrConn", n, 1000);
+    v.tmrRecv = deviceTimer(this, "tmrRecv", n, 500);
+
+    if (n == 0) {
+        // Design positions; Form_Resize places everything for the window's size.
+        v.frmDev->setGeometry(0, qx::twipsToPx(FrameTop), qx::twipsToPx(14300), qx::twipsToPx(9100));
+        v.chart->setGeometry(qx::twipsToPx(50), 0, qx::twipsToPx(10500), qx::twipsToPx(7900));
+        v.panel->setGeometry(qx::twipsToPx(10650), 0, qx::twipsToPx(PanelWidth), qx::twipsToPx(PanelHeight));
+    } else {
+        const DeviceViews &first = views(0);
+        copyGeometry(v.frmDev, first.frmDev);
+        copyGeometry(v.panel, first.panel);
+        copyGeometry(v.chart, first.chart);
+        copyGeometry(v.gridRun, first.gridRun);
+        copyGeometry(v.lstInfo, first.lstInfo);
+        copyGeometry(v.gridAutolist, first.gridAutolist);
+    }
+    views_[size_t(n)] = v;
+    viewCount_ = n + 1;
+    v.frmDev->show();
+}
+
+void frmMain::clearPanel(int n)
+{
+    ::DevCtrl &p = DevCtrl(n);
+    p.ModeClr();
+    p.ModeAdd(QStringLiteral("No Device"));
+    p.set_tMode(QStringLiteral("No Device"));
+    for (int c = 0; c < 2; ++c) {
+        p.set_tSval(c, QStringLiteral("00.00"));
+        p.set_tSlmt(c, QStringLiteral("00.00"));
+        p.set_tStim(c, QStringLiteral("0"));
+    }
+}
+
+void frmMain::setupResultGrid(int n)
+{
+    qx::Grid &g = gridRun(n);
+    const char *headers[] = {"Device", "Mode", "Begin Volt", "Cutoff Volt", "Capacity",
+                             "Energy", "Avg Volt", "CurveV", "CurveA"};
+    for (int c = 0; c < 9; ++c)
+        g.set_TextMatrix(0, c, QLatin1String(headers[c]));
+    g.set_TextMatrix(1, 0, QStringLiteral("No Device"));
+    if (n > 0) {
+        g.set_ColWidth(1, gridRun(0).ColWidth(1));
+        g.set_ColWidth(6, gridRun(0).ColWidth(6));
+    }
+    g.set_ColWidth(7, 750);
+    g.set_ColWidth(8, 750);
+    g.set_ColWidth(0, 1300);
+    for (int c = 0; c < 9; ++c)
+        g.set_ColAlignment(c, qx::Grid::AlignCenterCenter);
+}
+
+void frmMain::paintColourCells(int n, int row, uint32_t volColour, uint32_t curColour)
+{
+    qx::Grid &g = gridRun(n);
+    g.set_Row(row);
+    g.set_Col(7);
+    g.set_CellBackColor(volColour);
+    g.set_Col(8);
+    g.set_CellBackColor(curColour);
+}
+
+void frmMain::setupChart(int n, const qx::mainwin::ChartSettings &s)
+{
+    ::CurveGraph &g = CurveGraph(n);
+    ::DevCtrl &p = DevCtrl(n);
+    g.set_TitleText(qx::app::programTitle());
+    g.set_CurveCount(5);
+    g.set_LegendText(0, Module3::LangText(QStringLiteral("Voltage")));
+    g.set_LegendText(1, Module3::LangText(QStringLiteral("Current")));
+    g.set_LegendText(2, Module3::LangText(QStringLiteral("Temp")));
+    g.set_CurveLineColor(0, s.vcol0);
+    g.set_CurveLineColor(1, s.ccol0);
+    g.set_CurveLineColor(2, g.CurveLineColor(1));
+    g.set_Line(s.line);
+    if (n == 0) {
+        const int axes[] = {0, 1, 2};
+        const bool shown[] = {true, true, false};
+        for (int k = 0; k < 3; ++k) {
+            g.set_CurveAxesY(k, axes[k]);
+            g.set_ShowCurve(k, shown[k]);
+        }
+        g.set_GridType1(s.gridType1);
+        g.set_GridType2(s.gridType2);
+        g.set_BackColor(s.bcol);
+        g.set_GridColor(s.gcol);
+        g.set_AxesColor(s.acol);
+        p.set_PwrColor(s.pcol);
+        p.set_TimeColor(s.tcol);
+    } else {
+        // The display settings are common to every tab: the first chart and
+        // panel carry the ones in force.
+        const ::CurveGraph &first = CurveGraph(0);
+        for (int k = 0; k < 3; ++k) {
+            g.set_CurveAxesY(k, first.CurveAxesY(k));
+            g.set_ShowCurve(k, first.ShowCurve(k));
+        }
+        g.set_GridType1(first.GridType1());
+        g.set_GridType2(first.GridType2());
+        g.set_BackColor(first.BackColor());
+        g.set_GridColor(first.GridColor());
+        g.set_AxesColor(first.AxesColor());
+        p.set_PwrColor(DevCtrl(0).PwrColor());
+        p.set_TimeColor(DevCtrl(0).TimeColor());
+    }
+    p.set_VolColor(g.CurveLineColor(0));
+    p.set_CurColor(g.CurveLineColor(1));
+    paintColourCells(n, 1, g.CurveLineColor(0), g.CurveLineColor(1));
+    // The axis ranges of the settings file, on every tab's chart.
+    if (s.volt) {
+        g.set_MinY(0, s.volt->lo);
+        g.set_MaxY(0, s.volt->hi);
+    }
+    if (s.curr) {
+        g.set_MinY(1, s.curr->lo);
+        g.set_MaxY(1, s.curr->hi);
+    }
+    if (s.time) {
+        g.set_MinX(s.time->lo);
+        g.set_MaxX(s.time->hi);
+    }
+    g.ClearAll();
+    g.set_ShowLegend(0, qx::OptSla != 0);
+    g.set_ShowLegend(1, qx::OptSla != 0);
+}
+
+void frmMain::menuAddDev_Click()
+{
+    using namespace qx;
+    if (DevCount >= MaxDevTabs)
+        return;
+    DevCount = DevCount + 1;
+    const int n = DevCount - 1;
+
+    createDeviceViews(n);
+    DevCtrl(n).set_Dev2S(false);
+    clearPanel(n);
+    setupResultGrid(n);
+    setupChart(n, mainwin::readChartSettings(IniFile));
+
+    if (DevCount == MaxDevTabs)
+        menuAddDev->setEnabled(false);
+
+    ScanPorts(n);
+    const QString stored = Module1::ReadIni(IniFile, QStringLiteral("COMM"), QStringLiteral("PORT%1").arg(n + 1),
+                                            QStringLiteral("2"));
+    choosePort(n, QStringLiteral("COM") + stored);
+
+    tabDev->Add(DevCount, QStringLiteral("dev%1").arg(DevCount), QStringLiteral("Device%1").arg(DevCount));
+    Form_Resize();
+    // The selected device's frame stays in front: CurDev has not changed.
+    frmDev(CurDev).raise();
+}
+
+void frmMain::tabDev_Click()
+{
+    qx::CurDev = tabDev->SelectedIndex() - 1;
+    frmDev(qx::CurDev).raise();
+}
+
+void frmMain::InitDual(int Index)
+{
+    using namespace qx;
+    ::CurveGraph &g = CurveGraph(Index);
+    g.set_CurveCount(10);
+    const struct {
+        int curve;
+        const char *text;
+    } legends[] = {{0, "Voltage1"}, {1, "Current1"}, {2, "Temp1"}, {5, "Voltage2"}, {6, "Current2"}, {7, "Temp2"}};
+    for (const auto &l : legends)
+        g.set_LegendText(l.curve, Module3::LangText(QLatin1String(l.text)));
+    const mainwin::ChartSettings s = mainwin::readChartSettings(IniFile);
+    g.set_CurveLineColor(5, s.vcol1);
+    g.set_CurveLineColor(6, s.ccol1);
+    g.set_CurveLineColor(7, g.CurveLineColor(6));
+    // Channel 1's curves follow channel 0's axes (the third one included).
+    for (int k = 0; k < 3; ++k) {
+        g.set_CurveAxesY(5 + k, g.CurveAxesY(k));
+        g.set_ShowCurve(5 + k, g.ShowCurve(k));
+    }
+    for (int curve : {0, 1, 5, 6})
+        g.set_ShowLegend(curve, OptSla != 0);
+    gridRun(Index).set_TextMatrix(2, 0, Module3::LangText(QStringLiteral("No Device")));
+    paintColourCells(Index, 2, g.CurveLineColor(5), g.CurveLineColor(6));
+}

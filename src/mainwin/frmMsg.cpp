@@ -1,0 +1,139 @@
+#include "mainwin/frmMsg.h"
+
+#include "platform/Colors.h"
+#include "platform/Guard.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QTimer>
+
+namespace {
+
+constexpr int AlphaStep = 5;
+constexpr int AlphaMax = 200;
+
+QRect tw(int left, int top, int width, int height)
+{
+    return QRect(qx::twipsToPx(left), qx::twipsToPx(top), qx::twipsToPx(width), qx::twipsToPx(height));
+}
+
+} // namespace
+
+frmMsg::frmMsg()
+    : QWidget(nullptr, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint)
+{
+    setObjectName(QStringLiteral("frmMsg"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Prompt"));
+    setFixedSize(qx::twipsToPx(2655), qx::twipsToPx(1185));
+
+    lblMsg = new QLabel(QStringLiteral("STOP"), this);
+    lblMsg->setObjectName(QStringLiteral("lblMsg"));
+    lblMsg->setGeometry(tw(120, 240, 2415, 735));
+    QFont f(QStringLiteral("MS Sans Serif"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPointSize(24);
+    lblMsg->setFont(f);
+    lblMsg->installEventFilter(this);
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(25);
+    Timer2 = new QTimer(this);
+    Timer2->setInterval(25);
+    connect(Timer1, &QTimer::timeout, this, [this] { qx::guarded(QStringLiteral("frmMsg.Timer1"), [this] { Timer1_Timer(); }); });
+    connect(Timer2, &QTimer::timeout, this, [this] { qx::guarded(QStringLiteral("frmMsg.Timer2"), [this] { Timer2_Timer(); }); });
+
+    // Form_Load.
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect s = screen->geometry();
+        const QSize outer = frameSize().isValid() ? frameSize() : size();
+        move(s.left() + (s.width() - outer.width()) / 2, s.top() + (s.height() - outer.height()) / 2);
+    }
+    alpha_ = 0;
+    applyAlpha();
+    Timer1->start();
+    closing_ = false;
+}
+
+void frmMsg::Show(const QString &text)
+{
+    // A window that has faded out is on its way out; start a fresh one.
+    if (frmMsgForm().isLoaded() && frmMsgForm()->Closing())
+        frmMsgForm().unload();
+    frmMsg &w = frmMsgForm().get();
+    w.show();
+    w.lblMsg->setText(text);
+}
+
+void frmMsg::applyAlpha() { setWindowOpacity(alpha_ / 255.0); }
+
+void frmMsg::Timer1_Timer()
+{
+    if (alpha_ + AlphaStep > AlphaMax) {
+        Timer1->stop();
+        return;
+    }
+    alpha_ += AlphaStep;
+    applyAlpha();
+}
+
+void frmMsg::Timer2_Timer()
+{
+    if (alpha_ - AlphaStep < 0) {
+        Timer2->stop();
+        closing_ = true;
+        close();
+        return;
+    }
+    alpha_ -= AlphaStep;
+    applyAlpha();
+}
+
+void frmMsg::Form_Click()
+{
+    Timer1->stop();
+    Timer2->start();
+}
+
+void frmMsg::Unload()
+{
+    if (!closing_) {
+        Form_Click();
+        return;
+    }
+    hide();
+    deleteLater();
+}
+
+void frmMsg::mousePressEvent(QMouseEvent *e)
+{
+    QWidget::mousePressEvent(e);
+    qx::guarded(QStringLiteral("frmMsg.Form_Click"), [this] { Form_Click(); });
+}
+
+bool frmMsg::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == lblMsg && event->type() == QEvent::MouseButtonPress)
+        qx::guarded(QStringLiteral("frmMsg.lblMsg_Click"), [this] { Form_Click(); });
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmMsg::closeEvent(QCloseEvent *e)
+{
+    // Form_Unload: only the end of the fade-out lets the window go.
+    if (!closing_) {
+        e->ignore();
+        Form_Click();
+        return;
+    }
+    e->accept();  // deleted on close
+}
+
+qx::FormHolder<frmMsg> &frmMsgForm()
+{
+    static qx::FormHolder<frmMsg> holder;
+    return holder;
+}

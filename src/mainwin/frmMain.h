@@ -158,6 +158,7 @@ private:
     void layoutViews();
     void layoutDevice(int i, int W, int H);
     void minimiseOrRestore();
+    void hideToTray();
     void restoreFloating();
 
     QWidget *client_ = nullptr;

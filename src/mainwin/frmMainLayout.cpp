@@ -12,10 +12,12 @@
 #include "platform/Grid.h"
 #include "platform/KeyedTabBar.h"
 #include "platform/Numbers.h"
+#include "platform/Guard.h"
 #include "platform/Tray.h"
 
 #include <QFrame>
 #include <QListWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <algorithm>
 
@@ -107,14 +109,25 @@ void frmMain::minimiseOrRestore()
             frmMeterForm()->hide();
         // Hidden behind the icon only when there is a notification area to
         // bring it back from; otherwise it stays minimised on the task bar.
-        if (OptHide && tray::available()) {
-            hide();
-            Module5::TrayAdd(this, windowTitle(), windowIcon(), 0);
-        }
+        // Hidden once the minimising has finished (showing minimised from
+        // code would show the window again right after this handler).
+        if (OptHide && tray::available())
+            QTimer::singleShot(0, this, [this] {
+                qx::guarded(QStringLiteral("Form_Resize"), [this] { hideToTray(); });
+            });
     } else if (!isMinimized() && Minimized) {
         Minimized = 0;
         restoreFloating();
     }
+}
+
+void frmMain::hideToTray()
+{
+    // Still minimised, still to be hidden (the options may have changed).
+    if (!isMinimized() || !Minimized || !qx::OptHide || !qx::tray::available())
+        return;
+    hide();
+    Module5::TrayAdd(this, windowTitle(), windowIcon(), 0);
 }
 
 void frmMain::restoreFloating()

@@ -59,6 +59,20 @@ void power(Box &set, const Values &v)
     set.text = v.P();
 }
 
+// Modes 0 (constant current) and 1 (constant power) of groups 2 and 3,
+// the set current written with `pic`; false for the other modes.
+bool currentOrPower(Box &set, Box &limit, const Values &v, int m, const QString &pic)
+{
+    if (m == 0)
+        set.text = v.I(pic);
+    else if (m == 1)
+        power(set, v);
+    else
+        return false;
+    limit.text = v.V();
+    return true;
+}
+
 } // namespace
 
 Input Input::fromState(int Index, int chn, bool dev2S)
@@ -124,13 +138,9 @@ Layout layout(const Input &in)
             cells(limit, v);
         break;
     case 2:
-        if (m == 0) {
-            set.text = v.I(P00);
-            limit.text = v.V();
-        } else if (m == 1) {
-            power(set, v);
-            limit.text = v.V();
-        } else if (m == 7) {
+        if (currentOrPower(set, limit, v, m, P00))
+            break;
+        if (m == 7) {
             set.text = v.I(P00);
             voltage(limit, v);
             cutoffCurrent(third, v.T(P00));
@@ -146,13 +156,7 @@ Layout layout(const Input &in)
         break;
     case 3: {
         const QString &d = t == 36 ? P000 : P00;
-        if (m == 0) {
-            set.text = v.I(d);
-            limit.text = v.V();
-        } else if (m == 1) {
-            power(set, v);
-            limit.text = v.V();
-        } else {
+        if (!currentOrPower(set, limit, v, m, d)) {
             set.text = v.I(d);
             voltage(limit, v);
             cutoffCurrent(third, v.T(d));

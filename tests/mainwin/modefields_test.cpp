@@ -123,6 +123,19 @@ TEST(ModeFields, ScaleOfZeroIsADivisionError)
     EXPECT_EQ(layout(i)[SetBox].text, "25");
 }
 
+// The panel's three boxes of a channel as "caption|unit|text|enabled ; ...".
+std::string panelBoxes(const DevCtrl &p, int chn)
+{
+    return QStringLiteral("%1|%2|%3|%4 ; %5|%6|%7|%8 ; %9|%10|%11|%12")
+        .arg(p.lSval(chn), p.lSvalt(chn), p.tSval(chn))
+        .arg(p.SvalEnable(chn) ? 1 : 0)
+        .arg(p.lSlmt(chn), p.lSlmtt(chn), p.tSlmt(chn))
+        .arg(p.SlmtEnable(chn) ? 1 : 0)
+        .arg(p.lStim(chn), p.lStimt(chn), p.tStim(chn))
+        .arg(p.StimEnable(chn) ? 1 : 0)
+        .toStdString();
+}
+
 struct PanelFields : MainFixture {
     void identify(int type, std::initializer_list<const char *> modes, bool two = false)
     {
@@ -170,16 +183,7 @@ TEST_F(PanelFields, PanelShowsTheLayoutAndTheCapacityCells)
     w->ShowModeFields(0, 0);
     DevCtrl &p = w->DevCtrl(0);
     EXPECT_EQ(p.tMode(), "Meter");
-    EXPECT_EQ(p.lSval(0), "Test Val:");
-    EXPECT_EQ(p.lSlmt(0), "Cutoff Volt:");
-    EXPECT_EQ(p.lStim(0), "Max Time:");
-    EXPECT_EQ(p.lSvalt(0), "A");
-    EXPECT_EQ(p.tSval(0), "1.50");
-    EXPECT_EQ(p.tSlmt(0), "4.20");
-    EXPECT_EQ(p.tStim(0), "30");
-    EXPECT_FALSE(p.SvalEnable(0));
-    EXPECT_FALSE(p.SlmtEnable(0));
-    EXPECT_TRUE(p.StimEnable(0));
+    EXPECT_EQ(panelBoxes(p, 0), "Test Val:|A|1.50|0 ; Cutoff Volt:|V|4.20|0 ; Max Time:|M|30|1");
     EXPECT_EQ(w->gridRun(0).TextMatrix(1, 4), "2500mAh");
     EXPECT_EQ(w->gridRun(0).TextMatrix(1, 5), "9250mWh");
 
@@ -187,10 +191,7 @@ TEST_F(PanelFields, PanelShowsTheLayoutAndTheCapacityCells)
     settings(0, 2, 150, 420, 30);
     w->ShowModeFields(0, 0);
     EXPECT_EQ(p.tMode(), "C-CV");
-    EXPECT_EQ(p.lSval(0), "Current:");
-    EXPECT_EQ(p.lSlmt(0), "Test Val:");
-    EXPECT_TRUE(p.SvalEnable(0));
-    EXPECT_TRUE(p.SlmtEnable(0));
+    EXPECT_EQ(panelBoxes(p, 0), "Current:|A|1.50|1 ; Test Val:|V|4.20|1 ; Max Time:|M|30|1");
 
     // A mode index without a list entry keeps the mode box and still lays out.
     settings(0, 7, 150, 420, 30);
@@ -207,12 +208,8 @@ TEST_F(PanelFields, TwoChannelPanelLaysOutEachChannel)
     w->ShowModeFields(0, 1);
     w->ShowModeFields(0, 0);
     DevCtrl &p = w->DevCtrl(0);
-    EXPECT_EQ(p.lSlmt(0), "Cutoff V:");
-    EXPECT_EQ(p.lStim(1), "Time:");
-    EXPECT_EQ(p.tSval(0), "1.50");
-    EXPECT_EQ(p.lSvalt(1), "W");
-    EXPECT_EQ(p.tSval(1), "25");
-    EXPECT_EQ(p.tStim(1), "45");
+    EXPECT_EQ(panelBoxes(p, 0), "Test Val:|A|1.50|1 ; Cutoff V:|V|4.20|1 ; Time:|M|30|1");
+    EXPECT_EQ(panelBoxes(p, 1), "Test Val:|W|25|1 ; Cutoff V:|V|3.00|1 ; Time:|M|45|1");
     EXPECT_EQ(w->gridRun(0).TextMatrix(2, 4), "0mAh");
     EXPECT_THROW(w->ShowModeFields(0, 2), QxError);
 }

@@ -133,13 +133,10 @@ void frmMain::ScanPorts(int Index)
     } catch (...) {
         return;
     }
-    auto *list = p.findChild<QComboBox *>(QStringLiteral("cmbPort"));
     bool first = false;
     for (int i = 0; i < found.ports.size(); ++i) {
         try {
-            p.PortAdd(found.ports[i]);
-            if (list && i < found.paths.size())
-                list->setItemData(list->count() - 1, found.paths[i], Qt::ToolTipRole);
+            p.PortAdd(found.ports[i], i < found.paths.size() ? found.paths[i] : QString());
             if (!first) {
                 p.set_tPort(found.ports[i]);
                 first = true;

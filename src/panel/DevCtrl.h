@@ -75,7 +75,8 @@ public:
     void StepListAdd();
     void StepSetClr();
     void StepSetAdd();
-    void PortAdd(const QString &val);
+    // Appends a port name; tip (the port's device path) shows as its tooltip.
+    void PortAdd(const QString &val, const QString &tip = QString());
     void PortClr();
     void ModeAdd(const QString &val);
     void ModeClr();

@@ -176,7 +176,12 @@ void DevCtrl::StepSetClr()
 }
 
 void DevCtrl::StepSetAdd() { gridStepSet_->set_Rows(gridStepSet_->Rows() + 1); }
-void DevCtrl::PortAdd(const QString &val) { appendEntry(cmbPort_, val); }
+void DevCtrl::PortAdd(const QString &val, const QString &tip)
+{
+    appendEntry(cmbPort_, val);
+    if (!tip.isEmpty())
+        cmbPort_->setItemData(cmbPort_->count() - 1, tip, Qt::ToolTipRole);
+}
 void DevCtrl::PortClr() { cmbPort_->clear(); }
 void DevCtrl::ModeAdd(const QString &val) { appendEntry(modeList(), val); }
 void DevCtrl::ModeClr() { modeList()->clear(); }

@@ -13,9 +13,9 @@ using qx::test::MainFixture;
 namespace {
 
 // "caption|unit|text|enabled" for one box.
-Box box(const char *spec)
+Box box(const char *desc)
 {
-    const QStringList f = QString::fromUtf8(spec).split('|');
+    const QStringList f = QString::fromUtf8(desc).split('|');
     return {f[0], f[1], f[2], f[3] == "1"};
 }
 

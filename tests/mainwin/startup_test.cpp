@@ -1,5 +1,6 @@
 // Start-up of the main window: the settings file and folders, every setting
 // of qx.ini, device 0's views and the menus as designed.
+#include <QComboBox>
 #include "MainFixture.h"
 
 #include "DevSim.h"
@@ -315,6 +316,11 @@ TEST_F(MainFixture, PortScanListsTheSimulatorAndPort1ChoosesAmongThem)
         EXPECT_EQ(listed, found.ports);
         EXPECT_TRUE(listed.contains("COM3") && listed.contains("COM5"));
         EXPECT_FALSE(listed.contains("COM1"));
+        // each entry's tooltip is the port's device path
+        auto *box = p.findChild<QComboBox *>(QStringLiteral("cmbPort"));
+        ASSERT_TRUE(box);
+        for (int i = 0; i < box->count(); ++i)
+            EXPECT_EQ(box->itemData(i, Qt::ToolTipRole).toString(), found.paths.value(i));
         EXPECT_EQ(p.tPort(), QByteArray(port) == "19" ? found.first : QString("COM5")) << port;
         frmMainForm().unload();
     }

@@ -80,7 +80,8 @@ QLabel *unitLabel(QWidget *parent, const char *name, const char *caption, int le
     while (f.pointSizeF() > 8 && QFontMetrics(f).horizontalAdvance(l->text()) > l->width())
         f.setPointSizeF(f.pointSizeF() - 0.5);
     l->setFont(f);
-    setFill(l, WindowGrey);
+    // No fill of its own: the label reaches a few pixels into its readout,
+    // whose last digit must stay visible under it.
     setTextColor(l, color);
     return l;
 }

@@ -2,6 +2,7 @@
 // 1e5 and 1e6 points each, in the normal view, in a zoomed view, and for a
 // cursor move. The cost should follow the picture's width, not the points.
 #include "curves/CurveGraph.h"
+#include "common/Mouse.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -13,13 +14,6 @@
 namespace {
 
 constexpr int Curves = 10;
-
-void mouse(QWidget *w, QEvent::Type type, Qt::MouseButton button, QPoint at)
-{
-    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
-    QMouseEvent e(type, QPointF(at), w->mapToGlobal(QPointF(at)), button, held, Qt::NoModifier);
-    QApplication::sendEvent(w, &e);
-}
 
 // A shown 1000 x 600 chart with ten curves of n points over one hour.
 std::unique_ptr<CurveGraph> makeChart(int64_t n)
@@ -70,9 +64,9 @@ void redraws(benchmark::State &state, bool zoomed)
     auto g = makeChart(state.range(0));
     if (zoomed) {
         QWidget *s = g->picGraph();
-        mouse(s, QEvent::MouseButtonPress, Qt::LeftButton, {450, 100});
-        mouse(s, QEvent::MouseMove, Qt::LeftButton, {630, 500});
-        mouse(s, QEvent::MouseButtonRelease, Qt::LeftButton, {630, 500});
+        qx::test::sendMouse(s, QEvent::MouseButtonPress, {450, 100}, Qt::LeftButton);
+        qx::test::sendMouse(s, QEvent::MouseMove, {630, 500}, Qt::LeftButton);
+        qx::test::sendMouse(s, QEvent::MouseButtonRelease, {630, 500}, Qt::LeftButton);
         if (!g->Large())
             state.SkipWithError("no zoom");
     }
@@ -87,14 +81,14 @@ void BM_CursorMove(benchmark::State &state)
 {
     auto g = makeChart(state.range(0));
     QWidget *s = g->picGraph();
-    mouse(s, QEvent::MouseButtonPress, Qt::RightButton, {100, 300});
+    qx::test::sendMouse(s, QEvent::MouseButtonPress, {100, 300}, Qt::RightButton);
     int x = 100;
     for (auto _ : state) {
         x = x >= 880 ? 100 : x + 7;
-        mouse(s, QEvent::MouseMove, Qt::RightButton, {x, 300});
+        qx::test::sendMouse(s, QEvent::MouseMove, {x, 300}, Qt::RightButton);
         QApplication::processEvents();
     }
-    mouse(s, QEvent::MouseButtonRelease, Qt::RightButton, {x, 300});
+    qx::test::sendMouse(s, QEvent::MouseButtonRelease, {x, 300}, Qt::RightButton);
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // The program: the splash first, then the main window; closing the main
 // window ends the program.
 #include "link/ErrLog.h"
-#include "mainwin/AppVersion.h"
+#include "platform/AppVersion.h"
 #include "mainwin/frmAbout.h"
 #include "mainwin/frmLogo.h"
 #include "mainwin/frmMain.h"

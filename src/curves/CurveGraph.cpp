@@ -3,6 +3,7 @@
 #include "platform/Colors.h"
 #include "platform/Guard.h"
 #include "platform/QxError.h"
+#include "platform/WidgetStyle.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -86,13 +87,6 @@ private:
 namespace {
 
 const QString LegendPrefix = QStringLiteral("---- ");
-
-void setTextColor(QWidget *w, uint32_t ole)
-{
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::WindowText, qx::oleToColor(ole));
-    w->setPalette(pal);
-}
 
 QFont sizedFont(double points)
 {
@@ -206,11 +200,11 @@ QLabel *CurveGraph::makeLegend(int i)
     l->installEventFilter(this);
     auto *shape = new OutlineBox(surface_, Qt::SolidLine);
     shapes_.push_back(shape);
-    setTextColor(l, table_.curve(std::min(i, table_.CurveCount() - 1)).LineColor);
+    qx::setTextColor(l, table_.curve(std::min(i, table_.CurveCount() - 1)).LineColor);
     return l;
 }
 
-void CurveGraph::colourLegend(int i) { setTextColor(legends_[size_t(i)], table_.curve(i).LineColor); }
+void CurveGraph::colourLegend(int i) { qx::setTextColor(legends_[size_t(i)], table_.curve(i).LineColor); }
 
 // ------------------------------------------------------------------ methods
 
@@ -325,7 +319,7 @@ void CurveGraph::set_TitleText(const QString &text)
 void CurveGraph::set_AxesColor(uint32_t v)
 {
     props_.AxesColor = v;
-    setTextColor(title_, v);
+    qx::setTextColor(title_, v);
     QPalette pal = line1_->palette();
     pal.setColor(QPalette::Window, qx::oleToColor(v));
     line1_->setPalette(pal);

@@ -1,13 +1,11 @@
 #include "link/ErrLog.h"
 #include "platform/AppHome.h"
 #include "platform/Guard.h"
+#include "platform/AppVersion.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <mutex>
-
-#define QX_STR2(x) #x
-#define QX_STR(x) QX_STR2(x)
 
 namespace qx {
 
@@ -32,7 +30,6 @@ QString oneLine(QString s)
     return s;
 }
 
-const QLatin1String version(" V" QX_STR(QX_VERSION_MAJOR) "." QX_STR(QX_VERSION_MINOR) "." QX_STR(QX_VERSION_PATCH));
 } // namespace
 
 QString errLogFileName(const QDate &day)
@@ -49,7 +46,7 @@ void ErrLog(const QString &tag, const QString &description) noexcept
             return;
         const QDateTime now = clock() ? clock()() : QDateTime::currentDateTime();
         const QString line = now.date().toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char(' ')
-            + now.time().toString(QStringLiteral("HH:mm:ss")) + version + QLatin1String(":[") + oneLine(tag)
+            + now.time().toString(QStringLiteral("HH:mm:ss")) + QLatin1String(" V") + qx::app::versionNumbers() + QLatin1String(":[") + oneLine(tag)
             + QLatin1Char(']') + oneLine(description) + QLatin1String("\r\n");
         QFile f(folder + QLatin1Char('/') + errLogFileName(now.date()));
         if (!f.open(QIODevice::WriteOnly | QIODevice::Append))

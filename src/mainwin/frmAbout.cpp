@@ -1,9 +1,10 @@
 #include "mainwin/frmAbout.h"
 
-#include "mainwin/AppVersion.h"
+#include "platform/AppVersion.h"
 #include "platform/Colors.h"
 #include "platform/Guard.h"
 #include "platform/UiServices.h"
+#include "platform/WidgetStyle.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -14,11 +15,6 @@
 #include <QScreen>
 
 namespace {
-
-QRect tw(int left, int top, int width, int height)
-{
-    return QRect(qx::twipsToPx(left), qx::twipsToPx(top), qx::twipsToPx(width), qx::twipsToPx(height));
-}
 
 QLabel *label(QWidget *parent, const char *name, const QString &text, const QRect &r)
 {
@@ -57,21 +53,21 @@ frmAbout::frmAbout()
     setWindowTitle(QStringLiteral("About Software"));
     setFixedSize(qx::twipsToPx(5700), qx::twipsToPx(3600));
 
-    Image1 = label(this, "Image1", QString(), tw(240, 240, 960, 960));
+    Image1 = label(this, "Image1", QString(), qx::twipsRect(240, 240, 960, 960));
     Image1->setPixmap(programLogo(qx::twipsToPx(960)));
 
-    lblTitle = label(this, "lblTitle", QString(), tw(1440, 200, 4100, 600));
+    lblTitle = label(this, "lblTitle", QString(), qx::twipsRect(1440, 200, 4100, 600));
     QFont title(QStringLiteral("Impact"));
     title.setStyleHint(QFont::SansSerif);
     title.setPointSize(20);
     lblTitle->setFont(title);
-    lblVer = label(this, "lblVer", QString(), tw(1440, 840, 4100, 280));
-    lblRelease = label(this, "lblRelease", QString(), tw(1440, 1120, 4100, 280));
+    lblVer = label(this, "lblVer", QString(), qx::twipsRect(1440, 840, 4100, 280));
+    lblRelease = label(this, "lblRelease", QString(), qx::twipsRect(1440, 1120, 4100, 280));
     lblInfo1 = label(this, "lblInfo1", QStringLiteral("PC software for electronic loads, chargers and USB testers."),
-                     tw(240, 1560, 5300, 280));
+                     qx::twipsRect(240, 1560, 5300, 280));
     lblInfo2 = label(this, "lblInfo2", QStringLiteral("Up to ten devices, each on its own serial port."),
-                     tw(240, 1840, 5300, 280));
-    Label1 = label(this, "Label1", qx::app::webAddress(), tw(240, 2280, 5300, 280));
+                     qx::twipsRect(240, 1840, 5300, 280));
+    Label1 = label(this, "Label1", qx::app::webAddress(), qx::twipsRect(240, 2280, 5300, 280));
     QFont link = Label1->font();
     link.setUnderline(true);
     Label1->setFont(link);
@@ -81,7 +77,7 @@ frmAbout::frmAbout()
 
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setGeometry(tw(4200, 2880, 1215, 375));
+    cmdOK->setGeometry(qx::twipsRect(4200, 2880, 1215, 375));
     cmdOK->setDefault(true);
     connect(cmdOK, &QPushButton::clicked, this,
             [this] { qx::guarded(QStringLiteral("frmAbout.cmdOK_Click"), [this] { cmdOK_Click(); }); });

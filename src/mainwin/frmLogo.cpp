@@ -1,6 +1,7 @@
 #include "mainwin/frmLogo.h"
+#include "platform/WidgetStyle.h"
 
-#include "mainwin/AppVersion.h"
+#include "platform/AppVersion.h"
 #include "platform/Colors.h"
 #include "platform/Guard.h"
 #include "platform/UiServices.h"
@@ -27,13 +28,6 @@ QLabel *label(QWidget *parent, const char *name, const QString &text, int top, i
     return l;
 }
 
-void textColour(QLabel *l, const QColor &c)
-{
-    QPalette pal = l->palette();
-    pal.setColor(QPalette::WindowText, c);
-    l->setPalette(pal);
-}
-
 } // namespace
 
 frmLogo::frmLogo(std::function<void()> showMain)
@@ -49,11 +43,11 @@ frmLogo::frmLogo(std::function<void()> showMain)
     title.setStyleHint(QFont::SansSerif);
     title.setPointSize(36);
     Label1->setFont(title);
-    textColour(Label1, QColor(0, 80, 160));
+    qx::setTextColor(Label1, qx::rgb(0, 80, 160));
     Label3 = label(this, "Label3", qx::app::makerName(), 1500, 420, 14);
-    textColour(Label3, QColor(64, 64, 64));
+    qx::setTextColor(Label3, qx::rgb(64, 64, 64));
     Label2 = label(this, "Label2", qx::app::webAddress(), 2000, 360, 10);
-    textColour(Label2, QColor(0, 0, 255));
+    qx::setTextColor(Label2, qx::rgb(0, 0, 255));
     QFont link = Label2->font();
     link.setUnderline(true);
     Label2->setFont(link);

@@ -14,6 +14,7 @@
 #include "platform/Numbers.h"
 #include "platform/Guard.h"
 #include "platform/Tray.h"
+#include "platform/WidgetStyle.h"
 
 #include <QFrame>
 #include <QListWidget>
@@ -26,8 +27,7 @@ namespace {
 // A widget's place in twips; sizes below zero become zero.
 void place(QWidget *w, int left, int top, int width, int height)
 {
-    w->setGeometry(qx::twipsToPx(left), qx::twipsToPx(top), qx::twipsToPx(std::max(width, 0)),
-                   qx::twipsToPx(std::max(height, 0)));
+    w->setGeometry(qx::twipsRect(left, top, std::max(width, 0), std::max(height, 0)));
 }
 
 int tw(int px) { return qx::pxToTwips(px); }

@@ -7,7 +7,7 @@
 #include "link/Module1.h"
 #include "link/PortScan.h"
 #include "link/State.h"
-#include "mainwin/AppVersion.h"
+#include "platform/AppVersion.h"
 #include "mainwin/ChartSettings.h"
 #include "panel/DevCtrl.h"
 #include "platform/AppHome.h"

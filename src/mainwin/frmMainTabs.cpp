@@ -6,12 +6,13 @@
 #include "link/Module1.h"
 #include "link/Module3.h"
 #include "link/State.h"
-#include "mainwin/AppVersion.h"
+#include "platform/AppVersion.h"
 #include "mainwin/ChartSettings.h"
 #include "panel/DevCtrl.h"
 #include "platform/Colors.h"
 #include "platform/Grid.h"
 #include "platform/KeyedTabBar.h"
+#include "platform/WidgetStyle.h"
 
 #include <QAction>
 #include <QFrame>
@@ -72,9 +73,9 @@ void frmMain::createDeviceViews(int n)
 
     if (n == 0) {
         // Design positions; Form_Resize places everything for the window's size.
-        v.frmDev->setGeometry(0, qx::twipsToPx(FrameTop), qx::twipsToPx(14300), qx::twipsToPx(9100));
-        v.chart->setGeometry(qx::twipsToPx(50), 0, qx::twipsToPx(10500), qx::twipsToPx(7900));
-        v.panel->setGeometry(qx::twipsToPx(10650), 0, qx::twipsToPx(PanelWidth), qx::twipsToPx(PanelHeight));
+        v.frmDev->setGeometry(qx::twipsRect(0, FrameTop, 14300, 9100));
+        v.chart->setGeometry(qx::twipsRect(50, 0, 10500, 7900));
+        v.panel->setGeometry(qx::twipsRect(10650, 0, PanelWidth, PanelHeight));
     } else {
         const DeviceViews &first = views(0);
         copyGeometry(v.frmDev, first.frmDev);

@@ -2,6 +2,7 @@
 
 #include "platform/Colors.h"
 #include "platform/Guard.h"
+#include "platform/WidgetStyle.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -15,11 +16,6 @@ namespace {
 constexpr int AlphaStep = 5;
 constexpr int AlphaMax = 200;
 
-QRect tw(int left, int top, int width, int height)
-{
-    return QRect(qx::twipsToPx(left), qx::twipsToPx(top), qx::twipsToPx(width), qx::twipsToPx(height));
-}
-
 } // namespace
 
 frmMsg::frmMsg()
@@ -32,7 +28,7 @@ frmMsg::frmMsg()
 
     lblMsg = new QLabel(QStringLiteral("STOP"), this);
     lblMsg->setObjectName(QStringLiteral("lblMsg"));
-    lblMsg->setGeometry(tw(120, 240, 2415, 735));
+    lblMsg->setGeometry(qx::twipsRect(120, 240, 2415, 735));
     QFont f(QStringLiteral("MS Sans Serif"));
     f.setStyleHint(QFont::SansSerif);
     f.setPointSize(24);

@@ -11,6 +11,7 @@
 #include "platform/Guard.h"
 #include "platform/KeyedTabBar.h"
 #include "platform/PropertyBag.h"
+#include "platform/WidgetStyle.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -40,12 +41,6 @@ constexpr uint32_t DarkRed = qx::rgb(192, 0, 0);
 constexpr uint32_t Olive = qx::rgb(128, 128, 0);
 constexpr uint32_t ReadingText = qx::rgb(0, 0, 192);
 
-QRect tw(int left, int top, int width, int height)
-{
-    return QRect(qx::twipsToPx(left), qx::twipsToPx(top), qx::twipsToPx(width),
-                 qx::twipsToPx(height));
-}
-
 template <class W>
 W *make(QWidget *parent, const QString &name, const QRect &r)
 {
@@ -56,14 +51,6 @@ W *make(QWidget *parent, const QString &name, const QRect &r)
 }
 
 QString indexed(const char *name, int i) { return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(i); }
-
-void setTextColor(QWidget *w, uint32_t color)
-{
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::WindowText, qx::oleToColor(color));
-    pal.setColor(QPalette::Text, qx::oleToColor(color));
-    w->setPalette(pal);
-}
 
 QLabel *label(QWidget *parent, const QString &name, const QString &text, const QRect &r)
 {
@@ -83,12 +70,12 @@ QLabel *opaqueLabel(QWidget *parent, const QString &name, const QString &text, c
 QLabel *unitLabel(QWidget *parent, const QString &name, const QString &text, int left, int top,
                   uint32_t color)
 {
-    QLabel *l = label(parent, name, text, tw(left, top, 435, 375));
+    QLabel *l = label(parent, name, text, qx::twipsRect(left, top, 435, 375));
     QFont f = l->font();
     f.setBold(true);
     f.setPointSizeF(12);
     l->setFont(f);
-    setTextColor(l, color);
+    qx::setTextColor(l, color);
     return l;
 }
 
@@ -218,7 +205,7 @@ DevCtrl::DevCtrl(QWidget *parent) : QWidget(parent)
 
     buildTabs();
     for (int i = 0; i < 3; ++i) {
-        auto *page = make<QWidget>(this, indexed("frmDev", i), tw(0, 360, 3375, 7095));
+        auto *page = make<QWidget>(this, indexed("frmDev", i), qx::twipsRect(0, 360, 3375, 7095));
         page->setAutoFillBackground(true);
         frmDev_[size_t(i)] = page;
     }
@@ -243,7 +230,7 @@ DevCtrl::~DevCtrl()
 void DevCtrl::buildTabs()
 {
     // The strip's body lies behind the pages; the tabs sit on top of it.
-    tabBody_ = make<QFrame>(this, QStringLiteral("tabBody"), tw(0, 330, 3495, 7245));
+    tabBody_ = make<QFrame>(this, QStringLiteral("tabBody"), qx::twipsRect(0, 330, 3495, 7245));
     tabBody_->setFrameShape(QFrame::StyledPanel);
     tabDev_ = new qx::KeyedTabBar(this);
     tabDev_->setObjectName(QStringLiteral("tabDev"));
@@ -256,13 +243,13 @@ void DevCtrl::buildTabs()
 
 void DevCtrl::buildSinglePage(QWidget *page)
 {
-    frmRun_ = frame(page, QStringLiteral("frmRun"), QStringLiteral("Run Data"), tw(0, 0, 3375, 2295));
-    frmRun2S_ = frame(page, QStringLiteral("frmRun2S"), QStringLiteral("Run Data"), tw(0, 0, 3375, 2295));
+    frmRun_ = frame(page, QStringLiteral("frmRun"), QStringLiteral("Run Data"), qx::twipsRect(0, 0, 3375, 2295));
+    frmRun2S_ = frame(page, QStringLiteral("frmRun2S"), QStringLiteral("Run Data"), qx::twipsRect(0, 0, 3375, 2295));
     frmCtrl_ = frame(page, QStringLiteral("frmCtrl"), QStringLiteral("Parameter Setting"),
-                     tw(0, 2400, 3375, 3615));
+                     qx::twipsRect(0, 2400, 3375, 3615));
     frmCtrl2S_ = frame(page, QStringLiteral("frmCtrl2S"), QStringLiteral("Parameter Setting"),
-                       tw(0, 2400, 3375, 3615));
-    frmCom_ = frame(page, QStringLiteral("frmCom"), QStringLiteral("Comm Setting"), tw(0, 6120, 3375, 975));
+                       qx::twipsRect(0, 2400, 3375, 3615));
+    frmCom_ = frame(page, QStringLiteral("frmCom"), QStringLiteral("Comm Setting"), qx::twipsRect(0, 6120, 3375, 975));
     buildRunOne(frmRun_);
     buildRunTwo(frmRun2S_);
     buildCtrlOne(frmCtrl_);
@@ -272,23 +259,23 @@ void DevCtrl::buildSinglePage(QWidget *page)
 
 void DevCtrl::buildRunOne(QGroupBox *f)
 {
-    lcdVol_ = readout(f, QStringLiteral("lcdVol"), tw(120, 360, 1245, 450), Blue, Blue, "00.00", false);
-    lcdCur_ = readout(f, QStringLiteral("lcdCur"), tw(1800, 360, 1245, 450), Red, DarkRed, "00.00", false);
-    lcdPwr_ = readout(f, QStringLiteral("lcdPwr"), tw(120, 1000, 1245, 450), Olive, Olive, "00.00", false);
-    lcdTime_ = readout(f, QStringLiteral("lcdTime"), tw(120, 1560, 1845, 450), Olive, Olive,
+    lcdVol_ = readout(f, QStringLiteral("lcdVol"), qx::twipsRect(120, 360, 1245, 450), Blue, Blue, "00.00", false);
+    lcdCur_ = readout(f, QStringLiteral("lcdCur"), qx::twipsRect(1800, 360, 1245, 450), Red, DarkRed, "00.00", false);
+    lcdPwr_ = readout(f, QStringLiteral("lcdPwr"), qx::twipsRect(120, 1000, 1245, 450), Olive, Olive, "00.00", false);
+    lcdTime_ = readout(f, QStringLiteral("lcdTime"), qx::twipsRect(120, 1560, 1845, 450), Olive, Olive,
                        "00:00E+00", true);
     lblVolt_ = unitLabel(f, QStringLiteral("lblVolt"), QStringLiteral("V"), 1440, 480, Blue);
     lblCurt_ = unitLabel(f, QStringLiteral("lblCurt"), QStringLiteral(" A"), 3000, 480, Red);
     lblPwrt_ = unitLabel(f, QStringLiteral("lblPwrt"), QStringLiteral("W"), 1440, 1080, Olive);
     hLine(f, 120, 900, 3240, qx::rgb(128, 128, 128));
-    imgLogo_ = make<QLabel>(f, QStringLiteral("imgLogo"), tw(2040, 1005, 1200, 960));
+    imgLogo_ = make<QLabel>(f, QStringLiteral("imgLogo"), qx::twipsRect(2040, 1005, 1200, 960));
     imgLogo_->setPixmap(defaultLogo());
 }
 
 void DevCtrl::buildRunTwo(QGroupBox *f)
 {
-    label(f, QStringLiteral("lblChn1"), QStringLiteral("Channel1"), tw(720, 360, 1095, 300));
-    label(f, QStringLiteral("lblChn2"), QStringLiteral("Channel2"), tw(2040, 360, 1095, 300));
+    label(f, QStringLiteral("lblChn1"), QStringLiteral("Channel1"), qx::twipsRect(720, 360, 1095, 300));
+    label(f, QStringLiteral("lblChn2"), QStringLiteral("Channel2"), qx::twipsRect(2040, 360, 1095, 300));
     const struct {
         const char *caption, *name, *unitName, *unit, *box;
         int top;
@@ -301,41 +288,41 @@ void DevCtrl::buildRunTwo(QGroupBox *f)
         {"Time:", "lblTime2S", nullptr, nullptr, "txtTime2S", 1800, &txtTime2S_, "00:00:00"},
     };
     for (const auto &r : rows) {
-        label(f, QLatin1String(r.name), QLatin1String(r.caption), tw(120, r.top, 600, 330));
+        label(f, QLatin1String(r.name), QLatin1String(r.caption), qx::twipsRect(120, r.top, 600, 330));
         const bool time = r.boxes == &txtTime2S_;
         for (int c = 0; c < 2; ++c) {
-            QLineEdit *e = box(f, indexed(r.box, c), tw(c == 0 ? 720 : 2040, r.top, time ? 1095 : 735, 330),
+            QLineEdit *e = box(f, indexed(r.box, c), qx::twipsRect(c == 0 ? 720 : 2040, r.top, time ? 1095 : 735, 330),
                                QLatin1String(r.text));
             // Readings are shown, never typed.
             e->setReadOnly(true);
-            setTextColor(e, ReadingText);
+            qx::setTextColor(e, ReadingText);
             (*r.boxes)[size_t(c)] = e;
             if (r.unit)
                 label(f, indexed(r.unitName, c), QLatin1String(r.unit),
-                      tw(c == 0 ? 1560 : 2880, r.top, 435, 330));
+                      qx::twipsRect(c == 0 ? 1560 : 2880, r.top, 435, 330));
         }
     }
 }
 
 void DevCtrl::buildCtrlOne(QGroupBox *f)
 {
-    label(f, QStringLiteral("lblMode"), QStringLiteral("Mode:"), tw(240, 360, 1575, 375));
+    label(f, QStringLiteral("lblMode"), QStringLiteral("Mode:"), qx::twipsRect(240, 360, 1575, 375));
     cmbMode_ = dropList(f, QStringLiteral("cmbMode"), 1800, 360, 1215);
-    lblSval_ = label(f, QStringLiteral("lblSval"), QStringLiteral("Test Val:"), tw(240, 840, 1335, 375));
-    lblSlmt_ = label(f, QStringLiteral("lblSlmt"), QStringLiteral("Cutoff Volt:"), tw(240, 1320, 1575, 375));
-    lblStim_ = label(f, QStringLiteral("lblStim"), QStringLiteral("Max Time:"), tw(240, 1800, 1575, 375));
-    txtSval_ = box(f, QStringLiteral("txtSval"), tw(1800, 840, 855, 375));
-    txtSlmt_ = box(f, QStringLiteral("txtSlmt"), tw(1800, 1320, 855, 375));
-    txtStim_ = box(f, QStringLiteral("txtStim"), tw(1800, 1800, 855, 375));
-    lblSvalt_ = label(f, QStringLiteral("lblSvalt"), QStringLiteral("A"), tw(2760, 840, 435, 375));
-    lblSlmtt_ = label(f, QStringLiteral("lblSlmtt"), QStringLiteral("V"), tw(2760, 1320, 435, 375));
-    lblStimt_ = label(f, QStringLiteral("lblStimt"), QStringLiteral("M"), tw(2760, 1800, 435, 375));
-    cmdRun_ = button(f, QStringLiteral("cmdRun"), QStringLiteral("Start"), tw(120, 2400, 1095, 495), false);
-    cmdStop_ = button(f, QStringLiteral("cmdStop"), QStringLiteral("Stop"), tw(1200, 2400, 975, 495), false);
+    lblSval_ = label(f, QStringLiteral("lblSval"), QStringLiteral("Test Val:"), qx::twipsRect(240, 840, 1335, 375));
+    lblSlmt_ = label(f, QStringLiteral("lblSlmt"), QStringLiteral("Cutoff Volt:"), qx::twipsRect(240, 1320, 1575, 375));
+    lblStim_ = label(f, QStringLiteral("lblStim"), QStringLiteral("Max Time:"), qx::twipsRect(240, 1800, 1575, 375));
+    txtSval_ = box(f, QStringLiteral("txtSval"), qx::twipsRect(1800, 840, 855, 375));
+    txtSlmt_ = box(f, QStringLiteral("txtSlmt"), qx::twipsRect(1800, 1320, 855, 375));
+    txtStim_ = box(f, QStringLiteral("txtStim"), qx::twipsRect(1800, 1800, 855, 375));
+    lblSvalt_ = label(f, QStringLiteral("lblSvalt"), QStringLiteral("A"), qx::twipsRect(2760, 840, 435, 375));
+    lblSlmtt_ = label(f, QStringLiteral("lblSlmtt"), QStringLiteral("V"), qx::twipsRect(2760, 1320, 435, 375));
+    lblStimt_ = label(f, QStringLiteral("lblStimt"), QStringLiteral("M"), qx::twipsRect(2760, 1800, 435, 375));
+    cmdRun_ = button(f, QStringLiteral("cmdRun"), QStringLiteral("Start"), qx::twipsRect(120, 2400, 1095, 495), false);
+    cmdStop_ = button(f, QStringLiteral("cmdStop"), QStringLiteral("Stop"), qx::twipsRect(1200, 2400, 975, 495), false);
     cmdMonitor_ = button(f, QStringLiteral("cmdMonitor"), QStringLiteral("Monitor"),
-                         tw(2160, 2400, 1095, 975), false);
-    cmdCont_ = button(f, QStringLiteral("cmdCont"), QStringLiteral("Continue"), tw(120, 2880, 1095, 495), false);
-    cmdSet_ = button(f, QStringLiteral("cmdSet"), QStringLiteral("Adjust"), tw(1200, 2880, 975, 495), false);
+                         qx::twipsRect(2160, 2400, 1095, 975), false);
+    cmdCont_ = button(f, QStringLiteral("cmdCont"), QStringLiteral("Continue"), qx::twipsRect(120, 2880, 1095, 495), false);
+    cmdSet_ = button(f, QStringLiteral("cmdSet"), QStringLiteral("Adjust"), qx::twipsRect(1200, 2880, 975, 495), false);
 
     // The one-channel buttons always pass channel 0.
     relay(cmdCont_, &QPushButton::clicked, &DevCtrl::ContClick, 0);
@@ -351,8 +338,8 @@ void DevCtrl::buildCtrlOne(QGroupBox *f)
 
 void DevCtrl::buildCtrlTwo(QGroupBox *f)
 {
-    label(f, QStringLiteral("lblSchn0"), QStringLiteral("Chn1"), tw(1320, 360, 735, 330));
-    label(f, QStringLiteral("lblSchn1"), QStringLiteral("Chn2"), tw(2040, 360, 735, 330));
+    label(f, QStringLiteral("lblSchn0"), QStringLiteral("Chn1"), qx::twipsRect(1320, 360, 735, 330));
+    label(f, QStringLiteral("lblSchn1"), QStringLiteral("Chn2"), qx::twipsRect(2040, 360, 735, 330));
     cmbMode2S_ = dropList(f, QStringLiteral("cmbMode2S"), 1320, 720, 1455);
 
     // Each caption is a pair of labels at one place: the row captions show
@@ -372,9 +359,9 @@ void DevCtrl::buildCtrlTwo(QGroupBox *f)
     const auto stack = [&](const Row &r, int left, int width, int front) {
         const int back = 1 - front;
         (*r.labels)[size_t(back)] = opaqueLabel(f, indexed(r.name, back), QString::fromUtf8(r.back),
-                                                tw(left, r.top, width, 330));
+                                                qx::twipsRect(left, r.top, width, 330));
         (*r.labels)[size_t(front)] = opaqueLabel(f, indexed(r.name, front), QString::fromUtf8(r.front),
-                                                 tw(left, r.top, width, 330));
+                                                 qx::twipsRect(left, r.top, width, 330));
     };
     for (const Row &r : rows)
         stack(r, 240, 1050, 0);
@@ -397,26 +384,26 @@ void DevCtrl::buildCtrlTwo(QGroupBox *f)
     };
     for (const auto &b : boxes)
         for (int c = 0; c < 2; ++c) {
-            QLineEdit *e = box(f, indexed(b.name, c), tw(c == 0 ? 1320 : 2040, b.top, 735, 330));
+            QLineEdit *e = box(f, indexed(b.name, c), qx::twipsRect(c == 0 ? 1320 : 2040, b.top, 735, 330));
             (*b.boxes)[size_t(c)] = e;
             watchFocus(e, b.signal, c);
         }
 
     hLine(f, 240, 2280, 3120, qx::rgb(128, 128, 128));
-    optChn0_ = make<QRadioButton>(f, QStringLiteral("optChn0"), tw(360, 2400, 855, 330));
+    optChn0_ = make<QRadioButton>(f, QStringLiteral("optChn0"), qx::twipsRect(360, 2400, 855, 330));
     optChn0_->setText(QStringLiteral("Chn1"));
-    optChn1_ = make<QRadioButton>(f, QStringLiteral("optChn1"), tw(1200, 2400, 855, 330));
+    optChn1_ = make<QRadioButton>(f, QStringLiteral("optChn1"), qx::twipsRect(1200, 2400, 855, 330));
     optChn1_->setText(QStringLiteral("Chn2"));
-    optChn2_ = make<QRadioButton>(f, QStringLiteral("optChn2"), tw(2040, 2400, 1305, 330));
+    optChn2_ = make<QRadioButton>(f, QStringLiteral("optChn2"), qx::twipsRect(2040, 2400, 1305, 330));
     optChn2_->setText(QStringLiteral("All Channel"));
     optChn0_->setChecked(true);
 
-    cmdRun2S_ = button(f, QStringLiteral("cmdRun2S"), QStringLiteral("Start"), tw(240, 2760, 975, 375), false);
-    cmdStop2S_ = button(f, QStringLiteral("cmdStop2S"), QStringLiteral("Stop"), tw(1200, 2760, 975, 375), false);
-    cmdCont2S_ = button(f, QStringLiteral("cmdCont2S"), QStringLiteral("Continue"), tw(2160, 2760, 975, 375), false);
-    cmdSet2S_ = button(f, QStringLiteral("cmdSet2S"), QStringLiteral("Adjust"), tw(240, 3120, 975, 375), false);
+    cmdRun2S_ = button(f, QStringLiteral("cmdRun2S"), QStringLiteral("Start"), qx::twipsRect(240, 2760, 975, 375), false);
+    cmdStop2S_ = button(f, QStringLiteral("cmdStop2S"), QStringLiteral("Stop"), qx::twipsRect(1200, 2760, 975, 375), false);
+    cmdCont2S_ = button(f, QStringLiteral("cmdCont2S"), QStringLiteral("Continue"), qx::twipsRect(2160, 2760, 975, 375), false);
+    cmdSet2S_ = button(f, QStringLiteral("cmdSet2S"), QStringLiteral("Adjust"), qx::twipsRect(240, 3120, 975, 375), false);
     cmdMonitor2S_ = button(f, QStringLiteral("cmdMonitor2S"), QStringLiteral("Monitor"),
-                           tw(1200, 3120, 1935, 375), false);
+                           qx::twipsRect(1200, 3120, 1935, 375), false);
     auto raiseChosen = [this](QPushButton *b, void (DevCtrl::*signal)(int)) {
         connect(b, &QPushButton::clicked, this, [this, signal] { dispatch(signal); });
     };
@@ -431,8 +418,8 @@ void DevCtrl::buildCtrlTwo(QGroupBox *f)
 void DevCtrl::buildComm(QGroupBox *f)
 {
     cmbPort_ = dropList(f, QStringLiteral("cmbPort"), 240, 360, 1335);
-    cmdConn_ = button(f, QStringLiteral("cmdConn"), QStringLiteral("Connect"), tw(1680, 360, 1455, 495), true);
-    shpRecv_ = make<QFrame>(f, QStringLiteral("shpRecv"), tw(3120, 360, 150, 495));
+    cmdConn_ = button(f, QStringLiteral("cmdConn"), QStringLiteral("Connect"), qx::twipsRect(1680, 360, 1455, 495), true);
+    shpRecv_ = make<QFrame>(f, QStringLiteral("shpRecv"), qx::twipsRect(3120, 360, 150, 495));
     shpRecv_->setFrameShape(QFrame::Box);
     shpRecv_->setLineWidth(1);
     QPalette pal = shpRecv_->palette();
@@ -445,10 +432,10 @@ void DevCtrl::buildComm(QGroupBox *f)
 
 void DevCtrl::buildAutoPage(QWidget *page)
 {
-    QGroupBox *run = frame(page, QStringLiteral("frmRunAuto"), QStringLiteral("Run Data"), tw(0, 0, 3375, 3375));
-    gridAutoRun_ = make<qx::Grid>(run, QStringLiteral("gridAutoRun"), tw(0, 240, 3345, 3135));
+    QGroupBox *run = frame(page, QStringLiteral("frmRunAuto"), QStringLiteral("Run Data"), qx::twipsRect(0, 0, 3375, 3375));
+    gridAutoRun_ = make<qx::Grid>(run, QStringLiteral("gridAutoRun"), qx::twipsRect(0, 240, 3345, 3135));
     QGroupBox *ctrl = frame(page, QStringLiteral("frmCtrlAuto"), QStringLiteral("Parameter Setting"),
-                            tw(0, 3600, 3375, 3495));
+                            qx::twipsRect(0, 3600, 3375, 3495));
     cmbModeAuto_ = dropList(ctrl, QStringLiteral("cmbModeAuto"), 1440, 360, 975);
     cmbModeAuto_->hide();
     const struct {
@@ -462,23 +449,23 @@ void DevCtrl::buildAutoPage(QWidget *page)
         {"lblStep2", "Change:", nullptr, nullptr, 2280, 2160},
     };
     for (const auto &r : rows) {
-        label(ctrl, QLatin1String(r.capName), QLatin1String(r.caption), tw(240, r.top, 1215, 375));
+        label(ctrl, QLatin1String(r.capName), QLatin1String(r.caption), qx::twipsRect(240, r.top, 1215, 375));
         if (r.unit)
-            label(ctrl, QLatin1String(r.unitName), QLatin1String(r.unit), tw(2520, r.top, 435, 375));
+            label(ctrl, QLatin1String(r.unitName), QLatin1String(r.unit), qx::twipsRect(2520, r.top, 435, 375));
     }
     cmbC1Auto_ = dropList(ctrl, QStringLiteral("cmbC1Auto"), 1440, 360, 975);
     cmbC2Auto_ = dropList(ctrl, QStringLiteral("cmbC2Auto"), 1440, 800, 975);
-    txtVolAuto_ = box(ctrl, QStringLiteral("txtVolAuto"), tw(1440, 1250, 975, 375), QStringLiteral("0.80"));
+    txtVolAuto_ = box(ctrl, QStringLiteral("txtVolAuto"), qx::twipsRect(1440, 1250, 975, 375), QStringLiteral("0.80"));
     cmbStepAuto_ = dropList(ctrl, QStringLiteral("cmbStepAuto"), 1440, 1680, 975);
     cmbTimeAuto_ = dropList(ctrl, QStringLiteral("cmbTimeAuto"), 1440, 2160, 975);
-    optAutoSec_ = make<QRadioButton>(ctrl, QStringLiteral("optAutoSec"), tw(2520, 2160, 735, 270));
+    optAutoSec_ = make<QRadioButton>(ctrl, QStringLiteral("optAutoSec"), qx::twipsRect(2520, 2160, 735, 270));
     optAutoSec_->setText(QStringLiteral("S"));
-    optAutoMin_ = make<QRadioButton>(ctrl, QStringLiteral("optAutoMin"), tw(2520, 2400, 735, 270));
+    optAutoMin_ = make<QRadioButton>(ctrl, QStringLiteral("optAutoMin"), qx::twipsRect(2520, 2400, 735, 270));
     optAutoMin_->setText(QStringLiteral("M"));
     optAutoSec_->setChecked(true);
     cmdStartAuto_ = button(ctrl, QStringLiteral("cmdStartAuto"), QStringLiteral("Start"),
-                           tw(480, 2760, 1215, 495), true);
-    cmdSave_ = button(ctrl, QStringLiteral("cmdSave"), QStringLiteral("Save"), tw(1680, 2760, 1215, 495), true);
+                           qx::twipsRect(480, 2760, 1215, 495), true);
+    cmdSave_ = button(ctrl, QStringLiteral("cmdSave"), QStringLiteral("Save"), qx::twipsRect(1680, 2760, 1215, 495), true);
 
     relay(cmdStartAuto_, &QPushButton::clicked, &DevCtrl::AutoTestClick);
     relay(cmdSave_, &QPushButton::clicked, &DevCtrl::AutoSaveClick);
@@ -488,16 +475,16 @@ void DevCtrl::buildAutoPage(QWidget *page)
 
 void DevCtrl::buildStepPage(QWidget *page)
 {
-    QGroupBox *run = frame(page, QStringLiteral("frmRunPrg"), QStringLiteral("Run Data"), tw(0, 0, 3375, 2655));
-    gridStepRun_ = make<qx::Grid>(run, QStringLiteral("gridStepRun"), tw(0, 240, 3345, 2350));
+    QGroupBox *run = frame(page, QStringLiteral("frmRunPrg"), QStringLiteral("Run Data"), qx::twipsRect(0, 0, 3375, 2655));
+    gridStepRun_ = make<qx::Grid>(run, QStringLiteral("gridStepRun"), qx::twipsRect(0, 240, 3345, 2350));
     QGroupBox *ctrl = frame(page, QStringLiteral("frmCtrlPrg"), QStringLiteral("Parameter Setting"),
-                            tw(0, 2640, 3375, 4455));
-    gridStepSet_ = make<qx::Grid>(ctrl, QStringLiteral("gridStepSet"), tw(0, 240, 3345, 3195));
-    cmdOpenStep_ = button(ctrl, QStringLiteral("cmdOpenStep"), QStringLiteral("Open"), tw(120, 3600, 1095, 375), true);
-    cmdSaveStep_ = button(ctrl, QStringLiteral("cmdSaveStep"), QStringLiteral("Save"), tw(1200, 3600, 1095, 375), true);
-    cmdSetStep_ = button(ctrl, QStringLiteral("cmdSetStep"), QStringLiteral("Setting"), tw(120, 3960, 1095, 375), true);
-    cmdClearStep_ = button(ctrl, QStringLiteral("cmdClearStep"), QStringLiteral("Clear"), tw(1200, 3960, 1095, 375), true);
-    cmdStartStep_ = button(ctrl, QStringLiteral("cmdStartStep"), QStringLiteral("Start"), tw(2280, 3600, 975, 735), true);
+                            qx::twipsRect(0, 2640, 3375, 4455));
+    gridStepSet_ = make<qx::Grid>(ctrl, QStringLiteral("gridStepSet"), qx::twipsRect(0, 240, 3345, 3195));
+    cmdOpenStep_ = button(ctrl, QStringLiteral("cmdOpenStep"), QStringLiteral("Open"), qx::twipsRect(120, 3600, 1095, 375), true);
+    cmdSaveStep_ = button(ctrl, QStringLiteral("cmdSaveStep"), QStringLiteral("Save"), qx::twipsRect(1200, 3600, 1095, 375), true);
+    cmdSetStep_ = button(ctrl, QStringLiteral("cmdSetStep"), QStringLiteral("Setting"), qx::twipsRect(120, 3960, 1095, 375), true);
+    cmdClearStep_ = button(ctrl, QStringLiteral("cmdClearStep"), QStringLiteral("Clear"), qx::twipsRect(1200, 3960, 1095, 375), true);
+    cmdStartStep_ = button(ctrl, QStringLiteral("cmdStartStep"), QStringLiteral("Start"), qx::twipsRect(2280, 3600, 975, 735), true);
 
     const std::pair<QPushButton *, void (DevCtrl::*)()> buttons[] = {
         {cmdOpenStep_, &DevCtrl::StepOpenClick}, {cmdSaveStep_, &DevCtrl::StepSaveClick},

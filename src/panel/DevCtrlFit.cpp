@@ -113,6 +113,12 @@ void ReadoutFit::refit()
     }
 }
 
+void setReadoutColor(LCDisp *lcd, uint32_t color)
+{
+    lcd->set_SegmentLitColor(color);
+    lcd->set_SegmentLitColorNeg(color);
+}
+
 qx::PropertyBag readoutDesign(int digits, int expDigits, uint32_t lit, uint32_t litNeg,
                               const QString &value)
 {

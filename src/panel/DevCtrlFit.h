@@ -46,6 +46,9 @@ DigitGeometry fitDigits(const DigitGeometry &design, int cells, int roomPx, int 
 qx::PropertyBag readoutDesign(int digits, int expDigits, uint32_t lit, uint32_t litNeg,
                               const QString &value);
 
+// Lights a readout's segments in one colour, for positive and negative values.
+void setReadoutColor(LCDisp *lcd, uint32_t color);
+
 // A readout made from its design values, named and placed at r (pixels),
 // that keeps every digit of its values (ReadoutFit).
 LCDisp *placeReadout(QWidget *parent, const QString &name, const QRect &r,

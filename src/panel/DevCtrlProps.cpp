@@ -9,6 +9,8 @@
 #include "platform/Grid.h"
 #include "platform/KeyedTabBar.h"
 #include "platform/QxError.h"
+#include "panel/DevCtrlFit.h"
+#include "platform/WidgetStyle.h"
 
 #include <QComboBox>
 #include <QFileInfo>
@@ -90,19 +92,6 @@ void setTimer(QTimer *t, bool on)
         t->start();
     else if (!on)
         t->stop();
-}
-
-void setTextColor(QWidget *w, uint32_t color)
-{
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::WindowText, qx::oleToColor(color));
-    w->setPalette(pal);
-}
-
-void setLit(LCDisp *lcd, uint32_t color)
-{
-    lcd->set_SegmentLitColor(color);
-    lcd->set_SegmentLitColorNeg(color);
 }
 
 } // namespace
@@ -413,8 +402,8 @@ void DevCtrl::set_VolColor(uint32_t c)
     if (dev2S_)
         return;
     volColor_ = c;
-    setTextColor(lblVolt_, c);
-    setLit(lcdVol_, c);
+    qx::setTextColor(lblVolt_, c);
+    panel::setReadoutColor(lcdVol_, c);
 }
 
 void DevCtrl::set_CurColor(uint32_t c)
@@ -422,8 +411,8 @@ void DevCtrl::set_CurColor(uint32_t c)
     if (dev2S_)
         return;
     curColor_ = c;
-    setTextColor(lblCurt_, c);
-    setLit(lcdCur_, c);
+    qx::setTextColor(lblCurt_, c);
+    panel::setReadoutColor(lcdCur_, c);
 }
 
 void DevCtrl::set_PwrColor(uint32_t c)
@@ -431,8 +420,8 @@ void DevCtrl::set_PwrColor(uint32_t c)
     if (dev2S_)
         return;
     pwrColor_ = c;
-    setTextColor(lblPwrt_, c);
-    setLit(lcdPwr_, c);
+    qx::setTextColor(lblPwrt_, c);
+    panel::setReadoutColor(lcdPwr_, c);
 }
 
 uint32_t DevCtrl::TimeColor() const { return lcdTime_->SegmentLitColor(); }
@@ -440,7 +429,7 @@ uint32_t DevCtrl::TimeColor() const { return lcdTime_->SegmentLitColor(); }
 void DevCtrl::set_TimeColor(uint32_t c)
 {
     if (!dev2S_)
-        setLit(lcdTime_, c);
+        panel::setReadoutColor(lcdTime_, c);
 }
 
 void DevCtrl::set_LedRecv(bool on)

@@ -7,6 +7,7 @@
 #include "platform/Colors.h"
 #include "platform/Guard.h"
 #include "platform/PropertyBag.h"
+#include "platform/WidgetStyle.h"
 
 #include <QEvent>
 #include <QFrame>
@@ -27,33 +28,6 @@ constexpr uint32_t PwrOrange = 0x80FF;
 constexpr uint32_t D1Green = 0xC000;
 constexpr uint32_t D2Cyan = 0xC0C000;
 
-QRect tw(int left, int top, int width, int height)
-{
-    return QRect(qx::twipsToPx(left), qx::twipsToPx(top), qx::twipsToPx(width),
-                 qx::twipsToPx(height));
-}
-
-void setTextColor(QWidget *w, uint32_t color)
-{
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::WindowText, qx::oleToColor(color));
-    w->setPalette(pal);
-}
-
-void setFill(QWidget *w, uint32_t color)
-{
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::Window, qx::oleToColor(color));
-    w->setPalette(pal);
-    w->setAutoFillBackground(true);
-}
-
-void setLit(LCDisp *lcd, uint32_t color)
-{
-    lcd->set_SegmentLitColor(color);
-    lcd->set_SegmentLitColorNeg(color);
-}
-
 // A readout whose background, border and unlit segments blend into the window.
 LCDisp *readout(QWidget *parent, const char *name, const QRect &r, int digits, uint32_t lit,
                 uint32_t litNeg, const char *value)
@@ -71,7 +45,7 @@ QLabel *unitLabel(QWidget *parent, const char *name, const char *caption, int le
 {
     auto *l = new QLabel(QLatin1String(caption), parent);
     l->setObjectName(QLatin1String(name));
-    l->setGeometry(tw(left, top, 435, 375));
+    l->setGeometry(qx::twipsRect(left, top, 435, 375));
     QFont f(QStringLiteral("Sans Serif"));
     f.setStyleHint(QFont::SansSerif);
     f.setBold(true);
@@ -82,7 +56,7 @@ QLabel *unitLabel(QWidget *parent, const char *name, const char *caption, int le
     l->setFont(f);
     // No fill of its own: the label reaches a few pixels into its readout,
     // whose last digit must stay visible under it.
-    setTextColor(l, color);
+    qx::setTextColor(l, color);
     return l;
 }
 
@@ -91,7 +65,7 @@ QFrame *line(QWidget *parent, const char *name, const QRect &r)
     auto *f = new QFrame(parent);
     f->setObjectName(QLatin1String(name));
     f->setGeometry(r);
-    setFill(f, TitleGrey);
+    qx::setFillColor(f, TitleGrey);
     return f;
 }
 
@@ -107,26 +81,26 @@ FloatingReadout::FloatingReadout(const Layout &l)
 {
     setWindowTitle(QString::fromUtf8(l.caption));
     setFixedSize(qx::twipsToPx(l.width), qx::twipsToPx(l.height));
-    setFill(this, WindowGrey);
+    qx::setFillColor(this, WindowGrey);
 
     lblTitle = new QLabel(QStringLiteral("QM-20"), this);
     lblTitle->setObjectName(QStringLiteral("lblTitle"));
-    lblTitle->setGeometry(tw(120, 120, 1875, 375));
+    lblTitle->setGeometry(qx::twipsRect(120, 120, 1875, 375));
     QFont title(QStringLiteral("Serif"));
     title.setStyleHint(QFont::Serif);
     title.setBold(true);
     title.setPointSize(18);
     lblTitle->setFont(title);
-    setTextColor(lblTitle, TitleGrey);
+    qx::setTextColor(lblTitle, TitleGrey);
     lblTitle->installEventFilter(this);
     Line1 = line(this, "Line1", QRect(qx::twipsToPx(120), qx::twipsToPx(480) - 1, qx::twipsToPx(2040 - 120), 2));
     Line2 = line(this, "Line2", QRect(qx::twipsToPx(2040) - 1, qx::twipsToPx(120), 2, qx::twipsToPx(1560 - 120)));
 
-    lcdVolM = readout(this, "lcdVolM", tw(2160, 120, l.valueWidth, 495), l.digits, VolBlue, VolBlue, l.volDesign);
-    lcdCurM = readout(this, "lcdCurM", tw(2160, 600, l.valueWidth, 495), l.digits, CurRed, CurDarkRed, l.curDesign);
-    lcdPwrM = readout(this, "lcdPwrM", tw(2160, 1080, l.valueWidth, 495), l.digits, PwrOrange, PwrOrange, l.pwrDesign);
-    lcdD1M = readout(this, "lcdD1M", tw(l.d12Left, 600, 1245, 495), 4, D1Green, D1Green, "0.000");
-    lcdD2M = readout(this, "lcdD2M", tw(l.d12Left, 1080, 1245, 495), 4, D2Cyan, D2Cyan, "0.000");
+    lcdVolM = readout(this, "lcdVolM", qx::twipsRect(2160, 120, l.valueWidth, 495), l.digits, VolBlue, VolBlue, l.volDesign);
+    lcdCurM = readout(this, "lcdCurM", qx::twipsRect(2160, 600, l.valueWidth, 495), l.digits, CurRed, CurDarkRed, l.curDesign);
+    lcdPwrM = readout(this, "lcdPwrM", qx::twipsRect(2160, 1080, l.valueWidth, 495), l.digits, PwrOrange, PwrOrange, l.pwrDesign);
+    lcdD1M = readout(this, "lcdD1M", qx::twipsRect(l.d12Left, 600, 1245, 495), 4, D1Green, D1Green, "0.000");
+    lcdD2M = readout(this, "lcdD2M", qx::twipsRect(l.d12Left, 1080, 1245, 495), 4, D2Cyan, D2Cyan, "0.000");
     lblVolM = unitLabel(this, "lblVolM", " V", l.unitLeft, 240, VolBlue);
     lblCurM = unitLabel(this, "lblCurM", " A", l.unitLeft, 720, CurRed);
     lblPwrM = unitLabel(this, "lblPwrM", " W", l.unitLeft, 1200, PwrOrange);
@@ -167,8 +141,8 @@ void FloatingReadout::takePanelColours()
     const std::pair<QLabel *, LCDisp *> pairs[] = {{lblVolM, lcdVolM}, {lblCurM, lcdCurM}, {lblPwrM, lcdPwrM}};
     const uint32_t colours[] = {panel->VolColor(), panel->CurColor(), panel->PwrColor()};
     for (int i = 0; i < 3; ++i) {
-        setLit(pairs[i].second, colours[i]);
-        setTextColor(pairs[i].first, colours[i]);
+        panel::setReadoutColor(pairs[i].second, colours[i]);
+        qx::setTextColor(pairs[i].first, colours[i]);
     }
 }
 
@@ -202,9 +176,9 @@ void FloatingReadout::pickTitleColour()
     const int32_t c = Module4::PickColor();
     if (c < 0)
         return;
-    setTextColor(lblTitle, uint32_t(c));
-    setFill(Line1, uint32_t(c));
-    setFill(Line2, uint32_t(c));
+    qx::setTextColor(lblTitle, uint32_t(c));
+    qx::setFillColor(Line1, uint32_t(c));
+    qx::setFillColor(Line2, uint32_t(c));
 }
 
 void FloatingReadout::pickUnitColour(QLabel *label, LCDisp *lcd)
@@ -212,8 +186,8 @@ void FloatingReadout::pickUnitColour(QLabel *label, LCDisp *lcd)
     const int32_t c = Module4::PickColor();
     if (c < 0)
         return;
-    setLit(lcd, uint32_t(c));
-    setTextColor(label, uint32_t(c));
+    panel::setReadoutColor(lcd, uint32_t(c));
+    qx::setTextColor(label, uint32_t(c));
 }
 
 bool FloatingReadout::eventFilter(QObject *watched, QEvent *event)

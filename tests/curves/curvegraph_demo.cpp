@@ -5,6 +5,7 @@
 // kept against seconds (the data viewer's layout). zoom drags a rubber band
 // over the middle; cursor holds the right button down in the plot.
 #include "curves/CurveGraph.h"
+#include "common/Mouse.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -12,13 +13,6 @@
 #include <cmath>
 
 namespace {
-
-void mouse(QWidget *w, QEvent::Type type, Qt::MouseButton button, QPoint at)
-{
-    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
-    QMouseEvent e(type, QPointF(at), w->mapToGlobal(QPointF(at)), button, held, Qt::NoModifier);
-    QApplication::sendEvent(w, &e);
-}
 
 float volts(double f) // 4.2 V falling to 3.0 V with a knee at the end
 {
@@ -90,14 +84,14 @@ int main(int argc, char **argv)
     QTimer::singleShot(300, &g, [&] {
         QWidget *s = g.picGraph();
         if (zoom) {
-            mouse(s, QEvent::MouseButtonPress, Qt::LeftButton, {300, 120});
-            mouse(s, QEvent::MouseMove, Qt::LeftButton, {560, 380});
-            mouse(s, QEvent::MouseButtonRelease, Qt::LeftButton, {560, 380});
+            qx::test::sendMouse(s, QEvent::MouseButtonPress, {300, 120}, Qt::LeftButton);
+            qx::test::sendMouse(s, QEvent::MouseMove, {560, 380}, Qt::LeftButton);
+            qx::test::sendMouse(s, QEvent::MouseButtonRelease, {560, 380}, Qt::LeftButton);
         }
         if (cursor) {
             const int x = 760;
-            mouse(s, QEvent::MouseButtonPress, Qt::RightButton, {x, 200});
-            mouse(s, QEvent::MouseMove, Qt::RightButton, {x, 210});
+            qx::test::sendMouse(s, QEvent::MouseButtonPress, {x, 200}, Qt::RightButton);
+            qx::test::sendMouse(s, QEvent::MouseMove, {x, 210}, Qt::RightButton);
         }
     });
     return app.exec();

@@ -4,6 +4,7 @@
 #include "curves/CurveGraph.h"
 #include "common/ErrorCode.h"
 #include "platform/QxError.h"
+#include "common/Mouse.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -15,18 +16,11 @@ using namespace qx;
 
 namespace {
 
-void mouse(QWidget *w, QEvent::Type type, Qt::MouseButton button, QPoint at)
-{
-    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
-    QMouseEvent e(type, QPointF(at), w->mapToGlobal(QPointF(at)), button, held, Qt::NoModifier);
-    QApplication::sendEvent(w, &e);
-}
-
 void drag(QWidget *w, Qt::MouseButton button, QPoint from, QPoint to)
 {
-    mouse(w, QEvent::MouseButtonPress, button, from);
-    mouse(w, QEvent::MouseMove, button, to);
-    mouse(w, QEvent::MouseButtonRelease, button, to);
+    qx::test::sendMouse(w, QEvent::MouseButtonPress, from, button);
+    qx::test::sendMouse(w, QEvent::MouseMove, to, button);
+    qx::test::sendMouse(w, QEvent::MouseButtonRelease, to, button);
 }
 
 
@@ -210,18 +204,18 @@ TEST_F(Chart, LegendsStackAndRestackOnLayout)
 TEST_F(Chart, DraggedLegendsSnapStayAndRemainInReach)
 {
     // A click without moving snaps the legend to the 5-pixel grid.
-    mouse(legend(0), QEvent::MouseButtonPress, Qt::LeftButton, {4, 4});
-    mouse(legend(0), QEvent::MouseButtonRelease, Qt::LeftButton, {4, 4});
+    qx::test::sendMouse(legend(0), QEvent::MouseButtonPress, {4, 4}, Qt::LeftButton);
+    qx::test::sendMouse(legend(0), QEvent::MouseButtonRelease, {4, 4}, Qt::LeftButton);
     EXPECT_EQ(legend(0)->pos(), QPoint(480, 70));
     EXPECT_TRUE(g.LegendMoved(0));
 
     // A drag far off the chart leaves the legend at the edge.
     const QSize sz = legend(1)->size();
-    mouse(legend(1), QEvent::MouseButtonPress, Qt::LeftButton, {4, 4});
+    qx::test::sendMouse(legend(1), QEvent::MouseButtonPress, {4, 4}, Qt::LeftButton);
     EXPECT_TRUE(g.ShapeLegend(1)->isVisible());
-    mouse(legend(1), QEvent::MouseMove, Qt::LeftButton, {900, 900});
+    qx::test::sendMouse(legend(1), QEvent::MouseMove, {900, 900}, Qt::LeftButton);
     EXPECT_TRUE(QRect(0, 0, 600, 300).contains(g.ShapeLegend(1)->geometry()));
-    mouse(legend(1), QEvent::MouseButtonRelease, Qt::LeftButton, {900, 900});
+    qx::test::sendMouse(legend(1), QEvent::MouseButtonRelease, {900, 900}, Qt::LeftButton);
     EXPECT_FALSE(g.ShapeLegend(1)->isVisible());
     EXPECT_EQ(legend(1)->pos(), QPoint((600 - sz.width()) / 5 * 5, (300 - sz.height()) / 5 * 5));
 
@@ -251,24 +245,24 @@ TEST_F(Chart, CursorReadOut)
         g.AddXY(1, float(j), 12.5f);
     }
     g.DrawCurve();
-    mouse(s, QEvent::MouseButtonPress, Qt::RightButton, {300, 150});
+    qx::test::sendMouse(s, QEvent::MouseButtonPress, {300, 150}, Qt::RightButton);
     EXPECT_TRUE(g.Line1()->isVisible());
     EXPECT_EQ(g.Line1()->x(), 300);
     EXPECT_TRUE(g.lblDisp()->isVisible());
     EXPECT_EQ(g.lblDisp()->pos(), QPoint(305, 130));
     EXPECT_EQ(g.DispCaption(), "3.500V   12.50A\r0.000Ah 0.000Wh");
 
-    mouse(s, QEvent::MouseMove, Qt::RightButton, {540, 150}); // near the right edge: read-out on the left
+    qx::test::sendMouse(s, QEvent::MouseMove, {540, 150}, Qt::RightButton); // near the right edge: read-out on the left
     EXPECT_EQ(g.Line1()->x(), 540);
     EXPECT_EQ(g.lblDisp()->x() + g.lblDisp()->width(), 535);
-    mouse(s, QEvent::MouseMove, Qt::RightButton, {580, 150}); // outside: stays
+    qx::test::sendMouse(s, QEvent::MouseMove, {580, 150}, Qt::RightButton); // outside: stays
     EXPECT_EQ(g.Line1()->x(), 540);
-    mouse(s, QEvent::MouseButtonRelease, Qt::RightButton, {580, 150});
+    qx::test::sendMouse(s, QEvent::MouseButtonRelease, {580, 150}, Qt::RightButton);
     EXPECT_FALSE(g.Line1()->isVisible());
     EXPECT_FALSE(g.lblDisp()->isVisible());
 
     for (QPoint outside : {QPoint(50, 150), QPoint(300, 40), QPoint(300, 250), QPoint(550, 150)}) {
-        mouse(s, QEvent::MouseButtonPress, Qt::RightButton, outside);
+        qx::test::sendMouse(s, QEvent::MouseButtonPress, outside, Qt::RightButton);
         EXPECT_FALSE(g.Line1()->isVisible()) << outside.x() << "," << outside.y();
     }
 }
@@ -288,10 +282,10 @@ TEST_F(Chart, ZoomPanAndRestoreByMouse)
     EXPECT_FALSE(g.Large());
     EXPECT_FALSE(g.shpRect()->isVisible());
 
-    mouse(s, QEvent::MouseButtonPress, Qt::LeftButton, {100, 60});
-    mouse(s, QEvent::MouseMove, Qt::LeftButton, {300, 160});
+    qx::test::sendMouse(s, QEvent::MouseButtonPress, {100, 60}, Qt::LeftButton);
+    qx::test::sendMouse(s, QEvent::MouseMove, {300, 160}, Qt::LeftButton);
     EXPECT_EQ(g.shpRect()->geometry(), QRect(100, 60, 200, 100));
-    mouse(s, QEvent::MouseButtonRelease, Qt::LeftButton, {300, 160});
+    qx::test::sendMouse(s, QEvent::MouseButtonRelease, {300, 160}, Qt::LeftButton);
     ASSERT_TRUE(g.Large());
     // Band 6 .. 30 s; the bar (maximum r(600 / 24) - 10 = 15) takes the value
     // r(2.5) = 2, which pans the window's left end onto its step: 4 .. 28.
@@ -308,7 +302,7 @@ TEST_F(Chart, ZoomPanAndRestoreByMouse)
     EXPECT_EQ(g.MinX(), 12);
     EXPECT_EQ(g.MaxX(), 36);
 
-    mouse(s, QEvent::MouseButtonPress, Qt::LeftButton, {200, 100}); // restores, starts no band
+    qx::test::sendMouse(s, QEvent::MouseButtonPress, {200, 100}, Qt::LeftButton); // restores, starts no band
     EXPECT_FALSE(g.Large());
     EXPECT_FALSE(g.shpRect()->isVisible());
     EXPECT_FALSE(g.HScroll1()->isVisible());
@@ -316,7 +310,7 @@ TEST_F(Chart, ZoomPanAndRestoreByMouse)
     EXPECT_EQ(g.MaxX(), 60);
     EXPECT_EQ(g.MaxY(0), 20);
     EXPECT_EQ(g.picGraph()->height(), 300);
-    mouse(s, QEvent::MouseButtonRelease, Qt::LeftButton, {200, 100});
+    qx::test::sendMouse(s, QEvent::MouseButtonRelease, {200, 100}, Qt::LeftButton);
 
     // A host leaving the zoom gets the full ranges back too.
     drag(s, Qt::LeftButton, {100, 60}, {300, 160});
@@ -331,8 +325,8 @@ TEST_F(Chart, DoubleClicksRaiseTheEvents)
     int title = 0, label = -1;
     QObject::connect(&g, &CurveGraph::DblClick, [&] { ++title; });
     QObject::connect(&g, &CurveGraph::LblClick, [&](int i) { label = i; });
-    mouse(g.lblTitle(), QEvent::MouseButtonDblClick, Qt::LeftButton, {3, 3});
-    mouse(legend(2), QEvent::MouseButtonDblClick, Qt::LeftButton, {3, 3});
+    qx::test::sendMouse(g.lblTitle(), QEvent::MouseButtonDblClick, {3, 3}, Qt::LeftButton);
+    qx::test::sendMouse(legend(2), QEvent::MouseButtonDblClick, {3, 3}, Qt::LeftButton);
     EXPECT_EQ(title, 1);
     EXPECT_EQ(label, 2);
 }

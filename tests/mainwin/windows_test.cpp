@@ -1,7 +1,7 @@
 // The STOP pop-up, the About box and the splash.
 #include "MainFixture.h"
 
-#include "mainwin/AppVersion.h"
+#include "platform/AppVersion.h"
 #include "mainwin/frmAbout.h"
 #include "mainwin/frmLogo.h"
 

@@ -5,6 +5,7 @@
 #include "panel/LCDisp.h"
 #include "panel/frmDisp.h"
 #include "panel/frmMeter.h"
+#include "common/Mouse.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -14,14 +15,7 @@
 
 namespace {
 
-void mouse(QWidget *w, QEvent::Type type, QPoint local, QPoint global)
-{
-    QMouseEvent e(type, QPointF(local), QPointF(global), Qt::LeftButton,
-                  type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(w, &e);
-}
-
-void doubleClick(QWidget *w) { mouse(w, QEvent::MouseButtonDblClick, QPoint(3, 3), w->mapToGlobal(QPoint(3, 3))); }
+void doubleClick(QWidget *w) { qx::test::sendMouse(w, QEvent::MouseButtonDblClick, QPoint(3, 3)); }
 
 // Unloads both windows after each test.
 struct Windows : ::testing::Test {
@@ -124,11 +118,11 @@ TEST_F(Windows, DraggingTheTitleMovesTheWindow)
     frmDisp &d = frmDispForm().get();
     d.move(100, 100);
     const QPoint start = d.lblTitle->mapToGlobal(QPoint(10, 10));
-    mouse(d.lblTitle, QEvent::MouseButtonPress, QPoint(10, 10), start);
-    mouse(d.lblTitle, QEvent::MouseMove, QPoint(40, 5), start + QPoint(30, -5));
-    mouse(d.lblTitle, QEvent::MouseButtonRelease, QPoint(40, 5), start + QPoint(30, -5));
+    qx::test::sendMouse(d.lblTitle, QEvent::MouseButtonPress, QPoint(10, 10), Qt::LeftButton, start);
+    qx::test::sendMouse(d.lblTitle, QEvent::MouseMove, QPoint(40, 5), Qt::LeftButton, start + QPoint(30, -5));
+    qx::test::sendMouse(d.lblTitle, QEvent::MouseButtonRelease, QPoint(40, 5), Qt::LeftButton, start + QPoint(30, -5));
     EXPECT_EQ(d.pos(), QPoint(130, 95));
-    mouse(d.lblTitle, QEvent::MouseMove, QPoint(90, 90), start + QPoint(80, 80));
+    qx::test::sendMouse(d.lblTitle, QEvent::MouseMove, QPoint(90, 90), Qt::LeftButton, start + QPoint(80, 80));
     EXPECT_EQ(d.pos(), QPoint(130, 95)) << "no drag after the button is up";
 }
 

@@ -1,6 +1,7 @@
 #include "common/ErrorCode.h"
 #include "platform/Grid.h"
 #include "platform/QxError.h"
+#include "common/Mouse.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -10,13 +11,6 @@
 using qx::Grid;
 
 namespace {
-
-void sendMouse(QWidget *w, QEvent::Type type, QPoint pos, Qt::MouseButton button = Qt::LeftButton)
-{
-    QMouseEvent e(type, QPointF(pos), QPointF(w->mapToGlobal(pos)), button,
-                  type == QEvent::MouseButtonRelease ? Qt::NoButton : button, Qt::NoModifier);
-    QApplication::sendEvent(w, &e);
-}
 
 // A shown 5 x 3 grid whose cells hold "r,c".
 struct Filled {
@@ -165,8 +159,8 @@ TEST(Grid, MouseDownReportsTheCellAndAClickMakesItCurrent)
     QObject::connect(&f.g, &Grid::DblClick, [&] { ++doubles; });
 
     const QPoint p = f.cellCentre(3, 2);
-    sendMouse(f.g.viewport(), QEvent::MouseButtonPress, p);
-    sendMouse(f.g.viewport(), QEvent::MouseButtonRelease, p);
+    qx::test::sendMouse(f.g.viewport(), QEvent::MouseButtonPress, p);
+    qx::test::sendMouse(f.g.viewport(), QEvent::MouseButtonRelease, p);
     ASSERT_EQ(downs.size(), 1u);
     EXPECT_EQ(downs[0], std::make_tuple(1, 3, 2));
     EXPECT_EQ(clicks, 1);
@@ -174,17 +168,17 @@ TEST(Grid, MouseDownReportsTheCellAndAClickMakesItCurrent)
     EXPECT_EQ(f.g.Col(), 2);
 
     // A double click: press, release, double, release gives one Click and one DblClick.
-    sendMouse(f.g.viewport(), QEvent::MouseButtonPress, p);
-    sendMouse(f.g.viewport(), QEvent::MouseButtonRelease, p);
-    sendMouse(f.g.viewport(), QEvent::MouseButtonDblClick, p);
-    sendMouse(f.g.viewport(), QEvent::MouseButtonRelease, p);
+    qx::test::sendMouse(f.g.viewport(), QEvent::MouseButtonPress, p);
+    qx::test::sendMouse(f.g.viewport(), QEvent::MouseButtonRelease, p);
+    qx::test::sendMouse(f.g.viewport(), QEvent::MouseButtonDblClick, p);
+    qx::test::sendMouse(f.g.viewport(), QEvent::MouseButtonRelease, p);
     EXPECT_EQ(clicks, 2);
     EXPECT_EQ(doubles, 1);
 
     // A right button press reports the button but does not move the current cell.
     const QPoint q = f.cellCentre(1, 0);
-    sendMouse(f.g.viewport(), QEvent::MouseButtonPress, q, Qt::RightButton);
-    sendMouse(f.g.viewport(), QEvent::MouseButtonRelease, q, Qt::RightButton);
+    qx::test::sendMouse(f.g.viewport(), QEvent::MouseButtonPress, q, Qt::RightButton);
+    qx::test::sendMouse(f.g.viewport(), QEvent::MouseButtonRelease, q, Qt::RightButton);
     EXPECT_EQ(downs.back(), std::make_tuple(2, 1, 0));
     EXPECT_EQ(f.g.Row(), 3);
     EXPECT_EQ(clicks, 2);
@@ -213,8 +207,8 @@ TEST(Grid, TheFixedRowStaysOnTopWhenTheGridScrolls)
     ASSERT_NE(top, f.g.viewport());
     int row = -2;
     QObject::connect(&f.g, &Grid::MouseDown, [&](int, int, int, int) { row = f.g.MouseRow(); });
-    sendMouse(top, QEvent::MouseButtonPress, QPoint(20, 3));
-    sendMouse(top, QEvent::MouseButtonRelease, QPoint(20, 3));
+    qx::test::sendMouse(top, QEvent::MouseButtonPress, QPoint(20, 3));
+    qx::test::sendMouse(top, QEvent::MouseButtonRelease, QPoint(20, 3));
     EXPECT_EQ(row, 0);
     EXPECT_EQ(f.g.Row(), 39) << "a header press does not move the current cell";
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <mutex>
 
-namespace COMM {
+namespace qx::COMM {
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <span>
 #include <vector>
 
-namespace COMM {
+namespace qx::COMM {
 
 // Opens port n exclusively (no other open of this or another program gets
 // it while it is held); its handle, or 0 when it cannot be opened.

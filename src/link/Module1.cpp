@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-namespace Module1 {
+namespace qx::Module1 {
 
 namespace {
 constexpr qsizetype MaxValueLength = 254;

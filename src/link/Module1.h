@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <optional>
 
-namespace Module1 {
+namespace qx::Module1 {
 
 // The stored value, cut to 254 characters; the default when the file, the
 // section or the key is missing or the value is empty.

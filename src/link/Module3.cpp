@@ -2,7 +2,7 @@
 #include "link/State.h"
 #include "platform/TextMap.h"
 
-namespace Module3 {
+namespace qx::Module3 {
 
 QString SimpToTrad(const QString &text) { return qx::textmap::simpToTrad(text); }
 

@@ -3,7 +3,7 @@
 // asks for it.
 #include <QString>
 
-namespace Module3 {
+namespace qx::Module3 {
 
 // The text mapped to traditional characters, character for character (same
 // length; characters without a traditional form, ASCII among them, unchanged).

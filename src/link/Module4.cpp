@@ -3,7 +3,7 @@
 
 #include <chrono>
 
-namespace Module4 {
+namespace qx::Module4 {
 
 namespace {
 constexpr qsizetype MaxPath = 260;

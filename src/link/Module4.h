@@ -6,7 +6,7 @@
 
 class QWidget;
 
-namespace Module4 {
+namespace qx::Module4 {
 
 // Shows the open (save = false) or save dialog. filter is one
 // "description|pattern" pair; defaultExt has no dot. Returns the chosen full

@@ -1,7 +1,7 @@
 #include "link/Module5.h"
 #include "platform/Tray.h"
 
-namespace Module5 {
+namespace qx::Module5 {
 
 int TrayAdd(QWidget *window, const QString &tip, const QIcon &icon, int id)
 {

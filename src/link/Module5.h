@@ -8,7 +8,7 @@
 
 class QWidget;
 
-namespace Module5 {
+namespace qx::Module5 {
 
 // Adds the icon for (window, id) with the tip (63 characters shown).
 // Non-zero on success; 0 when the desktop has no notification area.

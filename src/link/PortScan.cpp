@@ -8,15 +8,15 @@ PortScanResult scanPorts()
 {
     PortScanResult r;
     for (int n = ScanFirstPort; n <= ScanLastPort; ++n) {
-        int32_t h = COMM::OpenComm(n);
+        int32_t h = qx::COMM::OpenComm(n);
         if (h == 0)
             continue;
         const QString name = QStringLiteral("COM%1").arg(n);
         r.ports << name;
-        r.paths << COMM::PortPath(n);
+        r.paths << qx::COMM::PortPath(n);
         if (r.first.isEmpty())
             r.first = name;
-        COMM::CloseComm(h);
+        qx::COMM::CloseComm(h);
     }
     return r;
 }

@@ -13,13 +13,13 @@ const QString Curve = QStringLiteral("CURVE");
 
 uint32_t colour(const QString &ini, const char *key, uint32_t def)
 {
-    return Module1::ReadIniColor(ini, Data, QLatin1String(key), def);
+    return qx::Module1::ReadIniColor(ini, Data, QLatin1String(key), def);
 }
 
 std::optional<Range> valueRange(const QString &ini, const char *loKey, const char *hiKey, float loDef, float hiDef)
 {
-    const float lo = Module1::ReadIniReal(ini, Curve, QLatin1String(loKey), loDef);
-    const float hi = Module1::ReadIniReal(ini, Curve, QLatin1String(hiKey), hiDef);
+    const float lo = qx::Module1::ReadIniReal(ini, Curve, QLatin1String(loKey), loDef);
+    const float hi = qx::Module1::ReadIniReal(ini, Curve, QLatin1String(hiKey), hiDef);
     if (!valueRangeOk(lo, hi))
         return std::nullopt;
     return Range{lo, hi};
@@ -49,15 +49,15 @@ ChartSettings readChartSettings(const QString &ini)
     s.bcol = colour(ini, "BCOL", s.bcol);
     s.gcol = colour(ini, "GCOL", s.gcol);
     s.acol = colour(ini, "ACOL", s.acol);
-    s.gridType1 = gridTypeOf(Module1::ReadIniFloor(ini, Data, QStringLiteral("MDOT"), 0));
-    s.gridType2 = gridTypeOf(Module1::ReadIniFloor(ini, Data, QStringLiteral("SDOT"), 1));
+    s.gridType1 = gridTypeOf(qx::Module1::ReadIniFloor(ini, Data, QStringLiteral("MDOT"), 0));
+    s.gridType2 = gridTypeOf(qx::Module1::ReadIniFloor(ini, Data, QStringLiteral("SDOT"), 1));
     // The pen width is a 16-bit field: a value that does not fit is malformed.
-    const int32_t line = Module1::ReadIniFloor(ini, Data, QStringLiteral("LINE"), 2);
+    const int32_t line = qx::Module1::ReadIniFloor(ini, Data, QStringLiteral("LINE"), 2);
     s.line = line >= INT16_MIN && line <= INT16_MAX ? line : 2;
     s.volt = valueRange(ini, "VY0", "VY1", 0, 20);
     s.curr = valueRange(ini, "CY0", "CY1", 0, 10);
-    const int32_t t0 = Module1::ReadIniNearest(ini, Curve, QStringLiteral("CT0"), 0);
-    const int32_t t1 = Module1::ReadIniNearest(ini, Curve, QStringLiteral("CT1"), 100);
+    const int32_t t0 = qx::Module1::ReadIniNearest(ini, Curve, QStringLiteral("CT0"), 0);
+    const int32_t t1 = qx::Module1::ReadIniNearest(ini, Curve, QStringLiteral("CT1"), 100);
     if (timeRangeOk(t0, t1))
         s.time = Range{float(t0), float(t1)};
     return s;

@@ -127,7 +127,7 @@ void frmMain::hideToTray()
     if (!isMinimized() || !Minimized || !qx::OptHide || !qx::tray::available())
         return;
     hide();
-    Module5::TrayAdd(this, windowTitle(), windowIcon(), 0);
+    qx::Module5::TrayAdd(this, windowTitle(), windowIcon(), 0);
 }
 
 void frmMain::restoreFloating()
@@ -142,7 +142,7 @@ void frmMain::trayMouseDown(int code)
 {
     if (!qx::OptHide || code != qx::tray::CodeLeftDown)
         return;
-    Module5::TrayDelete(this, 0);
+    qx::Module5::TrayDelete(this, 0);
     showNormal();
     Minimized = 0;
     restoreFloating();

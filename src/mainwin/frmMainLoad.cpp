@@ -75,12 +75,12 @@ void frmMain::Form_Load()
     ensureFolder(QStringLiteral("Log"));
     IniFile = ini;
 
-    const int32_t lang = Module1::ReadIniFloor(IniFile, QStringLiteral("LANGUAGE"), QStringLiteral("LANG"), 0);
+    const int32_t lang = qx::Module1::ReadIniFloor(IniFile, QStringLiteral("LANGUAGE"), QStringLiteral("LANG"), 0);
     LangTrad = lang == 1 ? 1 : 0;  // any other value than 0 or 1 is ignored
-    SvrAddr = Module1::ReadIni(IniFile, QStringLiteral("DATA"), QStringLiteral("SVR"), QStringLiteral("192.0.2.10"));
+    SvrAddr = qx::Module1::ReadIni(IniFile, QStringLiteral("DATA"), QStringLiteral("SVR"), QStringLiteral("192.0.2.10"));
 
     ScanPorts(CurDev);
-    const int32_t port = Module1::ReadIniFloor(IniFile, QStringLiteral("COMM"), QStringLiteral("PORT1"), 2);
+    const int32_t port = qx::Module1::ReadIniFloor(IniFile, QStringLiteral("COMM"), QStringLiteral("PORT1"), 2);
     choosePort(0, QStringLiteral("COM%1").arg(port));
 
     readOptions();
@@ -94,18 +94,18 @@ void frmMain::readOptions()
 {
     using namespace qx;
     const QString Auto = QStringLiteral("AUTO"), Data = QStringLiteral("DATA");
-    OptSave = Module1::ReadIniBool(IniFile, Auto, QStringLiteral("SAVE"), false);
-    OptMsg = Module1::ReadIniBool(IniFile, Auto, QStringLiteral("MSG"), false);
-    OptHide = Module1::ReadIniBool(IniFile, Auto, QStringLiteral("HIDE"), false);
-    OptDisp = Module1::ReadIniBool(IniFile, Auto, QStringLiteral("DISP"), false);
-    OptCsv = Module1::ReadIniBool(IniFile, Auto, QStringLiteral("CSV"), true);
-    OptCsvT = Module1::ReadIniFloor(IniFile, Auto, QStringLiteral("CSVT"), 0);
-    menuTemp->setChecked(Module1::ReadIniBool(IniFile, Auto, QStringLiteral("TEMP"), false));
-    OptSah = Module1::ReadIniNearest(IniFile, Data, QStringLiteral("SAH"), 0);
-    OptSwh = Module1::ReadIniNearest(IniFile, Data, QStringLiteral("SWH"), 0);
-    OptSla = Module1::ReadIniNearest(IniFile, Data, QStringLiteral("SLA"), 0);
-    OptXTime = Module1::ReadIniBool(IniFile, Data, QStringLiteral("XTIME"), true);
-    OptScale = Module1::ReadIniNearest(IniFile, Data, QStringLiteral("SCALE"), 1);
+    OptSave = qx::Module1::ReadIniBool(IniFile, Auto, QStringLiteral("SAVE"), false);
+    OptMsg = qx::Module1::ReadIniBool(IniFile, Auto, QStringLiteral("MSG"), false);
+    OptHide = qx::Module1::ReadIniBool(IniFile, Auto, QStringLiteral("HIDE"), false);
+    OptDisp = qx::Module1::ReadIniBool(IniFile, Auto, QStringLiteral("DISP"), false);
+    OptCsv = qx::Module1::ReadIniBool(IniFile, Auto, QStringLiteral("CSV"), true);
+    OptCsvT = qx::Module1::ReadIniFloor(IniFile, Auto, QStringLiteral("CSVT"), 0);
+    menuTemp->setChecked(qx::Module1::ReadIniBool(IniFile, Auto, QStringLiteral("TEMP"), false));
+    OptSah = qx::Module1::ReadIniNearest(IniFile, Data, QStringLiteral("SAH"), 0);
+    OptSwh = qx::Module1::ReadIniNearest(IniFile, Data, QStringLiteral("SWH"), 0);
+    OptSla = qx::Module1::ReadIniNearest(IniFile, Data, QStringLiteral("SLA"), 0);
+    OptXTime = qx::Module1::ReadIniBool(IniFile, Data, QStringLiteral("XTIME"), true);
+    OptScale = qx::Module1::ReadIniNearest(IniFile, Data, QStringLiteral("SCALE"), 1);
 }
 
 void frmMain::choosePort(int Index, const QString &name)

@@ -23,7 +23,7 @@ void frmMain::ShowModeFields(int Index, int chn)
         p.set_tMode(p.ModeTxt(in.mode));
 
     const Layout l = qx::modefields::layout(in);
-    const auto caption = [](const Box &b) { return Module3::LangText(b.caption + QLatin1Char(':')); };
+    const auto caption = [](const Box &b) { return qx::Module3::LangText(b.caption + QLatin1Char(':')); };
     p.set_lSval(chn, caption(l[SetBox]));
     p.set_lSvalt(chn, l[SetBox].unit);
     p.set_tSval(chn, l[SetBox].text);

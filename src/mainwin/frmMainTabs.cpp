@@ -138,9 +138,9 @@ void frmMain::setupChart(int n, const qx::mainwin::ChartSettings &s)
     ::DevCtrl &p = DevCtrl(n);
     g.set_TitleText(qx::app::programTitle());
     g.set_CurveCount(5);
-    g.set_LegendText(0, Module3::LangText(QStringLiteral("Voltage")));
-    g.set_LegendText(1, Module3::LangText(QStringLiteral("Current")));
-    g.set_LegendText(2, Module3::LangText(QStringLiteral("Temp")));
+    g.set_LegendText(0, qx::Module3::LangText(QStringLiteral("Voltage")));
+    g.set_LegendText(1, qx::Module3::LangText(QStringLiteral("Current")));
+    g.set_LegendText(2, qx::Module3::LangText(QStringLiteral("Temp")));
     g.set_CurveLineColor(0, s.vcol0);
     g.set_CurveLineColor(1, s.ccol0);
     g.set_CurveLineColor(2, g.CurveLineColor(1));
@@ -214,7 +214,7 @@ void frmMain::menuAddDev_Click()
         menuAddDev->setEnabled(false);
 
     ScanPorts(n);
-    const QString stored = Module1::ReadIni(IniFile, QStringLiteral("COMM"), QStringLiteral("PORT%1").arg(n + 1),
+    const QString stored = qx::Module1::ReadIni(IniFile, QStringLiteral("COMM"), QStringLiteral("PORT%1").arg(n + 1),
                                             QStringLiteral("2"));
     choosePort(n, QStringLiteral("COM") + stored);
 
@@ -240,7 +240,7 @@ void frmMain::InitDual(int Index)
         const char *text;
     } legends[] = {{0, "Voltage1"}, {1, "Current1"}, {2, "Temp1"}, {5, "Voltage2"}, {6, "Current2"}, {7, "Temp2"}};
     for (const auto &l : legends)
-        g.set_LegendText(l.curve, Module3::LangText(QLatin1String(l.text)));
+        g.set_LegendText(l.curve, qx::Module3::LangText(QLatin1String(l.text)));
     const mainwin::ChartSettings s = mainwin::readChartSettings(IniFile);
     g.set_CurveLineColor(5, s.vcol1);
     g.set_CurveLineColor(6, s.ccol1);
@@ -252,6 +252,6 @@ void frmMain::InitDual(int Index)
     }
     for (int curve : {0, 1, 5, 6})
         g.set_ShowLegend(curve, OptSla != 0);
-    gridRun(Index).set_TextMatrix(2, 0, Module3::LangText(QStringLiteral("No Device")));
+    gridRun(Index).set_TextMatrix(2, 0, qx::Module3::LangText(QStringLiteral("No Device")));
     paintColourCells(Index, 2, g.CurveLineColor(5), g.CurveLineColor(6));
 }

@@ -132,7 +132,7 @@ QFrame *hLine(QWidget *parent, int left, int top, int right, uint32_t color)
 LCDisp *readout(QWidget *parent, const QString &name, const QRect &r, uint32_t lit, uint32_t litNeg,
                 const QString &value, bool time)
 {
-    qx::PropertyBag bag = panel::readoutDesign(4, time ? 2 : 0, lit, litNeg, value);
+    qx::PropertyBag bag = qx::panel::readoutDesign(4, time ? 2 : 0, lit, litNeg, value);
     for (const char *key : {"BackColor1", "BackColor2", "BorderColor"})
         bag.WriteProperty(QLatin1String(key), uint32_t(qx::SysButtonFace));
     bag.WriteProperty("BurnInColor", LightGrey);
@@ -144,7 +144,7 @@ LCDisp *readout(QWidget *parent, const QString &name, const QRect &r, uint32_t l
         bag.WriteProperty("InterDigitGapExp", 4);
         bag.WriteProperty("XOffsetExp", 88);
     }
-    return panel::placeReadout(parent, name, r, bag);
+    return qx::panel::placeReadout(parent, name, r, bag);
 }
 
 // The logo: a small picture drawn once.
@@ -590,7 +590,7 @@ void DevCtrl::showPage(int page)
     frmDev_[size_t(page - 1)]->raise();
 }
 
-void DevCtrl::tabClicked() { showPage(panel::pageOfKey(tabDev_->SelectedKey())); }
+void DevCtrl::tabClicked() { showPage(qx::panel::pageOfKey(tabDev_->SelectedKey())); }
 
 void DevCtrl::dispatch(void (DevCtrl::*signal)(int))
 {

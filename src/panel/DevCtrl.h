@@ -82,7 +82,7 @@ public:
     void ModeClr();
     // Adds a page tab at position val (1 to count + 1) with key key; its
     // caption is "Single Test" for 1, "Auto Test" for 2 with "key2", else
-    // "Cycle Test" (through Module3::LangText).
+    // "Cycle Test" (through qx::Module3::LangText).
     void TabAdd(int val, const QString &key);
     void TabClear();
 

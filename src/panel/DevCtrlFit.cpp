@@ -8,28 +8,28 @@
 
 #include <QWidget>
 
-namespace panel {
+namespace qx::panel {
 
 int mainCells(const QString &value)
 {
-    QString main = lcd::splitValue(lcd::normaliseValue(value), 0).main;
+    QString main = qx::lcd::splitValue(qx::lcd::normaliseValue(value), 0).main;
     // The readout removes the first decimal separator and the first colon.
-    lcd::takeSeparator(main, 1, u".,");
-    lcd::takeSeparator(main, 1, u":");
+    qx::lcd::takeSeparator(main, 1, u".,");
+    qx::lcd::takeSeparator(main, 1, u":");
     return int(main.size());
 }
 
 namespace {
 int groupWidth(int cells, int h, int w, int g, int style, int gap)
 {
-    const auto cell = lcd::cellSize(lcd::GroupSizes{h, w, g, style});
+    const auto cell = qx::lcd::cellSize(qx::lcd::GroupSizes{h, w, g, style});
     const int cw = cell ? cell->width() : 0;
     return cells * cw + (cells - 1) * gap;
 }
 
 int cellHeight(int h, int w, int g, int style)
 {
-    const auto cell = lcd::cellSize(lcd::GroupSizes{h, w, g, style});
+    const auto cell = qx::lcd::cellSize(qx::lcd::GroupSizes{h, w, g, style});
     return cell ? cell->height() : 0;
 }
 } // namespace
@@ -40,7 +40,7 @@ DigitGeometry fitDigits(const DigitGeometry &design, int cells, int roomPx, int 
     if (cells <= design.numDigits)
         return design;
     DigitGeometry fit = design;
-    fit.numDigits = std::min(cells, lcd::MaxDigits);
+    fit.numDigits = std::min(cells, qx::lcd::MaxDigits);
     const int minH = 4, minGap = 2;
     int h = design.segmentHeight, gap = std::min(design.interDigitGap, minGap);
     bool found = false;

@@ -14,7 +14,7 @@
 class LCDisp;
 class QWidget;
 
-namespace panel {
+namespace qx::panel {
 
 // Main cells a readout value occupies: its main part (before "E+"/"E-")
 // without the decimal point and the colon, after the readout's own

@@ -111,21 +111,21 @@ void DevCtrl::writeAutoHeader()
 {
     const char *heads[] = {"Index", "Curr(A)", "Volt(V)", "Pwr(W)"};
     for (int c = 0; c < 4; ++c)
-        gridAutoRun_->set_TextMatrix(0, c, Module3::LangText(QLatin1String(heads[c])));
+        gridAutoRun_->set_TextMatrix(0, c, qx::Module3::LangText(QLatin1String(heads[c])));
 }
 
 void DevCtrl::writeStepRunHeader()
 {
     const char *heads[] = {"Step", "Mode", "Capacity", "Energy"};
     for (int c = 0; c < 4; ++c)
-        gridStepRun_->set_TextMatrix(0, c, Module3::LangText(QLatin1String(heads[c])));
+        gridStepRun_->set_TextMatrix(0, c, qx::Module3::LangText(QLatin1String(heads[c])));
 }
 
 void DevCtrl::writeStepSetHeader()
 {
     const char *heads[] = {"Step", "Mode", "Set1", "Set2", "Cutoff"};
     for (int c = 0; c < 5; ++c)
-        gridStepSet_->set_TextMatrix(0, c, Module3::LangText(QLatin1String(heads[c])));
+        gridStepSet_->set_TextMatrix(0, c, qx::Module3::LangText(QLatin1String(heads[c])));
 }
 
 // ---- Methods ----
@@ -177,14 +177,14 @@ void DevCtrl::ModeClr() { modeList()->clear(); }
 
 void DevCtrl::TabAdd(int val, const QString &key)
 {
-    tabDev_->Add(val, key, Module3::LangText(panel::tabCaption(val, key)));
+    tabDev_->Add(val, key, qx::Module3::LangText(qx::panel::tabCaption(val, key)));
 }
 
 void DevCtrl::TabClear() { tabDev_->Clear(); }
 
 // ---- State and channel ----
 
-int DevCtrl::Test() const { return panel::pageOfKey(tabDev_->SelectedKey()); }
+int DevCtrl::Test() const { return qx::panel::pageOfKey(tabDev_->SelectedKey()); }
 
 void DevCtrl::set_Dev2S(bool flag)
 {
@@ -330,7 +330,7 @@ QString DevCtrl::tTime(int chn) const
 {
     if (dev2S_)
         return pick<QLineEdit>(nullptr, txtTime2S_, chn)->text();
-    return timeWritten_ ? timeText_ : panel::readoutToTime(lcdTime_->Value());
+    return timeWritten_ ? timeText_ : qx::panel::readoutToTime(lcdTime_->Value());
 }
 
 void DevCtrl::set_tTime(int chn, const QString &val)
@@ -339,7 +339,7 @@ void DevCtrl::set_tTime(int chn, const QString &val)
         pick<QLineEdit>(nullptr, txtTime2S_, chn)->setText(val);
         return;
     }
-    lcdTime_->set_Value(panel::timeToReadout(val));
+    lcdTime_->set_Value(qx::panel::timeToReadout(val));
     timeText_ = val;
     timeWritten_ = true;
 }
@@ -403,7 +403,7 @@ void DevCtrl::set_VolColor(uint32_t c)
         return;
     volColor_ = c;
     qx::setTextColor(lblVolt_, c);
-    panel::setReadoutColor(lcdVol_, c);
+    qx::panel::setReadoutColor(lcdVol_, c);
 }
 
 void DevCtrl::set_CurColor(uint32_t c)
@@ -412,7 +412,7 @@ void DevCtrl::set_CurColor(uint32_t c)
         return;
     curColor_ = c;
     qx::setTextColor(lblCurt_, c);
-    panel::setReadoutColor(lcdCur_, c);
+    qx::panel::setReadoutColor(lcdCur_, c);
 }
 
 void DevCtrl::set_PwrColor(uint32_t c)
@@ -421,7 +421,7 @@ void DevCtrl::set_PwrColor(uint32_t c)
         return;
     pwrColor_ = c;
     qx::setTextColor(lblPwrt_, c);
-    panel::setReadoutColor(lcdPwr_, c);
+    qx::panel::setReadoutColor(lcdPwr_, c);
 }
 
 uint32_t DevCtrl::TimeColor() const { return lcdTime_->SegmentLitColor(); }
@@ -429,7 +429,7 @@ uint32_t DevCtrl::TimeColor() const { return lcdTime_->SegmentLitColor(); }
 void DevCtrl::set_TimeColor(uint32_t c)
 {
     if (!dev2S_)
-        panel::setReadoutColor(lcdTime_, c);
+        qx::panel::setReadoutColor(lcdTime_, c);
 }
 
 void DevCtrl::set_LedRecv(bool on)

@@ -1,6 +1,6 @@
 #include "panel/DevCtrlText.h"
 
-namespace panel {
+namespace qx::panel {
 
 QString tabCaption(int val, const QString &key)
 {

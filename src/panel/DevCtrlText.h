@@ -3,7 +3,7 @@
 // keys, and the run-time text of the one-channel time readout.
 #include <QString>
 
-namespace panel {
+namespace qx::panel {
 
 // Caption of a page tab added at position val with key key (before the text
 // mapping): "Single Test" for 1, "Auto Test" for 2 with "key2", otherwise

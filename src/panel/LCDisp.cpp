@@ -8,7 +8,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 
-using namespace lcd;
+using namespace qx::lcd;
 
 namespace {
 constexpr int MainGroup = 0;

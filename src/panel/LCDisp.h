@@ -27,102 +27,102 @@ public:
     // more) and of the pixel sizes refuse values outside their range with
     // qx::QxError(ErrInvalidProperty) and change nothing.
     float BackAngle() const { return p_.BackAngle; }
-    void set_BackAngle(float v) { setProp(&lcd::LCDispProps::BackAngle, v); }
+    void set_BackAngle(float v) { setProp(&qx::lcd::LCDispProps::BackAngle, v); }
     uint32_t BackColor1() const { return p_.BackColor1; }
-    void set_BackColor1(uint32_t v) { setProp(&lcd::LCDispProps::BackColor1, v); }
+    void set_BackColor1(uint32_t v) { setProp(&qx::lcd::LCDispProps::BackColor1, v); }
     uint32_t BackColor2() const { return p_.BackColor2; }
-    void set_BackColor2(uint32_t v) { setProp(&lcd::LCDispProps::BackColor2, v); }
+    void set_BackColor2(uint32_t v) { setProp(&qx::lcd::LCDispProps::BackColor2, v); }
     bool BackMiddleOut() const { return p_.BackMiddleOut; }
-    void set_BackMiddleOut(bool v) { setProp(&lcd::LCDispProps::BackMiddleOut, v); }
+    void set_BackMiddleOut(bool v) { setProp(&qx::lcd::LCDispProps::BackMiddleOut, v); }
     uint32_t BorderColor() const { return p_.BorderColor; }
-    void set_BorderColor(uint32_t v) { setProp(&lcd::LCDispProps::BorderColor, v); }
+    void set_BorderColor(uint32_t v) { setProp(&qx::lcd::LCDispProps::BorderColor, v); }
     int BorderWidth() const { return p_.BorderWidth; }
-    void set_BorderWidth(int v) { setProp(&lcd::LCDispProps::BorderWidth, v); }
+    void set_BorderWidth(int v) { setProp(&qx::lcd::LCDispProps::BorderWidth, v); }
     uint32_t BurnInColor() const { return p_.BurnInColor; }
-    void set_BurnInColor(uint32_t v) { setProp(&lcd::LCDispProps::BurnInColor, v); }
+    void set_BurnInColor(uint32_t v) { setProp(&qx::lcd::LCDispProps::BurnInColor, v); }
     uint32_t BurnInColorNeg() const { return p_.BurnInColorNeg; }
-    void set_BurnInColorNeg(uint32_t v) { setProp(&lcd::LCDispProps::BurnInColorNeg, v); }
+    void set_BurnInColorNeg(uint32_t v) { setProp(&qx::lcd::LCDispProps::BurnInColorNeg, v); }
     int CurveBottomLeft() const { return p_.CurveBottomLeft; }
-    void set_CurveBottomLeft(int v) { setProp(&lcd::LCDispProps::CurveBottomLeft, v); }
+    void set_CurveBottomLeft(int v) { setProp(&qx::lcd::LCDispProps::CurveBottomLeft, v); }
     int CurveBottomRight() const { return p_.CurveBottomRight; }
-    void set_CurveBottomRight(int v) { setProp(&lcd::LCDispProps::CurveBottomRight, v); }
+    void set_CurveBottomRight(int v) { setProp(&qx::lcd::LCDispProps::CurveBottomRight, v); }
     int CurveTopLeft() const { return p_.CurveTopLeft; }
-    void set_CurveTopLeft(int v) { setProp(&lcd::LCDispProps::CurveTopLeft, v); }
+    void set_CurveTopLeft(int v) { setProp(&qx::lcd::LCDispProps::CurveTopLeft, v); }
     int CurveTopRight() const { return p_.CurveTopRight; }
-    void set_CurveTopRight(int v) { setProp(&lcd::LCDispProps::CurveTopRight, v); }
+    void set_CurveTopRight(int v) { setProp(&qx::lcd::LCDispProps::CurveTopRight, v); }
     int DecimalSeparator() const { return p_.DecimalSeparator; }
-    void set_DecimalSeparator(int v) { setProp(&lcd::LCDispProps::DecimalSeparator, v); }
+    void set_DecimalSeparator(int v) { setProp(&qx::lcd::LCDispProps::DecimalSeparator, v); }
     int InterDigitGap() const { return p_.InterDigitGap; }
-    void set_InterDigitGap(int v) { setProp(&lcd::LCDispProps::InterDigitGap, v); }
+    void set_InterDigitGap(int v) { setProp(&qx::lcd::LCDispProps::InterDigitGap, v); }
     int InterDigitGapExp() const { return p_.InterDigitGapExp; }
-    void set_InterDigitGapExp(int v) { setProp(&lcd::LCDispProps::InterDigitGapExp, v); }
+    void set_InterDigitGapExp(int v) { setProp(&qx::lcd::LCDispProps::InterDigitGapExp, v); }
     int InterSegmentGap() const { return p_.InterSegmentGap; }
-    void set_InterSegmentGap(int v) { setProp(&lcd::LCDispProps::InterSegmentGap, v); }
+    void set_InterSegmentGap(int v) { setProp(&qx::lcd::LCDispProps::InterSegmentGap, v); }
     int InterSegmentGapExp() const { return p_.InterSegmentGapExp; }
-    void set_InterSegmentGapExp(int v) { setProp(&lcd::LCDispProps::InterSegmentGapExp, v); }
+    void set_InterSegmentGapExp(int v) { setProp(&qx::lcd::LCDispProps::InterSegmentGapExp, v); }
     int NumDigits() const { return p_.NumDigits; }
-    void set_NumDigits(int v) { setProp(&lcd::LCDispProps::NumDigits, v); }
+    void set_NumDigits(int v) { setProp(&qx::lcd::LCDispProps::NumDigits, v); }
     int NumDigitsExp() const { return p_.NumDigitsExp; }
-    void set_NumDigitsExp(int v) { setProp(&lcd::LCDispProps::NumDigitsExp, v); }
+    void set_NumDigitsExp(int v) { setProp(&qx::lcd::LCDispProps::NumDigitsExp, v); }
     const QImage &Picture() const { return p_.Picture; }
-    void set_Picture(const QImage &v) { setProp(&lcd::LCDispProps::Picture, v); }
+    void set_Picture(const QImage &v) { setProp(&qx::lcd::LCDispProps::Picture, v); }
     int PictureMode() const { return p_.PictureMode; }
-    void set_PictureMode(int v) { setProp(&lcd::LCDispProps::PictureMode, v); }
+    void set_PictureMode(int v) { setProp(&qx::lcd::LCDispProps::PictureMode, v); }
     float Seg3DAngle() const { return p_.Seg3DAngle; }
-    void set_Seg3DAngle(float v) { setProp(&lcd::LCDispProps::Seg3DAngle, v); }
+    void set_Seg3DAngle(float v) { setProp(&qx::lcd::LCDispProps::Seg3DAngle, v); }
     uint32_t Seg3DColor1() const { return p_.Seg3DColor1; }
-    void set_Seg3DColor1(uint32_t v) { setProp(&lcd::LCDispProps::Seg3DColor1, v); }
+    void set_Seg3DColor1(uint32_t v) { setProp(&qx::lcd::LCDispProps::Seg3DColor1, v); }
     uint32_t Seg3DColor2() const { return p_.Seg3DColor2; }
-    void set_Seg3DColor2(uint32_t v) { setProp(&lcd::LCDispProps::Seg3DColor2, v); }
+    void set_Seg3DColor2(uint32_t v) { setProp(&qx::lcd::LCDispProps::Seg3DColor2, v); }
     bool Seg3DMiddleOut() const { return p_.Seg3DMiddleOut; }
-    void set_Seg3DMiddleOut(bool v) { setProp(&lcd::LCDispProps::Seg3DMiddleOut, v); }
+    void set_Seg3DMiddleOut(bool v) { setProp(&qx::lcd::LCDispProps::Seg3DMiddleOut, v); }
     int SegmentFillStyle() const { return p_.SegmentFillStyle; }
-    void set_SegmentFillStyle(int v) { setProp(&lcd::LCDispProps::SegmentFillStyle, v); }
+    void set_SegmentFillStyle(int v) { setProp(&qx::lcd::LCDispProps::SegmentFillStyle, v); }
     int SegmentHeight() const { return p_.SegmentHeight; }
-    void set_SegmentHeight(int v) { setProp(&lcd::LCDispProps::SegmentHeight, v); }
+    void set_SegmentHeight(int v) { setProp(&qx::lcd::LCDispProps::SegmentHeight, v); }
     int SegmentHeightExp() const { return p_.SegmentHeightExp; }
-    void set_SegmentHeightExp(int v) { setProp(&lcd::LCDispProps::SegmentHeightExp, v); }
+    void set_SegmentHeightExp(int v) { setProp(&qx::lcd::LCDispProps::SegmentHeightExp, v); }
     uint32_t SegmentLitColor() const { return p_.SegmentLitColor; }
-    void set_SegmentLitColor(uint32_t v) { setProp(&lcd::LCDispProps::SegmentLitColor, v); }
+    void set_SegmentLitColor(uint32_t v) { setProp(&qx::lcd::LCDispProps::SegmentLitColor, v); }
     uint32_t SegmentLitColorNeg() const { return p_.SegmentLitColorNeg; }
-    void set_SegmentLitColorNeg(uint32_t v) { setProp(&lcd::LCDispProps::SegmentLitColorNeg, v); }
+    void set_SegmentLitColorNeg(uint32_t v) { setProp(&qx::lcd::LCDispProps::SegmentLitColorNeg, v); }
     int SegmentStyle() const { return p_.SegmentStyle; }
-    void set_SegmentStyle(int v) { setProp(&lcd::LCDispProps::SegmentStyle, v); }
+    void set_SegmentStyle(int v) { setProp(&qx::lcd::LCDispProps::SegmentStyle, v); }
     int SegmentStyleExp() const { return p_.SegmentStyleExp; }
-    void set_SegmentStyleExp(int v) { setProp(&lcd::LCDispProps::SegmentStyleExp, v); }
+    void set_SegmentStyleExp(int v) { setProp(&qx::lcd::LCDispProps::SegmentStyleExp, v); }
     int SegmentWidth() const { return p_.SegmentWidth; }
-    void set_SegmentWidth(int v) { setProp(&lcd::LCDispProps::SegmentWidth, v); }
+    void set_SegmentWidth(int v) { setProp(&qx::lcd::LCDispProps::SegmentWidth, v); }
     int SegmentWidthExp() const { return p_.SegmentWidthExp; }
-    void set_SegmentWidthExp(int v) { setProp(&lcd::LCDispProps::SegmentWidthExp, v); }
+    void set_SegmentWidthExp(int v) { setProp(&qx::lcd::LCDispProps::SegmentWidthExp, v); }
     bool ShowBurnIn() const { return p_.ShowBurnIn; }
-    void set_ShowBurnIn(bool v) { setProp(&lcd::LCDispProps::ShowBurnIn, v); }
+    void set_ShowBurnIn(bool v) { setProp(&qx::lcd::LCDispProps::ShowBurnIn, v); }
     bool ShowExponent() const { return p_.ShowExponent; }
-    void set_ShowExponent(bool v) { setProp(&lcd::LCDispProps::ShowExponent, v); }
+    void set_ShowExponent(bool v) { setProp(&qx::lcd::LCDispProps::ShowExponent, v); }
     bool ShowThousandsSeparator() const { return p_.ShowThousandsSeparator; }
-    void set_ShowThousandsSeparator(bool v) { setProp(&lcd::LCDispProps::ShowThousandsSeparator, v); }
+    void set_ShowThousandsSeparator(bool v) { setProp(&qx::lcd::LCDispProps::ShowThousandsSeparator, v); }
     int Theme() const { return p_.Theme; }
     void set_Theme(int v);
     int ThousandsGrouping() const { return p_.ThousandsGrouping; }
-    void set_ThousandsGrouping(int v) { setProp(&lcd::LCDispProps::ThousandsGrouping, v); }
+    void set_ThousandsGrouping(int v) { setProp(&qx::lcd::LCDispProps::ThousandsGrouping, v); }
     int ThousandsSeparator() const { return p_.ThousandsSeparator; }
-    void set_ThousandsSeparator(int v) { setProp(&lcd::LCDispProps::ThousandsSeparator, v); }
+    void set_ThousandsSeparator(int v) { setProp(&qx::lcd::LCDispProps::ThousandsSeparator, v); }
     const QString &Value() const { return p_.Value; }
     void set_Value(const QString &v);
     int XOffset() const { return p_.XOffset; }
-    void set_XOffset(int v) { setProp(&lcd::LCDispProps::XOffset, v); }
+    void set_XOffset(int v) { setProp(&qx::lcd::LCDispProps::XOffset, v); }
     int XOffsetExp() const { return p_.XOffsetExp; }
-    void set_XOffsetExp(int v) { setProp(&lcd::LCDispProps::XOffsetExp, v); }
+    void set_XOffsetExp(int v) { setProp(&qx::lcd::LCDispProps::XOffsetExp, v); }
     int YOffset() const { return p_.YOffset; }
-    void set_YOffset(int v) { setProp(&lcd::LCDispProps::YOffset, v); }
+    void set_YOffset(int v) { setProp(&qx::lcd::LCDispProps::YOffset, v); }
     int YOffsetExp() const { return p_.YOffsetExp; }
-    void set_YOffsetExp(int v) { setProp(&lcd::LCDispProps::YOffsetExp, v); }
+    void set_YOffsetExp(int v) { setProp(&qx::lcd::LCDispProps::YOffsetExp, v); }
 
     // Persistence: reads every property (missing keys take their defaults,
     // out-of-range values are brought into range) and redraws; writes every
     // property that differs from its default.
     void ReadProperties(const qx::PropertyBag &bag);
     void WriteProperties(qx::PropertyBag &bag) const;
-    const lcd::LCDispProps &props() const { return p_; }
+    const qx::lcd::LCDispProps &props() const { return p_; }
 
     // The back buffer the control shows (the "surface"), brought to the
     // control's size first.
@@ -151,10 +151,10 @@ protected:
 
 private:
     template <class T, class V>
-    void setProp(T lcd::LCDispProps::*member, const V &v);
-    static const lcd::PropInfo &propInfo(const lcd::Field &f);
-    static void checkRange(const lcd::PropInfo &info, long long v);
-    void applyEffect(lcd::Effect e);
+    void setProp(T qx::lcd::LCDispProps::*member, const V &v);
+    static const qx::lcd::PropInfo &propInfo(const qx::lcd::Field &f);
+    static void checkRange(const qx::lcd::PropInfo &info, long long v);
+    void applyEffect(qx::lcd::Effect e);
 
     // Building (on property changes and resizes).
     void rebuild();
@@ -180,18 +180,18 @@ private:
     QRegion cellArea(int group, int i) const;
 
     struct Group {
-        lcd::GroupSizes sizes;
+        qx::lcd::GroupSizes sizes;
         int yOffset = 0;
         QSize cell;
         std::vector<int> cellX;
-        lcd::Regions regions;
+        qx::lcd::Regions regions;
         QImage horizontal, vertical; // shaded fills
         QString last;                // characters as last drawn
     };
     Group &group(int g) { return g == 0 ? main_ : exp_; }
     const Group &group(int g) const { return g == 0 ? main_ : exp_; }
 
-    lcd::LCDispProps p_;
+    qx::lcd::LCDispProps p_;
     Group main_, exp_;
     QImage surface_, background_, gradient_, pointImage_;
     QSize builtSize_;
@@ -204,9 +204,9 @@ private:
 };
 
 template <class T, class V>
-void LCDisp::setProp(T lcd::LCDispProps::*member, const V &v)
+void LCDisp::setProp(T qx::lcd::LCDispProps::*member, const V &v)
 {
-    const lcd::PropInfo &info = propInfo(lcd::Field(member));
+    const qx::lcd::PropInfo &info = propInfo(qx::lcd::Field(member));
     if constexpr (std::is_integral_v<T> && !std::is_same_v<T, bool>)
         checkRange(info, static_cast<long long>(v));
     p_.*member = static_cast<T>(v);

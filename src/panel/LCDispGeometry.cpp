@@ -5,7 +5,7 @@
 #include <cmath>
 #include <vector>
 
-namespace lcd {
+namespace qx::lcd {
 
 namespace {
 // A rectangle given by its corners, right and bottom outside.

@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <optional>
 
-namespace lcd {
+namespace qx::lcd {
 
 // The ten segment shapes of one digit group.
 enum RegionIndex : int {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-namespace lcd {
+namespace qx::lcd {
 
 namespace {
 using P = LCDispProps;

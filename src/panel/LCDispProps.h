@@ -11,7 +11,7 @@
 #include <optional>
 #include <variant>
 
-namespace lcd {
+namespace qx::lcd {
 
 // What a setter does after storing its value.
 enum class Effect : char {

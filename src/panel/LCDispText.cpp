@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace lcd {
+namespace qx::lcd {
 
 const std::array<const char *, 18> kGlyphs = {
     "1111110", "0110000", "1101101", "1111001", "0110011", "1011011", "1011111", "1110000", "1111111",

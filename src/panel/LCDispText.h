@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-namespace lcd {
+namespace qx::lcd {
 
 // Glyph patterns: seven "0"/"1" characters for segments a..g. Entries 0-9
 // are the digits, 10 blank, 11 minus, 12-17 A, b, C, d, E, F.

@@ -32,12 +32,12 @@ constexpr uint32_t D2Cyan = 0xC0C000;
 LCDisp *readout(QWidget *parent, const char *name, const QRect &r, int digits, uint32_t lit,
                 uint32_t litNeg, const char *value)
 {
-    qx::PropertyBag bag = panel::readoutDesign(digits, 0, lit, litNeg, QLatin1String(value));
+    qx::PropertyBag bag = qx::panel::readoutDesign(digits, 0, lit, litNeg, QLatin1String(value));
     bag.WriteProperty("YOffset", 3);
     bag.WriteProperty("YOffsetExp", 4);
     for (const char *key : {"BackColor1", "BackColor2", "BorderColor", "BurnInColor", "BurnInColorNeg"})
         bag.WriteProperty(QLatin1String(key), WindowGrey);
-    return panel::placeReadout(parent, QLatin1String(name), r, bag);
+    return qx::panel::placeReadout(parent, QLatin1String(name), r, bag);
 }
 
 QLabel *unitLabel(QWidget *parent, const char *name, const char *caption, int left, int top,
@@ -141,7 +141,7 @@ void FloatingReadout::takePanelColours()
     const std::pair<QLabel *, LCDisp *> pairs[] = {{lblVolM, lcdVolM}, {lblCurM, lcdCurM}, {lblPwrM, lcdPwrM}};
     const uint32_t colours[] = {panel->VolColor(), panel->CurColor(), panel->PwrColor()};
     for (int i = 0; i < 3; ++i) {
-        panel::setReadoutColor(pairs[i].second, colours[i]);
+        qx::panel::setReadoutColor(pairs[i].second, colours[i]);
         qx::setTextColor(pairs[i].first, colours[i]);
     }
 }
@@ -173,7 +173,7 @@ void FloatingReadout::showEvent(QShowEvent *e)
 
 void FloatingReadout::pickTitleColour()
 {
-    const int32_t c = Module4::PickColor();
+    const int32_t c = qx::Module4::PickColor();
     if (c < 0)
         return;
     qx::setTextColor(lblTitle, uint32_t(c));
@@ -183,10 +183,10 @@ void FloatingReadout::pickTitleColour()
 
 void FloatingReadout::pickUnitColour(QLabel *label, LCDisp *lcd)
 {
-    const int32_t c = Module4::PickColor();
+    const int32_t c = qx::Module4::PickColor();
     if (c < 0)
         return;
-    panel::setReadoutColor(lcd, uint32_t(c));
+    qx::panel::setReadoutColor(lcd, uint32_t(c));
     qx::setTextColor(label, uint32_t(c));
 }
 

@@ -75,8 +75,8 @@ struct PortOnPty {
     RawPty pty;
     int32_t h;
 
-    explicit PortOnPty(int com, bool raw = true) : pty(home.path(), com, raw), h(COMM::OpenComm(com)) {}
-    ~PortOnPty() { COMM::CloseComm(h); }
+    explicit PortOnPty(int com, bool raw = true) : pty(home.path(), com, raw), h(qx::COMM::OpenComm(com)) {}
+    ~PortOnPty() { qx::COMM::CloseComm(h); }
 };
 
 std::vector<uint8_t> readAll(int32_t h, size_t want, int timeoutMs)
@@ -85,7 +85,7 @@ std::vector<uint8_t> readAll(int32_t h, size_t want, int timeoutMs)
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     while (out.size() < want && Clock::now() < deadline) {
         int32_t n = 0;
-        const auto bytes = COMM::ReadComm(h, n);
+        const auto bytes = qx::COMM::ReadComm(h, n);
         EXPECT_EQ(bytes.size(), size_t(n));
         EXPECT_LE(n, 64);
         out.insert(out.end(), bytes.begin(), bytes.end());
@@ -112,11 +112,11 @@ TEST(Comm, PortNumbersResolveToDevicePaths)
     QDir().mkpath(home.file("ports"));
     QFile::link(home.file("nowhere"), home.file("ports/COM3"));
     EXPECT_EQ(SerialPort::pathOf(3), home.file("ports/COM3"));
-    EXPECT_EQ(COMM::OpenComm(3), 0);
+    EXPECT_EQ(qx::COMM::OpenComm(3), 0);
 
     RawPty pty(home.path(), 25);
     EXPECT_EQ(SerialPort::pathOf(25), home.file("ports/COM25"));
-    EXPECT_EQ(COMM::PortPath(25), pty.path); // the tooltip shows the device
+    EXPECT_EQ(qx::COMM::PortPath(25), pty.path); // the tooltip shows the device
 }
 
 TEST(Comm, ClosedHandleDoesNothing)
@@ -124,14 +124,14 @@ TEST(Comm, ClosedHandleDoesNothing)
     const uint8_t frame[] = {0, 0xFA, 5, 0, 0, 0, 0, 0, 0, 5, 0xF8};
     for (int32_t h : {0, 987654}) {
         int32_t n = 77;
-        EXPECT_TRUE(COMM::ReadComm(h, n).empty());
+        EXPECT_TRUE(qx::COMM::ReadComm(h, n).empty());
         EXPECT_EQ(n, 0);
-        EXPECT_EQ(COMM::WriteComm(h, frame), 0);
-        EXPECT_FALSE(COMM::SetCommParams(h, 9600, 8, 0, 2));
-        EXPECT_FALSE(COMM::SetPortTimeouts(h, 2, 3));
-        EXPECT_FALSE(COMM::PortGone(h));
+        EXPECT_EQ(qx::COMM::WriteComm(h, frame), 0);
+        EXPECT_FALSE(qx::COMM::SetCommParams(h, 9600, 8, 0, 2));
+        EXPECT_FALSE(qx::COMM::SetPortTimeouts(h, 2, 3));
+        EXPECT_FALSE(qx::COMM::PortGone(h));
         int32_t v = h;
-        COMM::CloseComm(v);
+        qx::COMM::CloseComm(v);
         EXPECT_EQ(v, 0);
     }
 }
@@ -143,7 +143,7 @@ TEST(Comm, OpensExclusivelyRawAt9600Even)
     int32_t &h = port.h;
     ASSERT_FALSE(pty.path.isEmpty());
     ASSERT_NE(h, 0);
-    EXPECT_EQ(COMM::OpenComm(5), 0) << "a held port opens a second time";
+    EXPECT_EQ(qx::COMM::OpenComm(5), 0) << "a held port opens a second time";
     SerialPort other;
     EXPECT_FALSE(other.open(pty.path)) << "held port opened by its device path";
 
@@ -163,21 +163,21 @@ TEST(Comm, OpensExclusivelyRawAt9600Even)
     };
     for (const Line l : {Line{19200, 8, 2, 0, true}, {12345, 8, 0, 0, false}, {9600, 9, 0, 0, false},
                          {9600, 8, 3, 0, false}, {9600, 8, 0, 5, false}}) {
-        EXPECT_EQ(COMM::SetCommParams(h, l.baud, uint8_t(l.size), uint8_t(l.stop), uint8_t(l.parity)), l.ok)
+        EXPECT_EQ(qx::COMM::SetCommParams(h, l.baud, uint8_t(l.size), uint8_t(l.stop), uint8_t(l.parity)), l.ok)
             << l.baud << " " << l.size << " " << l.stop << " " << l.parity;
     }
     ::tcgetattr(pty.slave, &t);
     EXPECT_EQ(::cfgetospeed(&t), speed_t(B19200)) << "a refused setting changes nothing";
     EXPECT_TRUE(t.c_cflag & CSTOPB);
-    COMM::SetCommParams(h, 9600, 8, 0, 2); // the connect settings, refused or not, keep the line raw
+    qx::COMM::SetCommParams(h, 9600, 8, 0, 2); // the connect settings, refused or not, keep the line raw
     ::tcgetattr(pty.slave, &t);
     EXPECT_EQ(t.c_lflag & (ICANON | ECHO), 0u);
-    EXPECT_TRUE(COMM::SetPortTimeouts(h, 2, 3));
+    EXPECT_TRUE(qx::COMM::SetPortTimeouts(h, 2, 3));
 
     const int32_t first = h;
-    COMM::CloseComm(h);
+    qx::COMM::CloseComm(h);
     EXPECT_EQ(h, 0);
-    h = COMM::OpenComm(5);
+    h = qx::COMM::OpenComm(5);
     EXPECT_NE(h, 0) << "a released port opens again";
     EXPECT_NE(h, first) << "handles are not reused at once";
 }
@@ -187,11 +187,11 @@ TEST(Comm, BytesPassUnchangedAndReadsNeverWait)
     PortOnPty port(6);
     const int32_t h = port.h;
     ASSERT_NE(h, 0);
-    COMM::SetCommParams(h, 9600, 8, 0, 2);
+    qx::COMM::SetCommParams(h, 9600, 8, 0, 2);
 
     const auto t0 = Clock::now();
     int32_t n = -1;
-    EXPECT_TRUE(COMM::ReadComm(h, n).empty());
+    EXPECT_TRUE(qx::COMM::ReadComm(h, n).empty());
     EXPECT_EQ(n, 0);
     EXPECT_LT(Clock::now() - t0, std::chrono::milliseconds(20));
 
@@ -200,12 +200,12 @@ TEST(Comm, BytesPassUnchangedAndReadsNeverWait)
     std::vector<uint8_t> all(257);
     for (int i = 0; i < 256; ++i)
         all[size_t(i + 1)] = uint8_t(i); // element 0 unused
-    EXPECT_EQ(COMM::WriteComm(h, all), 256);
+    EXPECT_EQ(qx::COMM::WriteComm(h, all), 256);
     EXPECT_EQ(port.pty.readMaster(256, 2000), std::vector<uint8_t>(all.begin() + 1, all.end()));
 
     ASSERT_EQ(::write(port.pty.master, all.data() + 1, 256), 256);
     EXPECT_EQ(readAll(h, 256, 2000), std::vector<uint8_t>(all.begin() + 1, all.end()));
-    EXPECT_EQ(COMM::WriteComm(h, std::vector<uint8_t>{}), 0);
+    EXPECT_EQ(qx::COMM::WriteComm(h, std::vector<uint8_t>{}), 0);
 }
 
 TEST(Comm, WriteGivesUpWhenNobodyReads)
@@ -215,19 +215,19 @@ TEST(Comm, WriteGivesUpWhenNobodyReads)
     ASSERT_NE(h, 0);
     std::vector<uint8_t> big(1 << 20, 0x11); // far more than the terminal buffers
     const auto t0 = Clock::now();
-    const int32_t written = COMM::WriteComm(h, big);
+    const int32_t written = qx::COMM::WriteComm(h, big);
     const auto took = Clock::now() - t0;
     EXPECT_LT(written, int32_t(big.size() - 1));
     EXPECT_GE(took, std::chrono::milliseconds(90));
     EXPECT_LT(took, std::chrono::milliseconds(600));
-    EXPECT_FALSE(COMM::PortGone(h));
+    EXPECT_FALSE(qx::COMM::PortGone(h));
 }
 
 TEST(Comm, HangUpIsReportedAndReadsStayCheap)
 {
     test::TempHome home;
     auto pty = std::make_unique<RawPty>(home.path(), 9);
-    int32_t h = COMM::OpenComm(9);
+    int32_t h = qx::COMM::OpenComm(9);
     ASSERT_NE(h, 0);
     const uint8_t hello[] = {0x31, 0x32};
     ASSERT_EQ(::write(pty->master, hello, 2), 2);
@@ -235,23 +235,23 @@ TEST(Comm, HangUpIsReportedAndReadsStayCheap)
 
     // bytes that arrived before the hang-up may still be read; then it is gone
     const auto deadline = Clock::now() + std::chrono::seconds(2);
-    while (!COMM::PortGone(h) && Clock::now() < deadline) {
+    while (!qx::COMM::PortGone(h) && Clock::now() < deadline) {
         int32_t n = 0;
-        COMM::ReadComm(h, n);
+        qx::COMM::ReadComm(h, n);
     }
-    ASSERT_TRUE(COMM::PortGone(h));
+    ASSERT_TRUE(qx::COMM::PortGone(h));
 
     const auto t0 = Clock::now();
     const auto c0 = std::clock();
     for (int i = 0; i < 20000; ++i) {
         int32_t n = 5;
-        EXPECT_TRUE(COMM::ReadComm(h, n).empty());
+        EXPECT_TRUE(qx::COMM::ReadComm(h, n).empty());
         ASSERT_EQ(n, 0);
     }
     EXPECT_LT(Clock::now() - t0, std::chrono::milliseconds(500));
     EXPECT_LT(double(std::clock() - c0) / CLOCKS_PER_SEC, 0.5);
-    EXPECT_EQ(COMM::WriteComm(h, std::vector<uint8_t>{0, 1, 2}), 0);
-    COMM::CloseComm(h);
+    EXPECT_EQ(qx::COMM::WriteComm(h, std::vector<uint8_t>{0, 1, 2}), 0);
+    qx::COMM::CloseComm(h);
     EXPECT_EQ(h, 0);
 }
 
@@ -261,7 +261,7 @@ TEST(Comm, ScanListsPortsThatOpen)
     sim::DevSim dev({.home = home.path(), .com = 7, .type = 10});
     ASSERT_TRUE(dev.start()) << dev.error().toStdString();
     RawPty held(home.path(), 3);
-    int32_t h = COMM::OpenComm(3);
+    int32_t h = qx::COMM::OpenComm(3);
     ASSERT_NE(h, 0);
     QFile::link(home.file("gone"), home.file("ports/COM11"));
     RawPty outside(home.path(), 21); // beyond the scanned range
@@ -281,10 +281,10 @@ TEST(Comm, ScanListsPortsThatOpen)
         EXPECT_LT(r.ports[i - 1].mid(3).toInt(), r.ports[i].mid(3).toInt());
 
     // every port the scan opened was closed again
-    int32_t again = COMM::OpenComm(7);
+    int32_t again = qx::COMM::OpenComm(7);
     EXPECT_NE(again, 0);
-    COMM::CloseComm(again);
-    COMM::CloseComm(h);
+    qx::COMM::CloseComm(again);
+    qx::COMM::CloseComm(h);
 }
 
 TEST(Comm, ConnectFrameIsAnsweredBySimulatedDevice)
@@ -292,12 +292,12 @@ TEST(Comm, ConnectFrameIsAnsweredBySimulatedDevice)
     test::TempHome home;
     sim::DevSim dev({.home = home.path(), .com = 4, .type = 10, .firmware = 320, .rate = 20});
     ASSERT_TRUE(dev.start()) << dev.error().toStdString();
-    int32_t h = COMM::OpenComm(4);
+    int32_t h = qx::COMM::OpenComm(4);
     ASSERT_NE(h, 0);
-    COMM::SetCommParams(h, 9600, 8, 0, 2);
+    qx::COMM::SetCommParams(h, 9600, 8, 0, 2);
 
     const Frames::CmdBuf connect = Frames::commandFrame(0, 0, Frames::OpConnect);
-    EXPECT_EQ(COMM::WriteComm(h, connect), 10);
+    EXPECT_EQ(qx::COMM::WriteComm(h, connect), 10);
     ASSERT_TRUE(dev.waitForCommand(Frames::OpConnect, 2000));
     const auto sent = dev.commands();
     ASSERT_EQ(sent.size(), 1u);
@@ -320,5 +320,5 @@ TEST(Comm, ConnectFrameIsAnsweredBySimulatedDevice)
     EXPECT_EQ(d.kind, 0);
     EXPECT_FALSE(d.running());
     EXPECT_NEAR(d.volts(), 3.96, 0.01); // the idle battery
-    COMM::CloseComm(h);
+    qx::COMM::CloseComm(h);
 }

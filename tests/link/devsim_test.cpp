@@ -268,7 +268,7 @@ struct Wire {
         : sim({.home = home.path(), .com = com, .type = type, .rate = rate, .speed = speed})
     {
     }
-    ~Wire() { COMM::CloseComm(h); }
+    ~Wire() { qx::COMM::CloseComm(h); }
 
     bool open(const std::function<void(DevSim &)> &beforeConnect = {})
     {
@@ -276,10 +276,10 @@ struct Wire {
             return false;
         if (beforeConnect)
             beforeConnect(sim);
-        h = COMM::OpenComm(sim.options().com);
+        h = qx::COMM::OpenComm(sim.options().com);
         if (h == 0)
             return false;
-        COMM::WriteComm(h, commandFrame(0, 0, OpConnect));
+        qx::COMM::WriteComm(h, commandFrame(0, 0, OpConnect));
         return sim.waitForCommand(OpConnect, 2000);
     }
     Watched watch(size_t frames, int timeoutMs = 5000) { return watchPort(h, reader, frames, timeoutMs); }
@@ -351,9 +351,9 @@ TEST(DevSim, SilenceAndHangUp)
     wire.sim.hangUp();
     EXPECT_TRUE(wire.sim.hungUp());
     EXPECT_TRUE(wire.watch(1000, 3000).gone);
-    EXPECT_TRUE(COMM::PortGone(wire.h));
-    COMM::CloseComm(wire.h);
-    EXPECT_EQ(COMM::OpenComm(6), 0) << "a hung-up device opened again";
+    EXPECT_TRUE(qx::COMM::PortGone(wire.h));
+    qx::COMM::CloseComm(wire.h);
+    EXPECT_EQ(qx::COMM::OpenComm(6), 0) << "a hung-up device opened again";
 }
 
 TEST(DevSim, RecordsCommandsAndRunsATestToItsEnd)
@@ -361,7 +361,7 @@ TEST(DevSim, RecordsCommandsAndRunsATestToItsEnd)
     Wire wire(7, 10, 20, 2000);
     ASSERT_TRUE(wire.open());
     const CmdBuf start = commandFramePairs(0, 0, OpStart, 200, 350, 0);
-    EXPECT_EQ(COMM::WriteComm(wire.h, start), 10);
+    EXPECT_EQ(qx::COMM::WriteComm(wire.h, start), 10);
     ASSERT_TRUE(wire.sim.waitForCommand(OpStart, 2000));
     const auto sent = wire.sim.commands();
     ASSERT_EQ(sent.size(), 2u);
@@ -384,7 +384,7 @@ TEST(DevSim, RecordsCommandsAndRunsATestToItsEnd)
     EXPECT_EQ(wire.sim.channel(0).endReason, "cutoff");
 
     wire.sim.clearCommands();
-    COMM::WriteComm(wire.h, commandFrame(0, 0, OpDisconnect));
+    qx::COMM::WriteComm(wire.h, commandFrame(0, 0, OpDisconnect));
     ASSERT_TRUE(wire.sim.waitForCommand(OpDisconnect, 2000));
     EXPECT_FALSE(wire.sim.connected());
     EXPECT_EQ(wire.sim.commands().size(), 1u);
@@ -456,15 +456,15 @@ TEST(DevSim, ProgramRunsUntilSignalled)
     EXPECT_TRUE(slave.startsWith("/dev/"));
     EXPECT_EQ(QFileInfo(home.file("ports/COM9")).symLinkTarget(), slave);
 
-    int32_t h = COMM::OpenComm(9);
+    int32_t h = qx::COMM::OpenComm(9);
     ASSERT_NE(h, 0);
-    COMM::WriteComm(h, commandFrame(0, 0, OpConnect));
+    qx::COMM::WriteComm(h, commandFrame(0, 0, OpConnect));
     FrameReader reader;
     const Watched w = watchPort(h, reader, 3, 5000);
     ASSERT_EQ(w.frames.size(), 3u);
     EXPECT_EQ(decode(w.frames[0]).typeCode, 26);
     EXPECT_EQ(decode(w.frames[0]).setValue, 320);
-    COMM::CloseComm(h);
+    qx::COMM::CloseComm(h);
 
     p.write("status\nbadsum x\n");
     auto line = [&p] {

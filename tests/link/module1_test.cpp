@@ -4,7 +4,7 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
-using namespace Module1;
+using namespace qx::Module1;
 using qx::test::TempHome;
 
 TEST(Module1, ReadGivesTheDefaultForMissingOrEmptyValues)

@@ -13,8 +13,8 @@ TEST(Module3, LangTextMapsOnlyWhenTheOptionIsOne)
     };
     for (const auto &c : cases) {
         qx::LangTrad = c.lang;
-        EXPECT_EQ(Module3::LangText(c.text), c.out) << c.lang;
+        EXPECT_EQ(qx::Module3::LangText(c.text), c.out) << c.lang;
     }
     qx::LangTrad = 0;
-    EXPECT_EQ(Module3::SimpToTrad(chinese), mapped);
+    EXPECT_EQ(qx::Module3::SimpToTrad(chinese), mapped);
 }

@@ -11,22 +11,22 @@ namespace {
 // A scripted millisecond clock: each reading takes the next value.
 struct ScriptedTicks {
     std::deque<int64_t> values;
-    Module4::TickSource previous;
+    qx::Module4::TickSource previous;
     explicit ScriptedTicks(std::initializer_list<int64_t> v) : values(v)
     {
-        previous = Module4::setTickSource([this] {
+        previous = qx::Module4::setTickSource([this] {
             int64_t t = values.front();
             if (values.size() > 1)
                 values.pop_front();
             return t;
         });
     }
-    ~ScriptedTicks() { Module4::setTickSource(previous); }
+    ~ScriptedTicks() { qx::Module4::setTickSource(previous); }
 };
 
 QString show(const QString &name = "20261209-QM-07")
 {
-    return Module4::ShowFileDialog(nullptr, true, "Save Result", "csv file(*.csv)|*.csv", name, "csv", "/tmp");
+    return qx::Module4::ShowFileDialog(nullptr, true, "Save Result", "csv file(*.csv)|*.csv", name, "csv", "/tmp");
 }
 
 } // namespace
@@ -83,9 +83,9 @@ TEST(Module4, PickColorGivesBgrOrMinusOne)
 {
     FakeUi ui;
     ui.colorAnswers = {0, 0x00FF0000, -1};
-    EXPECT_EQ(Module4::PickColor(), 0);          // black is a colour
-    EXPECT_EQ(Module4::PickColor(), 0x00FF0000); // blue
-    EXPECT_EQ(Module4::PickColor(), -1);         // cancel
-    EXPECT_EQ(Module4::PickColor(), -1);         // unscripted: cancel
+    EXPECT_EQ(qx::Module4::PickColor(), 0);          // black is a colour
+    EXPECT_EQ(qx::Module4::PickColor(), 0x00FF0000); // blue
+    EXPECT_EQ(qx::Module4::PickColor(), -1);         // cancel
+    EXPECT_EQ(qx::Module4::PickColor(), -1);         // unscripted: cancel
     EXPECT_EQ(ui.colorRequests, 4);
 }

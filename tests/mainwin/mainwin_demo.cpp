@@ -33,7 +33,7 @@ void identify(frmMain &w, int i, int type, bool two, const QStringList &modes)
     p.set_Conn(true);
     p.ModeClr();
     for (const QString &m : modes)
-        p.ModeAdd(Module3::LangText(m));
+        p.ModeAdd(qx::Module3::LangText(m));
     if (two)
         w.InitDual(i);
     for (int c = 0; c < (two ? 2 : 1); ++c) {

@@ -50,8 +50,8 @@ TEST(DevCtrlText, TabCaptionsPagesAndRunTimeTexts)
         {3, "key3", "Cycle Test", 3},  {1, "other", "Single Test", 3}, {3, "key2", "Cycle Test", 2},
     };
     for (const auto &t : tabs) {
-        EXPECT_EQ(panel::tabCaption(t.val, QLatin1String(t.key)), QLatin1String(t.caption)) << t.val << t.key;
-        EXPECT_EQ(panel::pageOfKey(QLatin1String(t.key)), t.page) << t.key;
+        EXPECT_EQ(qx::panel::tabCaption(t.val, QLatin1String(t.key)), QLatin1String(t.caption)) << t.val << t.key;
+        EXPECT_EQ(qx::panel::pageOfKey(QLatin1String(t.key)), t.page) << t.key;
     }
 
     const struct {
@@ -64,9 +64,9 @@ TEST(DevCtrlText, TabCaptionsPagesAndRunTimeTexts)
         {"12", "12E+12"},
     };
     for (const auto &t : times) {
-        EXPECT_EQ(panel::timeToReadout(QLatin1String(t.text)), QLatin1String(t.value)) << t.text;
+        EXPECT_EQ(qx::panel::timeToReadout(QLatin1String(t.text)), QLatin1String(t.value)) << t.text;
         if (QByteArray(t.text).size() >= 8) {
-            EXPECT_EQ(panel::readoutToTime(QLatin1String(t.value)), QLatin1String(t.text)) << t.text;
+            EXPECT_EQ(qx::panel::readoutToTime(QLatin1String(t.value)), QLatin1String(t.text)) << t.text;
         }
     }
 }
@@ -80,15 +80,15 @@ TEST(DevCtrlFit, CellsNeededAndNarrowerDigits)
         {"00.00", 4}, {"1000.0", 5}, {".5", 2}, {"12:34E+56", 4}, {"100:00E+00", 5}, {"-.---", 4}, {"", 0},
     };
     for (const auto &c : cells)
-        EXPECT_EQ(panel::mainCells(QLatin1String(c.value)), c.cells) << c.value;
+        EXPECT_EQ(qx::panel::mainCells(QLatin1String(c.value)), c.cells) << c.value;
 
-    const panel::DigitGeometry design{4, 12, 6, 3};
-    EXPECT_EQ(panel::fitDigits(design, 4, 81, 4, 0, 0), design);
-    EXPECT_EQ(panel::fitDigits(design, 3, 10, 4, 0, 0), design) << "fewer cells keep the design";
+    const qx::panel::DigitGeometry design{4, 12, 6, 3};
+    EXPECT_EQ(qx::panel::fitDigits(design, 4, 81, 4, 0, 0), design);
+    EXPECT_EQ(qx::panel::fitDigits(design, 3, 10, 4, 0, 0), design) << "fewer cells keep the design";
     // Hexagonal cells are h + w wide: five 12-high cells need 80 + 4 gaps.
     const struct {
         int cells, room;
-        panel::DigitGeometry want;
+        qx::panel::DigitGeometry want;
     } fits[] = {
         {5, 104, {5, 12, 6, 3}},
         {5, 88, {5, 12, 2, 3}},
@@ -96,7 +96,7 @@ TEST(DevCtrlFit, CellsNeededAndNarrowerDigits)
         {6, 81, {6, 6, 4, 9}},
     };
     for (const auto &f : fits) {
-        const auto got = panel::fitDigits(design, f.cells, f.room, 4, 0, 0);
+        const auto got = qx::panel::fitDigits(design, f.cells, f.room, 4, 0, 0);
         EXPECT_EQ(got, f.want) << f.cells << " cells in " << f.room << ": " << got.numDigits << " "
                                << got.segmentHeight << " " << got.interDigitGap << " " << got.yOffset;
     }

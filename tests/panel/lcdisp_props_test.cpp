@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace lcd;
+using namespace qx::lcd;
 
 namespace {
 // Every property of two controls written out the same way.

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace lcd;
+using namespace qx::lcd;
 
 namespace {
 QRgb rgbOf(uint32_t ole) { return qx::oleToColor(ole).rgb() & 0xFFFFFF; }

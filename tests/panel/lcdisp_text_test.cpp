@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace lcd;
+using namespace qx::lcd;
 
 TEST(LCDispText, NormaliseUpperCasesAndPrefixesALeadingPoint)
 {

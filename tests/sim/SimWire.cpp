@@ -15,7 +15,7 @@ Watched watchPort(int32_t h, FrameReader &reader, size_t frames, int timeoutMs)
     Watched w;
     while (w.frames.size() < frames && Clock::now() < deadline) {
         int32_t n = 0;
-        const std::vector<uint8_t> bytes = COMM::ReadComm(h, n);
+        const std::vector<uint8_t> bytes = qx::COMM::ReadComm(h, n);
         w.bytes += size_t(n);
         for (uint8_t b : bytes) {
             const RxEvent e = reader.take(b);
@@ -24,7 +24,7 @@ Watched watchPort(int32_t h, FrameReader &reader, size_t frames, int timeoutMs)
             if (e == RxEvent::Frame)
                 w.frames.push_back(frameBytes(reader.state().RxBuf));
         }
-        if (COMM::PortGone(h)) {
+        if (qx::COMM::PortGone(h)) {
             w.gone = true;
             break;
         }

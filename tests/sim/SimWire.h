@@ -14,7 +14,7 @@ struct Watched {
     bool gone = false;                    // the port reported a hang-up
 };
 
-// Reads port handle h every 5 ms (one COMM::ReadComm each time), passing each
+// Reads port handle h every 5 ms (one qx::COMM::ReadComm each time), passing each
 // byte through reader, until `frames` valid frames have arrived, the port is
 // gone or timeoutMs has passed. Unlike the receive routine it goes on after
 // a bad frame, so every event of the stream is seen.

@@ -10,20 +10,22 @@ namespace {
 
 RxEvent closeFrame(RxView rx)
 {
-    const bool complete = rx.RxActive && rx.RxPos == DevLen + 1;
     const bool opened = rx.RxActive;
+    const bool complete = opened && rx.RxPos == DevLen + 1;
     rx.RxActive = false;
     rx.RxPos = 0;
     if (!opened)
         return RxEvent::Stray;
     if (!complete)
         return RxEvent::BadFrame;
-    if (rx.RxBuf[16] / 100 > 1)
-        return RxEvent::BadChannel;
     const auto bytes = rx.RxBuf.subspan(1, DevLen);
     if (std::any_of(bytes.begin(), bytes.end(), [](uint8_t v) { return v >= ByteLimit; }))
         return RxEvent::BadFrame;
-    return ChkRec(rx.RxBuf, rx.RxMax) ? RxEvent::Frame : RxEvent::BadFrame;
+    if (!ChkRec(rx.RxBuf, rx.RxMax))
+        return RxEvent::BadFrame;
+    if (rx.RxBuf[16] / 100 > 1)
+        return RxEvent::BadChannel;
+    return RxEvent::Frame;
 }
 
 } // namespace
@@ -62,9 +64,7 @@ FrameReader::Read FrameReader::feed(std::span<const uint8_t> bytes)
 {
     Read r;
     for (uint8_t b : bytes) {
-        ++r.taken;
-        const RxEvent ev = take(b);
-        switch (ev) {
+        switch (take(b)) {
         case RxEvent::Start:
             r.started = true;
             break;
@@ -72,9 +72,11 @@ FrameReader::Read FrameReader::feed(std::span<const uint8_t> bytes)
             r.frames.push_back(frameBytes(rx_.RxBuf));
             break;
         case RxEvent::BadFrame:
+            ++r.badFrames;
+            break;
         case RxEvent::BadChannel:
-            r.stop = ev;
-            return r;
+            ++r.badChannels;
+            break;
         default:
             break;
         }

@@ -28,6 +28,8 @@ uint8_t ChkXor(std::span<const uint8_t> buf)
 bool ChkRec(std::span<const uint8_t> rxBuf, int rxMax)
 {
     const int last = std::min<int>(rxMax, int(rxBuf.size()) - 1);
+    if (last < 1)
+        return false; // no bytes: nothing was received, so nothing is valid
     uint8_t x = 0;
     for (int p = 1; p <= last; ++p)
         x ^= rxBuf[p];

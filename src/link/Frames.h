@@ -54,9 +54,10 @@ using DevFrame = std::array<uint8_t, DevLen + 2>; // FA b0..b16 F8 as sent on th
 uint8_t ChkXor(std::span<const uint8_t> buf);
 
 // XOR of positions 1..rxMax of a receive buffer whose element p is position p
-// (element 0 unused); true when the result mod 240 is 0. rxMax 0 covers no
-// byte and passes. Positions beyond the buffer are never read (rxMax is
-// clamped to the buffer's last position).
+// (element 0 unused); true when the result mod 240 is 0. A check that covers
+// no byte (rxMax below 1, or an empty buffer) fails: an empty buffer is never
+// a valid frame. Positions beyond the buffer are never read (rxMax is clamped
+// to the buffer's last position).
 bool ChkRec(std::span<const uint8_t> rxBuf, int rxMax);
 
 // The checksum a sender puts after the bytes (xor of all, mod 240).

@@ -67,26 +67,28 @@ TEST(FrameReader, CutsFramesFromOneRead)
         const char *name;
         Bytes stream;
         std::vector<Bytes> frames;
-        RxEvent stop;
+        size_t badFrames = 0;
+        size_t badChannels = 0;
     };
     Bytes badSum = A;
     badSum[17] = uint8_t((badSum[17] + 1) % 240);
     Bytes overlongA = cat({head(A, 18), {7}, {0xF8}}); // 17 valid bytes + one more
     Bytes restarted = cat({head(A, 6), B});             // a second start inside a frame
     const Case cases[] = {
-        {"one frame", A, {A}, RxEvent::None},
-        {"two frames in order", cat({A, B}), {A, B}, RxEvent::None},
-        {"noise outside frames", cat({{1, 0xF0, 0xFF, 239}, A, {0xF9, 3}, B, {9}}), {A, B}, RxEvent::None},
-        {"bad checksum drops the rest of the read", cat({badSum, B}), {}, RxEvent::BadFrame},
-        {"valid then bad: first kept", cat({A, badSum, B}), {A}, RxEvent::BadFrame},
-        {"truncated without end marker", cat({head(A, 11), B}), {B}, RxEvent::None},
-        {"truncated with end marker", cat({head(A, 11), {0xF8}, B}), {}, RxEvent::BadFrame},
-        {"overlong frame is dropped, its end marker is stray", cat({overlongA, B}), {B}, RxEvent::None},
-        {"lone end marker before any start", cat({{0xF8}, A}), {A}, RxEvent::None},
-        {"stray end marker does not replay", cat({A, {0xF8, 0xF8}, B}), {A, B}, RxEvent::None},
-        {"start inside a frame restarts it", restarted, {B}, RxEvent::None},
-        {"byte of 240 or more inside a frame", cat({withHighByte(), B}), {}, RxEvent::BadFrame},
-        {"type byte 200 or more", cat({channelTwo(), B}), {}, RxEvent::BadChannel},
+        {"one frame", A, {A}},
+        {"two frames in order", cat({A, B}), {A, B}},
+        {"noise outside frames", cat({{1, 0xF0, 0xFF, 239}, A, {0xF9, 3}, B, {9}}), {A, B}},
+        {"bad checksum drops only itself", cat({badSum, B}), {B}, 1},
+        {"valid, bad, valid: both valid kept", cat({A, badSum, B}), {A, B}, 1},
+        {"truncated without end marker", cat({head(A, 11), B}), {B}},
+        {"truncated with end marker", cat({head(A, 11), {0xF8}, B}), {B}, 1},
+        {"empty frame FA F8", cat({A, {0xFA, 0xF8}, B}), {A, B}, 1},
+        {"overlong frame is dropped, its end marker is stray", cat({overlongA, B}), {B}},
+        {"lone end marker before any start", cat({{0xF8}, A}), {A}},
+        {"stray end markers do not replay the last frame", cat({A, {0xF8, 0xF8}, B, {0xF8}}), {A, B}},
+        {"start inside a frame restarts it", restarted, {B}},
+        {"byte of 240 or more inside a frame", cat({withHighByte(), B}), {B}, 1},
+        {"type byte 200 or more drops that frame only", cat({A, channelTwo(), B}), {A, B}, 0, 1},
     };
     for (const auto &c : cases) {
         FrameReader r;
@@ -95,13 +97,42 @@ TEST(FrameReader, CutsFramesFromOneRead)
         for (const auto &f : c.frames)
             expect.push_back(inner(f));
         EXPECT_EQ(read.frames, expect) << c.name;
-        EXPECT_EQ(read.stop, c.stop) << c.name;
-        if (c.stop == RxEvent::None)
-            EXPECT_EQ(read.taken, c.stream.size()) << c.name;
-        else
-            EXPECT_LT(read.taken, c.stream.size()) << c.name;
+        EXPECT_EQ(read.badFrames, c.badFrames) << c.name;
+        EXPECT_EQ(read.badChannels, c.badChannels) << c.name;
         EXPECT_FALSE(r.state().RxActive) << c.name;
     }
+}
+
+TEST(FrameReader, TypeByteIsJudgedAfterTheChecksum)
+{
+    // Type byte 200 with a wrong checksum is an ordinary bad frame; with a
+    // right one it is the channel fault. Neither is ever a frame.
+    Bytes bad = channelTwo();
+    bad[17] = uint8_t((bad[17] + 7) % 240);
+    RxState s;
+    std::vector<RxEvent> events;
+    for (uint8_t b : cat({bad, channelTwo()}))
+        events.push_back(takeByte(RxView::of(s), b));
+    const std::vector<RxEvent> closes{events[18], events[37]};
+    EXPECT_EQ(closes, (std::vector<RxEvent>{RxEvent::BadFrame, RxEvent::BadChannel}));
+}
+
+TEST(FrameReader, EndMarkerWithoutFrameNeverPassesTheBuffer)
+{
+    // Before any start marker the buffer is empty; after a frame it holds
+    // that frame's bytes. Neither is processed by a 0xF8 alone.
+    RxState s;
+    EXPECT_EQ(takeByte(RxView::of(s), 0xF8), RxEvent::Stray);
+    for (uint8_t b : A)
+        takeByte(RxView::of(s), b);
+    EXPECT_EQ(takeByte(RxView::of(s), 0xF8), RxEvent::Stray);
+    EXPECT_EQ(takeByte(RxView::of(s), 0xFA), RxEvent::Start);
+    EXPECT_EQ(takeByte(RxView::of(s), 0xF8), RxEvent::BadFrame);
+    // a frame of 16 bytes whose end leaves A's checksum byte in place
+    takeByte(RxView::of(s), 0xFA);
+    for (size_t i = 1; i < 17; ++i)
+        takeByte(RxView::of(s), A[i]);
+    EXPECT_EQ(takeByte(RxView::of(s), 0xF8), RxEvent::BadFrame);
 }
 
 TEST(FrameReader, FrameSplitAcrossReadsAndStateOfDeviceRecord)
@@ -147,7 +178,7 @@ TEST(FrameReader, ReadAcrossChunksKeepsOpenFrame)
     for (size_t at = 0; at < stream.size(); at += 7) {
         const auto chunk = std::span<const uint8_t>(stream).subspan(at, std::min<size_t>(7, stream.size() - at));
         const auto read = r.feed(chunk);
-        EXPECT_EQ(read.stop, RxEvent::None);
+        EXPECT_EQ(read.badFrames + read.badChannels, 0u);
         got.insert(got.end(), read.frames.begin(), read.frames.end());
     }
     EXPECT_EQ(got, (std::vector<DevBytes>{inner(A), inner(B), inner(A)}));

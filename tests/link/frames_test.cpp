@@ -141,10 +141,12 @@ TEST(Frames, ChecksumAcceptance)
         // the sender's rule always lands on an accepted value
         EXPECT_EQ(checksumOf(std::span<const uint8_t>(rx).subspan(1, 16)), c.accepted.front());
     }
-    // no start marker yet: nothing to xor, the check passes
+    // no start marker yet: an empty buffer never passes, whatever it holds
     std::array<uint8_t, 19> rx{};
+    EXPECT_FALSE(ChkRec(rx, 0));
     rx[5] = 77;
-    EXPECT_TRUE(ChkRec(rx, 0));
+    EXPECT_FALSE(ChkRec(rx, 0));
+    EXPECT_FALSE(ChkRec(std::span<const uint8_t>(rx).first(1), 17));
     // a limit beyond the buffer reads only what is there
     EXPECT_FALSE(ChkRec(std::span<const uint8_t>(rx).first(6), 400));
 }

@@ -24,6 +24,19 @@ int64_t ticks()
 }
 } // namespace
 
+QString DateStamp(const QDateTime &t)
+{
+    const QDate d = t.date();
+    const QTime h = t.time();
+    return QStringLiteral("%1-%2-%3-%4-%5-%6")
+        .arg(d.year())
+        .arg(d.month())
+        .arg(d.day())
+        .arg(h.hour())
+        .arg(h.minute())
+        .arg(h.second());
+}
+
 QString ShowFileDialog(QWidget *, bool save, const QString &title, const QString &filter,
                        const QString &defaultName, const QString &defaultExt, const QString &initialDir)
 {

@@ -1,5 +1,6 @@
 #pragma once
 // The open/save file dialog and the colour dialog, shown through qx::ui().
+#include <QDateTime>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -16,6 +17,10 @@ namespace qx::Module4 {
 // and only that second answer counts. The owner is not used.
 QString ShowFileDialog(QWidget *owner, bool save, const QString &title, const QString &filter,
                        const QString &defaultName, const QString &defaultExt, const QString &initialDir);
+
+// The date and time with which saved files' names begin: year, month, day,
+// hour, minute and second as plain numbers joined by "-" ("2024-3-7-9-5-0").
+QString DateStamp(const QDateTime &t);
 
 // The colour dialog: the chosen colour as 0x00BBGGRR (0 is black), or -1 on cancel.
 int32_t PickColor();

@@ -20,6 +20,7 @@
 // QxError(ErrSubscript). Shared state lives in link/State.h. Inside members
 // the accessors DevCtrl(i) and CurveGraph(i) hide the class names: write
 // ::DevCtrl and ::CurveGraph for the types.
+#include "link/Frames.h"
 #include "platform/FormHolder.h"
 #include "platform/Tray.h"
 
@@ -44,6 +45,9 @@ class KeyedTabBar;
 } // namespace qx
 namespace qx::mainwin {
 struct ChartSettings;
+}
+namespace qx::models {
+struct ModelRow;
 }
 
 class frmMain : public QMainWindow, public qx::TrayClient {
@@ -126,6 +130,33 @@ public:
     // Checks the frame in device Index's receive buffer.
     static bool ChkRec(int Index);
 
+    // ---- Model identification, parameter frames, result data file ----
+    // (link/frmMainIdentify.cpp, link/frmMainParams.cpp, mainwin/frmMainDataFile.cpp)
+    // A new identification of device Index begins: no channel's steps have
+    // run yet. Connect calls it when it enables tmrConn(Index).
+    void IdentifyStart(int Index);
+    // The identification pass over the valid frame b of channel chn, run
+    // while tmrConn(Index) is enabled, before ParamFrame and the data-frame
+    // processing of the same frame. False when the type code is 0: nothing
+    // is identified and the frame goes no further. Switches tmrConn(Index)
+    // off once the device is identified: after the first frame for one-channel
+    // types, after steps of both channels for types 17 and 18.
+    bool IdentifyModel(int Index, int chn, const qx::Frames::DevBytes &b);
+    // The parameter-frame step over the valid frame b of channel chn, run
+    // for every frame whose status byte is 100 to 199.
+    void ParamFrame(int Index, int chn, const qx::Frames::DevBytes &b);
+    // Writes channel chn of device Index as a result data file to FileName
+    // (through a temporary file renamed into place). False, after logging
+    // "ErrWriteData", when the file could not be written; the file that was
+    // there before stays untouched then.
+    bool WriteDataFile(int Index, int chn, const QString &FileName);
+    // "Save Data" (menu entry and toolbar key "savedat").
+    void menuSaveData_Click();
+    // The automatic save at the end of a test of channel chn: Data in the
+    // home folder (created when missing), the automatic name. Returns the
+    // path written, or "" when nothing was saved (logged).
+    QString AutoSaveData(int Index, int chn);
+
 protected:
     void resizeEvent(QResizeEvent *e) override;
     void changeEvent(QEvent *e) override;
@@ -162,6 +193,11 @@ private:
     void minimiseOrRestore();
     void hideToTray();
     void restoreFloating();
+
+    // link/frmMainIdentify.cpp: channels whose identification steps have run
+    // since IdentifyStart (bit 0 channel 0, bit 1 channel 1), per device.
+    std::array<int, 11> identSteps_{};
+    void identifyChannel(int Index, int chn, const qx::models::ModelRow &row);
 
     QWidget *client_ = nullptr;
     std::array<DeviceViews, 10> views_{};

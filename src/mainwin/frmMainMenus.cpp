@@ -45,6 +45,8 @@ void frmMain::buildMenus()
     menuCapture = entry(mnuFile, "menuCapture", QStringLiteral("Save Picture"));
     mnuFile->addSeparator();
     menuExit = entry(mnuFile, "menuExit", QStringLiteral("Exit"));
+    connect(menuSaveData, &QAction::triggered, this,
+            [this] { qx::guarded(QStringLiteral("menuSaveData_Click"), [this] { menuSaveData_Click(); }); });
 
     mnuSys = menuOf(bar, "mnuSys", QStringLiteral("System"));
     menuAddDev = entry(mnuSys, "menuAddDev", QStringLiteral("Add Device"));

@@ -1,0 +1,139 @@
+// The result data file: "Save Data" and the automatic save at the end of a
+// test (format and names: ResultFile.h).
+#include "mainwin/frmMain.h"
+
+#include "curves/CurveGraph.h"
+#include "link/Module3.h"
+#include "link/Module4.h"
+#include "link/State.h"
+#include "mainwin/ResultFile.h"
+#include "panel/DevCtrl.h"
+#include "platform/AppHome.h"
+#include "platform/Grid.h"
+#include "platform/Numbers.h"
+#include "platform/QxError.h"
+#include "platform/UiServices.h"
+
+#include <QAction>
+#include <QDir>
+#include <QSaveFile>
+
+namespace {
+
+// Everything the file says about channel chn of device Index, as the views hold it.
+qx::resultfile::Content gather(const frmMain &w, int Index, int chn)
+{
+    using namespace qx;
+    resultfile::Content c;
+    c.sep = resultfile::separator(OptCsv, OptCsvT);
+
+    const ::DevCtrl &p = w.DevCtrl(Index);
+    if (p.StepListCnt() > 1 && !p.tStepList(1, 1).isEmpty() && p.Test() == 3 && !dev(Index).Chained) {
+        for (int r = 0; r < p.StepListCnt(); ++r)
+            c.stepRows.push_back({p.tStepList(r, 0), p.tStepList(r, 1), p.tStepList(r, 2), p.tStepList(r, 3)});
+    } else {
+        const Grid &g = w.gridRun(Index);
+        for (int col = 0; col < 7; ++col) {
+            c.headers[size_t(col)] = g.TextMatrix(0, col);
+            c.cells[size_t(col)] = g.TextMatrix(chn + 1, col);
+        }
+    }
+
+    const ::CurveGraph &graph = w.CurveGraph(Index);
+    c.title = graph.TitleText();
+    if (dev(Index).HasTemp && w.menuTemp->isChecked())
+        c.columns = resultfile::Columns::WithTemp;
+    else if (DevType[Index] == 40)
+        c.columns = resultfile::Columns::CurMilli;
+    c.milliAmpDigits = CurScale[Index] != 100;
+
+    const int v = chn * 5;
+    const int32_t count = graph.DpCnt(v);
+    const bool temp = c.columns == resultfile::Columns::WithTemp;
+    // The current and third curves are filled together with the voltage
+    // curve; one that fell behind fails the save rather than write zeros.
+    if (graph.DpCnt(v + 1) < count || (temp && graph.DpCnt(v + 2) < count))
+        raise(ErrSubscript);
+    for (int32_t i = std::max(RunStartPt[Index][chn], 0); i < count; ++i) {
+        resultfile::Point pt;
+        pt.x = graph.DpX(v, i);
+        pt.vol = graph.DpY(v, i);
+        pt.cur = graph.DpY(v + 1, i);
+        if (temp)
+            pt.temp = graph.DpY(v + 2, i);
+        c.points.push_back(pt);
+    }
+    return c;
+}
+
+} // namespace
+
+bool frmMain::WriteDataFile(int Index, int chn, const QString &FileName)
+{
+    QString failure;
+    try {
+        const QStringList lines = qx::resultfile::lines(gather(*this, Index, chn));
+        QByteArray bytes;
+        for (const QString &l : lines)
+            bytes += l.toUtf8() + "\r\n";
+        // Written beside the target and renamed into place: a save that
+        // fails half-way leaves the earlier file as it was.
+        QSaveFile f(FileName);
+        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit())
+            failure = f.errorString();
+    } catch (const std::exception &e) {
+        failure = QString::fromUtf8(e.what());
+    }
+    if (failure.isEmpty())
+        return true;
+    ErrLog(QStringLiteral("ErrWriteData"), FileName + QStringLiteral(": ") + failure);
+    return false;
+}
+
+void frmMain::menuSaveData_Click()
+{
+    using namespace qx;
+    try {
+        const int dev = CurDev;
+        const ::DevCtrl &p = DevCtrl(dev);
+        const int chn = num::toLong(p.chn());
+        if (Running[dev][chn])
+            return;
+        QString title = Module3::LangText(QStringLiteral("Save Data--Device%1").arg(dev + 1));
+        const QString model = gridRun(dev).TextMatrix(chn + 1, 0);
+        const QString name = resultfile::dialogName(QDateTime::currentDateTime(), model, dev, chn, p.Dev2S());
+        if (p.Dev2S())
+            title += QStringLiteral("-Channel%1").arg(chn + 1);
+        const QString ext = resultfile::extension(OptCsv);
+        const QString filter = OptCsv ? QStringLiteral("csv file(*.csv)|*.csv") : QStringLiteral("data file(*.dat)|*.dat");
+        QString path = Module4::ShowFileDialog(this, true, title, filter, name, QString(), QString());
+        if (path.isEmpty())
+            return;
+        if (path.right(3) != ext)
+            path += QLatin1Char('.') + ext;
+        if (!WriteDataFile(dev, chn, path))
+            ui().msgBox(Module3::LangText(QStringLiteral("Save failed!")), MbCritical,
+                        Module3::LangText(QStringLiteral("Prompt")));
+    } catch (const std::exception &e) {
+        ErrLog(QStringLiteral("ErrSaveData"), QString::fromUtf8(e.what()));
+    }
+}
+
+QString frmMain::AutoSaveData(int Index, int chn)
+{
+    using namespace qx;
+    try {
+        const QString folder = homePath(QStringLiteral("Data"));
+        if (!QDir().mkpath(folder)) {
+            ErrLog(QStringLiteral("ErrSaveData"), folder + QStringLiteral(": cannot create the folder"));
+            return {};
+        }
+        const QString model = gridRun(Index).TextMatrix(chn + 1, 0);
+        const QString path =
+            folder + QLatin1Char('/') + resultfile::autoName(QDateTime::currentDateTime(), model, Index, chn, OptCsv);
+        return WriteDataFile(Index, chn, path) ? path : QString();
+    } catch (const std::exception &e) {
+        ErrLog(QStringLiteral("ErrSaveData"), QString::fromUtf8(e.what()));
+        return {};
+    }
+}

@@ -49,6 +49,9 @@ struct ChartSettings;
 namespace qx::models {
 struct ModelRow;
 }
+namespace qx::inputs {
+enum class Field;
+}
 
 class frmMain : public QMainWindow, public qx::TrayClient {
     Q_OBJECT
@@ -156,6 +159,18 @@ public:
     // home folder (created when missing), the automatic name. Returns the
     // path written, or "" when nothing was saved (logged).
     QString AutoSaveData(int Index, int chn);
+
+    // ---- Setting-box checks, step file and step editor ----
+    // (src/link/frmMainInputs.cpp, src/link/frmMainSteps.cpp)
+    // The panel's setting box lost the focus: check it against the device.
+    void DevCtrl_SvalLostFocus(int Index, int chn);
+    void DevCtrl_SlmtLostFocus(int Index, int chn);
+    void DevCtrl_StimLostFocus(int Index, int chn);
+
+private:
+    void connectInputsSteps(int n);
+    void checkSettingBox(int Index, int chn, qx::inputs::Field field);
+    // ---- end of setting-box checks, step file and step editor ----
 
 protected:
     void resizeEvent(QResizeEvent *e) override;

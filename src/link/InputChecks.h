@@ -1,0 +1,48 @@
+#pragma once
+// The checks of a device panel's three setting boxes when one loses the
+// focus: the set value (a current, or a power in the power mode), the limit
+// (a voltage, or a cell count) and the third value (minutes, or a cut-off
+// current). A check decides whether the text is a number and within the
+// device's bounds, and which text replaces a value out of range.
+//
+// Bounds by field and case (the first case that applies; bounds allowed):
+//   set value   power: mode 1 of a type other than 1-4, 8, 25, 26, 40
+//                 0.1 to 1000; above -> "100", below -> "1"
+//               current: MinCur to MaxCur (single precision); a violated
+//                 bound replaces the value, written "0.00"
+//   limit       cells: types 1-4 in modes 1 to 5: a whole number from 1 to
+//                 the model's maximum; above -> that maximum, below 1 or not
+//                 whole -> "1"
+//               voltage: MinVol to MaxVol (single); the violated bound, "0.00"
+//   third       cut-off current: the mode LastChgMode with CvFlag set, and
+//                 mode 8 of type 5 (sent as a cut-off current too):
+//                 MinCur to MaxCur (single); either side -> MinCur, "0.00"
+//               minutes: 0 to 999; above -> "999", below -> "0"
+// A number too large for single precision counts as out of range on its side.
+#include <QString>
+
+namespace qx::inputs {
+
+enum class Field { Sval, Slmt, Stim };
+
+// What the checks read of the device and the channel.
+struct Limits {
+    int devType = 0;
+    int mode = 0;  // the channel's mode index
+    float maxCur = 0, minCur = 0, maxVol = 0, minVol = 0;
+    int lastChgMode = 0;
+    bool cvFlag = false;
+};
+
+// The limits of device Index, channel chn, from the shared tables.
+Limits limitsOf(int Index, int chn);
+
+struct Verdict {
+    enum Kind { Accepted, NotNumber, OutOfRange };
+    Kind kind = Accepted;
+    QString replacement;  // the box's new text when OutOfRange
+};
+
+Verdict check(Field field, const Limits &lim, const QString &text);
+
+} // namespace qx::inputs

@@ -1,0 +1,13 @@
+#include "link/Prompt.h"
+
+#include "link/Module3.h"
+#include "platform/UiServices.h"
+
+namespace qx {
+
+int promptBox(const QString &text, int style)
+{
+    return ui().msgBox(Module3::LangText(text), style, Module3::LangText(QStringLiteral("Prompt")));
+}
+
+} // namespace qx

@@ -1,0 +1,43 @@
+// The checks of the panel's setting boxes when one loses the focus, and the
+// connections of the panel events handled here.
+#include "mainwin/frmMain.h"
+
+#include "link/InputChecks.h"
+#include "link/Prompt.h"
+#include "link/State.h"
+#include "panel/DevCtrl.h"
+#include "platform/UiServices.h"
+
+void frmMain::connectInputsSteps(int n)
+{
+    ::DevCtrl *p = &DevCtrl(n);
+    connect(p, &::DevCtrl::SvalLostFocus, this, [this, p](int chn) { DevCtrl_SvalLostFocus(p->Index(), chn); });
+    connect(p, &::DevCtrl::SlmtLostFocus, this, [this, p](int chn) { DevCtrl_SlmtLostFocus(p->Index(), chn); });
+    connect(p, &::DevCtrl::StimLostFocus, this, [this, p](int chn) { DevCtrl_StimLostFocus(p->Index(), chn); });
+}
+
+void frmMain::checkSettingBox(int Index, int chn, qx::inputs::Field field)
+{
+    using qx::inputs::Field;
+    using qx::inputs::Verdict;
+    if (qx::DevType[Index] == 0)
+        return;
+    ::DevCtrl &p = DevCtrl(Index);
+    const QString text = field == Field::Sval ? p.tSval(chn) : field == Field::Slmt ? p.tSlmt(chn) : p.tStim(chn);
+    const Verdict v = qx::inputs::check(field, qx::inputs::limitsOf(Index, chn), text);
+    if (v.kind == Verdict::NotNumber) {
+        qx::promptBox(QStringLiteral("Invalid value!"), qx::MbCritical);
+    } else if (v.kind == Verdict::OutOfRange) {
+        qx::promptBox(QStringLiteral("Setting value out of range!"), qx::MbCritical);
+        if (field == Field::Sval)
+            p.set_tSval(chn, v.replacement);
+        else if (field == Field::Slmt)
+            p.set_tSlmt(chn, v.replacement);
+        else
+            p.set_tStim(chn, v.replacement);
+    }
+}
+
+void frmMain::DevCtrl_SvalLostFocus(int Index, int chn) { checkSettingBox(Index, chn, qx::inputs::Field::Sval); }
+void frmMain::DevCtrl_SlmtLostFocus(int Index, int chn) { checkSettingBox(Index, chn, qx::inputs::Field::Slmt); }
+void frmMain::DevCtrl_StimLostFocus(int Index, int chn) { checkSettingBox(Index, chn, qx::inputs::Field::Stim); }

@@ -57,6 +57,8 @@ int32_t OpenComm(int32_t port)
     return h;
 }
 
+bool PortAvailable(int32_t port) { return qx::SerialPort::available(qx::SerialPort::pathOf(port)); }
+
 void CloseComm(int32_t &h)
 {
     if (h != 0) {

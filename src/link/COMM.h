@@ -13,8 +13,12 @@
 namespace qx::COMM {
 
 // Opens port n exclusively (no other open of this or another program gets
-// it while it is held); its handle, or 0 when it cannot be opened.
+// it while it is held); its handle, or 0 when it cannot be opened. The line
+// settings stay as they were until SetCommParams.
 int32_t OpenComm(int32_t port);
+// Whether port n is free and opens now (the port scan's test): the device
+// is opened and closed again without changing its settings or modem lines.
+bool PortAvailable(int32_t port);
 // Releases the port and sets h to 0. A handle that is 0 or unknown is only
 // set to 0.
 void CloseComm(int32_t &h);

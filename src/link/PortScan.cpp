@@ -8,15 +8,13 @@ PortScanResult scanPorts()
 {
     PortScanResult r;
     for (int n = ScanFirstPort; n <= ScanLastPort; ++n) {
-        int32_t h = qx::COMM::OpenComm(n);
-        if (h == 0)
+        if (!qx::COMM::PortAvailable(n))
             continue;
         const QString name = QStringLiteral("COM%1").arg(n);
         r.ports << name;
         r.paths << qx::COMM::PortPath(n);
         if (r.first.isEmpty())
             r.first = name;
-        qx::COMM::CloseComm(h);
     }
     return r;
 }

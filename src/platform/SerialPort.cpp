@@ -5,9 +5,14 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <QStringList>
+
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
+#include <cstring>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -64,9 +69,110 @@ void makeRaw(termios &t)
     t.c_cc[VTIME] = 0;
 }
 
+std::atomic<bool> &systemPortsOn()
+{
+    static std::atomic<bool> on{true};
+    return on;
+}
+
+QStringList lockDirs()
+{
+    const QString env = qEnvironmentVariable("QX_LOCK_DIRS");
+    if (!env.isEmpty())
+        return env.split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    return {QStringLiteral("/var/lock"), QStringLiteral("/run/lock")};
+}
+
+// The names a lock file may give the device: its base name (LCK..ttyUSB0),
+// and for a device in a folder below /dev its path there with "_" for "/"
+// (LCK..pts_3).
+QStringList lockNames(const QString &device)
+{
+    QStringList names{QFileInfo(device).fileName()};
+    if (device.startsWith(QLatin1String("/dev/"))) {
+        QString rel = device.mid(5);
+        rel.replace(QLatin1Char('/'), QLatin1Char('_'));
+        if (!names.contains(rel))
+            names << rel;
+    }
+    return names;
+}
+
+// The process a lock file names: its text holds the number (usually padded
+// to ten characters), an old-style one holds it as four binary bytes. 0 when
+// it names none.
+pid_t lockHolder(const QString &file)
+{
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray bytes = f.read(64);
+    const QByteArray text = bytes.trimmed();
+    bool ok = false;
+    const long pid = text.toLong(&ok);
+    if (ok)
+        return pid > 0 && pid <= INT32_MAX ? pid_t(pid) : 0;
+    if (bytes.size() == 4) {
+        int32_t bin = 0;
+        std::memcpy(&bin, bytes.constData(), 4);
+        return bin > 0 ? pid_t(bin) : 0;
+    }
+    return 0;
+}
+
+bool alive(pid_t pid) { return ::kill(pid, 0) == 0 || errno == EPERM; }
+
+// Opens a free terminal without changing it; -1 when path is no terminal,
+// does not open or is held (lock file, exclusive mode or flock; the flock
+// is then held through the returned descriptor).
+int openFree(const QString &path)
+{
+    if (path.isEmpty() || SerialPort::lockedByFile(path))
+        return -1;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    int exclusive = 0;
+    if (!::isatty(fd) || (::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0) ||
+        ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 } // namespace
 
 SerialPort::~SerialPort() { close(); }
+
+void SerialPort::setSystemPorts(bool on) { systemPortsOn() = on; }
+
+bool SerialPort::systemPorts() { return systemPortsOn(); }
+
+bool SerialPort::lockedByFile(const QString &path)
+{
+    const QString device = QFileInfo(path).canonicalFilePath();
+    if (device.isEmpty())
+        return false;
+    const QStringList names = lockNames(device);
+    for (const QString &dir : lockDirs()) {
+        for (const QString &name : names) {
+            const pid_t pid = lockHolder(dir + QStringLiteral("/LCK..") + name);
+            if (pid > 0 && alive(pid))
+                return true;
+        }
+    }
+    return false;
+}
+
+bool SerialPort::available(const QString &path)
+{
+    const int fd = openFree(path);
+    if (fd < 0)
+        return false;
+    ::close(fd); // also ends the flock
+    return true;
+}
 
 QString SerialPort::pathOf(int port)
 {
@@ -76,6 +182,8 @@ QString SerialPort::pathOf(int port)
     const QFileInfo fi(link);
     if (fi.isSymLink() || fi.exists())
         return link;
+    if (!systemPorts())
+        return {};
     if (port <= 4)
         return QStringLiteral("/dev/ttyS%1").arg(port - 1);
     if (port <= 12)
@@ -96,30 +204,14 @@ bool SerialPort::open(const QString &path)
 {
     close();
     gone_ = false;
-    if (path.isEmpty())
-        return false;
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = openFree(path);
     if (fd < 0)
         return false;
-    if (!::isatty(fd) || ::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd, TIOCEXCL) != 0) {
+    if (::ioctl(fd, TIOCEXCL) != 0) {
         ::close(fd);
         return false;
     }
     fd_ = fd;
-    // Raw 9600 8N1 first, then even parity on its own: a pseudo-terminal
-    // refuses parity (and the kernel may reject the whole request for it),
-    // which must not leave the line in cooked mode.
-    termios t{};
-    if (::tcgetattr(fd_, &t) == 0) {
-        makeRaw(t);
-        t.c_cflag &= ~tcflag_t(CSIZE | PARENB | PARODD | CSTOPB | CMSPAR);
-        t.c_cflag |= CS8;
-        ::cfsetispeed(&t, B9600);
-        ::cfsetospeed(&t, B9600);
-        ::tcsetattr(fd_, TCSANOW, &t);
-        t.c_cflag |= PARENB;
-        ::tcsetattr(fd_, TCSANOW, &t);
-    }
     writeTimeoutMs_ = DefaultWriteTimeoutMs;
     return true;
 }
@@ -150,20 +242,30 @@ bool SerialPort::setLine(int baud, int byteSize, int stopBits, int parity)
     termios t{};
     if (::tcgetattr(fd_, &t) != 0)
         return false;
+    // Raw without parity first, then the parity on its own: a
+    // pseudo-terminal refuses parity (and the kernel may reject the whole
+    // request for it), which must not leave the line in cooked mode.
+    makeRaw(t);
     t.c_cflag &= ~tcflag_t(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB);
     t.c_cflag |= size;
     if (stopBits != 0)
         t.c_cflag |= CSTOPB;
+    ::cfsetispeed(&t, speed);
+    ::cfsetospeed(&t, speed);
+    if (::tcsetattr(fd_, TCSANOW, &t) != 0)
+        return false;
     switch (parity) {
     case 1: t.c_cflag |= PARENB | PARODD; break;
     case 2: t.c_cflag |= PARENB; break;
     case 3: t.c_cflag |= PARENB | CMSPAR | PARODD; break;
     case 4: t.c_cflag |= PARENB | CMSPAR; break;
-    default: break;
+    default: return true;
     }
-    ::cfsetispeed(&t, speed);
-    ::cfsetospeed(&t, speed);
-    return ::tcsetattr(fd_, TCSANOW, &t) == 0;
+    if (::tcsetattr(fd_, TCSANOW, &t) != 0)
+        return false;
+    // tcsetattr succeeds when any part was taken: read back whether parity was.
+    termios got{};
+    return ::tcgetattr(fd_, &got) == 0 && (got.c_cflag & (PARENB | PARODD | CMSPAR)) == (t.c_cflag & (PARENB | PARODD | CMSPAR));
 }
 
 bool SerialPort::setTimeouts(int writeTimeoutMs)

@@ -1,6 +1,13 @@
 // gtest main for every test program: a QApplication on the offscreen
-// platform, so widgets and painting work without a screen.
+// platform, so widgets and painting work without a screen, and a home folder
+// of its own whose ports folder is all the program can reach: the machine's
+// serial devices (/dev/ttyS*, ttyUSB*, ttyACM*) are never opened or locked
+// by a test.
+#include "platform/AppHome.h"
+#include "platform/SerialPort.h"
+
 #include <QApplication>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 // Sanitizer settings for every test program. Leaks are reported, except
@@ -28,5 +35,8 @@ int main(int argc, char **argv)
                                                                     : qgetenv("QT_QPA_PLATFORM"));
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
+    qx::SerialPort::setSystemPorts(false);
+    QTemporaryDir home;
+    qx::setHomeDir(home.path());
     return RUN_ALL_TESTS();
 }

@@ -425,6 +425,9 @@ TEST(DevSim, ControlLanguage)
     for (const Case c : {Case{"badsum 2", ""}, {"  NOISE   1 ", ""}, {"truncate x", "error"}, {"stray -1", "error"},
                          {"silent on", ""}, {"silent maybe", "error"}, {"speed 10", ""}, {"soc 0.5 1", ""},
                          {"soc 2", "error"}, {"bogus", "error"}, {"", ""}, {"help", "badsum"},
+                         {"speed inf", "error"}, {"speed 1e308", "error"}, {"speed nan", "error"},
+                         {"speed 10001", "error"}, {"speed 10000", ""}, {"badsum 1e12", "error"},
+                         {"noise 1.5", "error"}, {"stray 1000000", ""}, {"soc 0.5 7", "error"},
                          {"status", "connected=0 ch0: running=0"}}) {
         const QString reply = sim.control(c.line);
         if (*c.replyStart == 0)
@@ -436,11 +439,63 @@ TEST(DevSim, ControlLanguage)
     EXPECT_TRUE(sim.control("status").contains("ch1:"));
 }
 
+namespace {
+QString devsimProgram() { return QCoreApplication::applicationDirPath() + "/sim/qx-devsim"; }
+} // namespace
+
+TEST(DevSim, ProgramRefusesNumbersOutOfRange)
+{
+    test::TempHome home;
+    const QStringList base{"--home", home.path(), "--com", "3", "--type", "10"};
+    struct Case {
+        QStringList args;
+        const char *option;
+    };
+    const Case cases[] = {
+        {{"--speed", "inf"}, "--speed"},     {{"--speed", "1e308"}, "--speed"}, {{"--speed", "nan"}, "--speed"},
+        {{"--speed", "-1"}, "--speed"},      {{"--rate", "0"}, "--rate"},       {{"--rate", "1e9"}, "--rate"},
+        {{"--com", "1e30"}, "--com"},        {{"--com", "3.5"}, "--com"},       {{"--type", "100"}, "--type"},
+        {{"--firmware", "57600"}, "--firmware"}, {{"--seed", "-1"}, "--seed"}, {{"--seed", "1e10"}, "--seed"},
+        {{"--badsum", "1e12"}, "--badsum"},  {{"--noise", "x"}, "--noise"},
+    };
+    for (const Case &c : cases) {
+        QProcess p;
+        p.start(devsimProgram(), base + c.args);
+        ASSERT_TRUE(p.waitForFinished(10000)) << c.args.join(' ').toStdString() << " was taken";
+        EXPECT_EQ(p.exitCode(), 2) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(p.readAllStandardError().contains(c.option)) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(p.readAllStandardOutput().isEmpty());
+    }
+    EXPECT_FALSE(QFileInfo(home.file("ports/COM3")).isSymLink());
+}
+
+TEST(DevSim, ProgramEndsOnSigtermAtFullSpeed)
+{
+    test::TempHome home;
+    QProcess p;
+    p.start(devsimProgram(),
+            {"--home", home.path(), "--com", "5", "--type", "17", "--rate", "1000", "--speed", "10000"});
+    ASSERT_TRUE(p.waitForStarted(10000));
+    ASSERT_TRUE(p.waitForReadyRead(10000));
+    p.readLine();
+    p.write("speed inf\nspeed 10000\n");
+    auto line = [&p] {
+        while (!p.canReadLine() && p.waitForReadyRead(10000)) {
+        }
+        return QString::fromLocal8Bit(p.readLine()).trimmed();
+    };
+    EXPECT_TRUE(line().startsWith("error: speed")) << "speed inf";
+    EXPECT_EQ(line(), "ok");
+    ::kill(pid_t(p.processId()), SIGTERM);
+    ASSERT_TRUE(p.waitForFinished(10000)) << "SIGTERM did not end it";
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 0);
+    EXPECT_FALSE(QFileInfo(home.file("ports/COM5")).isSymLink());
+}
+
 TEST(DevSim, ProgramRunsUntilSignalled)
 {
-    const QString exe = QCoreApplication::applicationDirPath() + "/sim/qx-devsim";
-    if (!QFileInfo(exe).isExecutable())
-        GTEST_SKIP() << "qx-devsim not built";
+    const QString exe = devsimProgram();
     test::TempHome home;
 
     QProcess bad;

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cmath>
+#include <optional>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -21,14 +23,28 @@ using namespace Frames;
 using Clock = std::chrono::steady_clock;
 
 namespace {
-constexpr int ReadyMs = 50; // longest pause of the thread's loop
+constexpr int ReadyMs = 50;      // longest pause of the thread's loop
+constexpr double MaxStepSecs = 1; // real time one turn of the loop simulates at most
+
+double clampSpeed(double x) { return std::isnan(x) ? 0.0 : std::clamp(x, 0.0, MaxSpeed); }
+double clampRate(double x) { return std::isnan(x) ? 4.0 : std::clamp(x, MinRate, MaxRate); }
+
+// A whole number lo..hi, or nullopt.
+std::optional<int> wholeNumber(const QString &text, int lo, int hi)
+{
+    bool ok = false;
+    const double x = text.toDouble(&ok);
+    if (!ok || !(x >= lo && x <= hi) || x != std::floor(x))
+        return std::nullopt;
+    return int(x);
 }
+} // namespace
 
 DevSim::DevSim(DevSimOptions options)
     : opt_(std::move(options)), dev_(opt_.type, opt_.firmware), rng_(opt_.seed)
 {
-    opt_.rate = std::clamp(opt_.rate, 0.1, 1000.0);
-    opt_.speed = std::max(0.0, opt_.speed);
+    opt_.rate = clampRate(opt_.rate);
+    opt_.speed = clampSpeed(opt_.speed);
 }
 
 DevSim::~DevSim() { stop(); }
@@ -134,7 +150,10 @@ void DevSim::run()
         const auto now = Clock::now();
         {
             std::lock_guard g(lock_);
-            dev_.advance(std::chrono::duration<double>(now - last).count() * opt_.speed);
+            // A stalled loop (a stopped process) does not make up for the lost
+            // time at once, so one turn's work stays small at any speed.
+            const double real = std::min(std::chrono::duration<double>(now - last).count(), MaxStepSecs);
+            dev_.advance(real * opt_.speed);
         }
         last = now;
         if (now >= next) {
@@ -313,7 +332,7 @@ bool DevSim::connected() const
 void DevSim::setSpeed(double simSecondsPerSecond)
 {
     std::lock_guard g(lock_);
-    opt_.speed = std::max(0.0, simSecondsPerSecond);
+    opt_.speed = clampSpeed(simSecondsPerSecond);
 }
 
 QString DevSim::control(const QString &line)
@@ -324,12 +343,12 @@ QString DevSim::control(const QString &line)
     const QString cmd = w[0].toLower();
     bool ok = w.size() >= 2;
     const double arg = ok ? w[1].toDouble(&ok) : 0;
-    const int n = int(arg);
-    auto needNumber = [&] { return QStringLiteral("error: %1 needs a number").arg(cmd); };
     if (cmd == QLatin1String("badsum") || cmd == QLatin1String("truncate") || cmd == QLatin1String("overlong") ||
         cmd == QLatin1String("stray") || cmd == QLatin1String("noise")) {
-        if (!ok || n < 0)
-            return needNumber();
+        const std::optional<int> count = w.size() >= 2 ? wholeNumber(w[1], 0, MaxFaultCount) : std::nullopt;
+        if (!count)
+            return QStringLiteral("error: %1 needs a whole number 0..%2").arg(cmd).arg(MaxFaultCount);
+        const int n = *count;
         if (cmd == QLatin1String("badsum"))
             faultBadChecksum(n);
         else if (cmd == QLatin1String("truncate"))
@@ -353,16 +372,16 @@ QString DevSim::control(const QString &line)
         return {};
     }
     if (cmd == QLatin1String("speed")) {
-        if (!ok || arg < 0)
-            return needNumber();
+        if (!ok || !(arg >= 0 && arg <= MaxSpeed))
+            return QStringLiteral("error: speed needs a number 0..%1").arg(MaxSpeed);
         setSpeed(arg);
         return {};
     }
     if (cmd == QLatin1String("soc")) {
-        if (!ok || arg < 0 || arg > 1)
-            return QStringLiteral("error: soc 0..1 [channel]");
-        const int ch = w.size() >= 3 ? w[2].toInt() : 0;
-        withDevice([&](SimDevice &d) { d.channel(ch).battery.soc = arg; });
+        const std::optional<int> ch = w.size() >= 3 ? wholeNumber(w[2], 0, 1) : std::optional<int>(0);
+        if (!ok || !(arg >= 0 && arg <= 1) || !ch)
+            return QStringLiteral("error: soc 0..1 [channel 0|1]");
+        withDevice([&](SimDevice &d) { d.channel(*ch).battery.soc = arg; });
         return {};
     }
     if (cmd == QLatin1String("status")) {

@@ -26,7 +26,7 @@
 //   badsum N | truncate N | overlong N | stray N | noise N   spoil the next N frames
 //   silent on|off        stop / resume sending
 //   hangup               close the terminal (the far end sees a hang-up)
-//   speed X              simulated seconds per real second
+//   speed X              simulated seconds per real second (0 to MaxSpeed)
 //   soc F [CH]           battery state of charge 0..1
 //   status               one line: connected, and per channel state and readings
 //   help
@@ -44,6 +44,13 @@
 #include <vector>
 
 namespace qx::sim {
+
+// Limits of the options and the command language's numbers; the program
+// refuses values outside them, the class clamps them.
+inline constexpr double MinRate = 0.1;      // frames per second and channel
+inline constexpr double MaxRate = 1000;
+inline constexpr double MaxSpeed = 10000;   // simulated seconds per real second
+inline constexpr int MaxFaultCount = 1000000;
 
 struct DevSimOptions {
     QString home;         // the folder whose ports/COMn link is made ("" = no link)

@@ -159,6 +159,8 @@ void SimDevice::endTest(SimChannel &c, const char *reason)
 
 void SimDevice::advance(double dt)
 {
+    if (!std::isfinite(dt))
+        return;
     while (dt > 1e-9) {
         const double h = std::min(dt, 1.0);
         for (int i = 0; i < model_.channels(); ++i)

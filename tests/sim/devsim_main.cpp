@@ -6,7 +6,8 @@
 //
 // Links the terminal as DIR/ports/COMn, prints its device path as the first
 // line of standard output and runs until SIGINT or SIGTERM (or "quit" on
-// standard input), then removes the link. Standard input takes the command
+// standard input), then removes the link; a second signal ends it at once.
+// Numbers outside their range (see usage) are refused with exit code 2. Standard input takes the command
 // language of DevSim::control ("help" lists it); replies go to standard output.
 #include "DevSim.h"
 
@@ -14,7 +15,9 @@
 #include <QStringList>
 
 #include <cerrno>
+#include <cmath>
 #include <csignal>
+#include <optional>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -27,22 +30,48 @@ namespace {
 volatile std::sig_atomic_t quitSignal = 0;
 void onSignal(int) { quitSignal = 1; }
 
-int usage(const char *why)
+int usage(const std::string &why)
 {
     std::fprintf(stderr,
                  "qx-devsim: %s\n"
                  "usage: qx-devsim --home DIR --com N --type T [--firmware V] [--rate HZ] [--speed X] [--seed S]\n"
-                 "                 [--badsum N] [--truncate N] [--overlong N] [--stray N] [--noise N] [--silent]\n",
-                 why);
+                 "                 [--badsum N] [--truncate N] [--overlong N] [--stray N] [--noise N] [--silent]\n"
+                 "  N (--com) 1..255, T 1..99, V 0..57599, HZ %g..%g, X 0..%g, S 0..4294967295,\n"
+                 "  fault counts 0..%d\n",
+                 why.c_str(), qx::sim::MinRate, qx::sim::MaxRate, qx::sim::MaxSpeed, qx::sim::MaxFaultCount);
     return 2;
 }
 
-bool number(const char *text, double &out)
+// The value of an option as a number lo..hi (a whole one when whole is set);
+// nullopt when it is no such number.
+std::optional<double> number(const char *text, double lo, double hi, bool whole)
 {
     bool ok = false;
-    out = QString::fromLocal8Bit(text).toDouble(&ok);
-    return ok;
+    const double x = QString::fromLocal8Bit(text).trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(x) || x < lo || x > hi || (whole && x != std::floor(x)))
+        return std::nullopt;
+    return x;
 }
+
+struct Range {
+    const char *option;
+    double lo, hi;
+    bool whole;
+};
+
+const Range ranges[] = {
+    {"--com", 1, 255, true},
+    {"--type", 1, 99, true},
+    {"--firmware", 0, 57599, true},
+    {"--rate", qx::sim::MinRate, qx::sim::MaxRate, false},
+    {"--speed", 0, qx::sim::MaxSpeed, false},
+    {"--seed", 0, 4294967295.0, true},
+    {"--badsum", 0, qx::sim::MaxFaultCount, true},
+    {"--truncate", 0, qx::sim::MaxFaultCount, true},
+    {"--overlong", 0, qx::sim::MaxFaultCount, true},
+    {"--stray", 0, qx::sim::MaxFaultCount, true},
+    {"--noise", 0, qx::sim::MaxFaultCount, true},
+};
 
 } // namespace
 
@@ -58,41 +87,46 @@ int main(int argc, char **argv)
             continue;
         }
         if (i + 1 >= argc)
-            return usage(("missing value for " + a).c_str());
+            return usage("missing value for " + a);
         const char *v = argv[++i];
-        double x = 0;
         if (a == "--home") {
             opt.home = QString::fromLocal8Bit(v);
             haveHome = true;
-        } else if (a == "--com" || a == "--type" || a == "--firmware" || a == "--rate" || a == "--speed" ||
-                   a == "--seed") {
-            if (!number(v, x))
-                return usage(("not a number: " + a + " " + v).c_str());
-            if (a == "--com") {
-                opt.com = int(x);
-                haveCom = true;
-            } else if (a == "--type") {
-                opt.type = int(x);
-                haveType = true;
-            } else if (a == "--firmware") {
-                opt.firmware = int(x);
-            } else if (a == "--rate") {
-                opt.rate = x;
-            } else if (a == "--speed") {
-                opt.speed = x;
-            } else {
-                opt.seed = unsigned(x);
-            }
-        } else if (a == "--badsum" || a == "--truncate" || a == "--overlong" || a == "--stray" || a == "--noise") {
-            startup << QString::fromStdString(a.substr(2) + " ") + QString::fromLocal8Bit(v);
+            continue;
+        }
+        const Range *range = nullptr;
+        for (const Range &r : ranges)
+            if (a == r.option)
+                range = &r;
+        if (!range)
+            return usage("unknown option " + a);
+        const std::optional<double> x = number(v, range->lo, range->hi, range->whole);
+        if (!x) {
+            char why[200];
+            std::snprintf(why, sizeof why, "%s %s: not a%s number from %.10g to %.10g", a.c_str(), v,
+                          range->whole ? " whole" : "", range->lo, range->hi);
+            return usage(why);
+        }
+        if (a == "--com") {
+            opt.com = int(*x);
+            haveCom = true;
+        } else if (a == "--type") {
+            opt.type = int(*x);
+            haveType = true;
+        } else if (a == "--firmware") {
+            opt.firmware = int(*x);
+        } else if (a == "--rate") {
+            opt.rate = *x;
+        } else if (a == "--speed") {
+            opt.speed = *x;
+        } else if (a == "--seed") {
+            opt.seed = unsigned(*x);
         } else {
-            return usage(("unknown option " + a).c_str());
+            startup << QString::fromStdString(a.substr(2)) + QStringLiteral(" %1").arg(qint64(*x));
         }
     }
     if (!haveHome || !haveCom || !haveType)
         return usage("--home, --com and --type are required");
-    if (opt.com < 1 || opt.firmware < 0 || opt.firmware > 57599 || opt.rate <= 0 || opt.speed < 0)
-        return usage("a value is out of range");
 
     qx::sim::DevSim sim(opt);
     if (!sim.start()) {
@@ -109,6 +143,7 @@ int main(int argc, char **argv)
 
     struct sigaction sa {};
     sa.sa_handler = onSignal;
+    sa.sa_flags = SA_RESETHAND; // a second signal ends the program outright
     sigemptyset(&sa.sa_mask);
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);

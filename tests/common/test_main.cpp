@@ -3,6 +3,7 @@
 // of its own whose ports folder is all the program can reach: the machine's
 // serial devices (/dev/ttyS*, ttyUSB*, ttyACM*) are never opened or locked
 // by a test.
+#include "lsan_supp.h"
 #include "platform/AppHome.h"
 #include "platform/SerialPort.h"
 
@@ -10,23 +11,10 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-// Sanitizer settings for every test program. Leaks are reported, except
-// those inside the system libraries (fonts, Qt's platform plugins, the
-// character dictionary), which keep caches for the life of the process.
+// Sanitizer settings for every test program. Leaks are reported; the few
+// suppressed ones are listed, each with its reason, in lsan.supp.
 extern "C" const char *__asan_default_options() { return "detect_leaks=1:abort_on_error=0"; }
-extern "C" const char *__lsan_default_suppressions()
-{
-    return "leak:libfontconfig\n"
-           "leak:libfreetype\n"
-           "leak:libopencc\n"
-           "leak:libmarisa\n"
-           "leak:libQt6Gui\n"
-           "leak:libQt6Core\n"
-           "leak:libQt6Widgets\n"
-           "leak:libqoffscreen\n"
-           "leak:libglib\n"
-           "leak:libdbus\n";
-}
+extern "C" const char *__lsan_default_suppressions() { return qxLeakSuppressions; }
 extern "C" const char *__ubsan_default_options() { return "print_stacktrace=1"; }
 
 int main(int argc, char **argv)

@@ -1,5 +1,5 @@
 // The checks of the panel's setting boxes when one loses the focus, and the
-// connections of the panel events handled here.
+// connections of the panel events that this file and frmMainSteps.cpp handle.
 #include "mainwin/frmMain.h"
 
 #include "link/InputChecks.h"
@@ -14,6 +14,8 @@ void frmMain::connectInputsSteps(int n)
     connect(p, &::DevCtrl::SvalLostFocus, this, [this, p](int chn) { DevCtrl_SvalLostFocus(p->Index(), chn); });
     connect(p, &::DevCtrl::SlmtLostFocus, this, [this, p](int chn) { DevCtrl_SlmtLostFocus(p->Index(), chn); });
     connect(p, &::DevCtrl::StimLostFocus, this, [this, p](int chn) { DevCtrl_StimLostFocus(p->Index(), chn); });
+    connect(p, &::DevCtrl::StepSaveClick, this, [this, p] { DevCtrl_StepSaveClick(p->Index()); });
+    connect(p, &::DevCtrl::StepOpenClick, this, [this, p] { DevCtrl_StepOpenClick(p->Index()); });
 }
 
 void frmMain::checkSettingBox(int Index, int chn, qx::inputs::Field field)

@@ -166,6 +166,9 @@ public:
     void DevCtrl_SvalLostFocus(int Index, int chn);
     void DevCtrl_SlmtLostFocus(int Index, int chn);
     void DevCtrl_StimLostFocus(int Index, int chn);
+    // The step page's Save and Open: the program table to and from a step file.
+    void DevCtrl_StepSaveClick(int Index);
+    void DevCtrl_StepOpenClick(int Index);
 
 private:
     void connectInputsSteps(int n);

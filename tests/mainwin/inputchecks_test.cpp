@@ -1,6 +1,7 @@
 // The panel's setting boxes checked when they lose the focus: the message
 // shown and the text left in the box, for several models and modes.
 #include "MainFixture.h"
+#include "common/QtPrint.h"
 
 #include "panel/DevCtrl.h"
 

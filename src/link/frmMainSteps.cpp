@@ -1,0 +1,65 @@
+// The step page's Save and Open: the program table to and from a step file.
+#include "mainwin/frmMain.h"
+
+#include "link/Module3.h"
+#include "link/Module4.h"
+#include "link/State.h"
+#include "link/StepFile.h"
+#include "panel/DevCtrl.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace {
+
+const QString StepFilter = QStringLiteral("step file(*.stp)|*.stp");
+
+qx::stepfile::ModeList modeList(const ::DevCtrl &p)
+{
+    qx::stepfile::ModeList m;
+    for (int i = 0; i < p.ModeCnt(); ++i)
+        m.modes << p.ModeTxt(i);
+    m.wait = qx::Module3::LangText(QStringLiteral("Wait"));
+    m.cycle = qx::Module3::LangText(QStringLiteral("Cycle"));
+    return m;
+}
+
+bool endsWithStp(const QString &name) { return name.right(3) == QLatin1String("stp"); }
+
+} // namespace
+
+void frmMain::DevCtrl_StepSaveClick(int Index)
+{
+    QString name = qx::Module4::ShowFileDialog(this, true, qx::Module3::LangText(QStringLiteral("Save Step")),
+                                               StepFilter, QString(), QString(), QString());
+    if (name.isEmpty())
+        return;
+    if (!endsWithStp(name))
+        name += QLatin1String(".stp");
+    const ::DevCtrl &p = DevCtrl(Index);
+    qx::stepfile::Program table;
+    for (int r = 1; r <= qx::stepfile::MaxRows; ++r)
+        for (int c = 1; c <= qx::stepfile::MaxCols; ++c)
+            table.at(r, c) = p.tStepSet(r, c);
+    // The file is replaced only once it is written whole.
+    QSaveFile f(name);
+    if (!f.open(QIODevice::WriteOnly))
+        return;
+    f.write(qx::stepfile::write(table, qx::DevType[Index], modeList(p)));
+    f.commit();
+}
+
+void frmMain::DevCtrl_StepOpenClick(int Index)
+{
+    const QString name = qx::Module4::ShowFileDialog(this, false, qx::Module3::LangText(QStringLiteral("Open Step")),
+                                                     StepFilter, QString(), QString(), QString());
+    if (name.isEmpty() || !endsWithStp(name))
+        return;
+    QFile f(name);
+    if (!f.open(QIODevice::ReadOnly))
+        return;  // an unreadable file leaves the table as it is
+    ::DevCtrl &p = DevCtrl(Index);
+    p.StepSetClr();
+    for (const qx::stepfile::Cell &c : qx::stepfile::read(f, qx::DevType[Index], modeList(p)))
+        p.set_tStepSet(c.row, c.col, c.text);
+}

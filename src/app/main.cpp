@@ -1,5 +1,6 @@
 // The program: the splash first, then the main window; closing the main
 // window ends the program.
+#include "curves/frmData.h"
 #include "link/ErrLog.h"
 #include "platform/AppVersion.h"
 #include "mainwin/frmAbout.h"
@@ -27,6 +28,7 @@ int main(int argc, char *argv[])
     splash->show();
     const int rc = app.exec();
 
+    unloadCurveWindows();
     frmMsgForm().unload();
     frmAboutForm().unload();
     frmMeterForm().unload();

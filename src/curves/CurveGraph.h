@@ -42,6 +42,9 @@ public:
     void Initialize_DrawCurve();
     // Appends (x, y) to curve Index; draws nothing.
     void AddXY(int Index, float x, float y);
+    // Appends n points to curve Index in one go (as n AddXY calls would);
+    // draws nothing.
+    void AddPoints(int Index, const qx::curves::DataPoint *points, int32_t n) { table_.AddPoints(Index, points, n); }
     // Draws the frame and every shown curve and updates the shown legends.
     void DrawCurve();
     // Empties every curve and shows the empty frame.

@@ -75,6 +75,44 @@ void CurveTable::AddXY(int Index, float x, float y)
     ++c.DpCnt;
 }
 
+void CurveTable::AddPoints(int Index, const DataPoint *points, int32_t n)
+{
+    CurveRec &c = curve(Index);
+    if (n <= 0)
+        return;
+    if (n > std::numeric_limits<int32_t>::max() - c.DpCnt)
+        raise(ErrOverflow);
+    const int64_t count = int64_t(c.DpCnt) + n;
+    // AddXY's slots after `count` points: the last growth happened when the
+    // count stood at the multiple of GrowBy just below it.
+    const size_t slots = size_t((count - 1) / GrowBy * GrowBy + GrowBy + 1);
+    try {
+        if (slots > c.Dp.size()) {
+            if (slots > c.Dp.capacity()) {
+                std::vector<DataPoint> grown;
+                grown.reserve(slots);
+                grown.assign(c.Dp.begin(), c.Dp.begin() + c.DpCnt);
+                c.Dp.swap(grown);
+            }
+            c.Dp.resize(slots);
+        }
+    } catch (const std::bad_alloc &) {
+        raise(ErrOutOfMemory);
+    } catch (const std::length_error &) {
+        raise(ErrOutOfMemory);
+    }
+    DataPoint *to = c.Dp.data() + c.DpCnt;
+    bool rising = c.xRising;
+    for (int32_t k = 0; k < n; ++k) {
+        const DataPoint d = points[k];
+        if (c.DpCnt + k > 0 && !(d.x >= to[k - 1].x))
+            rising = false;
+        to[k] = d;
+    }
+    c.xRising = rising;
+    c.DpCnt = int32_t(count);
+}
+
 void CurveTable::Clear(int Index) { freshSlots(curve(Index)); }
 
 void CurveTable::ClearAll()

@@ -52,6 +52,10 @@ public:
     const CurveRec &curve(int Index) const;
 
     void AddXY(int Index, float x, float y);
+    // Appends n points at once, leaving the curve as n calls of AddXY would
+    // (same points, same slot count) but growing the storage only once, to
+    // exactly the slots needed.
+    void AddPoints(int Index, const DataPoint *points, int32_t n);
     void Clear(int Index);
     void ClearAll();
 

@@ -1,5 +1,6 @@
 #include "mainwin/ChartSettings.h"
 
+#include "curves/CoordCheck.h"
 #include "link/Module1.h"
 
 #include <cstdint>
@@ -27,15 +28,10 @@ std::optional<Range> valueRange(const QString &ini, const char *loKey, const cha
 
 } // namespace
 
-bool valueRangeOk(float lo, float hi)
-{
-    return lo >= 0 && lo <= 100 && hi >= 0 && hi <= 100 && double(lo) + 0.1 <= double(hi);
-}
+// The coordinate dialogs' own tests, so a pair they accept is applied at start-up.
+bool valueRangeOk(float lo, float hi) { return curves::valueRangeOk(lo, hi); }
 
-bool timeRangeOk(int32_t lo, int32_t hi)
-{
-    return lo >= 0 && lo <= 60000 && hi >= 0 && hi <= 60000 && int64_t(hi) >= int64_t(lo) + 10;
-}
+bool timeRangeOk(int32_t lo, int32_t hi) { return curves::timeRangeOk(lo, hi); }
 
 ChartSettings readChartSettings(const QString &ini)
 {

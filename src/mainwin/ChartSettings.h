@@ -38,7 +38,7 @@ ChartSettings readChartSettings(const QString &iniFile);
 
 // The tests a [CURVE] pair must pass to be applied: voltage and current
 // 0 <= lo, hi <= 100 and lo + 0.1 <= hi; time 0 <= lo, hi <= 60000 and
-// hi >= lo + 10.
+// hi >= lo + 10 (spans with the coordinate dialogs' tolerance).
 bool valueRangeOk(float lo, float hi);
 bool timeRangeOk(int32_t lo, int32_t hi);
 

@@ -48,6 +48,7 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     connect(tabDev, &qx::KeyedTabBar::Click, this,
             [this] { qx::guarded(QStringLiteral("tabDev_Click"), [this] { tabDev_Click(); }); });
     buildToolbar();
+    wireSettingsMenus();
 
     createDeviceViews(0);
 

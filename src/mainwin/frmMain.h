@@ -126,6 +126,17 @@ public:
     // (513) with OptHide on restores the window.
     void trayMouseDown(int code) override;
 
+    // ---- Data viewer and settings dialogs (frmMainSettings.cpp) ----
+    // "Open Data" (and the toolbar key "opendat"): shows the data viewer.
+    void menuOpenData_Click();
+    // "Coordinate Settings": frmCurve, waiting until it closes.
+    void menuCurve_Click();
+    // "Display Setting" (and the toolbar key "setting"): frmShow with its
+    // temperature choice for the selected device, waiting until it closes.
+    void menuShow_Click();
+    // "Software Setting": frmSw, not waited for.
+    void menuSwSet_Click();
+
     // One line of the dated error log.
     static void ErrLog(const QString &func, const QString &description = QString());
     // Checksum of a command frame buffer (elements 1..10).
@@ -205,6 +216,8 @@ private:
     // frmMainMenus.cpp
     void buildMenus();
     void buildToolbar();
+    // frmMainSettings.cpp
+    void wireSettingsMenus();
     // frmMainLayout.cpp
     void layoutViews();
     void layoutDevice(int i, int W, int H);

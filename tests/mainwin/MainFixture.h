@@ -4,6 +4,7 @@
 // window of the program unloaded afterwards.
 #include "common/FakeUi.h"
 #include "common/TempHome.h"
+#include "curves/frmData.h"
 #include "link/State.h"
 #include "mainwin/frmMain.h"
 #include "mainwin/frmMsg.h"
@@ -22,6 +23,7 @@ protected:
     MainFixture() { resetState(); }
     ~MainFixture() override
     {
+        unloadCurveWindows();
         frmMainForm().unload();
         frmDispForm().unload();
         frmMeterForm().unload();

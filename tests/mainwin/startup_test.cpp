@@ -262,7 +262,7 @@ TEST(ChartSettings, CurvePairsApplyOnlyWhenTheirTestPasses)
         float lo, hi;
         bool ok;
     } values[] = {{5, 5.05f, false}, {0, 0.1f, true}, {0, 100, true},   {0, 100.5f, false},
-                  {-1, 5, false},    {3, 2, false}, {1.9f, 2.0f, true}};
+                  {-1, 5, false},    {3, 2, false}, {1.9f, 2.0f, true}, {1.2f, 1.3f, true}};
     for (const auto &v : values)
         EXPECT_EQ(mainwin::valueRangeOk(v.lo, v.hi), v.ok) << v.lo << " " << v.hi;
     const struct {

@@ -1,0 +1,577 @@
+#include "curves/frmData.h"
+
+#include "curves/CurveGraph.h"
+#include "curves/MainViews.h"
+#include "curves/frmColor.h"
+#include "curves/frmCurve.h"
+#include "curves/frmType.h"
+#include "link/Module3.h"
+#include "link/Module4.h"
+#include "link/State.h"
+#include "platform/AppHome.h"
+#include "platform/DialogWait.h"
+#include "platform/Grid.h"
+#include "platform/Guard.h"
+#include "platform/Placement.h"
+#include "platform/QxError.h"
+#include "platform/UiServices.h"
+#include "platform/WidgetStyle.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPointer>
+#include <QScreen>
+#include <QGuiApplication>
+
+using namespace qx;
+using namespace qx::curves;
+
+bool frmData::FineCurAxis = false;
+
+namespace {
+
+// Design size of the client area (twips) with one file row.
+constexpr int ClientWidth = 12000;
+constexpr int ClientHeight = 8000;
+constexpr int MaxFiles = 10;
+
+const char *const Headers[SummaryColumns] = {"Device", "Mode", "Begin Volt", "Cutoff Volt",
+                                             "Capacity", "Energy", "Avg Volt", "Title"};
+constexpr int Widths[SummaryColumns - 1] = {1100, 2200, 1000, 1000, 1100, 1100, 1000};
+constexpr int FixedWidths = 8500; // columns 0 to 6
+
+QAction *entry(QMenu *menu, const char *name, const char *caption)
+{
+    QAction *a = menu->addAction(QLatin1String(caption));
+    a->setObjectName(QLatin1String(name));
+    return a;
+}
+
+QString prompt() { return QStringLiteral("Prompt"); }
+
+// Y-M-D-h-m-s of the present moment, plain numbers.
+QString stampNow()
+{
+    const QDateTime t = QDateTime::currentDateTime();
+    return QStringLiteral("%1-%2-%3-%4-%5-%6")
+        .arg(t.date().year())
+        .arg(t.date().month())
+        .arg(t.date().day())
+        .arg(t.time().hour())
+        .arg(t.time().minute())
+        .arg(t.time().second());
+}
+
+QString oneLine(QString s)
+{
+    s.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    s.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return s;
+}
+
+} // namespace
+
+frmData::frmData()
+{
+    setObjectName(QStringLiteral("frmData"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    buildMenus();
+    auto *client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    setCentralWidget(client);
+
+    chart_ = new ::CurveGraph(client);
+    chart_->setObjectName(QStringLiteral("CurveGraph"));
+    gridRun = new Grid(client);
+    gridRun->setObjectName(QStringLiteral("gridRun"));
+    gridRun->set_Cols(SummaryColumns);
+    gridRun->set_Rows(2);
+    gridRun->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    gridRun->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+
+    connect(chart_, &::CurveGraph::DblClick, this,
+            [this] { guarded(QStringLiteral("frmData.CurveGraph_DblClick"), [this] { CurveGraph_DblClick(); }); });
+    connect(chart_, &::CurveGraph::LblClick, this, [this](int i) {
+        guarded(QStringLiteral("frmData.CurveGraph_LblClick"), [&] { CurveGraph_LblClick(i); });
+    });
+    connect(gridRun, &Grid::Click, this, [this] { gridRun_Click(); });
+
+    resize(twipsToPx(ClientWidth), twipsToPx(ClientHeight) + menuBar()->sizeHint().height());
+    baseHeight_ = height();
+}
+
+frmData::~frmData()
+{
+    // The viewer's dialogs go with it.
+    frmColorForm().unload();
+    frmTypeForm().unload();
+    frmCurve2Form().unload();
+}
+
+void frmData::buildMenus()
+{
+    QMenuBar *bar = menuBar();
+    mnuFile = bar->addMenu(QStringLiteral("File"));
+    mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    menuOpenData = entry(mnuFile, "menuOpenData", "Open Data");
+    menuSavePic = entry(mnuFile, "menuSavePic", "Save Curve");
+    menuCapture = entry(mnuFile, "menuCapture", "Save Picture");
+    mnuCurve = bar->addMenu(QStringLiteral("Curve"));
+    mnuCurve->setObjectName(QStringLiteral("mnuCurve"));
+    menuCur = entry(mnuCurve, "menuCur", "Current");
+    menuCur->setCheckable(true);
+    menuCur->setChecked(true);
+    menuLa = entry(mnuCurve, "menuLa", "Label");
+    menuLa->setCheckable(true);
+    mnuCurve->addSeparator();
+    menuTitle = entry(mnuCurve, "menuTitle", "Title");
+    menuXY = entry(mnuCurve, "menuXY", "Coordinate Settings");
+    menuClear = entry(mnuCurve, "menuClear", "Clear");
+
+    const struct {
+        QAction *action;
+        const char *tag;
+        void (frmData::*handler)();
+    } handlers[] = {
+        {menuOpenData, "frmData.menuOpenData_Click", &frmData::menuOpenData_Click},
+        {menuSavePic, "frmData.menuSavePic_Click", &frmData::menuSavePic_Click},
+        {menuCapture, "frmData.menuCapture_Click", &frmData::menuCapture_Click},
+        {menuCur, "frmData.menuCur_Click", &frmData::menuCur_Click},
+        {menuLa, "frmData.menuLa_Click", &frmData::menuLa_Click},
+        {menuTitle, "frmData.menuTitle_Click", &frmData::menuTitle_Click},
+        {menuXY, "frmData.menuXY_Click", &frmData::menuXY_Click},
+        {menuClear, "frmData.menuClear_Click", &frmData::menuClear_Click},
+    };
+    for (const auto &h : handlers) {
+        const QString tag = QLatin1String(h.tag);
+        auto handler = h.handler;
+        connect(h.action, &QAction::triggered, this, [this, tag, handler] { guarded(tag, [&] { (this->*handler)(); }); });
+    }
+}
+
+// ------------------------------------------------------------------ loading
+
+void frmData::showViewer()
+{
+    static bool loading = false;
+    if (loading) {
+        // The axis-type question of the load is still open.
+        if (frmTypeForm().isLoaded())
+            frmTypeForm().get().raise();
+        return;
+    }
+    if (frmDataForm().isLoaded() && frmDataForm().get().isVisible()) {
+        frmData &d = frmDataForm().get();
+        d.showNormal();
+        d.raise();
+        d.activateWindow();
+        return;
+    }
+    frmDataForm().unload(); // a viewer that never finished loading
+    loading = true;
+    QPointer<frmData> d(&frmDataForm().get());
+    const bool loaded = d->Form_Load();
+    loading = false;
+    if (d && loaded) {
+        d->show();
+        d->Form_Resize();
+    }
+}
+
+bool frmData::Form_Load()
+{
+    gridRun->set_Height(2 * gridRun->RowHeight(0) + pxToTwips(2 * gridRun->frameWidth()));
+    for (int c = 0; c < SummaryColumns; ++c) {
+        gridRun->set_TextMatrix(0, c, QLatin1String(Headers[c]));
+        gridRun->set_ColAlignment(c, Grid::AlignCenterCenter);
+        if (c < SummaryColumns - 1)
+            gridRun->set_ColWidth(c, Widths[c]);
+    }
+    centreOnScreen(this, 200);
+
+    FileCount = 0;
+    ranges = DataRanges{};
+    XAxisCap = false;
+
+    // The axis type, asked before the window shows.
+    QPointer<frmData> self(this);
+    busy_ = true;
+    DlgDone = false;
+    waitForDialog(&frmTypeForm().get());
+    if (!self)
+        return false;
+    busy_ = false;
+    if (closePending_)
+        return false;
+
+    setWindowTitle(Module3::LangText(XAxisCap ? QStringLiteral("V--A--mAh") : QStringLiteral("V--A--Second")));
+    ::CurveGraph &g = *chart_;
+    const QString n = QString::number(FileCount + 1);
+    g.set_LegendText(0, Module3::LangText(QStringLiteral("Voltage") + n));
+    g.set_LegendText(1, Module3::LangText(QStringLiteral("Current") + n));
+    g.set_LegendText(2, Module3::LangText(QStringLiteral("Temp") + n));
+    if (const MainViews *m = mainViews(); m && m->viewCount() > 0) {
+        const ::CurveGraph &from = m->chart(0);
+        for (int c = 0; c < 3; ++c)
+            g.set_CurveLineColor(c, from.CurveLineColor(c));
+        g.set_Line(from.Line());
+        g.set_GridType1(from.GridType1());
+        g.set_GridType2(from.GridType2());
+        g.set_GridColor(from.GridColor());
+        g.set_BackColor(from.BackColor());
+        g.set_AxesColor(from.AxesColor());
+    }
+    g.set_ShowAxesY1(menuCur->isChecked());
+    g.set_Size(true);
+    g.ClearAll();
+    return true;
+}
+
+// ------------------------------------------------------------------- layout
+
+void frmData::resizeEvent(QResizeEvent *e)
+{
+    QMainWindow::resizeEvent(e);
+    guarded(QStringLiteral("frmData.Form_Resize"), [this] { Form_Resize(); });
+}
+
+void frmData::Form_Resize()
+{
+    const QWidget *client = centralWidget();
+    const int cw = pxToTwips(client->width()), ch = pxToTwips(client->height());
+    const int gridW = cw - 200;
+    const int gridTop = ch - gridRun->Height() - 100;
+    const int chartH = gridTop - 200;
+    // A window too small for the layout keeps the last one.
+    if (gridW - FixedWidths < 0 || chartH <= 0)
+        return;
+    gridRun->move(twipsToPx(100), twipsToPx(gridTop));
+    gridRun->set_Width(gridW);
+    chart_->setGeometry(twipsRect(100, 100, gridW, chartH));
+    gridRun->set_ColWidth(ColTitle, gridW - FixedWidths);
+}
+
+void frmData::placeTop()
+{
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect s = screen->geometry();
+        move(x(), s.top() + (s.height() - frameGeometry().height()) / 2 - twipsToPx(200));
+    }
+}
+
+int frmData::rowHeightPx() const { return twipsToPx(gridRun->RowHeight(0)); }
+
+void frmData::growGrid()
+{
+    gridRun->set_Rows(gridRun->Rows() + 1);
+    gridRun->set_Height(gridRun->Height() + gridRun->RowHeight(0));
+    if (!isMaximized() && !isFullScreen()) {
+        resize(width(), height() + rowHeightPx());
+        placeTop();
+    }
+    Form_Resize();
+}
+
+// --------------------------------------------------------------- open data
+
+void frmData::menuOpenData_Click()
+{
+    if (busy_)
+        return;
+    const QString filter = OptCsv ? QStringLiteral("csv file(*.csv)|*.csv") : QStringLiteral("data file(*.dat)|*.dat");
+    const QString path = Module4::ShowFileDialog(this, false, QStringLiteral("Open Data"), filter, QString(),
+                                                 QString(), QString());
+    if (path.isEmpty())
+        return;
+    OpenFile(path);
+}
+
+void frmData::OpenFile(const QString &path)
+{
+    if (busy_)
+        return;
+    if (FileCount >= MaxFiles) {
+        ui().msgBox(Module3::LangText(QStringLiteral("Beyond the maximum display number!")), MbInformation,
+                    Module3::LangText(prompt()));
+        return;
+    }
+
+    // The whole file first: nothing changes unless it reads completely.
+    ReadOptions opt;
+    opt.fallbackSeparator = separatorForName(path, OptCsvT);
+    opt.xAxisCap = XAxisCap;
+    opt.ranges = ranges;
+    ResultData r;
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        r = readResultFile(path, opt);
+        QApplication::restoreOverrideCursor();
+    }
+    if (!r.ok) {
+        const QString where = r.errorLine > 0 ? QStringLiteral("line %1: ").arg(r.errorLine) : QString();
+        ui().msgBox(Module3::LangText(QStringLiteral("The file was not opened:")) + QStringLiteral("\n") +
+                        QFileInfo(path).fileName() + QStringLiteral("\n") + where + r.error,
+                    MbCritical, Module3::LangText(prompt()));
+        ErrLog(QStringLiteral("ErrOpenData"), path + QStringLiteral(": ") + where + r.error);
+        return;
+    }
+
+    ::CurveGraph &g = *chart_;
+    busy_ = true;
+    menuBar()->setEnabled(false);
+    if (FileCount > 0) {
+        if (g.Large())
+            g.set_Large(false);
+        g.set_Size(false); // no mouse zoom with more than one file
+        g.set_CurveCount(g.CurveCount() + 5);
+        growGrid();
+    }
+    const int v = g.CurveCount() - 5, i = g.CurveCount() - 4;
+    const QString n = QString::number(FileCount + 1);
+    g.set_LegendText(v, Module3::LangText(QStringLiteral("Voltage") + n));
+    g.set_LegendText(i, Module3::LangText(QStringLiteral("Current") + n));
+    g.set_CurveAxesY(v, 0);
+    g.set_CurveAxesY(i, 1);
+
+    // Colours and legend of the new curves.
+    QPointer<frmData> self(this);
+    DlgDone = false;
+    waitForDialog(&frmColorForm().get());
+    if (!self)
+        return;
+    busy_ = false;
+    menuBar()->setEnabled(true);
+    if (closePending_) {
+        close();
+        return;
+    }
+
+    g.set_MinX(0);
+    if (XAxisCap)
+        g.set_xBarType(1);
+    g.AddPoints(v, r.volt.data(), int32_t(r.volt.size()));
+    g.AddPoints(i, r.curr.data(), int32_t(r.curr.size()));
+    g.AddPoints(v + 3, r.cap.data(), int32_t(r.cap.size()));
+    g.AddPoints(v + 4, r.energy.data(), int32_t(r.energy.size()));
+    const int row = FileCount + 1;
+    for (int c = 0; c < SummaryColumns; ++c)
+        gridRun->set_TextMatrix(row, c, r.cells[size_t(c)]);
+    if (r.deviceStated)
+        FineCurAxis = r.cells[ColDevice] == QStringLiteral("QM-30");
+    ranges = r.ranges;
+
+    g.set_ShowCurve(v, true);
+    g.set_ShowCurve(i, menuCur->isChecked());
+    applyLegends();
+    AutoScale();
+    g.DrawCurve();
+    FileCount = FileCount + 1;
+}
+
+void frmData::applyLegends()
+{
+    ::CurveGraph &g = *chart_;
+    const bool la = menuLa->isChecked(), cur = menuCur->isChecked();
+    for (int b = 0; b + 4 < g.CurveCount(); b += 5) {
+        g.set_ShowLegend(b + 1, la && cur);
+        g.set_ShowLegend(b, la);
+    }
+}
+
+void frmData::AutoScale()
+{
+    ::CurveGraph &g = *chart_;
+    if (g.MaxX() != float(ranges.XMax))
+        g.set_MaxX(float(ranges.XMax));
+    const AxisEnds v = scaleAxis(ranges.VMax, ranges.VMin, VoltUnit);
+    const AxisEnds i = scaleAxis(ranges.IMax, ranges.IMin, FineCurAxis ? FineCurrentUnit : CurrentUnit);
+    if (g.MinY(0) != v.bottom)
+        g.set_MinY(0, v.bottom);
+    if (g.MaxY(0) != v.top)
+        g.set_MaxY(0, v.top);
+    if (g.MinY(1) != i.bottom)
+        g.set_MinY(1, i.bottom);
+    if (g.MaxY(1) != i.top)
+        g.set_MaxY(1, i.top);
+}
+
+// -------------------------------------------------------- titles, legends
+
+void frmData::menuTitle_Click() { CurveGraph_DblClick(); }
+
+void frmData::CurveGraph_DblClick()
+{
+    const auto s = ui().inputBox(QStringLiteral("Please input new title"), prompt(), chart_->TitleText());
+    if (s && !s->isEmpty())
+        chart_->set_TitleText(*s);
+}
+
+void frmData::CurveGraph_LblClick(int Index)
+{
+    const auto s = ui().inputBox(QStringLiteral("Please input new label"), prompt(), chart_->LegendText(Index));
+    if (s && !s->isEmpty())
+        chart_->set_LegendText(Index, *s);
+}
+
+void frmData::gridRun_Click()
+{
+    try {
+        const int row = gridRun->MouseRow(), col = gridRun->MouseCol();
+        if (col != ColTitle || row < 1)
+            return;
+        const auto s = ui().inputBox(QStringLiteral("Please input new title"), prompt(), gridRun->TextMatrix(row, col));
+        if (s && !s->isEmpty())
+            gridRun->set_TextMatrix(row, col, *s);
+    } catch (const std::exception &e) {
+        ErrLog(QStringLiteral("ErrTitle2"), QString::fromStdString(e.what()));
+    }
+}
+
+void frmData::menuCur_Click()
+{
+    ::CurveGraph &g = *chart_;
+    const bool cur = menuCur->isChecked();
+    g.set_ShowAxesY1(cur);
+    for (int b = 0; b + 4 < g.CurveCount(); b += 5) {
+        g.set_ShowCurve(b + 1, cur);
+        g.set_ShowLegend(b + 1, menuLa->isChecked() && cur);
+    }
+    g.DrawCurve();
+}
+
+void frmData::menuLa_Click() { applyLegends(); }
+
+void frmData::menuXY_Click()
+{
+    if (frmCurve2Form().isLoaded()) {
+        frmCurve2Form().get().raise();
+        return;
+    }
+    frmCurve2Form().get().show();
+}
+
+// -------------------------------------------------------------------- clear
+
+void frmData::menuClear_Click()
+{
+    if (busy_)
+        return;
+    if (ui().msgBox(Module3::LangText(QStringLiteral("Clear Curve?")), MbOkCancel | MbInformation,
+                    Module3::LangText(prompt())) != MrOk)
+        return;
+    ::CurveGraph &g = *chart_;
+    g.ClearAll();
+    for (int r = 1; r <= FileCount; ++r)
+        for (int c = 0; c < SummaryColumns; ++c)
+            gridRun->set_TextMatrix(r, c, QString());
+    // Back to one file row, in the grid and in the window.
+    const int extra = gridRun->Rows() - 2;
+    if (extra > 0) {
+        gridRun->set_Rows(2);
+        gridRun->set_Height(gridRun->Height() - extra * gridRun->RowHeight(0));
+        if (!isMaximized() && !isFullScreen()) {
+            resize(width(), std::max(baseHeight_, height() - extra * rowHeightPx()));
+            placeTop();
+        }
+        Form_Resize();
+    }
+    g.set_CurveCount(5);
+    FileCount = 0;
+    ranges = DataRanges{};
+    g.set_Size(true);
+}
+
+// ----------------------------------------------------------------- pictures
+
+QImage frmData::Capture(bool withGrid)
+{
+    const QRect c = chart_->geometry();
+    const int w = c.width() + twipsToPx(50);
+    const int h = withGrid ? gridRun->geometry().bottom() + 1 - c.top() + twipsToPx(50) : c.height();
+    QImage img(std::max(w, 1), std::max(h, 1), QImage::Format_RGB32);
+    img.fill(palette().color(QPalette::Window));
+    QPainter p(&img);
+    chart_->render(&p, QPoint(0, 0));
+    if (withGrid)
+        gridRun->render(&p, gridRun->pos() - c.topLeft());
+    return img;
+}
+
+QString frmData::pictureName() const { return stampNow(); }
+
+bool frmData::savePicture(const QString &title, const QString &defaultName, bool withGrid, const QString &tag)
+{
+    QString path = Module4::ShowFileDialog(this, true, Module3::LangText(title),
+                                           QStringLiteral("bmp file(*.bmp)|*.bmp"), defaultName, QString(), QString());
+    if (path.isEmpty())
+        return true;
+    if (path.right(3) != QStringLiteral("bmp"))
+        path += QStringLiteral(".bmp");
+    QApplication::processEvents();
+    QApplication::processEvents();
+    const QImage img = Capture(withGrid);
+    if (!img.save(path, "BMP")) {
+        ErrLog(tag, QStringLiteral("the picture cannot be written to ") + path);
+        return false;
+    }
+    return true;
+}
+
+void frmData::menuCapture_Click()
+{
+    savePicture(QStringLiteral("Save Picture"), pictureName(), true, QStringLiteral("ErrCapture"));
+}
+
+void frmData::menuSavePic_Click()
+{
+    try {
+        // The default name ends with the Device cell of the last file opened.
+        const QString device = gridRun->TextMatrix(std::max(FileCount, 1), ColDevice);
+        savePicture(QStringLiteral("Save Curve"), pictureName() + QStringLiteral("-") + device, false,
+                    QStringLiteral("ErrSavePic"));
+    } catch (const std::exception &e) {
+        ErrLog(QStringLiteral("ErrSavePic"), QString::fromStdString(e.what()));
+    }
+}
+
+// ---------------------------------------------------------------- log, close
+
+void frmData::ErrLog(const QString &tag, const QString &description)
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    const QString line = now.date().toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char(' ') +
+                         now.time().toString(QStringLiteral("HH:mm:ss")) + QStringLiteral(":[") + oneLine(tag) +
+                         QLatin1Char(']') + oneLine(description) + QStringLiteral("\r\n");
+    QFile f(homePath(QStringLiteral("qx.log")));
+    if (f.open(QIODevice::WriteOnly | QIODevice::Append))
+        f.write(line.toUtf8());
+}
+
+void frmData::closeEvent(QCloseEvent *e)
+{
+    if (busy_) {
+        // A dialog of an open is waiting: close it first; the open then
+        // ends and closes the viewer.
+        closePending_ = true;
+        e->ignore();
+        if (frmColorForm().isLoaded())
+            frmColorForm().get().reject();
+        if (frmTypeForm().isLoaded())
+            frmTypeForm().get().reject();
+        return;
+    }
+    QMainWindow::closeEvent(e);
+}
+
+qx::FormHolder<frmData> &frmDataForm()
+{
+    static qx::FormHolder<frmData> holder;
+    return holder;
+}

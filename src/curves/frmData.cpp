@@ -163,11 +163,11 @@ void frmData::showViewer()
     static bool loading = false;
     if (loading) {
         // The axis-type question of the load is still open.
-        if (frmTypeForm().isLoaded())
+        if (frmTypeForm().isOpen())
             frmTypeForm().get().raise();
         return;
     }
-    if (frmDataForm().isLoaded() && frmDataForm().get().isVisible()) {
+    if (frmDataForm().isOpen()) {
         frmData &d = frmDataForm().get();
         d.showNormal();
         d.raise();
@@ -204,7 +204,7 @@ bool frmData::Form_Load()
     QPointer<frmData> self(this);
     busy_ = true;
     DlgDone = false;
-    waitForDialog(&frmTypeForm().get());
+    waitForDialog(&frmTypeForm().fresh());
     if (!self)
         return false;
     busy_ = false;
@@ -343,7 +343,7 @@ void frmData::OpenFile(const QString &path)
     // Colours and legend of the new curves.
     QPointer<frmData> self(this);
     DlgDone = false;
-    waitForDialog(&frmColorForm().get());
+    waitForDialog(&frmColorForm().fresh());
     if (!self)
         return;
     busy_ = false;
@@ -450,11 +450,11 @@ void frmData::menuLa_Click() { applyLegends(); }
 
 void frmData::menuXY_Click()
 {
-    if (frmCurve2Form().isLoaded()) {
+    if (frmCurve2Form().isOpen()) {
         frmCurve2Form().get().raise();
         return;
     }
-    frmCurve2Form().get().show();
+    frmCurve2Form().fresh().show();
 }
 
 // -------------------------------------------------------------------- clear
@@ -561,9 +561,9 @@ void frmData::closeEvent(QCloseEvent *e)
         // ends and closes the viewer.
         closePending_ = true;
         e->ignore();
-        if (frmColorForm().isLoaded())
+        if (frmColorForm().isOpen())
             frmColorForm().get().reject();
-        if (frmTypeForm().isLoaded())
+        if (frmTypeForm().isOpen())
             frmTypeForm().get().reject();
         return;
     }

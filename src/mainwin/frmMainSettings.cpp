@@ -49,13 +49,13 @@ private:
 template <class Dialog>
 void showAndWait(qx::FormHolder<Dialog> &holder, const std::function<void(Dialog &)> &prepare = {})
 {
-    if (holder.isLoaded()) {
+    if (holder.isOpen()) {
         holder.get().raise();
         holder.get().activateWindow();
         return;
     }
     qx::DlgDone = false;
-    Dialog &d = holder.get();
+    Dialog &d = holder.fresh();
     d.show();
     if (prepare)
         prepare(d);
@@ -114,10 +114,10 @@ void frmMain::menuShow_Click()
 
 void frmMain::menuSwSet_Click()
 {
-    if (frmSwForm().isLoaded()) {
+    if (frmSwForm().isOpen()) {
         frmSwForm().get().raise();
         frmSwForm().get().activateWindow();
         return;
     }
-    frmSwForm().get().show();
+    frmSwForm().fresh().show();
 }

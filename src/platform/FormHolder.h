@@ -19,6 +19,16 @@ public:
     }
     W *operator->() { return &get(); }
     bool isLoaded() const { return !w_.isNull(); }
+    // Loaded and shown (a dialog that has closed may still await deletion).
+    bool isOpen() const { return w_ && w_->isVisible(); }
+    // A window to show anew: a loaded one that is no longer shown (closed,
+    // awaiting its deletion) is destroyed first, so it cannot come back.
+    W &fresh()
+    {
+        if (w_ && !w_->isVisible())
+            unload();
+        return get();
+    }
     // Closes and destroys the instance; the next get() loads a fresh one.
     void unload()
     {

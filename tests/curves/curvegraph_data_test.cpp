@@ -153,3 +153,26 @@ TEST(CurveTable, ZoomSpanAndFallingX)
     EXPECT_TRUE(t.curve(0).xRising);
     EXPECT_EQ(firstVisitedAtOrAbove(t.curve(0), 0, 1), -1);
 }
+
+TEST(CurveTable, AddPointsMatchesAddXYWithExactStorage)
+{
+    for (int n : {1, 999, 1000, 1001, 2500}) {
+        CurveTable a, b;
+        std::vector<DataPoint> pts;
+        for (int k = 0; k < n; ++k)
+            pts.push_back({float(k % 700), float(k) * 0.25f}); // x falls back at 700
+        a.AddXY(0, -1, 9);
+        b.AddXY(0, -1, 9);
+        for (const DataPoint &p : pts)
+            a.AddXY(0, p.x, p.y);
+        b.AddPoints(0, pts.data(), int32_t(pts.size()));
+        ASSERT_EQ(b.DpCnt(0), a.DpCnt(0)) << n;
+        EXPECT_EQ(b.curve(0).Dp.size(), a.curve(0).Dp.size()) << n;
+        EXPECT_EQ(b.curve(0).Dp.capacity(), b.curve(0).Dp.size()) << "8 bytes a point, no spare growth";
+        EXPECT_EQ(b.curve(0).xRising, a.curve(0).xRising) << n;
+        for (int k = 0; k <= n; ++k) {
+            EXPECT_EQ(b.DpX(0, k), a.DpX(0, k));
+            EXPECT_EQ(b.DpY(0, k), a.DpY(0, k));
+        }
+    }
+}

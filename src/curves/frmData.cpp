@@ -56,19 +56,6 @@ QAction *entry(QMenu *menu, const char *name, const char *caption)
 
 QString prompt() { return QStringLiteral("Prompt"); }
 
-// Y-M-D-h-m-s of the present moment, plain numbers.
-QString stampNow()
-{
-    const QDateTime t = QDateTime::currentDateTime();
-    return QStringLiteral("%1-%2-%3-%4-%5-%6")
-        .arg(t.date().year())
-        .arg(t.date().month())
-        .arg(t.date().day())
-        .arg(t.time().hour())
-        .arg(t.time().minute())
-        .arg(t.time().second());
-}
-
 QString oneLine(QString s)
 {
     s.replace(QLatin1Char('\r'), QLatin1Char(' '));
@@ -504,7 +491,7 @@ QImage frmData::Capture(bool withGrid)
     return img;
 }
 
-QString frmData::pictureName() const { return stampNow(); }
+QString frmData::pictureName() const { return Module4::DateStamp(QDateTime::currentDateTime()); }
 
 bool frmData::savePicture(const QString &title, const QString &defaultName, bool withGrid, const QString &tag)
 {

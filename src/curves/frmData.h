@@ -4,12 +4,12 @@
 // of five curves: voltage and current against time (or against the capacity
 // reached), an empty one, and capacity and energy against seconds (kept for
 // the cursor read-out, never drawn). A file is read and checked whole before
-// anything is added (ResultFile.h): a file that fails leaves the viewer as
+// anything is added (ResultReader.h): a file that fails leaves the viewer as
 // it was, and the user is told which file and line failed. The title and
 // legends can be edited; pictures of the chart, with or without the grid,
 // are rendered from the widgets. Failures are appended to the viewer's own
 // log qx.log in the program folder.
-#include "curves/ResultFile.h"
+#include "curves/ResultReader.h"
 #include "curves/ViewerScale.h"
 #include "platform/FormHolder.h"
 

@@ -2,7 +2,7 @@
 // and two-channel, "," ";" and TAB), the worked example, line ends, the
 // separator taken from the file, the summary cells computed where the file
 // states none, sums over a million lines, and a table of malformed files.
-#include "curves/ResultFile.h"
+#include "curves/ResultReader.h"
 
 #include <QDir>
 #include <QFile>
@@ -52,7 +52,7 @@ void expectPoints(const std::vector<DataPoint> &got, std::initializer_list<Pt> w
 
 } // namespace
 
-TEST(ResultFile, OneChannelFileKeepsItsStatedSummaryAndGivesFourCurves)
+TEST(ResultReader, OneChannelFileKeepsItsStatedSummaryAndGivesFourCurves)
 {
     const ResultData r = read("one_channel.csv");
     ASSERT_TRUE(r.ok) << r.error.toStdString();
@@ -76,7 +76,7 @@ TEST(ResultFile, OneChannelFileKeepsItsStatedSummaryAndGivesFourCurves)
     EXPECT_FLOAT_EQ(r.ranges.IMin, 0.9f);
 }
 
-TEST(ResultFile, CapacityAxisPutsTheChargeReachedOnX)
+TEST(ResultReader, CapacityAxisPutsTheChargeReachedOnX)
 {
     const ResultData r = read("one_channel.csv", true);
     ASSERT_TRUE(r.ok);
@@ -86,7 +86,7 @@ TEST(ResultFile, CapacityAxisPutsTheChargeReachedOnX)
     EXPECT_EQ(r.ranges.XMax, 5);
 }
 
-TEST(ResultFile, TwoChannelFileWithTemperatureAndSemicolonsGetsComputedCells)
+TEST(ResultReader, TwoChannelFileWithTemperatureAndSemicolonsGetsComputedCells)
 {
     // Written with ";" while the setting says ",": the file's own column line decides.
     const ResultData r = read("two_channel_ch2.csv", false, ',');
@@ -99,7 +99,7 @@ TEST(ResultFile, TwoChannelFileWithTemperatureAndSemicolonsGetsComputedCells)
     expectPoints(r.curr, {{0, 2}, {30, 2}, {60, 2}}, "current");
 }
 
-TEST(ResultFile, StepProgramDatFileSkipsItsStepLines)
+TEST(ResultReader, StepProgramDatFileSkipsItsStepLines)
 {
     const ResultData r = read("step_program.dat", false, '\t');
     ASSERT_TRUE(r.ok) << r.error.toStdString();
@@ -111,7 +111,7 @@ TEST(ResultFile, StepProgramDatFileSkipsItsStepLines)
     EXPECT_EQ(r.lines, 2);
 }
 
-TEST(ResultFile, WorkedExampleTwoPointsTenSecondsApart)
+TEST(ResultReader, WorkedExampleTwoPointsTenSecondsApart)
 {
     const ResultData r = read("worked_example.csv");
     ASSERT_TRUE(r.ok);
@@ -121,7 +121,7 @@ TEST(ResultFile, WorkedExampleTwoPointsTenSecondsApart)
     EXPECT_EQ(r.cells[ColEnergy], "11mWh");
 }
 
-TEST(ResultFile, SummaryCellsFromComputedOrStatedCapacity)
+TEST(ResultReader, SummaryCellsFromComputedOrStatedCapacity)
 {
     const struct {
         const char *bytes;
@@ -151,7 +151,7 @@ TEST(ResultFile, SummaryCellsFromComputedOrStatedCapacity)
     EXPECT_EQ(r.cells[ColTitle], "ab");
 }
 
-TEST(ResultFile, LineEndsCrLfLfAndCrReadAlike)
+TEST(ResultReader, LineEndsCrLfLfAndCrReadAlike)
 {
     const char *lines[] = {"Device:QM-20", "Time(S),Cur(A),Vol(V)", "0,1.00,4.000", "10,1.00,3.900"};
     for (const char *end : {"\r\n", "\n", "\r"}) {
@@ -167,7 +167,7 @@ TEST(ResultFile, LineEndsCrLfLfAndCrReadAlike)
     }
 }
 
-TEST(ResultFile, BlockEdgesDoNotSplitOrDoubleLines)
+TEST(ResultReader, BlockEdgesDoNotSplitOrDoubleLines)
 {
     // More than one 1 MiB block, with a CR LF falling across a block edge.
     std::string bytes = "Time(S),Cur(A),Vol(V)\r\n";
@@ -192,7 +192,7 @@ TEST(ResultFile, BlockEdgesDoNotSplitOrDoubleLines)
     }
 }
 
-TEST(ResultFile, AMillionLinesSumInDoublePrecision)
+TEST(ResultReader, AMillionLinesSumInDoublePrecision)
 {
     // 1 A at 3.7 V for 999999 s: 277777.5 mAh, average exactly 3.70 V.
     std::string bytes;
@@ -207,7 +207,7 @@ TEST(ResultFile, AMillionLinesSumInDoublePrecision)
     EXPECT_EQ(r.cells[ColEnergy], "1027.79Wh");
 }
 
-TEST(ResultFile, MalformedFilesNameTheLineAndWhatIsWrong)
+TEST(ResultReader, MalformedFilesNameTheLineAndWhatIsWrong)
 {
     const struct {
         std::string bytes;
@@ -240,7 +240,7 @@ TEST(ResultFile, MalformedFilesNameTheLineAndWhatIsWrong)
     EXPECT_TRUE(missing.error.startsWith("the file cannot be opened")) << missing.error.toStdString();
 }
 
-TEST(ResultFile, SeparatorFromTheFileElseFromTheSetting)
+TEST(ResultReader, SeparatorFromTheFileElseFromTheSetting)
 {
     // No column line: the first data line shows the separator.
     EXPECT_EQ(parse("0\t1.00\t4.000\r\n", ',').separator, '\t');

@@ -1,4 +1,4 @@
-#include "curves/ResultFile.h"
+#include "curves/ResultReader.h"
 
 #include "platform/Numbers.h"
 

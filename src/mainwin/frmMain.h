@@ -137,6 +137,29 @@ public:
     // "Software Setting": frmSw, not waited for.
     void menuSwSet_Click();
 
+    // ---- Command senders (link/frmMainSend.cpp) ----
+    // Each builds one command frame and writes it to the device's port when
+    // the port is open. A frame that cannot be built (a text that is not a
+    // number, a value outside the frame's range) is logged with the sender's
+    // tag and nothing is written. True when all ten bytes were written.
+    bool SendConnect(int Index);
+    bool SendDisconnect(int Index);
+    bool SendStop(int Index, int chn);
+    // Elapsed whole minutes of the channel's test (op 10).
+    bool SendTime(int Index, int chn);
+    // Start (op 1), adjust (op 7) or continue (op 8) with the panel's three
+    // setting texts, converted by the rules of the device type and mode;
+    // the frame integers go to SetVal, SetLmt and SetTim.
+    bool SendStart(int Index, int chn, int op);
+    // Public senders of the sweep and the tool windows, on the panel's channel.
+    bool RemoteSet(int Index, float val);
+    bool RemoteQC(int Index, int val);
+    bool RemotePE(int Index, int val);
+
+    // ---- Display and curve ticks of the panel (link/frmMainTimers.cpp) ----
+    void DevCtrl_TmrShowOn(int Index, int chn);
+    void DevCtrl_TmrCurveOn(int Index, int chn);
+
     // One line of the dated error log.
     static void ErrLog(const QString &func, const QString &description = QString());
     // Checksum of a command frame buffer (elements 1..10).
@@ -213,6 +236,8 @@ private:
     void setupResultGrid(int n);
     void paintColourCells(int n, int row, uint32_t volColour, uint32_t curColour);
     void setupChart(int n, const qx::mainwin::ChartSettings &s);
+    // Panel events to their handlers (frmMainEvents.cpp).
+    void connectPanel(int n);
     // frmMainMenus.cpp
     void buildMenus();
     void buildToolbar();

@@ -88,6 +88,7 @@ void frmMain::createDeviceViews(int n)
     views_[size_t(n)] = v;
     viewCount_ = n + 1;
     connectInputsSteps(n);
+    connectPanel(n);
     v.frmDev->show();
 }
 

@@ -3,7 +3,6 @@
 #include "platform/Colors.h"
 #include "platform/PropertyBag.h"
 
-#include <QResizeEvent>
 
 namespace {
 constexpr int kSizeTwips = 420;
@@ -19,7 +18,7 @@ Socket::Socket(QWidget *parent) : QWidget(parent)
     connect(cmSocket, &CSocketMaster::Error, this, &Socket::Error, Qt::DirectConnection);
     connect(cmSocket, &CSocketMaster::SendComplete, this, &Socket::SendComplete, Qt::DirectConnection);
     connect(cmSocket, &CSocketMaster::SendProgress, this, &Socket::SendProgress, Qt::DirectConnection);
-    resize(qx::twipsToPx(kSizeTwips), qx::twipsToPx(kSizeTwips));
+    setFixedSize(qx::twipsToPx(kSizeTwips), qx::twipsToPx(kSizeTwips));
 }
 
 Socket::~Socket()
@@ -27,14 +26,6 @@ Socket::~Socket()
     // The object closes its socket and, as the last one, stops the sockets layer.
     delete cmSocket;
     cmSocket = nullptr;
-}
-
-void Socket::resizeEvent(QResizeEvent *e)
-{
-    QWidget::resizeEvent(e);
-    const int side = qx::twipsToPx(kSizeTwips);
-    if (e->size() != QSize(side, side))
-        resize(side, side);
 }
 
 void Socket::ReadProperties(const qx::PropertyBag &bag)

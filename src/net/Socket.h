@@ -76,7 +76,4 @@ Q_SIGNALS:
                int32_t HelpContext, bool &CancelDisplay);
     void SendComplete();
     void SendProgress(int32_t bytesSent, int32_t bytesRemaining);
-
-protected:
-    void resizeEvent(QResizeEvent *e) override;
 };

@@ -56,6 +56,7 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(1000);
     Timer1->start();
+    createNewsExchange();
 
     // Designed inner size of the window.
     resize(qx::twipsToPx(14400), qx::twipsToPx(9600) + menuBar()->sizeHint().height());

@@ -38,6 +38,7 @@ class QListWidget;
 class QMenu;
 class QTimer;
 class QToolBar;
+class Socket;
 
 namespace qx {
 class Grid;
@@ -101,6 +102,32 @@ public:
     int StopNotice = 0;  // a test-end notice is pending
     QString VerText;     // status-line version text
     QString NewsText, NewsLink, ScrollText, SvrAddr;
+
+    // ---- News and banner exchange (mainwin/frmMainNews.cpp) ----
+    // Nothing switches the poll Timer2 on, so the exchange never runs.
+    Socket *Winsock1 = nullptr;  // the socket control, never shown
+    QTimer *Timer2 = nullptr;    // poll, 1000 ms: connects every 30th tick
+    QTimer *Timer3 = nullptr;    // 2000 ms: closes the connection after a reply
+    QTimer *Timer4 = nullptr;    // 350 ms: scrolls ScrollText through the status line
+    int32_t NewsTick = 0;
+    QString NewsFile;
+    bool UploadOn = false, DownloadOn = false;
+    int32_t UploadLen = 0, DownloadLen = 0;
+    int PollConnect = 0;
+    int ScrollPos = 0;
+    // Where the poll connects: the news service's fixed address and port.
+    QString NewsHost;
+    int NewsPort = 8068;
+    void Timer2_Timer();
+    void Timer3_Timer();
+    void Timer4_Timer();
+    void Winsock1_Connect();
+    void Winsock1_DataArrival(int32_t bytesTotal);
+    void SockClose();
+    // The news part of a click on an information list: clears a pending news
+    // text, then opens a pending news link (only an http or https URL) and
+    // clears it.
+    void NewsClick();
 
     // ---- Operations ----
     // Refills DevCtrl(Index)'s port list with the ports COM2..COM20 that open;
@@ -238,6 +265,11 @@ private:
     void setupChart(int n, const qx::mainwin::ChartSettings &s);
     // Panel events to their handlers (frmMainEvents.cpp).
     void connectPanel(int n);
+    // frmMainNews.cpp
+    void createNewsExchange();
+    void newsSend(const QString &text);
+    void newsReply(const QByteArray &raw);
+    void bannerData(const QByteArray &raw);
     // frmMainMenus.cpp
     void buildMenus();
     void buildToolbar();

@@ -1,6 +1,6 @@
 // The socket control: stored properties, its fixed size, and the relay of
 // the socket object's members and events.
-#include "Loopback.h"
+#include "common/Loopback.h"
 #include "SocketEvents.h"
 
 #include "common/FakeUi.h"

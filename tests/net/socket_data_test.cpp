@@ -1,7 +1,7 @@
 // Sending and receiving through the socket object on the loopback address:
 // every value type as bytes on the wire and back, the buffers, progress and
 // completion events, partial reads, and UDP datagrams to and from a peer.
-#include "Loopback.h"
+#include "common/Loopback.h"
 #include "SocketEvents.h"
 
 #include "common/FakeUi.h"

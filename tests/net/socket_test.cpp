@@ -1,7 +1,7 @@
 // The socket object on the loopback address: states, connecting (by address
 // and by name), refusals, resolution failures, listening and accepting,
 // closing from either side, the error texts and the hidden window.
-#include "Loopback.h"
+#include "common/Loopback.h"
 #include "SocketEvents.h"
 
 #include "common/ErrorCode.h"

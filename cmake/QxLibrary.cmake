@@ -33,8 +33,11 @@ function(qx_tests dir)
     add_executable(${_exe} ${_t})
     target_link_libraries(${_exe} PRIVATE qx_testmain ${ARG_LIBS})
     # Sanitizer options come from the test main (__asan_default_options),
-    # so no environment list is needed here.
+    # so no environment list is needed here. Test names carry the program's
+    # name (link_comm_test.Comm.ScanListsPortsThatOpen): several programs
+    # share fixture names.
     gtest_discover_tests(${_exe}
+      TEST_PREFIX ${_exe}.
       DISCOVERY_MODE PRE_TEST
       DISCOVERY_TIMEOUT 60
       PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen TIMEOUT 120)

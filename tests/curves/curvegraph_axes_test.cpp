@@ -159,13 +159,12 @@ TEST(ChartFrame, GridsReachTheLastLineAndNeverRunAway)
         EXPECT_TRUE(hasLine(g.majorGrid, QLine(w - 50, h - 50, w - 50, 40))) << w << "x" << h;
     }
 
-    // Pictures with no room for a plot: the grid loops end.
-    const auto t0 = std::chrono::steady_clock::now();
+    // Pictures with no room for a plot: the grid loops end (an endless one
+    // runs into the test's time limit).
     for (auto [w, h] : {std::pair{100, 90}, {0, 0}, {60, 40}, {101, 91}}) {
         const FrameLayout g = layout(ChartProps{}, w, h);
         EXPECT_LE(g.majorGrid.size() + g.halfGrid.size(), 48u) << w << "x" << h;
     }
-    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(1));
 }
 
 TEST(ChartMapping, RangeEndsAndTheSafeBand)

@@ -1,4 +1,5 @@
 #include "link/ErrLog.h"
+#include "common/FakeUi.h"
 #include "common/TempHome.h"
 #include "platform/Guard.h"
 #include "platform/QxError.h"
@@ -78,11 +79,21 @@ TEST_F(LogFixture, WithoutLogFolderNothingIsWrittenOrCreated)
     EXPECT_EQ(home.read("Log"), QByteArray());
 }
 
-TEST_F(LogFixture, UnwritableLogFileIsSilent)
+TEST_F(LogFixture, AnEntryThatCannotBeWrittenIsDroppedAlone)
 {
-    // A folder where the day's file should be: opening it fails, nothing is thrown.
-    QDir(home.file("Log")).mkdir("qx-2026129.log");
-    EXPECT_NO_THROW(ErrLog("ErrComm", "x"));
+    // A folder where the day's file should be: the entry is lost, nothing
+    // else is written or created, and no message is shown.
+    test::FakeUi ui;
+    QDir log(home.file("Log"));
+    log.mkdir("qx-2026129.log");
+    ErrLog("ErrComm", "lost");
+    EXPECT_EQ(log.entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"qx-2026129.log"});
+    EXPECT_TRUE(QDir(log.filePath("qx-2026129.log")).isEmpty());
+    EXPECT_TRUE(ui.msgs.empty());
+    // Once the file can be written the next entry goes in, alone.
+    ASSERT_TRUE(log.rmdir("qx-2026129.log"));
+    ErrLog("ErrComm", "kept");
+    EXPECT_EQ(this->log("qx-2026129.log"), "2026-12-09 14:03:07 V1.8.9:[ErrComm]kept\r\n");
 }
 
 TEST_F(LogFixture, UnhandledFailuresGoToTheLog)

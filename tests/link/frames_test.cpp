@@ -4,6 +4,7 @@
 #include "link/Frames.h"
 #include "platform/QxError.h"
 
+#include <QByteArrayList>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -15,6 +16,16 @@ namespace {
 
 std::vector<int> frameBytes(const CmdBuf &b) { return std::vector<int>(b.begin() + 1, b.end()); }
 
+// "FA 05 00 ..." as byte values.
+std::vector<int> hexBytes(const char *text)
+{
+    std::vector<int> out;
+    for (const QByteArray &h : QByteArray(text).split(' '))
+        if (!h.isEmpty())
+            out.push_back(h.toInt(nullptr, 16));
+    return out;
+}
+
 } // namespace
 
 TEST(Frames, CommandFramesByteForByte)
@@ -22,26 +33,81 @@ TEST(Frames, CommandFramesByteForByte)
     struct Case {
         const char *name;
         CmdBuf frame;
-        std::vector<int> bytes;
+        const char *bytes;
     };
     const Case cases[] = {
-        {"connect", commandFrame(0, 0, OpConnect), {0xFA, 5, 0, 0, 0, 0, 0, 0, 5, 0xF8}},
-        {"disconnect", commandFrame(0, 0, OpDisconnect), {0xFA, 6, 0, 0, 0, 0, 0, 0, 6, 0xF8}},
-        {"stop channel 1", commandFrame(1, 0, OpStop), {0xFA, 162, 0, 0, 0, 0, 0, 0, 162, 0xF8}},
-        {"set channel 1 mode 1", commandFrame(1, 1, OpAdjust), {0xFA, 183, 0, 0, 0, 0, 0, 0, 183, 0xF8}},
-        // type 1, mode 3: 1.50 A, 4 cells, 60 minutes
-        {"start cells", commandFrame(0, 3, OpStart, {0, 150, 0, 4, 0, 60}),
-         {0xFA, 49, 0, 150, 0, 4, 0, 60, 49 ^ 150 ^ 4 ^ 60, 0xF8}},
-        // 14400 s = 240 minutes travels as 1, 0
-        {"minutes", commandFramePairs(0, 0, OpMinutes, 240), {0xFA, 10, 1, 0, 0, 0, 0, 0, 11, 0xF8}},
-        {"quick charge 13", commandFrame(0, 0, OpAdjust, {0, 0, 0, 0, 0, 13}),
-         {0xFA, 7, 0, 0, 0, 0, 0, 13, 10, 0xF8}},
-        // the xor of the data is 0xF0 + 9: reduced mod 240 to 9
-        {"checksum reduced", commandFrame(0, 0, OpStart, {0xE0, 0x10, 0, 0, 0, 8}),
-         {0xFA, 1, 0xE0, 0x10, 0, 0, 0, 8, 9, 0xF8}},
+        {"connect", commandFrame(0, 0, OpConnect), "FA 05 00 00 00 00 00 00 05 F8"},
+        {"disconnect", commandFrame(0, 0, OpDisconnect), "FA 06 00 00 00 00 00 00 06 F8"},
+        {"stop channel 1", commandFrame(1, 0, OpStop), "FA A2 00 00 00 00 00 00 A2 F8"},
+        {"set channel 1 mode 1", commandFrame(1, 1, OpAdjust), "FA B7 00 00 00 00 00 00 B7 F8"},
+        // type 1, mode 3: 1.50 A (150), 4 cells (d3 0, d4 4), 60 minutes
+        {"start cells", commandFrame(0, 3, OpStart, {0, 150, 0, 4, 0, 60}), "FA 31 00 96 00 04 00 3C 9F F8"},
+        // type 5, mode 1: 12.5 W at PwrScale 10 travels as 125
+        {"start power", commandFramePairs(0, 1, OpStart, 125), "FA 11 00 7D 00 00 00 00 6C F8"},
+        // 3599 test seconds: 59 minutes; 14400 s: 240 minutes as 1, 0
+        {"minutes 59", commandFramePairs(0, 0, OpMinutes, 59), "FA 0A 00 3B 00 00 00 00 31 F8"},
+        {"minutes 240", commandFramePairs(0, 0, OpMinutes, 240), "FA 0A 01 00 00 00 00 00 0B F8"},
+        // a set value of 2.50 A at CurScale 100: 250 as 1, 10
+        {"remote set 250", commandFramePairs(0, 0, OpAdjust, 250), "FA 07 01 0A 00 00 00 00 0C F8"},
+        {"quick charge 13", commandFrame(0, 0, OpAdjust, {0, 0, 0, 0, 0, 13}), "FA 07 00 00 00 00 00 0D 0A F8"},
+        {"PE 21", commandFrame(0, 0, OpAdjust, {0, 0, 0, 0, 0, 21}), "FA 07 00 00 00 00 00 15 12 F8"},
+        // the xor of the bytes is 0xF0 + 9: reduced mod 240 to 9
+        {"checksum reduced", commandFrame(0, 0, OpStart, {0xE0, 0x10, 0, 0, 0, 8}), "FA 01 E0 10 00 00 00 08 09 F8"},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(frameBytes(c.frame), c.bytes) << c.name;
+        EXPECT_EQ(frameBytes(c.frame), hexBytes(c.bytes)) << c.name;
+}
+
+TEST(Frames, DeviceFramesByteForByte)
+{
+    // Frames as a device sends them, worked out by hand: the bytes, what
+    // they decode to, and the builder giving the same bytes.
+    struct Case {
+        const char *name;
+        const char *bytes;
+        int status, kind, state, mode;
+        std::array<int32_t, 7> pairs; // current, voltage, capacity, temperature, set, limit, third
+        double volts, ah;
+        int typeByte, typeCode, channel;
+    };
+    const Case cases[] = {
+        // parameter frame of type 10: firmware 3.20, 5 V x 100, 40 A x 100;
+        // the bytes xor to 0x99, the checksum
+        {"parameter frame", "FA 64 00 00 00 00 00 00 00 00 01 50 02 14 10 A0 0A 99 F8", 100, 1, 0, 0,
+         {0, 0, 0, 0, 320, 500, 4000}, 0.0, 0.0, 10, 10, 0},
+        // running (state 1, mode 1): 1.92 A raw 192, 12.000 V, 1.500 Ah; the
+        // bytes xor to 0xF3, sent as 0xF3 mod 240 = 3
+        {"running, checksum reduced", "FA 0B 00 C0 32 00 06 3C 00 00 02 14 04 28 00 00 0A 03 F8", 11, 0, 1, 1,
+         {192, 12000, 1500, 0, 500, 1000, 0}, 12.0, 1.5, 10, 10, 0},
+        // channel 1 of type 17, mode 2: 33000 is 2.32 V, 53300 is 5.2 Ah
+        {"second channel, upper ranges", "FA 0C 05 22 89 78 DE 14 01 0A 06 3C 01 3C 00 3C 75 55 F8", 12, 0, 1, 2,
+         {1234, 33000, 53300, 250, 1500, 300, 60}, 2.32, 5.2, 117, 17, 1},
+    };
+    for (const Case &c : cases) {
+        const std::vector<int> wire = hexBytes(c.bytes);
+        ASSERT_EQ(wire.size(), 19u) << c.name;
+        const DevFrame built = deviceFrame(c.status, c.pairs, c.typeByte);
+        EXPECT_EQ(std::vector<int>(built.begin(), built.end()), wire) << c.name;
+
+        std::array<uint8_t, 19> rx{};
+        DevBytes b{};
+        for (size_t i = 0; i < b.size(); ++i)
+            b[i] = rx[i + 1] = uint8_t(wire[i + 1]);
+        EXPECT_TRUE(ChkRec(rx, 17)) << c.name;
+        const FrameFields d = decode(b);
+        EXPECT_EQ(d.status, c.status) << c.name;
+        EXPECT_EQ(d.kind, c.kind) << c.name;
+        EXPECT_EQ(d.state, c.state) << c.name;
+        EXPECT_EQ(d.mode, c.mode) << c.name;
+        EXPECT_EQ((std::array<int32_t, 7>{d.current, d.voltage, d.capacity, d.temperature, d.setValue, d.limit,
+                                          d.third}),
+                  c.pairs)
+            << c.name;
+        EXPECT_DOUBLE_EQ(d.volts(), c.volts) << c.name;
+        EXPECT_DOUBLE_EQ(d.capacityAh(), c.ah) << c.name;
+        EXPECT_EQ(d.typeCode, c.typeCode) << c.name;
+        EXPECT_EQ(d.channel, c.channel) << c.name;
+    }
 }
 
 TEST(Frames, PairsEncodeHighDigitFirstAndRoundTrip)
@@ -57,7 +123,7 @@ TEST(Frames, PairsEncodeHighDigitFirstAndRoundTrip)
         EXPECT_EQ(pairValue(p.hi, p.lo), c.v);
     }
     const CmdBuf f = commandFramePairs(0, 2, OpStart, 1000, 57599, 0);
-    EXPECT_EQ(frameBytes(f), (std::vector<int>{0xFA, 33, 4, 40, 239, 239, 0, 0, 33 ^ 4 ^ 40, 0xF8}));
+    EXPECT_EQ(frameBytes(f), hexBytes("FA 21 04 28 EF EF 00 00 0D F8"));
 }
 
 TEST(Frames, BuildersRefuseBytesOf240OrMore)
@@ -151,33 +217,8 @@ TEST(Frames, ChecksumAcceptance)
     EXPECT_FALSE(ChkRec(std::span<const uint8_t>(rx).first(6), 400));
 }
 
-TEST(Frames, DeviceFrameBuildsAndDecodes)
+TEST(Frames, StatusByteDigits)
 {
-    // running D-CC data frame of channel 1 of type 17
-    const DevFrame f = deviceFrame(12, {1234, 33000, 53300, 250, 1500, 300, 60}, 117);
-    EXPECT_EQ(f.front(), FrameStart);
-    EXPECT_EQ(f.back(), FrameEnd);
-    DevBytes b{};
-    std::copy(f.begin() + 1, f.end() - 1, b.begin());
-    std::array<uint8_t, 19> rx{};
-    std::copy(b.begin(), b.end(), rx.begin() + 1);
-    EXPECT_TRUE(ChkRec(rx, 17));
-
-    const FrameFields d = decode(b);
-    EXPECT_EQ(d.kind, 0);
-    EXPECT_EQ(d.state, 1);
-    EXPECT_TRUE(d.running());
-    EXPECT_EQ(d.mode, 2);
-    EXPECT_EQ(d.current, 1234);
-    EXPECT_DOUBLE_EQ(d.volts(), 2.32);
-    EXPECT_DOUBLE_EQ(d.capacityAh(), 5.2);
-    EXPECT_EQ(d.temperature, 250);
-    EXPECT_EQ(d.setValue, 1500);
-    EXPECT_EQ(d.limit, 300);
-    EXPECT_EQ(d.third, 60);
-    EXPECT_EQ(d.typeCode, 17);
-    EXPECT_EQ(d.channel, 1);
-
     struct Status {
         int b0, kind, state, mode;
         bool running;

@@ -1,6 +1,10 @@
 #include "link/Module4.h"
 #include "common/FakeUi.h"
 
+#include <QApplication>
+#include <QColorDialog>
+#include <QTimer>
+
 #include <deque>
 #include <gtest/gtest.h>
 
@@ -79,13 +83,40 @@ TEST(Module4, OverlongDefaultNameShowsNothing)
     EXPECT_EQ(show(QString(260, 'n')), "/tmp/x.csv");
 }
 
-TEST(Module4, PickColorGivesBgrOrMinusOne)
+TEST(Module4, PickColorReturnsTheDialogsChoiceAsBgrOrMinusOne)
 {
-    FakeUi ui;
-    ui.colorAnswers = {0, 0x00FF0000, -1};
-    EXPECT_EQ(qx::Module4::PickColor(), 0);          // black is a colour
-    EXPECT_EQ(qx::Module4::PickColor(), 0x00FF0000); // blue
-    EXPECT_EQ(qx::Module4::PickColor(), -1);         // cancel
-    EXPECT_EQ(qx::Module4::PickColor(), -1);         // unscripted: cancel
-    EXPECT_EQ(ui.colorRequests, 4);
+    // The program's own colour dialog (no fake installed): the test picks a
+    // colour in it, or cancels, the way a user would.
+    struct Case {
+        const char *what;
+        QColor pick; // invalid: cancel
+        int32_t result;
+    };
+    const Case cases[] = {
+        {"red 0x12, green 0x34, blue 0x56", QColor(0x12, 0x34, 0x56), 0x00563412},
+        {"pure blue", QColor(0, 0, 255), 0x00FF0000},
+        {"black is a colour", QColor(0, 0, 0), 0},
+        {"white", QColor(255, 255, 255), 0x00FFFFFF},
+        {"cancel", QColor(), -1},
+    };
+    for (const Case &c : cases) {
+        bool seen = false;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto *dlg = qobject_cast<QColorDialog *>(QApplication::activeModalWidget());
+            if (!dlg)
+                return;
+            seen = true;
+            poll.stop();
+            if (c.pick.isValid()) {
+                dlg->setCurrentColor(c.pick);
+                dlg->accept();
+            } else {
+                dlg->reject();
+            }
+        });
+        poll.start(10);
+        EXPECT_EQ(qx::Module4::PickColor(), c.result) << c.what;
+        EXPECT_TRUE(seen) << c.what;
+    }
 }

@@ -129,31 +129,38 @@ TEST(PeriodicTimer, TwentyTwoTimersRunSideBySide)
         EXPECT_TRUE(killPeriodic(ids[i]));
 }
 
-// The seconds counters' pattern: increments with fetch_add on the timer
-// thread, resets with store on this thread. A reset is never undone.
+// All timers share one timer thread: callbacks of different timers take
+// turns and never overlap, so a callback may touch what the other timers'
+// callbacks touch without a lock of its own.
 namespace {
-std::atomic<int32_t> counter{0};
-void countUp(int32_t, intptr_t) { counter.fetch_add(1); }
+std::atomic<int> insideNow{0};
+std::atomic<int> overlaps{0};
+std::atomic<int> calls{0};
+std::atomic<std::thread::id> firstThread{};
+std::atomic<int> otherThreads{0};
+void takeTurn(int32_t, intptr_t)
+{
+    if (insideNow.fetch_add(1) != 0)
+        ++overlaps;
+    std::thread::id none{};
+    if (!firstThread.compare_exchange_strong(none, std::this_thread::get_id()) &&
+        firstThread.load() != std::this_thread::get_id())
+        ++otherThreads;
+    std::this_thread::sleep_for(2ms); // long enough for a second thread to come in
+    ++calls;
+    insideNow.fetch_sub(1);
+}
 } // namespace
 
-TEST(PeriodicTimer, ResetsMeetingIncrementsAreNeverLost)
+TEST(PeriodicTimer, CallbacksOfAllTimersTakeTurnsOnOneThread)
 {
     std::vector<int32_t> ids;
-    for (int i = 0; i < 4; ++i)
-        ids.push_back(startPeriodic(1, countUp, 0));
-    int lost = 0;
-    for (int i = 0; i < 3000; ++i) {
-        counter.store(1'000'000);
-        counter.store(0);
-        if (counter.load() >= 1'000'000)
-            ++lost;
-        if (i % 100 == 0)
-            std::this_thread::sleep_for(1ms);
-    }
+    for (int i = 0; i < 6; ++i)
+        ids.push_back(startPeriodic(3, takeTurn, 0));
+    ASSERT_TRUE(waitFor([] { return calls >= 60; }));
     for (int32_t id : ids)
         EXPECT_TRUE(killPeriodic(id));
-    EXPECT_EQ(lost, 0);
-    counter.store(0);
-    std::this_thread::sleep_for(20ms);
-    EXPECT_EQ(counter.load(), 0);
+    EXPECT_EQ(overlaps, 0);
+    EXPECT_EQ(otherThreads, 0);
+    EXPECT_NE(firstThread.load(), std::this_thread::get_id());
 }

@@ -1,6 +1,7 @@
 #include "platform/Tray.h"
 #include "platform/Guard.h"
 
+#include <QApplication>
 #include <QSystemTrayIcon>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -94,9 +95,31 @@ TEST_F(TrayOn, AFailingHandlerIsReportedNotThrown)
     Q_EMIT tray::iconOf(&w, 0)->activated(QSystemTrayIcon::Trigger);
     EXPECT_EQ(tags, QStringList{"ErrTrayMouse"});
     EXPECT_EQ(w.codes, std::vector<int>{513});
-    // A plain widget (no client) just gets nothing.
+    // The icon keeps working after a failed handler.
+    w.fail = false;
+    Q_EMIT tray::iconOf(&w, 0)->activated(QSystemTrayIcon::DoubleClick);
+    EXPECT_EQ(w.codes, (std::vector<int>{513, 515}));
+    EXPECT_EQ(tags, QStringList{"ErrTrayMouse"});
+
+    // A plain widget (no client) receives no event from its icon, and no
+    // failure is reported.
+    struct MouseCount : QObject {
+        int n = 0;
+        bool eventFilter(QObject *, QEvent *e) override
+        {
+            if (e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonRelease ||
+                e->type() == QEvent::MouseButtonDblClick)
+                ++n;
+            return false;
+        }
+    } mouse;
     QWidget plain;
+    plain.installEventFilter(&mouse);
     ASSERT_TRUE(tray::add(&plain, 0, "tip", QIcon()));
     Q_EMIT tray::iconOf(&plain, 0)->activated(QSystemTrayIcon::Trigger);
+    QApplication::processEvents();
+    EXPECT_EQ(mouse.n, 0);
+    EXPECT_EQ(tags, QStringList{"ErrTrayMouse"});
+    EXPECT_NE(tray::iconOf(&plain, 0), nullptr);
     setUnhandledSink(previous);
 }

@@ -124,10 +124,12 @@ public:
     void Winsock1_Connect();
     void Winsock1_DataArrival(int32_t bytesTotal);
     void SockClose();
-    // The news part of a click on an information list: clears a pending news
-    // text, then opens a pending news link (only an http or https URL) and
-    // clears it.
-    void NewsClick();
+    // Status-line timer tick (Timer1, frmMainStatus.cpp): the news scroller
+    // while a news text is pending, else date, time and firmware version.
+    void Timer1_Timer();
+    // A click on information list Index: clears a pending news text, then
+    // opens a pending news link (only an http or https URL) and clears it.
+    void lstInfo_DragDrop(int Index);
 
     // ---- Operations ----
     // Refills DevCtrl(Index)'s port list with the ports COM2..COM20 that open;
@@ -267,6 +269,7 @@ private:
     void connectPanel(int n);
     // frmMainNews.cpp
     void createNewsExchange();
+    void hookInfoList(QListWidget *list, int n);  // frmMainStatus.cpp
     void newsSend(const QString &text);
     void newsReply(const QByteArray &raw);
     void bannerData(const QByteArray &raw);

@@ -62,6 +62,8 @@ void frmMain::createNewsExchange()
     Timer2 = timer("Timer2", 1000, &frmMain::Timer2_Timer);
     Timer3 = timer("Timer3", 2000, &frmMain::Timer3_Timer);
     Timer4 = timer("Timer4", 350, &frmMain::Timer4_Timer);
+    connect(Timer1, &QTimer::timeout, this,
+            [this] { qx::guarded(QStringLiteral("Timer1"), [this] { Timer1_Timer(); }); });
 }
 
 void frmMain::newsSend(const QString &text) { Winsock1->SendData(qx::UTF8::Utf8Encode(text)); }
@@ -217,12 +219,3 @@ void frmMain::Timer4_Timer()
 }
 
 void frmMain::SockClose() { Winsock1->CloseSck(); }
-
-void frmMain::NewsClick()
-{
-    NewsText.clear();
-    if (!NewsLink.isEmpty()) {
-        qx::news::OpenWebLink(NewsLink);
-        NewsLink.clear();
-    }
-}

@@ -60,6 +60,7 @@ void frmMain::createDeviceViews(int n)
     v.lstInfo->setObjectName(QStringLiteral("lstInfo_%1").arg(n));
     for (int i = 0; i < InfoLines; ++i)
         v.lstInfo->addItem(QString());
+    hookInfoList(v.lstInfo, n);
     v.gridAutolist = new qx::Grid(v.frmDev);
     v.gridAutolist->setObjectName(QStringLiteral("gridAutolist_%1").arg(n));
     v.gridAutolist->set_Cols(4);

@@ -12,7 +12,10 @@
 #include <QDir>
 #include <QImage>
 #include <QLabel>
+#include <QApplication>
 #include <QListWidget>
+#include <QLocale>
+#include <QMouseEvent>
 #include <QTimer>
 
 using namespace qx;
@@ -130,11 +133,11 @@ TEST_F(News, ANewsReplyScrollsAndItsLinkOpensOnce)
     EXPECT_EQ(lines[46], QStringLiteral(" ") + w.ScrollText);
 
     // A click opens the link once and ends the news.
-    w.NewsClick();
+    w.lstInfo_DragDrop(0);
     EXPECT_EQ(ui.links, QStringList{link});
     EXPECT_EQ(w.NewsText, "");
     EXPECT_EQ(w.NewsLink, "");
-    w.NewsClick();
+    w.lstInfo_DragDrop(0);
     EXPECT_EQ(ui.links.size(), 1);
 
     // The close timer ends the connection.
@@ -179,10 +182,10 @@ TEST_F(News, RepliesWellFormedMalformedAndHostile)
     // A link that is not http or https is never opened.
     w.NewsText = QStringLiteral("x");
     w.NewsLink = QStringLiteral("file:///etc/passwd");
-    w.NewsClick();
+    w.lstInfo_DragDrop(0);
     w.NewsText = QStringLiteral("x");
     w.NewsLink = QStringLiteral("javascript:alert(1)");
-    w.NewsClick();
+    w.lstInfo_DragDrop(0);
     EXPECT_TRUE(ui.links.isEmpty());
     EXPECT_EQ(w.NewsLink, "");
 }
@@ -329,4 +332,37 @@ TEST_F(News, AShorterTextTakenUpWhileScrollingStartsOver)
     w.Timer4_Timer();
     w.Timer4_Timer();
     EXPECT_EQ(w.lstInfoLine(CurDev, 0), " short");
+}
+
+TEST_F(News, TheStatusLineGivesWayToTheNewsAndAClickOnTheListEndsIt)
+{
+    w.VerText = QStringLiteral("V1.23");
+    w.Timer1_Timer();
+    const QString status = w.lstInfoLine(CurDev, 0);
+    EXPECT_TRUE(status.startsWith(QStringLiteral(" ") + QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat)))
+        << status.toStdString();
+    EXPECT_TRUE(status.endsWith("  V1.23"));
+    EXPECT_FALSE(w.Timer4->isActive());
+
+    w.NewsText = QStringLiteral("Hello");
+    w.NewsLink = QStringLiteral("https://example.org/x");
+    w.set_lstInfoLine(CurDev, 0, "kept");
+    w.Timer1_Timer();
+    EXPECT_TRUE(w.Timer4->isActive());
+    EXPECT_EQ(w.ScrollText, QString(40, QLatin1Char(' ')) + "Hello");
+    EXPECT_EQ(w.lstInfoLine(CurDev, 0), "kept");  // left to the scroller
+
+    // A click on the list (press and release on it) opens the link once.
+    QWidget *vp = w.lstInfo(0).viewport();
+    for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent e(t, QPointF(5, 5), vp->mapToGlobal(QPointF(5, 5)), Qt::LeftButton,
+                      t == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(vp, &e);
+    }
+    EXPECT_EQ(ui.links, QStringList{"https://example.org/x"});
+    EXPECT_EQ(w.NewsText, "");
+    EXPECT_EQ(w.NewsLink, "");
+    w.Timer1_Timer();
+    EXPECT_FALSE(w.Timer4->isActive());
+    EXPECT_TRUE(w.lstInfoLine(CurDev, 0).endsWith("  V1.23"));
 }

@@ -321,3 +321,36 @@ TEST_F(Udp, ConnectOnlyOpensTheObject)
     EXPECT_TRUE(ev.log.isEmpty());
     u.CloseSck();
 }
+
+TEST_F(Connected, SendingToAPeerThatHasGoneIsAnErrorNotASignal)
+{
+    peer.close();
+    // Before the close is noticed the object still counts as connected; the
+    // sends meet the closed connection (which would raise SIGPIPE unasked).
+    for (int i = 0; i < 50 && c.State() == 7; ++i) {
+        c.SendData(QByteArray(1000, 'x'));
+        QThread::msleep(2);
+    }
+    EXPECT_EQ(c.State(), 9);
+    EXPECT_TRUE(ev.hasPrefix("Error 10054 Connection reset by peer. CSocketMaster.SendBufferedData"))
+        << ev.log.join('|').toStdString();
+}
+
+TEST(Accepted, AnAcceptedSocketNeverBlocks)
+{
+    FakeUi ui;
+    CSocketMaster listener, server;
+    SocketEvents<CSocketMaster> lev(listener), sev(server);
+    listener.Bind(0, QStringLiteral("127.0.0.1"));
+    listener.Listen();
+    lev.onRequest = [&](int32_t id) { server.Accept(id); };
+    TcpConn client = TcpConn::connectTo(uint16_t(listener.LocalPort()));
+    ASSERT_TRUE(waitUntil([&] { return server.State() == 7; }));
+    // The client reads nothing: the send returns with bytes remaining.
+    server.SendData(QByteArray(32 * 1024 * 1024, 'z'));
+    ASSERT_FALSE(sev.log.isEmpty());
+    EXPECT_TRUE(sev.log[0].startsWith("SendProgress ")) << sev.log[0].toStdString();
+    EXPECT_FALSE(sev.log[0].endsWith(" 0"));
+    server.CloseSck();
+    listener.CloseSck();
+}

@@ -1,0 +1,79 @@
+// The status line, line 0 of the selected device's information list: the
+// one-second Timer1 writes date, time and firmware version there, or hands
+// the line to the news scroller while a news text is pending; a click on an
+// information list ends the news and opens its link.
+#include "mainwin/frmMain.h"
+
+#include "link/State.h"
+#include "net/NewsReply.h"
+#include "platform/Guard.h"
+
+#include <QDateTime>
+#include <QEvent>
+#include <QListWidget>
+#include <QLocale>
+#include <QRegularExpression>
+#include <QTimer>
+
+namespace {
+
+// Calls a function on every mouse-button release over a list.
+class ClickFilter : public QObject {
+public:
+    ClickFilter(QObject *parent, std::function<void()> f) : QObject(parent), f_(std::move(f)) {}
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() == QEvent::MouseButtonRelease)
+            f_();
+        return false;
+    }
+
+private:
+    std::function<void()> f_;
+};
+
+// The system's time format without a time-zone name.
+QString timeText(const QTime &t)
+{
+    const QLocale loc = QLocale::system();
+    QString fmt = loc.timeFormat(QLocale::LongFormat);
+    fmt.remove(QRegularExpression(QStringLiteral("\\s*t+")));
+    return loc.toString(t, fmt.trimmed());
+}
+
+} // namespace
+
+void frmMain::hookInfoList(QListWidget *list, int n)
+{
+    auto *f = new ClickFilter(list, [this, n] {
+        qx::guarded(QStringLiteral("lstInfo_DragDrop"), [this, n] { lstInfo_DragDrop(n); });
+    });
+    list->viewport()->installEventFilter(f);
+}
+
+void frmMain::Timer1_Timer()
+{
+    if (!NewsText.isEmpty()) {
+        if (!Timer4->isActive())
+            Timer4->start();
+        ScrollText = QString(40, QLatin1Char(' ')) + NewsText;
+        return;
+    }
+    Timer4->stop();
+    const QDateTime now = QDateTime::currentDateTime();
+    set_lstInfoLine(qx::CurDev, 0,
+                    QStringLiteral(" ") + QLocale::system().toString(now.date(), QLocale::ShortFormat)
+                        + QStringLiteral(" ") + timeText(now.time()) + QStringLiteral("  ") + VerText);
+}
+
+void frmMain::lstInfo_DragDrop(int)
+{
+    try {
+        NewsText.clear();
+        if (!NewsLink.isEmpty()) {
+            qx::news::OpenWebLink(NewsLink);
+            NewsLink.clear();
+        }
+    } catch (const std::exception &) {
+    }
+}

@@ -93,6 +93,21 @@ void post(SOCKET h, Sock &s, int event, int error)
         s.wnd->postMessage(s.msg, uintptr_t(h), makeLong(event, error));
 }
 
+// The POSIX option of a SOL_SOCKET option; -1 for one we do not have.
+int nativeOption(int name)
+{
+    switch (name) {
+    case SoBroadcast:
+        return SO_BROADCAST;
+    case SoSndBuf:
+        return SO_SNDBUF;
+    case SoRcvBuf:
+        return SO_RCVBUF;
+    default:
+        return -1;
+    }
+}
+
 void onReadable(SOCKET h);
 void onWritable(SOCKET h);
 
@@ -460,20 +475,9 @@ int getsockopt(SOCKET h, int level, int name, int *value)
         *value = 65507;  // the largest IPv4 UDP payload
         return 0;
     }
-    int opt = 0;
-    switch (name) {
-    case SoBroadcast:
-        opt = SO_BROADCAST;
-        break;
-    case SoSndBuf:
-        opt = SO_SNDBUF;
-        break;
-    case SoRcvBuf:
-        opt = SO_RCVBUF;
-        break;
-    default:
+    const int opt = nativeOption(name);
+    if (opt < 0)
         return fail(10042);
-    }
     socklen_t len = sizeof(int);
     if (::getsockopt(s->fd, SOL_SOCKET, opt, value, &len) != 0)
         return failErrno();
@@ -487,20 +491,9 @@ int setsockopt(SOCKET h, int level, int name, int value)
         return fail(WSAENOTSOCK);
     if (level != SolSocket)
         return fail(10042);
-    int opt = 0;
-    switch (name) {
-    case SoBroadcast:
-        opt = SO_BROADCAST;
-        break;
-    case SoSndBuf:
-        opt = SO_SNDBUF;
-        break;
-    case SoRcvBuf:
-        opt = SO_RCVBUF;
-        break;
-    default:
+    const int opt = nativeOption(name);
+    if (opt < 0)
         return fail(10042);
-    }
     if (::setsockopt(s->fd, SOL_SOCKET, opt, &value, sizeof value) != 0)
         return failErrno();
     return 0;

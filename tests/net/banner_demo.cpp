@@ -1,5 +1,7 @@
-// Shows the main window and the banner window over it with a picture, faded
-// in, for a look under Xvfb. Usage: net_banner_demo [home folder]
+// Shows the main window with a news text scrolling through its status line
+// and the banner window over it with a picture, faded in, for a look under
+// Xvfb. Usage: net_banner_demo [home folder] [news] ("news": no banner, so
+// the status line can be seen).
 #include "mainwin/frmMain.h"
 #include "net/frmBanner.h"
 #include "platform/AppHome.h"
@@ -20,6 +22,9 @@ int main(int argc, char **argv)
 
     frmMain &w = frmMainForm().get();
     w.show();
+    // A pending news text: the status line scrolls it.
+    w.NewsText = QStringLiteral("New firmware for the QM-26 tester is available");
+    w.NewsLink = QStringLiteral("https://example.org/news");
 
     // A banner picture as the service would send it.
     QImage img(300, 200, QImage::Format_RGB32);
@@ -41,6 +46,8 @@ int main(int argc, char **argv)
     const QString file = qx::homePath("qx.ban");
     img.save(file, "PNG");
 
+    if (argc > 2 && QByteArray(argv[2]) == "news")
+        return app.exec();
     QTimer::singleShot(500, [&] {
         frmBanner &b = frmBannerForm().get();
         b.show();

@@ -189,6 +189,12 @@ public:
     void DevCtrl_TmrShowOn(int Index, int chn);
     void DevCtrl_TmrCurveOn(int Index, int chn);
 
+    // ---- Firmware update (frmMainUpdate.cpp) ----
+    // "Firmware Update": shows frmUpdate without blocking, the tab strip
+    // disabled, and waits until it unloads; with the window already open it
+    // only brings it to the front.
+    void menuUpdate_Click();
+
     // One line of the dated error log.
     static void ErrLog(const QString &func, const QString &description = QString());
     // Checksum of a command frame buffer (elements 1..10).

@@ -54,6 +54,8 @@ void frmMain::buildMenus()
     menuUpdate = entry(mnuSys, "menuUpdate", QStringLiteral("Firmware Update"));
     connect(menuAddDev, &QAction::triggered, this,
             [this] { qx::guarded(QStringLiteral("menuAddDev_Click"), [this] { menuAddDev_Click(); }); });
+    connect(menuUpdate, &QAction::triggered, this,
+            [this] { qx::guarded(QStringLiteral("menuUpdate_Click"), [this] { menuUpdate_Click(); }); });
 
     mnuTool = menuOf(bar, "mnuTool", QStringLiteral("Tools"));
     menuClear = entry(mnuTool, "menuClear", QStringLiteral("Clear Curve"));

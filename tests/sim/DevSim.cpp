@@ -1,20 +1,14 @@
 #include "DevSim.h"
+#include "SimPty.h"
 
-#include <QDir>
-#include <QFile>
 #include <QStringList>
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <cmath>
 #include <optional>
 
-#include <fcntl.h>
 #include <poll.h>
-#include <pty.h>
-#include <sys/stat.h>
-#include <termios.h>
 #include <unistd.h>
 
 namespace qx::sim {
@@ -57,39 +51,11 @@ bool DevSim::start()
         error_ = QStringLiteral("type code must be 1 to 99");
         return false;
     }
-    if (::openpty(&master_, &slave_, nullptr, nullptr, nullptr) != 0) {
-        error_ = QStringLiteral("openpty: %1").arg(QString::fromLocal8Bit(strerror(errno)));
+    if (!openRawPty(master_, slave_, slavePath_, error_))
         return false;
-    }
-    // Raw both ways: no echo of the program's frames back to the device
-    // side, no translation of 0x0D or 0xFF.
-    termios t{};
-    ::tcgetattr(slave_, &t);
-    ::cfmakeraw(&t);
-    t.c_cflag |= CLOCAL | CREAD;
-    ::tcsetattr(slave_, TCSANOW, &t);
-    ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
-    ::fcntl(master_, F_SETFD, FD_CLOEXEC);
-    ::fcntl(slave_, F_SETFD, FD_CLOEXEC);
-    char name[PATH_MAX] = {};
-    if (::ttyname_r(slave_, name, sizeof name) != 0) {
-        error_ = QStringLiteral("ttyname: %1").arg(QString::fromLocal8Bit(strerror(errno)));
-        closeFds();
-        return false;
-    }
-    slavePath_ = QString::fromLocal8Bit(name);
-
     if (!opt_.home.isEmpty()) {
-        const QString dir = opt_.home + QStringLiteral("/ports");
-        QDir().mkpath(dir);
-        linkPath_ = dir + QStringLiteral("/COM%1").arg(opt_.com);
-        const QByteArray link = QFile::encodeName(linkPath_);
-        struct stat st {};
-        if (::lstat(link.constData(), &st) == 0)
-            ::unlink(link.constData());
-        if (::symlink(name, link.constData()) != 0) {
-            error_ = QStringLiteral("link %1: %2").arg(linkPath_, QString::fromLocal8Bit(strerror(errno)));
-            linkPath_.clear();
+        linkPath_ = linkPort(opt_.home, opt_.com, slavePath_, error_);
+        if (linkPath_.isEmpty()) {
             closeFds();
             return false;
         }
@@ -105,23 +71,13 @@ void DevSim::stop()
     if (thread_.joinable())
         thread_.join();
     closeFds();
-    if (!linkPath_.isEmpty()) {
-        const QByteArray link = QFile::encodeName(linkPath_);
-        char target[PATH_MAX] = {};
-        const ssize_t n = ::readlink(link.constData(), target, sizeof target - 1);
-        if (n > 0 && QString::fromLocal8Bit(target, int(n)) == slavePath_)
-            ::unlink(link.constData());
-        linkPath_.clear();
-    }
+    unlinkPort(linkPath_, slavePath_);
 }
 
 void DevSim::closeFds()
 {
-    if (master_ >= 0)
-        ::close(master_);
-    if (slave_ >= 0)
-        ::close(slave_);
-    master_ = slave_ = -1;
+    closeFd(master_);
+    closeFd(slave_);
 }
 
 void DevSim::run()

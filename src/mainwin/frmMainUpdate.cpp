@@ -1,0 +1,56 @@
+// "Firmware Update": the firmware-update window over the selected device's
+// port, with the device tab strip disabled while it is open.
+#include "mainwin/frmMain.h"
+
+#include "link/Module3.h"
+#include "link/State.h"
+#include "panel/DevCtrl.h"
+#include "platform/KeyedTabBar.h"
+#include "platform/UiServices.h"
+#include "tools/frmUpdate.h"
+
+#include <QEventLoop>
+#include <QPointer>
+
+void frmMain::menuUpdate_Click()
+{
+    if (frmUpdateForm().isLoaded()) {
+        frmUpdate &open = frmUpdateForm().get();
+        open.raise();
+        open.activateWindow();
+        return;
+    }
+    // The window and this wait may end in any order (the program closing
+    // during an update): touch only what still exists.
+    const QPointer<frmMain> self(this);
+    const QPointer<qx::KeyedTabBar> tabs(tabDev);
+    const auto enableTabs = [tabs] {
+        if (tabs)
+            tabs->setEnabled(true);
+    };
+    try {
+        qx::DlgDone = false;
+        tabDev->setEnabled(false);
+        frmUpdate &f = frmUpdateForm().get();
+        f.host.portName = [self]() -> QString {
+            try {
+                return self ? self->DevCtrl(qx::CurDev).tPort() : QString();
+            } catch (const std::exception &) {
+                return {};
+            }
+        };
+        f.host.enableTabs = enableTabs;
+        QEventLoop wait;
+        connect(&f, &frmUpdate::unloaded, &wait, &QEventLoop::quit);
+        f.show();
+        f.raise();
+        f.activateWindow();
+        wait.exec();
+        enableTabs();
+    } catch (const std::exception &e) {
+        qx::ui().msgBox(qx::Module3::LangText(QStringLiteral("Wrong Port!")), qx::MbCritical,
+                        qx::Module3::LangText(QStringLiteral("Prompt")));
+        ErrLog(QStringLiteral("ErrUpdate"), QString::fromStdString(e.what()));
+        enableTabs();
+    }
+}

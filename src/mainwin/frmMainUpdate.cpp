@@ -5,16 +5,16 @@
 #include "link/Module3.h"
 #include "link/State.h"
 #include "panel/DevCtrl.h"
+#include "platform/DialogWait.h"
 #include "platform/KeyedTabBar.h"
 #include "platform/UiServices.h"
 #include "tools/frmUpdate.h"
 
-#include <QEventLoop>
 #include <QPointer>
 
 void frmMain::menuUpdate_Click()
 {
-    if (frmUpdateForm().isLoaded()) {
+    if (frmUpdateForm().isOpen()) {
         frmUpdate &open = frmUpdateForm().get();
         open.raise();
         open.activateWindow();
@@ -31,7 +31,7 @@ void frmMain::menuUpdate_Click()
     try {
         qx::DlgDone = false;
         tabDev->setEnabled(false);
-        frmUpdate &f = frmUpdateForm().get();
+        frmUpdate &f = frmUpdateForm().fresh();
         f.host.portName = [self]() -> QString {
             try {
                 return self ? self->DevCtrl(qx::CurDev).tPort() : QString();
@@ -40,12 +40,10 @@ void frmMain::menuUpdate_Click()
             }
         };
         f.host.enableTabs = enableTabs;
-        QEventLoop wait;
-        connect(&f, &frmUpdate::unloaded, &wait, &QEventLoop::quit);
         f.show();
         f.raise();
         f.activateWindow();
-        wait.exec();
+        qx::waitForDialog(&f);
         enableTabs();
     } catch (const std::exception &e) {
         qx::ui().msgBox(qx::Module3::LangText(QStringLiteral("Wrong Port!")), qx::MbCritical,

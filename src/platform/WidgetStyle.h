@@ -3,10 +3,8 @@
 // geometry given in twips, text and fill colours given as 0x00BBGGRR.
 #include "platform/Colors.h"
 
-#include <QGuiApplication>
 #include <QPalette>
 #include <QRect>
-#include <QScreen>
 #include <QWidget>
 
 namespace qx {
@@ -34,16 +32,6 @@ inline void setFillColor(QWidget *w, uint32_t color)
     pal.setColor(QPalette::Window, oleToColor(color));
     w->setPalette(pal);
     w->setAutoFillBackground(true);
-}
-
-// Centres a window on the primary screen (its frame when it has one).
-inline void centreOnScreen(QWidget *w)
-{
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect s = screen->geometry();
-        const QSize outer = w->frameSize().isValid() ? w->frameSize() : w->size();
-        w->move(s.left() + (s.width() - outer.width()) / 2, s.top() + (s.height() - outer.height()) / 2);
-    }
 }
 
 } // namespace qx

@@ -7,6 +7,7 @@
 #include "platform/Guard.h"
 #include "platform/Numbers.h"
 #include "platform/UiServices.h"
+#include "platform/Placement.h"
 #include "platform/WidgetStyle.h"
 #include "tools/BootLink.h"
 
@@ -281,7 +282,7 @@ void frmUpdate::Form_Unload()
     qx::DlgDone = true;
     if (host.enableTabs)
         host.enableTabs();
-    Q_EMIT unloaded();
+    Q_EMIT finished(QDialog::Rejected); // the caller's wait ends
 }
 
 void frmUpdate::closeEvent(QCloseEvent *e)

@@ -5,7 +5,7 @@
 // firmware image in blocks of 128 bytes, reads every block back and compares
 // it, then starts the new firmware.
 //
-// The main window shows it without blocking and waits for unloaded(). The
+// The main window shows it without blocking and waits for finished(). The
 // window closes itself after a failed synchronisation or Get and after an
 // update; closing it during an exchange cancels the exchange (no further
 // byte is sent). Unloading closes the port, sets DlgDone and enables the main
@@ -69,11 +69,9 @@ public:
 
     void cmdOpen_Click();   // Identify
     void cmdUpdate_Click(); // Update
-    void Form_Unload();     // idempotent
-
-Q_SIGNALS:
-    // The window has unloaded (or is being destroyed): the caller's wait ends.
-    void unloaded();
+    // Closes the port, sets DlgDone, enables the tab strip and emits
+    // finished; runs once, when the window closes or is destroyed.
+    void Form_Unload();
 
 protected:
     void closeEvent(QCloseEvent *e) override;

@@ -63,7 +63,7 @@ struct UpdateFixture : BootFixture {
             return image ? *image : firmware::loadImage(id);
         };
         QObject::connect(w.pbFw, &ucProgressBar::Change, [this, p = w.pbFw] { progress.push_back(p->Value()); });
-        QObject::connect(&w, &frmUpdate::unloaded, [this] { ++unloads; });
+        QObject::connect(&w, &QDialog::finished, [this] { ++unloads; });
         w.show();
         return w;
     }

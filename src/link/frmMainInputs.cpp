@@ -16,6 +16,7 @@ void frmMain::connectInputsSteps(int n)
     connect(p, &::DevCtrl::StimLostFocus, this, [this, p](int chn) { DevCtrl_StimLostFocus(p->Index(), chn); });
     connect(p, &::DevCtrl::StepSaveClick, this, [this, p] { DevCtrl_StepSaveClick(p->Index()); });
     connect(p, &::DevCtrl::StepOpenClick, this, [this, p] { DevCtrl_StepOpenClick(p->Index()); });
+    connect(p, &::DevCtrl::StepSetClick, this, [this, p] { DevCtrl_StepSetClick(p->Index()); });
 }
 
 void frmMain::checkSettingBox(int Index, int chn, qx::inputs::Field field)

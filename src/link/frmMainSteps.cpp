@@ -1,4 +1,5 @@
-// The step page's Save and Open: the program table to and from a step file.
+// The step page's Save, Open and Set: the program table to and from a step
+// file, and the step editor.
 #include "mainwin/frmMain.h"
 
 #include "link/Module3.h"
@@ -6,6 +7,8 @@
 #include "link/State.h"
 #include "link/StepFile.h"
 #include "panel/DevCtrl.h"
+#include "platform/DialogWait.h"
+#include "tools/frmSet.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -62,4 +65,16 @@ void frmMain::DevCtrl_StepOpenClick(int Index)
     p.StepSetClr();
     for (const qx::stepfile::Cell &c : qx::stepfile::read(f, qx::DevType[Index], modeList(p)))
         p.set_tStepSet(c.row, c.col, c.text);
+}
+
+void frmMain::DevCtrl_StepSetClick(int Index)
+{
+    // A second click while the editor is open only brings it forward.
+    if (frmSetForm().isLoaded()) {
+        frmSetForm().get().raise();
+        frmSetForm().get().activateWindow();
+        return;
+    }
+    qx::DlgDone = false;
+    qx::waitForDialog(&frmSetForm().get());
 }

@@ -238,6 +238,8 @@ public:
     // The step page's Save and Open: the program table to and from a step file.
     void DevCtrl_StepSaveClick(int Index);
     void DevCtrl_StepOpenClick(int Index);
+    // The step page's Set: opens the step editor and waits until it closes.
+    void DevCtrl_StepSetClick(int Index);
 
 private:
     void connectInputsSteps(int n);

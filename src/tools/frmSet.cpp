@@ -1,0 +1,330 @@
+#include "tools/frmSet.h"
+
+#include "link/Module3.h"
+#include "link/Prompt.h"
+#include "link/State.h"
+#include "panel/DevCtrl.h"
+#include "platform/Grid.h"
+#include "platform/Guard.h"
+#include "platform/UiServices.h"
+#include "platform/WidgetStyle.h"
+#include "tools/StepEditRules.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QFocusEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+
+using qx::stepedit::Box;
+using qx::stepedit::Verdict;
+
+namespace {
+
+constexpr int Steps = 10;
+constexpr int GridWidth = 5600;  // twips
+constexpr int NumberColumn = 700;
+
+QString lang(const char *text) { return qx::Module3::LangText(QLatin1String(text)); }
+QString stepName(int n) { return lang("Step") + QString::number(n); }
+
+template <class W>
+W *make(QWidget *parent, const char *name, const QRect &r)
+{
+    auto *w = new W(parent);
+    w->setObjectName(QLatin1String(name));
+    w->setGeometry(r);
+    return w;
+}
+
+QLabel *label(QWidget *parent, const char *name, const QString &text, const QRect &r)
+{
+    QLabel *l = make<QLabel>(parent, name, r);
+    l->setText(text);
+    return l;
+}
+
+::DevCtrl *panel() { return DevCtrl::find(qx::CurDev); }
+
+} // namespace
+
+frmSet::frmSet()
+{
+    setObjectName(QStringLiteral("frmSet"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setModal(false);
+    setWindowTitle(lang("Step Setting"));
+    buildControls();
+
+    // Form_Load.
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect s = screen->geometry();
+        move(s.left() + (s.width() - width()) / 2, s.top() + (s.height() - height()) / 2);
+    }
+    const qx::stepedit::Device d = qx::stepedit::deviceOf(qx::CurDev);
+    CurFmt = qx::stepedit::curFormat(d);
+    VolFmt = qx::stepedit::volFormat(d);
+    PwrFmt = qx::stepedit::pwrFormat(d);
+
+    const ::DevCtrl *p = panel();
+    for (int i = 0; i <= d.lastChgMode; ++i)
+        cmbMode->addItem(p ? p->ModeTxt(i) : QString());
+    cmbMode->addItem(lang("Wait"));
+    cmbMode->addItem(lang("Cycle"));
+
+    // Every row up to the last filled one gets its entry, so that entry i
+    // always edits row i + 1.
+    int last = 0;
+    for (int r = 1; r <= Steps; ++r) {
+        gridSet->set_TextMatrix(r, 0, QString::number(r));
+        for (int c = 1; c <= 4; ++c)
+            gridSet->set_TextMatrix(r, c, p ? p->tStepSet(r, c) : QString());
+        if (!gridSet->TextMatrix(r, 1).isEmpty())
+            last = r;
+    }
+    for (int r = 1; r <= last; ++r)
+        cmbFlow->addItem(stepName(r));
+    if (cmbFlow->count() < Steps)
+        cmbFlow->addItem(stepName(cmbFlow->count() + 1));
+
+    // Step 1 shows its stored values; only an empty step 1 (or one whose
+    // mode the list lacks) starts from the first mode's defaults.
+    SelStep = -1;
+    selectFlow(0);
+    if (SelMode < 0) {
+        const int stored = cmbMode->findText(gridSet->TextMatrix(1, 1), Qt::MatchExactly);
+        selectMode(stored >= 0 && !gridSet->TextMatrix(1, 1).isEmpty() ? stored : 0);
+    }
+}
+
+frmSet::~frmSet() { Form_Unload(); }
+
+void frmSet::buildControls()
+{
+    setFixedSize(qx::twipsToPx(GridWidth + 4200), qx::twipsToPx(3300));
+
+    gridSet = make<qx::Grid>(this, "gridSet", qx::twipsRect(120, 120, GridWidth, 3000));
+    gridSet->set_Rows(Steps + 1);
+    gridSet->set_Cols(5);
+    gridSet->set_FixedRows(1);
+    gridSet->set_FixedCols(1);
+    gridSet->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    gridSet->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    gridSet->set_ColWidth(0, NumberColumn);
+    // The frame takes two pixels of the grid's width.
+    const int inner = GridWidth - 2 * qx::TwipsPerPixel;
+    for (int c = 1; c <= 4; ++c)
+        gridSet->set_ColWidth(c, (inner - NumberColumn) / 4);
+    for (int c = 0; c <= 4; ++c)
+        gridSet->set_ColAlignment(c, qx::Grid::AlignCenterCenter);
+    const char *heads[] = {"Step", "Mode", "Current/Power", "Volt/Cells", "Cutoff"};
+    for (int c = 0; c <= 4; ++c)
+        gridSet->set_TextMatrix(0, c, lang(heads[c]));
+
+    const int x = GridWidth + 360;
+    Label9 = label(this, "Label9", lang("Step:"), qx::twipsRect(x, 180, 900, 300));
+    cmbFlow = make<QComboBox>(this, "cmbFlow", qx::twipsRect(x + 900, 150, 1500, 330));
+    Label13 = label(this, "Label13", lang("Mode:"), qx::twipsRect(x, 600, 900, 300));
+    cmbMode = make<QComboBox>(this, "cmbMode", qx::twipsRect(x + 900, 570, 1500, 330));
+
+    lblSet = label(this, "lblSet", lang("Curr:"), qx::twipsRect(x, 1050, 900, 300));
+    txtSet = make<QLineEdit>(this, "txtSet", qx::twipsRect(x + 900, 1020, 1200, 330));
+    txtSet->setText(QStringLiteral("00.10"));
+    lblSett = label(this, "lblSett", QStringLiteral("A"), qx::twipsRect(x + 2160, 1050, 600, 300));
+    lblLmt = label(this, "lblLmt", lang("Volt:"), qx::twipsRect(x, 1470, 900, 300));
+    txtLmt = make<QLineEdit>(this, "txtLmt", qx::twipsRect(x + 900, 1440, 1200, 330));
+    txtLmt->setText(QStringLiteral("01.00"));
+    lblLimit1t = label(this, "lblLimit1t", QStringLiteral("V"), qx::twipsRect(x + 2160, 1470, 600, 300));
+    lblLmt2 = label(this, "lblLmt2", lang("End:"), qx::twipsRect(x, 1890, 900, 300));
+    txtLmt2 = make<QLineEdit>(this, "txtLmt2", qx::twipsRect(x + 900, 1860, 1200, 330));
+    lblLmt2t = label(this, "lblLmt2t", QStringLiteral("M"), qx::twipsRect(x + 2160, 1890, 600, 300));
+
+    cmdSet = make<QPushButton>(this, "cmdSet", qx::twipsRect(x, 2400, 1140, 375));
+    cmdSet->setText(lang("Add"));
+    cmdClear = make<QPushButton>(this, "cmdClear", qx::twipsRect(x + 1260, 2400, 1140, 375));
+    cmdClear->setText(lang("Clear"));
+    cmdOK = make<QPushButton>(this, "cmdOK", qx::twipsRect(x, 2820, 1140, 375));
+    cmdOK->setText(lang("OK"));
+    cmdCancel = make<QPushButton>(this, "cmdCancel", qx::twipsRect(x + 1260, 2820, 1140, 375));
+    cmdCancel->setText(lang("Cancel"));
+    for (QPushButton *b : {cmdSet, cmdClear, cmdOK, cmdCancel})
+        b->setAutoDefault(false);
+
+    const auto on = [this](auto *sender, auto signal, void (frmSet::*handler)(), const char *tag) {
+        connect(sender, signal, this, [this, handler, tag] {
+            qx::guarded(QLatin1String(tag), [this, handler] { (this->*handler)(); });
+        });
+    };
+    on(cmbFlow, &QComboBox::activated, &frmSet::cmbFlow_Click, "frmSet.cmbFlow_Click");
+    on(cmbMode, &QComboBox::activated, &frmSet::cmbMode_Click, "frmSet.cmbMode_Click");
+    on(cmdSet, &QPushButton::clicked, &frmSet::cmdSet_Click, "frmSet.cmdSet_Click");
+    on(cmdClear, &QPushButton::clicked, &frmSet::cmdClear_Click, "frmSet.cmdClear_Click");
+    on(cmdOK, &QPushButton::clicked, &frmSet::cmdOK_Click, "frmSet.cmdOK_Click");
+    on(cmdCancel, &QPushButton::clicked, &frmSet::cmdCancel_Click, "frmSet.cmdCancel_Click");
+    // Closing in any way unloads the window (deleted on close).
+    connect(this, &QDialog::finished, this, [this] { Form_Unload(); });
+    for (QLineEdit *e : {txtSet, txtLmt, txtLmt2})
+        e->installEventFilter(this);
+}
+
+bool frmSet::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::FocusOut) {
+        const auto reason = static_cast<QFocusEvent *>(event)->reason();
+        // Another window taking the focus, or a pop-up menu, is no loss of focus.
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            if (watched == txtSet)
+                qx::guarded(QStringLiteral("frmSet.txtSet_LostFocus"), [this] { txtSet_LostFocus(); });
+            else if (watched == txtLmt)
+                qx::guarded(QStringLiteral("frmSet.txtLmt_LostFocus"), [this] { txtLmt_LostFocus(); });
+            else if (watched == txtLmt2)
+                qx::guarded(QStringLiteral("frmSet.txtLmt2_LostFocus"), [this] { txtLmt2_LostFocus(); });
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void frmSet::selectFlow(int i)
+{
+    cmbFlow->setCurrentIndex(i);
+    cmbFlow_Click();
+}
+
+void frmSet::selectMode(int i)
+{
+    cmbMode->setCurrentIndex(i);
+    cmbMode_Click();
+}
+
+void frmSet::showLayout()
+{
+    const qx::stepedit::Device d = qx::stepedit::deviceOf(qx::CurDev);
+    const qx::stepedit::Layout l = qx::stepedit::layoutOf(d, qx::stepedit::kindOf(d, SelMode));
+    lblSet->setText(qx::Module3::LangText(l.setCaption));
+    lblSett->setText(l.setUnit);
+    lblLmt->setText(qx::Module3::LangText(l.lmtCaption));
+    lblLimit1t->setText(l.lmtUnit);
+    lblLmt2->setText(qx::Module3::LangText(l.lmt2Caption));
+    lblLmt2t->setText(l.lmt2Unit == QLatin1String("Min") ? qx::Module3::LangText(l.lmt2Unit) : l.lmt2Unit);
+    txtSet->setEnabled(l.setEnabled);
+    txtLmt->setEnabled(l.lmtEnabled);
+    txtLmt2->setEnabled(true);
+}
+
+void frmSet::cmbMode_Click()
+{
+    const int k = cmbMode->currentIndex();
+    if (k == SelMode || k < 0)
+        return;
+    SelMode = k;
+    showLayout();
+    const qx::stepedit::Device d = qx::stepedit::deviceOf(qx::CurDev);
+    const qx::stepedit::Layout l = qx::stepedit::layoutOf(d, qx::stepedit::kindOf(d, SelMode));
+    txtSet->setText(l.setText);
+    txtLmt->setText(l.lmtText);
+    txtLmt2->setText(l.lmt2Text);
+}
+
+void frmSet::cmbFlow_Click()
+{
+    const int i = cmbFlow->currentIndex();
+    if (i < 0)
+        return;
+    if (i != SelStep) {
+        SelStep = i;
+        const int row = SelStep + 1;
+        if (gridSet->TextMatrix(row, 2).isEmpty())
+            return;
+        txtSet->setText(gridSet->TextMatrix(row, 2));
+        txtLmt->setText(gridSet->TextMatrix(row, 3));
+        txtLmt2->setText(gridSet->TextMatrix(row, 4));
+        const int k = cmbMode->findText(gridSet->TextMatrix(row, 1), Qt::MatchExactly);
+        if (k < 0)
+            return;  // a mode the list lacks: nothing more to show
+        SelMode = k;
+        selectMode(k);  // finds SelMode unchanged and keeps the texts
+    }
+    if (SelMode >= 0)
+        showLayout();
+}
+
+void frmSet::leaveCheck(QLineEdit *box, int which)
+{
+    if (SelMode < 0)
+        return;
+    const Box b = which == 0 ? Box::Set : which == 1 ? Box::Lmt : Box::Lmt2;
+    const Verdict v = qx::stepedit::leaveCheck(qx::stepedit::deviceOf(qx::CurDev), SelMode, b, box->text());
+    if (v.result == Verdict::NotNumber)
+        qx::promptBox(QStringLiteral("Invalid value!"), qx::MbCritical);
+    else if (v.result == Verdict::OutOfRange)
+        qx::promptBox(QStringLiteral("Setting value out of range!"), qx::MbCritical);
+    box->setText(v.text);
+}
+
+void frmSet::txtSet_LostFocus() { leaveCheck(txtSet, 0); }
+void frmSet::txtLmt_LostFocus() { leaveCheck(txtLmt, 1); }
+void frmSet::txtLmt2_LostFocus() { leaveCheck(txtLmt2, 2); }
+
+void frmSet::cmdSet_Click()
+{
+    if (SelMode < 0 || SelStep < 0)
+        return;
+    switch (qx::stepedit::addCheck(qx::stepedit::deviceOf(qx::CurDev), SelMode, txtSet->text(), txtLmt->text(),
+                                   txtLmt2->text())) {
+    case Verdict::NotNumber:
+        qx::promptBox(QStringLiteral("Invalid value!"), qx::MbCritical);
+        return;
+    case Verdict::OutOfRange:
+        qx::promptBox(QStringLiteral("Setting value out of range!"), qx::MbCritical);
+        return;
+    case Verdict::Accepted:
+        break;
+    }
+    const int row = SelStep + 1;
+    gridSet->set_TextMatrix(row, 1, cmbMode->currentText());
+    gridSet->set_TextMatrix(row, 2, txtSet->text());
+    gridSet->set_TextMatrix(row, 3, txtLmt->text());
+    gridSet->set_TextMatrix(row, 4, txtLmt2->text());
+    if (cmbFlow->currentIndex() == cmbFlow->count() - 1 && SelStep < Steps - 1) {
+        ++SelStep;
+        cmbFlow->addItem(stepName(SelStep + 1));
+        selectFlow(SelStep);
+    }
+}
+
+void frmSet::cmdClear_Click()
+{
+    for (int r = 1; r <= Steps; ++r)
+        for (int c = 1; c <= 4; ++c)
+            gridSet->set_TextMatrix(r, c, QString());
+    SelStep = 0;
+    cmbFlow->clear();
+    cmbFlow->addItem(stepName(1));
+    selectFlow(0);
+}
+
+void frmSet::cmdOK_Click()
+{
+    if (::DevCtrl *p = panel()) {
+        p->StepSetClr();
+        // Every row up to the first empty one goes over, rows after a
+        // "Cycle" row included: nothing the user entered is dropped.
+        for (int r = 1; r <= Steps && !gridSet->TextMatrix(r, 1).isEmpty(); ++r)
+            for (int c = 1; c <= 4; ++c)
+                p->set_tStepSet(r, c, gridSet->TextMatrix(r, c));
+    }
+    close();
+}
+
+void frmSet::cmdCancel_Click() { close(); }
+
+void frmSet::Form_Unload() { qx::DlgDone = true; }
+
+qx::FormHolder<frmSet> &frmSetForm()
+{
+    static qx::FormHolder<frmSet> holder;
+    return holder;
+}

@@ -19,13 +19,15 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include <algorithm>
+
 using qx::stepedit::Box;
 using qx::stepedit::Verdict;
 
 namespace {
 
 constexpr int Steps = 10;
-constexpr int GridWidth = 5600;  // twips
+constexpr int GridWidth = 6600;  // twips
 constexpr int NumberColumn = 700;
 
 QString lang(const char *text) { return qx::Module3::LangText(QLatin1String(text)); }
@@ -104,8 +106,6 @@ frmSet::~frmSet() { Form_Unload(); }
 
 void frmSet::buildControls()
 {
-    setFixedSize(qx::twipsToPx(GridWidth + 4200), qx::twipsToPx(3300));
-
     gridSet = make<qx::Grid>(this, "gridSet", qx::twipsRect(120, 120, GridWidth, 3000));
     gridSet->set_Rows(Steps + 1);
     gridSet->set_Cols(5);
@@ -114,15 +114,22 @@ void frmSet::buildControls()
     gridSet->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     gridSet->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     gridSet->set_ColWidth(0, NumberColumn);
-    // The frame takes two pixels of the grid's width.
-    const int inner = GridWidth - 2 * qx::TwipsPerPixel;
+    // Columns 1 to 4 share the width inside the frame (one pixel each side)
+    // in whole pixels.
+    const int innerPx = qx::twipsToPx(GridWidth) - 2 - qx::twipsToPx(NumberColumn);
     for (int c = 1; c <= 4; ++c)
-        gridSet->set_ColWidth(c, (inner - NumberColumn) / 4);
+        gridSet->set_ColWidth(c, innerPx / 4 * qx::TwipsPerPixel);
     for (int c = 0; c <= 4; ++c)
         gridSet->set_ColAlignment(c, qx::Grid::AlignCenterCenter);
     const char *heads[] = {"Step", "Mode", "Current/Power", "Volt/Cells", "Cutoff"};
     for (int c = 0; c <= 4; ++c)
         gridSet->set_TextMatrix(0, c, lang(heads[c]));
+    // Tall enough for the header and the ten steps, frame included.
+    int height = 2 * qx::TwipsPerPixel;
+    for (int r = 0; r <= Steps; ++r)
+        height += gridSet->RowHeight(r);
+    gridSet->set_Height(height);
+    setFixedSize(qx::twipsToPx(GridWidth + 3300), qx::twipsToPx(std::max(120 + height, 3195) + 120));
 
     const int x = GridWidth + 360;
     Label9 = label(this, "Label9", lang("Step:"), qx::twipsRect(x, 180, 900, 300));

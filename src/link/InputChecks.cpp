@@ -1,10 +1,8 @@
 #include "link/InputChecks.h"
 
-#include "link/State.h"
 #include "platform/Numbers.h"
 
 #include <cmath>
-#include <limits>
 
 namespace qx::inputs {
 
@@ -12,9 +10,9 @@ namespace {
 
 const QString Picture2 = QStringLiteral("0.00");
 
-bool isPowerMode(const Limits &l)
+bool isPowerMode(const DeviceLimits &l, int mode)
 {
-    if (l.mode != 1)
+    if (mode != 1)
         return false;
     switch (l.devType) {
     case 1: case 2: case 3: case 4: case 8: case 25: case 26: case 40:
@@ -25,29 +23,18 @@ bool isPowerMode(const Limits &l)
 }
 
 // Largest cell count of the model's cell-count modes; 0 outside them.
-int cellMax(const Limits &l)
+int cellMax(const DeviceLimits &l, int mode)
 {
-    if (l.devType < 1 || l.devType > 4 || l.mode < 1 || l.mode > 5)
+    if (l.devType < 1 || l.devType > 4 || mode < 1 || mode > 5)
         return 0;
     static constexpr int small[] = {8, 8, 3, 4, 6};   // types 1 and 3
     static constexpr int large[] = {12, 12, 4, 4, 8}; // types 2 and 4
-    return (l.devType == 1 || l.devType == 3) ? small[l.mode - 1] : large[l.mode - 1];
+    return (l.devType == 1 || l.devType == 3) ? small[mode - 1] : large[mode - 1];
 }
 
-bool isCutoffCurrent(const Limits &l)
+bool isCutoffCurrent(const DeviceLimits &l, int mode)
 {
-    return (l.mode == l.lastChgMode && l.cvFlag) || (l.devType == 5 && l.mode == 8);
-}
-
-// The number in single precision; beyond its range an infinity of that sign.
-float single(double v)
-{
-    constexpr double top = std::numeric_limits<float>::max();
-    if (v > top)
-        return std::numeric_limits<float>::infinity();
-    if (v < -top)
-        return -std::numeric_limits<float>::infinity();
-    return static_cast<float>(v);
+    return (mode == l.lastChgMode && l.cvFlag) || (l.devType == 5 && mode == 8);
 }
 
 template <class T>
@@ -62,45 +49,31 @@ Verdict within(T v, T lo, const QString &loText, T hi, const QString &hiText)
 
 } // namespace
 
-Limits limitsOf(int Index, int chn)
-{
-    Limits l;
-    l.devType = DevType[Index];
-    l.mode = chan(Index, chn).Mode;
-    l.maxCur = MaxCur[Index];
-    l.minCur = MinCur[Index];
-    l.maxVol = MaxVol[Index];
-    l.minVol = MinVol[Index];
-    l.lastChgMode = LastChgMode[Index];
-    l.cvFlag = CvFlag[Index];
-    return l;
-}
-
-Verdict check(Field field, const Limits &l, const QString &text)
+Verdict check(Field field, const DeviceLimits &l, int mode, const QString &text)
 {
     if (!num::isNumeric(text))
         return {Verdict::NotNumber, QString()};
     const double v = num::toDouble(text);
     switch (field) {
     case Field::Sval:
-        if (isPowerMode(l))
+        if (isPowerMode(l, mode))
             return within(v, 0.1, QStringLiteral("1"), 1000.0, QStringLiteral("100"));
-        return within(single(v), l.minCur, num::format(l.minCur, Picture2), l.maxCur,
+        return within(num::single(v), l.minCur, num::format(l.minCur, Picture2), l.maxCur,
                       num::format(l.maxCur, Picture2));
     case Field::Slmt:
-        if (const int most = cellMax(l)) {
+        if (const int most = cellMax(l, mode)) {
             if (v > most)
                 return {Verdict::OutOfRange, QString::number(most)};
             if (v < 1 || v != std::floor(v))
                 return {Verdict::OutOfRange, QStringLiteral("1")};
             return {};
         }
-        return within(single(v), l.minVol, num::format(l.minVol, Picture2), l.maxVol,
+        return within(num::single(v), l.minVol, num::format(l.minVol, Picture2), l.maxVol,
                       num::format(l.maxVol, Picture2));
     case Field::Stim:
-        if (isCutoffCurrent(l)) {
+        if (isCutoffCurrent(l, mode)) {
             const QString minText = num::format(l.minCur, Picture2);
-            return within(single(v), l.minCur, minText, l.maxCur, minText);
+            return within(num::single(v), l.minCur, minText, l.maxCur, minText);
         }
         return within(v, 0.0, QStringLiteral("0"), 999.0, QStringLiteral("999"));
     }

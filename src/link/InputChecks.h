@@ -19,23 +19,13 @@
 //                 MinCur to MaxCur (single); either side -> MinCur, "0.00"
 //               minutes: 0 to 999; above -> "999", below -> "0"
 // A number too large for single precision counts as out of range on its side.
+#include "link/DeviceLimits.h"
+
 #include <QString>
 
 namespace qx::inputs {
 
 enum class Field { Sval, Slmt, Stim };
-
-// What the checks read of the device and the channel.
-struct Limits {
-    int devType = 0;
-    int mode = 0;  // the channel's mode index
-    float maxCur = 0, minCur = 0, maxVol = 0, minVol = 0;
-    int lastChgMode = 0;
-    bool cvFlag = false;
-};
-
-// The limits of device Index, channel chn, from the shared tables.
-Limits limitsOf(int Index, int chn);
 
 struct Verdict {
     enum Kind { Accepted, NotNumber, OutOfRange };
@@ -43,6 +33,7 @@ struct Verdict {
     QString replacement;  // the box's new text when OutOfRange
 };
 
-Verdict check(Field field, const Limits &lim, const QString &text);
+// The check of the field's text for a device in mode index `mode`.
+Verdict check(Field field, const DeviceLimits &d, int mode, const QString &text);
 
 } // namespace qx::inputs

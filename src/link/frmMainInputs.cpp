@@ -27,7 +27,7 @@ void frmMain::checkSettingBox(int Index, int chn, qx::inputs::Field field)
         return;
     ::DevCtrl &p = DevCtrl(Index);
     const QString text = field == Field::Sval ? p.tSval(chn) : field == Field::Slmt ? p.tSlmt(chn) : p.tStim(chn);
-    const Verdict v = qx::inputs::check(field, qx::inputs::limitsOf(Index, chn), text);
+    const Verdict v = qx::inputs::check(field, qx::deviceLimits(Index), qx::chan(Index, chn).Mode, text);
     if (v.kind == Verdict::NotNumber) {
         qx::promptBox(QStringLiteral("Invalid value!"), qx::MbCritical);
     } else if (v.kind == Verdict::OutOfRange) {

@@ -163,6 +163,16 @@ float toSingle(QStringView text)
     return static_cast<float>(v);
 }
 
+float single(double v)
+{
+    constexpr double top = std::numeric_limits<float>::max();
+    if (v > top)
+        return std::numeric_limits<float>::infinity();
+    if (v < -top)
+        return -std::numeric_limits<float>::infinity();
+    return static_cast<float>(v);
+}
+
 int32_t toLong(QStringView text) { return toInt(toDouble(text)); }
 
 namespace {

@@ -33,6 +33,9 @@ bool isNumeric(QStringView text);
 double toDouble(QStringView text);
 // As toDouble, then QxError(ErrOverflow) when outside the float range.
 float toSingle(QStringView text);
+// v in single precision; beyond the float range an infinity of v's sign, so
+// that comparisons with float bounds still tell the side.
+float single(double v);
 // As toDouble, rounded half to even; QxError(ErrOverflow) when outside 32 bits.
 int32_t toLong(QStringView text);
 

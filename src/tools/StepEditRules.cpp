@@ -1,10 +1,7 @@
 #include "tools/StepEditRules.h"
 
-#include "link/State.h"
 #include "platform/Numbers.h"
 
-#include <cmath>
-#include <limits>
 
 namespace qx::stepedit {
 
@@ -24,24 +21,13 @@ bool countsCells(const Device &d, int k)
     return d.lastDisMode < k && k < d.lastChgMode && d.devType < 5;
 }
 
-// The number in single precision; beyond its range an infinity of that sign.
-float single(double v)
-{
-    constexpr double top = std::numeric_limits<float>::max();
-    if (v > top)
-        return std::numeric_limits<float>::infinity();
-    if (v < -top)
-        return -std::numeric_limits<float>::infinity();
-    return static_cast<float>(v);
-}
-
 struct Range {
     bool singlePrecision;
     double lo, hi;
     bool holds(double v) const
     {
         if (singlePrecision) {
-            const float f = single(v);
+            const float f = num::single(v);
             return f >= float(lo) && f <= float(hi);
         }
         return v >= lo && v <= hi;
@@ -69,23 +55,6 @@ Range rangeOf(const Device &d, int k, Box box)
 }
 
 } // namespace
-
-Device deviceOf(int Index)
-{
-    Device d;
-    d.devType = DevType[Index];
-    d.minCur = MinCur[Index];
-    d.maxCur = MaxCur[Index];
-    d.minVol = MinVol[Index];
-    d.maxVol = MaxVol[Index];
-    d.curScale = CurScale[Index];
-    d.volScale = VolScale[Index];
-    d.pwrScale = PwrScale[Index];
-    d.lastDisMode = LastDisMode[Index];
-    d.lastChgMode = LastChgMode[Index];
-    d.cvFlag = CvFlag[Index];
-    return d;
-}
 
 QString curFormat(const Device &d) { return scaled(d.curScale); }
 QString volFormat(const Device &d) { return scaled(d.volScale); }

@@ -16,6 +16,8 @@
 //   volt charge  the rest                     A, V, minutes
 // A cell count is checked as a count (1 to 12) only where LastDisMode < k <
 // LastChgMode on types below 5; elsewhere the limit is checked as a voltage.
+#include "link/DeviceLimits.h"
+
 #include <QString>
 
 namespace qx::stepedit {
@@ -24,14 +26,7 @@ enum class Kind { Power, Discharge, CvCharge, Cells, VoltCharge, Wait, Cycle };
 enum class Box { Set, Lmt, Lmt2 };
 
 // What the editor reads of the selected device.
-struct Device {
-    int devType = 0;
-    float minCur = 0, maxCur = 0, minVol = 0, maxVol = 0;
-    int curScale = 0, volScale = 0, pwrScale = 0;
-    int lastDisMode = 0, lastChgMode = 0;
-    bool cvFlag = false;
-};
-Device deviceOf(int Index);
+using Device = DeviceLimits;
 
 // Number pictures of currents, voltages and powers by the device's scales.
 QString curFormat(const Device &d);

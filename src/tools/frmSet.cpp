@@ -66,7 +66,7 @@ frmSet::frmSet()
         const QRect s = screen->geometry();
         move(s.left() + (s.width() - width()) / 2, s.top() + (s.height() - height()) / 2);
     }
-    const qx::stepedit::Device d = qx::stepedit::deviceOf(qx::CurDev);
+    const qx::stepedit::Device d = qx::deviceLimits(qx::CurDev);
     CurFmt = qx::stepedit::curFormat(d);
     VolFmt = qx::stepedit::volFormat(d);
     PwrFmt = qx::stepedit::pwrFormat(d);
@@ -208,7 +208,7 @@ void frmSet::selectMode(int i)
 
 void frmSet::showLayout()
 {
-    const qx::stepedit::Device d = qx::stepedit::deviceOf(qx::CurDev);
+    const qx::stepedit::Device d = qx::deviceLimits(qx::CurDev);
     const qx::stepedit::Layout l = qx::stepedit::layoutOf(d, qx::stepedit::kindOf(d, SelMode));
     lblSet->setText(qx::Module3::LangText(l.setCaption));
     lblSett->setText(l.setUnit);
@@ -228,7 +228,7 @@ void frmSet::cmbMode_Click()
         return;
     SelMode = k;
     showLayout();
-    const qx::stepedit::Device d = qx::stepedit::deviceOf(qx::CurDev);
+    const qx::stepedit::Device d = qx::deviceLimits(qx::CurDev);
     const qx::stepedit::Layout l = qx::stepedit::layoutOf(d, qx::stepedit::kindOf(d, SelMode));
     txtSet->setText(l.setText);
     txtLmt->setText(l.lmtText);
@@ -263,7 +263,7 @@ void frmSet::leaveCheck(QLineEdit *box, int which)
     if (SelMode < 0)
         return;
     const Box b = which == 0 ? Box::Set : which == 1 ? Box::Lmt : Box::Lmt2;
-    const Verdict v = qx::stepedit::leaveCheck(qx::stepedit::deviceOf(qx::CurDev), SelMode, b, box->text());
+    const Verdict v = qx::stepedit::leaveCheck(qx::deviceLimits(qx::CurDev), SelMode, b, box->text());
     if (v.result == Verdict::NotNumber)
         qx::promptBox(QStringLiteral("Invalid value!"), qx::MbCritical);
     else if (v.result == Verdict::OutOfRange)
@@ -279,7 +279,7 @@ void frmSet::cmdSet_Click()
 {
     if (SelMode < 0 || SelStep < 0)
         return;
-    switch (qx::stepedit::addCheck(qx::stepedit::deviceOf(qx::CurDev), SelMode, txtSet->text(), txtLmt->text(),
+    switch (qx::stepedit::addCheck(qx::deviceLimits(qx::CurDev), SelMode, txtSet->text(), txtLmt->text(),
                                    txtLmt2->text())) {
     case Verdict::NotNumber:
         qx::promptBox(QStringLiteral("Invalid value!"), qx::MbCritical);

@@ -2,7 +2,13 @@
 
 #include <QFile>
 #include <QSaveFile>
+
+#include <mutex>
+#include <unordered_map>
 #include <vector>
+
+#include <sys/stat.h>
+#include <time.h>
 
 namespace qx::profile {
 
@@ -104,20 +110,189 @@ bool hasLineBreak(const QString &s)
 
 const QByteArray crlf("\r\n");
 
+// What tells one state of a file from another: a write through a temporary
+// copy gives a new inode, an edit in place a new size or change time.
+struct Stamp {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = 0;
+    timespec mtime{}, ctime{};
+
+    bool operator==(const Stamp &o) const
+    {
+        return dev == o.dev && ino == o.ino && size == o.size && mtime.tv_sec == o.mtime.tv_sec &&
+               mtime.tv_nsec == o.mtime.tv_nsec && ctime.tv_sec == o.ctime.tv_sec && ctime.tv_nsec == o.ctime.tv_nsec;
+    }
+};
+
+// Whether t lies less than RacyMs before now (or after it).
+bool recent(const timespec &t, const timespec &now)
+{
+    constexpr int64_t RacyMs = 50;
+    const int64_t ms = (int64_t(now.tv_sec) - t.tv_sec) * 1000 + (int64_t(now.tv_nsec) - t.tv_nsec) / 1000000;
+    return ms < RacyMs;
+}
+
+std::optional<Stamp> stampOf(const QString &path)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return std::nullopt;
+    return Stamp{st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+}
+
+// A file's sections: where each one's lines lie in the file, and its keys
+// once asked for (names case-folded). Of several equal sections or keys only
+// the first counts, as locate() finds them. Only section headers are decoded
+// when the file is read; a section's keys are decoded when it is first used.
+struct Section {
+    qsizetype begin = 0, end = 0; // its key lines: bytes [begin, end)
+    std::optional<std::unordered_map<QString, QString>> keys;
+};
+
+struct Parsed {
+    QByteArray bytes;
+    std::unordered_map<QString, Section> sections;
+};
+
+// Calls f(begin, next, text-decoder) for each line of bytes[from, to): begin
+// of the line, begin of the next one.
+template <class F>
+void forEachLine(const QByteArray &bytes, qsizetype from, qsizetype to, F &&f)
+{
+    qsizetype pos = from;
+    while (pos < to) {
+        const qsizetype nl = bytes.indexOf('\n', pos);
+        const qsizetype next = nl < 0 || nl >= to ? to : nl + 1;
+        qsizetype contentEnd = nl < 0 || nl >= to ? to : nl;
+        if (contentEnd > pos && bytes[contentEnd - 1] == '\r')
+            --contentEnd;
+        const qsizetype lineBegin = pos;
+        auto text = [&] {
+            QString t = QString::fromUtf8(bytes.constData() + lineBegin, contentEnd - lineBegin);
+            if (lineBegin == 0 && t.startsWith(QChar(0xFEFF)))
+                t.remove(0, 1);
+            return t;
+        };
+        f(lineBegin, next, contentEnd, text);
+        pos = next;
+    }
+}
+
+Parsed parse(QByteArray bytes)
+{
+    Parsed p;
+    Section *current = nullptr; // null before any section and in a repeated one
+    forEachLine(bytes, 0, bytes.size(), [&](qsizetype begin, qsizetype next, qsizetype contentEnd, auto text) {
+        // Only a line whose first non-blank character is "[" can be a header;
+        // lines with other characters in front are decoded to be sure.
+        qsizetype c = begin;
+        while (c < contentEnd && (bytes[c] == ' ' || bytes[c] == '\t' || bytes[c] == '\v' || bytes[c] == '\f' ||
+                                  bytes[c] == '\r'))
+            ++c;
+        if (c >= contentEnd || (bytes[c] != '[' && uchar(bytes[c]) < 0x80))
+            return;
+        const std::optional<QString> name = sectionOf(text());
+        if (!name)
+            return;
+        if (current)
+            current->end = begin;
+        const QString folded = name->toCaseFolded();
+        if (p.sections.count(folded)) {
+            current = nullptr;
+            return;
+        }
+        current = &p.sections[folded];
+        current->begin = current->end = next;
+    });
+    if (current)
+        current->end = bytes.size();
+    p.bytes = std::move(bytes);
+    return p;
+}
+
+const std::unordered_map<QString, QString> &keysOf(const QByteArray &bytes, Section &s)
+{
+    if (!s.keys) {
+        s.keys.emplace();
+        forEachLine(bytes, s.begin, s.end, [&](qsizetype, qsizetype, qsizetype, auto text) {
+            if (auto kv = keyOf(text()))
+                s.keys->try_emplace(kv->first.toCaseFolded(), kv->second);
+        });
+    }
+    return *s.keys;
+}
+
+// Files parsed once and reused until their stamp changes. Used from any
+// thread.
+struct Cache {
+    struct Entry {
+        Stamp stamp;
+        Parsed parsed;
+        // The file was changed so shortly before it was read that a further
+        // change in the same tick of the file system's clock could keep the
+        // stamp: the next read takes it anew.
+        bool racy = false;
+    };
+    static constexpr size_t MaxFiles = 8;
+    std::mutex lock;
+    std::unordered_map<QString, Entry> files;
+};
+
+Cache &cache()
+{
+    static Cache c;
+    return c;
+}
+
+void forget(const QString &path)
+{
+    Cache &c = cache();
+    std::lock_guard g(c.lock);
+    c.files.erase(path);
+}
+
 } // namespace
 
 std::optional<QString> read(const QString &path, const QString &section, const QString &key)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    Cache &c = cache();
+    std::lock_guard g(c.lock);
+    const std::optional<Stamp> stamp = stampOf(path);
+    auto it = c.files.find(path);
+    if (!stamp) {
+        if (it != c.files.end())
+            c.files.erase(it);
         return std::nullopt;
-    const QByteArray bytes = f.readAll();
-    if (f.error() != QFileDevice::NoError)
+    }
+    if (it == c.files.end() || it->second.racy || !(it->second.stamp == *stamp)) {
+        // Stamped before reading: a change while reading shows as a new
+        // stamp on the next read.
+        timespec now{};
+        ::clock_gettime(CLOCK_REALTIME, &now);
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly))
+            return std::nullopt;
+        QByteArray bytes = f.readAll();
+        if (f.error() != QFileDevice::NoError)
+            return std::nullopt;
+        if (it == c.files.end() && c.files.size() >= Cache::MaxFiles)
+            c.files.erase(c.files.begin());
+        Cache::Entry &e = c.files[path];
+        e.stamp = *stamp;
+        e.racy = recent(stamp->mtime, now) || recent(stamp->ctime, now);
+        e.parsed = parse(std::move(bytes));
+        it = c.files.find(path);
+    }
+    Parsed &parsed = it->second.parsed;
+    const auto sec = parsed.sections.find(section.trimmed().toCaseFolded());
+    if (sec == parsed.sections.end())
         return std::nullopt;
-    Found found = locate(splitLines(bytes), section.trimmed(), key.trimmed());
-    if (found.key < 0)
+    const auto &keys = keysOf(parsed.bytes, sec->second);
+    const auto value = keys.find(key.trimmed().toCaseFolded());
+    if (value == keys.end())
         return std::nullopt;
-    return found.value;
+    return value->second;
 }
 
 bool write(const QString &path, const QString &section, const QString &key, const QString &value)
@@ -180,7 +355,11 @@ bool write(const QString &path, const QString &section, const QString &key, cons
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    const bool done = file.commit();
+    // The next read parses the file anew (its stamp would show the change
+    // too, but a write in place may keep size and time stamp).
+    forget(path);
+    return done;
 }
 
 } // namespace qx::profile

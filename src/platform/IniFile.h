@@ -14,7 +14,10 @@ namespace qx::profile {
 
 // The value of key in section; std::nullopt when the file, the section or
 // the key is missing or the file cannot be read. Reading never creates the
-// file. The first of several equal sections or keys counts.
+// file. The first of several equal sections or keys counts. A file is read
+// and parsed once and its values reused until it changes: a write through
+// write() or another program's change (a new file in its place, another
+// size, modification or change time) makes the next read parse it anew.
 std::optional<QString> read(const QString &path, const QString &section, const QString &key);
 
 // Writes key=value into section, creating the file and the section when

@@ -1,10 +1,15 @@
 #include "platform/IniFile.h"
 #include "common/TempHome.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
 
 using namespace qx;
 using qx::test::TempHome;
@@ -110,4 +115,103 @@ TEST(Profile, APathThatIsNoFileFailsQuietly)
     EXPECT_EQ(profile::read(ini, "COMM", "PORT1"), std::nullopt);
     EXPECT_FALSE(profile::write(ini, "COMM", "PORT1", "4"));
     EXPECT_TRUE(QFileInfo(ini).isDir());
+}
+
+namespace {
+
+// Bytes this process has read from files so far (as the kernel counts them).
+qint64 bytesRead()
+{
+    QFile io("/proc/self/io");
+    if (!io.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : io.readAll().split('\n'))
+        if (line.startsWith("rchar:"))
+            return line.mid(6).trimmed().toLongLong();
+    return -1;
+}
+
+// A settings file of n sections with 20 keys each, about 50 bytes a line.
+QByteArray bigFile(int sections)
+{
+    QByteArray b = comment;
+    for (int s = 0; s < sections; ++s) {
+        b += "[SEC" + QByteArray::number(s) + "]\r\n";
+        for (int k = 0; k < 20; ++k)
+            b += "KEY" + QByteArray::number(k) + "=value " + QByteArray::number(s * 100 + k) +
+                 " padding padding padding\r\n";
+    }
+    return b;
+}
+
+} // namespace
+
+TEST(Profile, AnUnchangedFileIsReadOnce)
+{
+    TempHome home;
+    const QByteArray bytes = bigFile(1000); // about 1 MB
+    home.write("qx.ini", bytes);
+    const QString ini = home.file("qx.ini");
+    // A file read right after a change is read once more on the next read
+    // (a further change in the same clock tick could keep its stamp); this
+    // one has long settled.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    ASSERT_GE(bytesRead(), 0) << "no /proc/self/io";
+    const qint64 before = bytesRead();
+    for (int i = 0; i < 200; ++i) {
+        const int s = (i * 37) % 1000, k = i % 20;
+        ASSERT_EQ(profile::read(ini, QStringLiteral("sec%1").arg(s), QStringLiteral("key%1").arg(k)),
+                  QStringLiteral("value %1 padding padding padding").arg(s * 100 + k));
+    }
+    EXPECT_EQ(profile::read(ini, "SEC5", "KEY99"), std::nullopt);
+    EXPECT_EQ(profile::read(ini, "NONE", "KEY1"), std::nullopt);
+    // 200 reads took the file about once, not 200 times
+    EXPECT_LT(bytesRead() - before, 3 * bytes.size());
+}
+
+TEST(Profile, EveryChangeOfTheFileIsSeen)
+{
+    TempHome home;
+    const QString ini = home.file("qx.ini");
+    auto put = [&](const QByteArray &bytes) { home.write("qx.ini", bytes); }; // in place, as an editor may
+    put("[COMM]\r\nPORT1=3\r\n");
+    EXPECT_EQ(profile::read(ini, "COMM", "PORT1"), "3");
+
+    put("[COMM]\r\nPORT1=12\r\n"); // another size
+    EXPECT_EQ(profile::read(ini, "COMM", "PORT1"), "12");
+
+    // the same size in place: the modification time differs
+    put("[COMM]\r\nPORT1=13\r\n");
+    QFile f(ini);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(f.setFileTime(QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6)), QFileDevice::FileModificationTime));
+    f.close();
+    EXPECT_EQ(profile::read(ini, "COMM", "PORT1"), "13");
+
+    // a new file of the same size and time put in its place
+    home.write("new.ini", "[COMM]\r\nPORT1=14\r\n");
+    QFile n(home.file("new.ini"));
+    ASSERT_TRUE(n.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(n.setFileTime(QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6)), QFileDevice::FileModificationTime));
+    n.close();
+    ASSERT_EQ(::rename(QFile::encodeName(home.file("new.ini")).constData(), QFile::encodeName(ini).constData()), 0);
+    EXPECT_EQ(profile::read(ini, "COMM", "PORT1"), "14");
+
+    // our own writes, and a file that goes and comes back
+    ASSERT_TRUE(profile::write(ini, "COMM", "PORT1", "15"));
+    EXPECT_EQ(profile::read(ini, "COMM", "PORT1"), "15");
+    ASSERT_TRUE(QFile::remove(ini));
+    EXPECT_EQ(profile::read(ini, "COMM", "PORT1"), std::nullopt);
+    put("[COMM]\r\nPORT1=16\r\n");
+    EXPECT_EQ(profile::read(ini, "COMM", "PORT1"), "16");
+}
+
+TEST(Profile, RepeatedSectionsAndKeysKeepTheFirst)
+{
+    TempHome home;
+    home.write("qx.ini", "[A]\r\nX=1\r\nX=2\r\n[B]\r\nY=1\r\n[a]\r\nX=3\r\nZ=4\r\n");
+    const QString ini = home.file("qx.ini");
+    EXPECT_EQ(profile::read(ini, "A", "X"), "1");
+    EXPECT_EQ(profile::read(ini, "A", "Z"), std::nullopt); // only in the repeated section
+    EXPECT_EQ(profile::read(ini, "B", "Y"), "1");
 }

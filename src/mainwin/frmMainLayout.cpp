@@ -15,6 +15,7 @@
 #include "platform/Guard.h"
 #include "platform/Tray.h"
 #include "platform/WidgetStyle.h"
+#include "platform/WindowAlpha.h"
 
 #include <QFrame>
 #include <QListWidget>
@@ -148,4 +149,4 @@ void frmMain::trayMouseDown(int code)
     restoreFloating();
 }
 
-void frmMain::SetAlpha(int alpha) { setWindowOpacity(std::clamp(alpha, 0, 255) / 255.0); }
+void frmMain::SetAlpha(int alpha) { qx::setWindowAlpha(this, alpha); }

@@ -3,7 +3,9 @@
 #include "platform/Colors.h"
 #include "platform/Guard.h"
 #include "platform/WidgetStyle.h"
+#include "platform/WindowAlpha.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
@@ -34,6 +36,9 @@ frmMsg::frmMsg()
     f.setPointSize(24);
     lblMsg->setFont(f);
     lblMsg->installEventFilter(this);
+    // The program's end comes as a close request to every window, which
+    // this one refuses while it fades out: it ends the program itself then.
+    qApp->installEventFilter(this);
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(25);
@@ -64,7 +69,9 @@ void frmMsg::Show(const QString &text)
     w.lblMsg->setText(text);
 }
 
-void frmMsg::applyAlpha() { setWindowOpacity(alpha_ / 255.0); }
+// Each step reaches the window system at once, as the layered window's
+// alpha did.
+void frmMsg::applyAlpha() { qx::setWindowAlpha(this, alpha_); }
 
 void frmMsg::Timer1_Timer()
 {
@@ -81,11 +88,18 @@ void frmMsg::Timer2_Timer()
     if (alpha_ - AlphaStep < 0) {
         Timer2->stop();
         closing_ = true;
-        close();
+        fadeOutEnded();
         return;
     }
     alpha_ -= AlphaStep;
     applyAlpha();
+}
+
+void frmMsg::fadeOutEnded()
+{
+    close();
+    if (quitWaiting_)
+        QTimer::singleShot(0, qApp, [] { QCoreApplication::quit(); });
 }
 
 void frmMsg::Form_Click()
@@ -114,6 +128,8 @@ bool frmMsg::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == lblMsg && event->type() == QEvent::MouseButtonPress)
         qx::guarded(QStringLiteral("frmMsg.lblMsg_Click"), [this] { Form_Click(); });
+    if (watched == qApp && event->type() == QEvent::Quit && !closing_ && isVisible())
+        quitWaiting_ = true;
     return QWidget::eventFilter(watched, event);
 }
 

@@ -3,7 +3,9 @@
 // that fades in to opacity 200 of 255 (5 steps every 25 ms), shows its text
 // in large letters and stays until it is clicked; then it fades out and
 // closes itself. Every request to close it (its close box, Unload) only
-// starts the fade-out. It is never modal and has no owner.
+// starts the fade-out. It is never modal and has no owner. When the program
+// is asked to end while the pop-up shows, it fades out first and then lets
+// the program end.
 #include "platform/FormHolder.h"
 
 #include <QWidget>
@@ -40,8 +42,10 @@ protected:
 
 private:
     void applyAlpha();
+    void fadeOutEnded();
     int alpha_ = 0;
     bool closing_ = false;
+    bool quitWaiting_ = false;  // the program's end waits for the fade-out
 };
 
 // The default instance of frmMsg.

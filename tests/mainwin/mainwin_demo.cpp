@@ -1,9 +1,18 @@
 // Opens the main window's windows in a given state for screenshots:
-//   mainwin_mainwin_demo splash|main|three|dual|about|msg|mini [--home DIR]
+//   mainwin_mainwin_demo splash|main|three|dual|about|msg|popup|mini [--home DIR]
 // main: the window as it starts; three: three tabs, the second selected and
 // identified as a one-channel charger; dual: a two-channel device; about:
 // the About box over the main window; msg: the STOP pop-up; mini: the main
 // window minimised with the floating readout.
+// popup [held]: the STOP pop-up driven by lines on standard input (the
+// pop-up test runs it on its own X server), its fade timers stopped from the
+// start when "held": it prints "window <id>" once shown, then answers each
+// command with one line:
+//   hold        stops the fade timers                        -> "ok"
+//   in N        N ticks of the fade-in timer                  -> "alpha A"
+//   click       a mouse press on the pop-up's text            -> "ok"
+//   out N       N ticks of the fade-out timer                 -> "alpha A" or "closed"
+//   quit        ends the program
 #include "link/Module3.h"
 #include "link/State.h"
 #include "mainwin/frmAbout.h"
@@ -15,8 +24,14 @@
 #include "platform/KeyedTabBar.h"
 
 #include <QApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QSocketNotifier>
 #include <QTemporaryDir>
 #include <QTimer>
+
+#include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -46,6 +61,65 @@ void identify(frmMain &w, int i, int type, bool two, const QStringList &modes)
     }
 }
 
+void reply(const QString &line)
+{
+    std::fputs(qPrintable(line + QLatin1Char('\n')), stdout);
+    std::fflush(stdout);
+}
+
+// The "popup" mode: commands from standard input, one per line.
+void drivePopup(QApplication &app, bool held)
+{
+    qx::OptMsg = true;
+    frmMsg::Show(QStringLiteral("STOP"));
+    if (held)
+        frmMsgForm()->Timer1->stop();
+    reply(QStringLiteral("window %1").arg(frmMsgForm()->winId()));
+    auto *input = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, &app);
+    QObject::connect(input, &QSocketNotifier::activated, &app, [input] {
+        char buf[256];
+        const ssize_t n = ::read(STDIN_FILENO, buf, sizeof buf - 1);
+        if (n <= 0) {
+            input->setEnabled(false);
+            QCoreApplication::exit(0);
+            return;
+        }
+        for (const QString &line : QString::fromLatin1(buf, int(n)).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+            const QStringList cmd = line.simplified().split(QLatin1Char(' '));
+            const int count = cmd.size() > 1 ? cmd[1].toInt() : 1;
+            const bool loaded = frmMsgForm().isLoaded();
+            if (cmd[0] == QLatin1String("quit")) {
+                QCoreApplication::exit(0);  // at once, without the pop-up's fade-out
+            } else if (!loaded) {
+                reply(QStringLiteral("closed"));
+            } else if (cmd[0] == QLatin1String("hold")) {
+                frmMsgForm()->Timer1->stop();
+                frmMsgForm()->Timer2->stop();
+                reply(QStringLiteral("ok"));
+            } else if (cmd[0] == QLatin1String("click")) {
+                QLabel *label = frmMsgForm()->lblMsg;
+                const QPointF at(label->width() / 2.0, label->height() / 2.0);
+                QMouseEvent press(QEvent::MouseButtonPress, at, label->mapToGlobal(at), Qt::LeftButton,
+                                  Qt::LeftButton, Qt::NoModifier);
+                QApplication::sendEvent(label, &press);
+                frmMsgForm()->Timer2->stop();  // the ticks come from "out"
+                reply(QStringLiteral("ok"));
+            } else if (cmd[0] == QLatin1String("in") || cmd[0] == QLatin1String("out")) {
+                const bool in = cmd[0] == QLatin1String("in");
+                for (int i = 0; i < count && frmMsgForm().isLoaded(); ++i)
+                    in ? frmMsgForm()->Timer1_Timer() : frmMsgForm()->Timer2_Timer();
+                // The window closes on the event loop's next turn.
+                QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+                reply(frmMsgForm().isLoaded() && !frmMsgForm()->Closing()
+                          ? QStringLiteral("alpha %1").arg(frmMsgForm()->Alpha())
+                          : QStringLiteral("closed"));
+            } else {
+                reply(QStringLiteral("unknown"));
+            }
+        }
+    });
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -65,6 +139,12 @@ int main(int argc, char *argv[])
         qx::OptMsg = true;
         frmMsg::Show(QStringLiteral("STOP"));
         return app.exec();
+    }
+    if (what == QLatin1String("popup")) {
+        drivePopup(app, args.size() > 2 && args[2] == QLatin1String("held"));
+        const int rc = app.exec();
+        frmMsgForm().unload();
+        return rc;
     }
 
     frmMain &w = frmMainForm().get();

@@ -12,6 +12,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 
@@ -143,6 +144,33 @@ TEST_F(Popup, MessageRightAfterTheFadeOutEndedGetsAFreshWindow)
     EXPECT_FALSE(frmMsgForm()->Closing());
     EXPECT_TRUE(frmMsgForm()->isVisible());
     EXPECT_EQ(frmMsgForm()->lblMsg->text(), "NEXT");
+}
+
+TEST_F(Popup, ClosingTheMainWindowEndsTheProgramOnceThePopupHasFadedOut)
+{
+    // As the program runs: the main window alone decides when it ends.
+    QApplication::setQuitOnLastWindowClosed(false);
+    OptMsg = true;
+    w.show();
+    w.ShowMsg("STOP");
+    tick(&frmMsg::Timer1_Timer, 40);  // showing at 200
+    QPointer<frmMsg> popup = &frmMsgForm().get();
+    bool fadingOutAtClose = false;
+    QTimer::singleShot(0, &w, [&] {
+        w.close();
+        fadingOutAtClose = popup && popup->isVisible() && popup->Timer2->isActive();
+    });
+    // Generous: the fade-out takes about a second.
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    watchdog.start(30000);
+    const int rc = QCoreApplication::exec();
+    QApplication::setQuitOnLastWindowClosed(true);
+    settle();
+    EXPECT_TRUE(fadingOutAtClose) << "the pop-up fades out after the main window has gone";
+    EXPECT_EQ(rc, 0) << "the program did not end";
+    EXPECT_TRUE(popup.isNull());
 }
 
 TEST(About, ShowsTitleVersionBuildAndClosesOnOk)

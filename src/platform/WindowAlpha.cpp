@@ -1,0 +1,24 @@
+#include "platform/WindowAlpha.h"
+
+#include <QGuiApplication>
+#include <QWidget>
+#include <algorithm>
+
+#if QT_CONFIG(xcb)
+#include <xcb/xcb.h>
+#endif
+
+namespace qx {
+
+void setWindowAlpha(QWidget *w, int alpha)
+{
+    w->setWindowOpacity(std::clamp(alpha, 0, 255) / 255.0);
+#if QT_CONFIG(xcb)
+    // On X11 the opacity is a window property; send it now.
+    if (auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr)
+        if (xcb_connection_t *c = x11->connection())
+            xcb_flush(c);
+#endif
+}
+
+} // namespace qx

@@ -12,6 +12,7 @@
 #include "panel/DevCtrl.h"
 #include "platform/AppHome.h"
 #include "platform/Grid.h"
+#include "platform/UiServices.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -21,6 +22,8 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QScreen>
+
+#include <cstdio>
 
 namespace {
 
@@ -40,6 +43,22 @@ void ensureFolder(const QString &name)
 {
     if (!QFileInfo::exists(qx::homePath(name)))
         QDir(qx::homeDir()).mkdir(name);
+}
+
+// A home folder (or settings file) that cannot be written is told once, in
+// a message and on the error output: the program still starts, with the
+// settings it can read.
+void warnUnwritableHome(bool homeWritable, const QString &ini)
+{
+    QFile settings(ini);
+    if (homeWritable && settings.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
+        return;
+    const QString text =
+        QStringLiteral("Settings, run logs and results cannot be saved in the folder %1: it cannot be written.\n"
+                       "Start the program with --home DIR, or set QX_HOME, to use a folder that can be written.")
+            .arg(QDir::toNativeSeparators(qx::homeDir()));
+    std::fputs(qPrintable(QStringLiteral("qx-tester: ") + text + QLatin1Char('\n')), stderr);
+    qx::ui().msgBox(text, qx::MbOkOnly | qx::MbExclamation, QStringLiteral("Prompt"));
 }
 
 } // namespace
@@ -70,9 +89,11 @@ void frmMain::Form_Load()
     applyStartValues();
 
     const QString ini = homePath(QStringLiteral("qx.ini"));
+    const bool writable = homeWritable();  // makes the home folder when missing
     ensureIniFile(ini);
     ensureFolder(QStringLiteral("Data"));
     ensureFolder(QStringLiteral("Log"));
+    warnUnwritableHome(writable, ini);
     IniFile = ini;
 
     const int32_t lang = qx::Module1::ReadIniFloor(IniFile, QStringLiteral("LANGUAGE"), QStringLiteral("LANG"), 0);

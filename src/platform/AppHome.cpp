@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
 #include <unistd.h>
 
@@ -64,5 +65,13 @@ QString homeDir()
 }
 
 QString homePath(const QString &name) { return homeDir() + QLatin1Char('/') + name; }
+
+bool homeWritable()
+{
+    if (!QDir().mkpath(homeDir()))
+        return false;
+    QTemporaryFile probe(homePath(QStringLiteral(".qx-write-test-XXXXXX")));
+    return probe.open();  // removed when it goes out of scope
+}
 
 } // namespace qx

@@ -18,5 +18,8 @@ void setHomeDir(const QString &dir);
 QString homeDir();
 // homeDir() + "/" + name.
 QString homePath(const QString &name);
+// True when files can be made in the home folder (created first when
+// missing): a test file is made there and removed again.
+bool homeWritable();
 
 } // namespace qx

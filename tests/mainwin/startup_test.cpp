@@ -7,16 +7,21 @@
 #include "curves/CurveGraph.h"
 #include "link/PortScan.h"
 #include "mainwin/ChartSettings.h"
+#include "platform/AppHome.h"
 #include "panel/DevCtrl.h"
 #include "platform/Grid.h"
 #include "platform/KeyedTabBar.h"
 
 #include <QAction>
 #include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QListWidget>
 #include <QMenu>
 #include <QTimer>
 #include <QToolBar>
+
+#include <unistd.h>
 
 using namespace qx;
 using qx::test::MainFixture;
@@ -62,6 +67,54 @@ void expectChart(const CurveGraph &g, const ChartLook &e, const char *which)
 const ChartLook Defaults{16711680, 255, 16777215, 8421504, 0, 0, 2, 2, 0, 20, 0, 10, 0, 100, false};
 
 } // namespace
+
+TEST_F(MainFixture, AHomeThatCannotBeWrittenIsToldOnceAtStart)
+{
+    const QString warning = QStringLiteral(
+        "Settings, run logs and results cannot be saved in the folder %1: it cannot be written.\n"
+        "Start the program with --home DIR, or set QX_HOME, to use a folder that can be written.");
+    home.write("blocker", "a file where the home folder would go");
+    struct Case {
+        const char *what;
+        QString dir;
+        bool warned;
+    };
+    std::vector<Case> cases = {
+        {"a writable home", home.file("fresh"), false},
+        {"a home that cannot be created", home.file("blocker/home"), true},
+    };
+    // A read-only folder stops no one running as root.
+    QTemporaryDir readOnly;
+    if (::geteuid() != 0 && QFile::setPermissions(readOnly.path(), QFile::ReadOwner | QFile::ExeOwner))
+        cases.push_back({"a read-only home", readOnly.path(), true});
+
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        setHomeDir(c.dir);
+        ui.msgs.clear();
+        ::testing::internal::CaptureStderr();
+        frmMain &w = frmMainForm().get();
+        const QString err = QString::fromStdString(::testing::internal::GetCapturedStderr());
+        EXPECT_EQ(w.windowTitle(), "[VELTRIX] QX Tester Software V1.8.9") << "the program starts all the same";
+        if (c.warned) {
+            const QString text = warning.arg(c.dir);
+            ASSERT_EQ(ui.msgs.size(), 1u);
+            EXPECT_EQ(ui.msgs[0].text, text);
+            EXPECT_EQ(ui.msgs[0].title, "Prompt");
+            EXPECT_EQ(ui.msgs[0].style, MbOkOnly | MbExclamation);
+            EXPECT_EQ(err.count(QStringLiteral("qx-tester: ") + text + '\n'), 1) << err.toStdString();
+            EXPECT_FALSE(OptMsg) << "defaults";
+        } else {
+            EXPECT_TRUE(ui.msgs.empty());
+            EXPECT_FALSE(err.contains("cannot be saved")) << err.toStdString();
+            EXPECT_TRUE(QFileInfo::exists(c.dir + "/qx.ini"));
+        }
+        frmMainForm().unload();
+        resetState();
+    }
+    QFile::setPermissions(readOnly.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    setHomeDir(home.path());
+}
 
 TEST_F(MainFixture, FreshHomeGetsSettingsFileFoldersAndDefaults)
 {

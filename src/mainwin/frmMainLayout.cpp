@@ -33,6 +33,13 @@ void place(QWidget *w, int left, int top, int width, int height)
 
 int tw(int px) { return qx::pxToTwips(px); }
 
+// Twips to whole pixels, rounded up: a size that must hold the twips.
+int pxAtLeast(int twips) { return (twips + 14) / 15; }
+
+constexpr int PanelHeight = 7575;  // as designed
+constexpr int FrameTop = 480, FrameBelow = 20;  // frame height = H - 500
+constexpr int LastToolbarLeft = 9 * 800 + 820;  // with ten tabs
+
 } // namespace
 
 void frmMain::Form_Resize()
@@ -50,6 +57,10 @@ void frmMain::Form_Resize()
 
 void frmMain::layoutViews()
 {
+    // The smallest inner area keeps every panel control and the toolbar
+    // (where ten tabs put it) in reach.
+    client_->setMinimumSize(qx::twipsToPx(LastToolbarLeft) + tlbSys->sizeHint().width(),
+                            pxAtLeast(FrameTop + PanelHeight + FrameBelow));
     const int W = tw(client_->width());
     const int H = tw(client_->height());
     tlbSys->move(qx::twipsToPx((qx::DevCount - 1) * 800 + 820), 0);

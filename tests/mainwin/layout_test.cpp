@@ -10,6 +10,7 @@
 
 #include <QFrame>
 #include <QListWidget>
+#include <QAction>
 #include <QToolBar>
 
 using namespace qx;
@@ -17,9 +18,18 @@ using qx::test::MainFixture;
 
 namespace {
 
-QRect tw(int left, int top, int width, int height)
+// Resizes the window so that its inner (client) area is w x h pixels.
+void resizeClient(frmMain &w, int width, int height)
 {
-    return QRect(twipsToPx(left), twipsToPx(top), twipsToPx(width), twipsToPx(height));
+    const QSize frame = w.size() - w.centralWidget()->size();
+    w.resize(width + frame.width(), height + frame.height());
+}
+
+// Whether the widget lies whole inside the window's inner area.
+bool reachable(const frmMain &w, const QWidget *c)
+{
+    const QRect inWindow(c->mapTo(w.centralWidget(), QPoint(0, 0)), c->size());
+    return c->isVisible() && w.centralWidget()->rect().contains(inWindow);
 }
 
 } // namespace
@@ -29,39 +39,87 @@ TEST_F(MainFixture, ViewsFollowTheWindowSize)
     frmMain &w = load();
     w.show();
     w.menuAddDev_Click();
-    for (QSize size : {QSize(900, 640), QSize(1200, 800)}) {
-        w.resize(size);
-        const int W = pxToTwips(w.centralWidget()->width());
-        const int H = pxToTwips(w.centralWidget()->height());
+    // Sizes in twips worked out by hand from the layout rules (15 twips a
+    // pixel, pixels cut): panel 3495 x 7575, result grid 900 high.
+    const struct {
+        QSize client;      // pixels: W x H twips = 15 times that
+        QRect frame, chart;
+        QPoint grid;
+        int gridW;
+        int panelL;        // pixels
+        QRect list, autolist;
+        int col, col1, tabW;
+    } cases[] = {
+        // W 14400, H 9000: frame 14300 x 8500, chart 10705 x 7450, grid top
+        // 7550, panel left 10855, list 7675 down, 825 high; columns
+        // (10705 - 2800) / 7.5 = 1054 and 2635; list grid 8450 high.
+        {{960, 600}, {0, 32, 953, 566}, {3, 0, 713, 496}, {3, 503}, 10705, 723, {723, 511, 226, 55},
+         {723, 0, 226, 563}, 1054, 2635, 963},
+        // W 18000, H 12000: frame 17900 x 11500, chart 14305 x 10450, grid
+        // top 10550, panel left 14455, list 3825 high; columns 1534 and 3835.
+        {{1200, 800}, {0, 32, 1193, 766}, {3, 0, 953, 696}, {3, 703}, 14305, 963, {963, 511, 226, 255},
+         {963, 0, 226, 763}, 1534, 3835, 1203},
+    };
+    for (const auto &c : cases) {
+        for (int i = 0; i < 2; ++i)
+            w.gridRun(i).set_Height(900);
+        resizeClient(w, c.client.width(), c.client.height());
+        ASSERT_EQ(w.centralWidget()->size(), c.client);
         for (int i = 0; i < 2; ++i) {
-            SCOPED_TRACE(QStringLiteral("%1x%2 device %3").arg(size.width()).arg(size.height()).arg(i).toStdString());
-            const int frameW = W - 100, frameH = H - 500;
-            EXPECT_EQ(w.frmDev(i).geometry(), tw(0, 480, frameW, frameH));
-            const int gridH = w.gridRun(i).Height();
-            const int chartW = frameW - 3495 - 100, chartH = frameH - gridH - 150;
-            EXPECT_EQ(w.CurveGraph(i).geometry(), tw(50, 0, chartW, chartH));
-            EXPECT_EQ(w.gridRun(i).pos(), tw(50, chartH + 100, 0, 0).topLeft());
-            EXPECT_EQ(w.gridRun(i).Width(), chartW);
-            const int panelL = 50 + chartW + 100;
-            EXPECT_EQ(w.DevCtrl(i).geometry(), tw(panelL, 0, 3495, 7575));
-            EXPECT_EQ(w.lstInfo(i).geometry(), tw(panelL, 7675, 3395, frameH - 7675));
-            // Columns 2 to 6 share what columns 0, 7 and 8 leave; column 1 is 2.5 times as wide.
-            const int col = num::toInt((chartW - 2800) / 7.5);
-            for (int c = 2; c <= 6; ++c)
-                EXPECT_EQ(w.gridRun(i).ColWidth(c), col);
-            EXPECT_EQ(w.gridRun(i).ColWidth(1), num::toInt(col * 2.5));
+            SCOPED_TRACE(QStringLiteral("%1x%2 device %3").arg(c.client.width()).arg(c.client.height()).arg(i).toStdString());
+            EXPECT_EQ(w.frmDev(i).geometry(), c.frame);
+            EXPECT_EQ(w.CurveGraph(i).geometry(), c.chart);
+            EXPECT_EQ(w.gridRun(i).pos(), c.grid);
+            EXPECT_EQ(w.gridRun(i).Width(), c.gridW);
+            EXPECT_EQ(w.DevCtrl(i).geometry(), QRect(c.panelL, 0, 233, 505));
+            EXPECT_EQ(w.lstInfo(i).geometry(), c.list);
+            for (int col = 2; col <= 6; ++col)
+                EXPECT_EQ(w.gridRun(i).ColWidth(col), c.col);
+            EXPECT_EQ(w.gridRun(i).ColWidth(1), c.col1);
             EXPECT_EQ(w.gridRun(i).ColWidth(0), 1300);
+            EXPECT_EQ(w.gridRun(i).ColWidth(7), 750);
             EXPECT_EQ(w.gridRun(i).ColWidth(8), 750);
-            EXPECT_EQ(w.gridAutolist(i).geometry(), tw(panelL, 0, 3395, chartH + 100 + gridH));
+            EXPECT_EQ(w.gridAutolist(i).geometry(), c.autolist);
             EXPECT_EQ(w.gridAutolist(i).ColWidth(0), 650);
-            EXPECT_EQ(w.gridAutolist(i).ColWidth(2), num::toInt((3395 - 950) / 3.0));
+            for (int col = 1; col <= 3; ++col)
+                EXPECT_EQ(w.gridAutolist(i).ColWidth(col), 815) << "(3395 - 650 - 300) / 3";
         }
-        EXPECT_EQ(w.tabDev->width(), twipsToPx(W + 50));
-        EXPECT_EQ(w.tlbSys->pos(), QPoint(twipsToPx(1620), 0));
+        EXPECT_EQ(w.tabDev->width(), c.tabW);
+        EXPECT_EQ(w.tlbSys->pos(), QPoint(108, 0)) << "1620 twips: two tabs";
     }
-    // Too small a window gives empty views, not a failure.
-    w.resize(200, 150);
-    EXPECT_EQ(w.CurveGraph(0).width(), 0);
+}
+
+TEST_F(MainFixture, TheSmallestWindowKeepsEveryPanelControlAndTheToolbarInReach)
+{
+    frmMain &w = load();
+    w.show();
+    // Ten tabs put the toolbar furthest right: 9 x 800 + 820 = 8020 twips.
+    for (int i = 1; i < 10; ++i)
+        w.menuAddDev_Click();
+    ASSERT_EQ(w.tlbSys->x(), 534);
+    w.resize(640, 480);
+    // The panel's frame must hold its 7575 twips: H - 500 >= 7575, so H is
+    // at least 8075 twips, 539 pixels.
+    EXPECT_EQ(w.centralWidget()->height(), 539);
+    EXPECT_EQ(w.DevCtrl(0).height(), 505);
+    for (QAction *a : w.tlbSys->actions())
+        EXPECT_TRUE(reachable(w, w.tlbSys->widgetForAction(a))) << a->toolTip().toStdString();
+    for (int i = 0; i < 10; ++i) {
+        SCOPED_TRACE(i);
+        w.tabDev->set_SelectedIndex(i + 1);
+        const QList<QWidget *> controls = w.DevCtrl(i).findChildren<QWidget *>();
+        int checked = 0;
+        for (QWidget *c : controls) {
+            if (!c->isVisible() || c->isWindow() || !c->isEnabled() || c->focusPolicy() == Qt::NoFocus)
+                continue;
+            EXPECT_TRUE(reachable(w, c)) << c->objectName().toStdString();
+            ++checked;
+        }
+        EXPECT_GT(checked, 5);
+        QWidget *connect = w.DevCtrl(i).findChild<QWidget *>("cmdConn");
+        ASSERT_NE(connect, nullptr);
+        EXPECT_TRUE(reachable(w, connect));
+    }
 }
 
 struct Minimise : MainFixture {

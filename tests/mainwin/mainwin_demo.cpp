@@ -1,9 +1,10 @@
 // Opens the main window's windows in a given state for screenshots:
-//   mainwin_mainwin_demo splash|main|three|dual|about|msg|popup|mini [--home DIR]
+//   mainwin_mainwin_demo splash|main|three|dual|about|msg|popup|mini|small [--home DIR]
 // main: the window as it starts; three: three tabs, the second selected and
 // identified as a one-channel charger; dual: a two-channel device; about:
 // the About box over the main window; msg: the STOP pop-up; mini: the main
-// window minimised with the floating readout.
+// window minimised with the floating readout; small: ten tabs, the window
+// asked for 640 x 480 (it keeps its minimum size).
 // popup [held]: the STOP pop-up driven by lines on standard input (the
 // pop-up test runs it on its own X server), its fade timers stopped from the
 // start when "held": it prints "window <id>" once shown, then answers each
@@ -158,6 +159,11 @@ int main(int argc, char *argv[])
         identify(w, 0, 17, true, {"D-CC", "D-CP"});
     } else if (what == QLatin1String("about")) {
         frmAboutForm()->show();
+    } else if (what == QLatin1String("small")) {
+        for (int i = 1; i < 10; ++i)
+            w.menuAddDev_Click();
+        w.move(0, 0);
+        w.resize(640, 480);
     } else if (what == QLatin1String("mini")) {
         qx::OptDisp = true;
         w.DevCtrl(0).set_Conn(true);

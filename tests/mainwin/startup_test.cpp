@@ -155,6 +155,58 @@ TEST_F(MainFixture, FreshHomeGetsSettingsFileFoldersAndDefaults)
     EXPECT_EQ(w.Minimized, 0);
 }
 
+namespace {
+
+// The dark pixels of a header cell (row 0, column col) of a grid, cut to
+// their bounding box: what the cell shows of its text.
+QImage headerInk(Grid &g, int col)
+{
+    const QImage shot = g.grab().toImage();
+    const QRect cell = g.visualRect(g.model()->index(0, col)).translated(g.viewport()->pos());
+    QRect ink;
+    for (int y = cell.top(); y <= cell.bottom(); ++y)
+        for (int x = cell.left() + 1; x < cell.right(); ++x)
+            if (qGray(shot.pixel(x, y)) < 128)
+                ink |= QRect(x, y, 1, 1);
+    if (ink.isEmpty())
+        return {};
+    QImage out(ink.size(), QImage::Format_Mono);
+    for (int y = 0; y < ink.height(); ++y)
+        for (int x = 0; x < ink.width(); ++x)
+            out.setPixel(x, y, qGray(shot.pixel(ink.left() + x, ink.top() + y)) < 128 ? 1 : 0);
+    return out;
+}
+
+} // namespace
+
+TEST_F(MainFixture, ResultGridHeadersShowWholeAtTheirDesignedWidths)
+{
+    frmMain &w = load();
+    w.show();
+    Grid &g = w.gridRun(0);
+    ASSERT_EQ(g.ColWidth(7), 750);
+    ASSERT_EQ(g.ColWidth(8), 750);
+    // The same words in a column far wider than they are, in the same font:
+    // the header cells must show exactly these pixels, not a shortened word.
+    Grid wide;
+    wide.setFont(g.font());
+    wide.set_Cols(2);
+    wide.set_ColWidth(0, 3000);
+    wide.set_ColWidth(1, 3000);
+    wide.set_ColAlignment(0, Grid::AlignCenterCenter);
+    wide.set_ColAlignment(1, Grid::AlignCenterCenter);
+    wide.set_TextMatrix(0, 0, "CurveV");
+    wide.set_TextMatrix(0, 1, "CurveA");
+    wide.resize(500, 100);
+    for (int c : {7, 8}) {
+        SCOPED_TRACE(c);
+        const QImage shown = headerInk(g, c), whole = headerInk(wide, c - 7);
+        ASSERT_FALSE(whole.isNull());
+        EXPECT_EQ(shown.size(), whole.size());
+        EXPECT_TRUE(shown == whole) << "the header is shortened";
+    }
+}
+
 TEST_F(MainFixture, DeviceZeroViewsAsDesigned)
 {
     frmMain &w = load();

@@ -3,10 +3,13 @@
 #include "panel/DevCtrl.h"
 #include "platform/Grid.h"
 
+#include "common/Mouse.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QEventLoop>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -232,21 +235,34 @@ TEST(DevCtrlEvents, InputBoxesRaiseTheirLostFocusEvent)
 
 TEST(DevCtrlEvents, TypingThenClickingAButtonRaisesTheLostFocusFirst)
 {
+    using qx::test::userMouse;
     Panel t;
     t.p.show();
     QApplication::setActiveWindow(&t.p);
     QApplication::processEvents();
+    if (QApplication::activeWindow() != &t.p)
+        GTEST_SKIP() << "the platform gives the panel no keyboard focus";
+    // Click into the box, type, then click the button: press and release as
+    // a mouse makes them, the focus moving on the press.
     auto *box = t.get<QLineEdit>("txtSval");
-    box->setFocus(Qt::MouseFocusReason);
-    QApplication::processEvents();
-    if (!box->hasFocus())
-        GTEST_SKIP() << "the platform gives no keyboard focus";
-    box->setText("1.5");
-    // A press on a button takes the focus, the release clicks it.
+    const QPoint inBox = box->rect().center();
+    userMouse(box, QEvent::MouseButtonPress, inBox);
+    userMouse(box, QEvent::MouseButtonRelease, inBox);
+    ASSERT_TRUE(box->hasFocus()) << "a click gives the box the focus";
+    box->selectAll();
+    for (QChar ch : QStringLiteral("1.5")) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
+        QApplication::sendEvent(box, &press);
+    }
+    ASSERT_EQ(box->text(), "1.5");
+    EXPECT_TRUE(t.rec.take().isEmpty());
+
     auto *run = t.get<QPushButton>("cmdRun");
-    run->setFocus(Qt::MouseFocusReason);
-    run->click();
-    EXPECT_EQ(t.rec.take(), (QStringList{"SvalLostFocus 3 0", "RunClick 3 0"}));
+    const QPoint onButton = run->rect().center();
+    userMouse(run, QEvent::MouseButtonPress, onButton);
+    EXPECT_EQ(t.rec.take(), QStringList{"SvalLostFocus 3 0"}) << "the press takes the focus";
+    userMouse(run, QEvent::MouseButtonRelease, onButton);
+    EXPECT_EQ(t.rec.take(), QStringList{"RunClick 3 0"}) << "the release clicks";
 }
 
 TEST(DevCtrlEvents, TimersRaiseTheirTickEventsOnlyWhileOn)
@@ -311,14 +327,23 @@ TEST(DevCtrlEvents, PagesAreSetUpByTabClearAndTabAddAndShownByATabClick)
 {
     Panel t;
     auto *bar = t.get<QTabBar>("tabDev");
-    auto *single = t.get<QWidget>("frmDev_0");
-    auto *step = t.get<QWidget>("frmDev_2");
+    QWidget *pages[] = {t.get<QWidget>("frmDev_0"), t.get<QWidget>("frmDev_1"), t.get<QWidget>("frmDev_2")};
     t.p.show();
     QApplication::processEvents();
     ASSERT_EQ(bar->count(), 1);
     EXPECT_EQ(bar->tabText(0), "Single Test");
     EXPECT_EQ(t.p.Test(), 1);
-    EXPECT_TRUE(single->isVisible());
+    auto front = [&] {
+        int shown = 0, which = -1;
+        for (int i = 0; i < 3; ++i)
+            if (pages[i]->isVisible()) {
+                ++shown;
+                which = i + 1;
+            }
+        return shown == 1 ? which : -shown;
+    };
+    auto clickTab = [&](int i) { qx::test::sendMouse(bar, QEvent::MouseButtonPress, bar->tabRect(i).center()); };
+    EXPECT_EQ(front(), 1);
 
     const struct {
         std::vector<std::pair<int, const char *>> adds;
@@ -328,27 +353,36 @@ TEST(DevCtrlEvents, PagesAreSetUpByTabClearAndTabAddAndShownByATabClick)
         {{{1, "key1"}, {2, "key3"}}, {"Single Test", "Cycle Test"}},
         {{{1, "key1"}}, {"Single Test"}},
     };
-    for (const auto &c : cases) {
+    // Whichever page a click brought to the front stays there while the
+    // tabs are built anew.
+    for (int page = 1; page <= 3; ++page) {
         t.p.TabClear();
-        for (const auto &[pos, key] : c.adds)
-            t.p.TabAdd(pos, QLatin1String(key));
-        QStringList got;
-        for (int i = 0; i < bar->count(); ++i)
-            got << bar->tabText(i);
-        EXPECT_EQ(got, c.captions);
-        EXPECT_TRUE(single->isVisible()) << "building tabs moves no page";
+        t.p.TabAdd(1, "key1");
+        t.p.TabAdd(2, "key2");
+        t.p.TabAdd(3, "key3");
+        clickTab(page - 1);
+        ASSERT_EQ(front(), page);
+        for (const auto &c : cases) {
+            SCOPED_TRACE(testing::Message() << "page " << page << " in front, " << c.captions.size() << " tabs");
+            t.p.TabClear();
+            for (const auto &[pos, key] : c.adds)
+                t.p.TabAdd(pos, QLatin1String(key));
+            QStringList got;
+            for (int i = 0; i < bar->count(); ++i)
+                got << bar->tabText(i);
+            EXPECT_EQ(got, c.captions);
+            EXPECT_EQ(front(), page) << "building tabs moves no page";
+        }
     }
+    EXPECT_TRUE(t.rec.take().isEmpty()) << "a tab click raises no event";
     EXPECT_THROW(t.p.TabAdd(3, "key3"), std::exception) << "position past the end";
 
     t.p.TabClear();
     t.p.TabAdd(1, "key1");
     t.p.TabAdd(2, "key3");
-    const QPoint at = bar->tabRect(1).center();
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), QPointF(bar->mapToGlobal(at)), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(bar, &press);
-    EXPECT_TRUE(step->isVisible());
-    EXPECT_FALSE(single->isVisible()) << "the connect button is out of reach";
+    clickTab(0);
+    clickTab(1);
+    EXPECT_EQ(front(), 3) << "the second tab, key3, shows the step page";
     EXPECT_EQ(t.p.Test(), 3);
     EXPECT_TRUE(t.rec.take().isEmpty()) << "a tab click raises no event";
 }

@@ -374,6 +374,10 @@ void CurveGraph::set_CurveCount(int n)
 void CurveGraph::set_Large(bool v)
 {
     const bool wasLarge = props_.Large;
+    // A host that enters the zoomed view itself zooms to the ranges it has
+    // set: they are what leaving it (by a click or by the host) brings back.
+    if (v && !wasLarge)
+        zoom_ = saveFull(props_);
     props_.Large = v;
     placeSurface();
     // Leaving a zoomed view brings back the ranges saved when it began; the
@@ -554,7 +558,7 @@ void CurveGraph::applyZoom()
 {
     if (!zoomToBand(props_, zoom_, band_->geometry(), scales_, surface_->height()))
         return;
-    set_Large(true);
+    props_.Large = true;  // the full ranges were saved by the zoom
     const ScrollSetup s = scrollForZoom(props_, zoom_);
     // A change of the bar's value pans at once, so the window's left end
     // lands on the bar's steps.

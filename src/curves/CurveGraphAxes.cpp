@@ -68,11 +68,14 @@ QString xLabelText(double v, int xBarType)
     v = wholeValue(v);
     if (xBarType != 0)
         return num::format(v, u"0");
-    const auto t = int64_t(v);
+    // Before the start of a run the time counts back: a sign, then the
+    // time of the value's size.
+    const bool negative = v < 0;
+    const auto t = int64_t(std::fabs(v));
     const QString h = num::format(double(t / 3600), u"00");
     const QString m = num::format(double((t % 3600) / 60), u"00");
     const QString s = num::format(double(t % 60), u"00");
-    return h + u':' + m + u':' + s;
+    return (negative ? QStringLiteral("-") : QString()) + h + u':' + m + u':' + s;
 }
 
 FrameLayout layoutFrame(const ChartProps &p, int W, int H, const TextMeasure &measure)
@@ -91,14 +94,23 @@ FrameLayout layoutFrame(const ChartProps &p, int W, int H, const TextMeasure &me
     if (p.BothAxesY())
         f.axisLines.emplace_back(W - RM / 2 + 5, H - 50, W - RM / 2 + 5, 40);
 
-    // x labels and ticks.
+    // x labels and ticks. A label that would come closer than
+    // MinLabelGap to the last one shown is left out (its tick stays), so a
+    // narrow chart shows every second or third label instead of a run of
+    // digits.
     if (p.XDiv > 0) {
+        int lastRight = 0;
+        bool any = false;
         for (int i = 0; i <= p.XDiv; ++i) {
             const double tx = (w - 50 - RM) / p.XDiv * i + 50;
             const double v = (double(p.MaxX) - p.MinX) / p.XDiv * i + p.MinX;
             TextItem t = text(xLabelText(v, p.xBarType));
             t.topLeft = QPoint(px(tx - t.size.width() / 2.0), px(h - 50 + 12 + t.size.height() / 2.0));
-            f.labels.push_back(t);
+            if (!any || t.topLeft.x() >= lastRight + MinLabelGap) {
+                lastRight = t.topLeft.x() + t.size.width();
+                any = true;
+                f.labels.push_back(t);
+            }
             f.axisLines.emplace_back(px(tx), H - 45, px(tx), H - 39);
         }
     }

@@ -76,13 +76,18 @@ struct FrameLayout {
     TextItem watermark;           // grid colour
 };
 
+// Fewest pixels between two x labels; a label that would come closer to
+// the last one shown is left out.
+constexpr int MinLabelGap = 4;
+
 // Width and height of a text in the frame's font.
 using TextMeasure = std::function<QSize(const QString &)>;
 
 FrameLayout layoutFrame(const ChartProps &p, int W, int H, const TextMeasure &measure);
 
 // Text of an x label for the whole-number value v: hh:mm:ss when xBarType is
-// 0 (hours not limited to two digits), else the plain number.
+// 0 (hours not limited to two digits, a minus before a negative time, as
+// -00:01:48), else the plain number.
 QString xLabelText(double v, int xBarType);
 
 // The watermark of the plot area.

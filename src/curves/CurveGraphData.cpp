@@ -37,10 +37,12 @@ void CurveTable::setCurveCount(int n)
     curves_.resize(size_t(n));
     for (auto &c : curves_)
         c.ShowLegend = false;
-    if (n - 5 >= 0)
+    // The voltage and current curves of the newest five-curve block; with
+    // fewer than five curves there is no such block and nothing is coloured.
+    if (n >= 5) {
         curves_[size_t(n - 5)].LineColor = Blue;
-    if (n - 4 >= 0)
         curves_[size_t(n - 4)].LineColor = Red;
+    }
 }
 
 CurveRec &CurveTable::curve(int Index)

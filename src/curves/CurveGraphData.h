@@ -44,7 +44,8 @@ public:
 
     int CurveCount() const { return int(curves_.size()); }
     // Clamps n to 1..50, keeps the curves that remain (points included), hides
-    // every legend and colours curves n - 5 blue and n - 4 red.
+    // every legend and colours curves n - 5 blue and n - 4 red (with fewer
+    // than five curves, none).
     void setCurveCount(int n);
 
     // Curve Index; QxError(ErrSubscript) outside 0 .. CurveCount - 1.

@@ -51,6 +51,19 @@ bool zoomToBand(ChartProps &p, ZoomState &z, const QRect &band, const Scales &s,
     return true;
 }
 
+ZoomState saveFull(const ChartProps &p)
+{
+    ZoomState z;
+    z.FullMinX = p.MinX;
+    z.FullMaxX = p.MaxX;
+    for (int a = 0; a < 2; ++a) {
+        z.FullMinY[a] = p.MinY[a];
+        z.FullMaxY[a] = p.MaxY[a];
+    }
+    z.ZoomWidth = p.MaxX - p.MinX;
+    return z;
+}
+
 void restoreFull(ChartProps &p, const ZoomState &z)
 {
     p.MinX = z.FullMinX;
@@ -104,16 +117,28 @@ QString readoutText(float v0, float v1, float v2, float v3)
 QString cursorReadout(const CurveTable &t, const ChartProps &p, double X, int W, int RM)
 {
     const double xd = cursorValueX(p, X, W, RM);
+    // The first visited point at or right of the cursor that holds a
+    // number: a point whose value is not a number (or is infinite) gives no
+    // reading, so the read-out never shows one.
     auto found = [&](int curve) -> int32_t {
         if (curve >= t.CurveCount())
             return -1;
         const CurveRec &c = t.curve(curve);
-        return firstVisitedAtOrAbove(c, xd, thinStep(c.DpCnt, W));
+        const int32_t s = thinStep(c.DpCnt, W);
+        for (int32_t j = firstVisitedAtOrAbove(c, xd, s); j >= 0 && j < c.DpCnt; j += s) {
+            const DataPoint &d = c.Dp[size_t(j)];
+            if (d.x >= xd && std::isfinite(d.y))
+                return j;
+            if (j > c.DpCnt - 1 - s)
+                break;
+        }
+        return -1;
     };
     auto yAt = [&](int curve, int32_t j) -> float {
         if (j < 0 || curve >= t.CurveCount() || j >= t.curve(curve).DpCnt)
             return 0;
-        return t.curve(curve).Dp[size_t(j)].y;
+        const float y = t.curve(curve).Dp[size_t(j)].y;
+        return std::isfinite(y) ? y : 0.0f;
     };
     const int32_t j0 = found(0);
     float v[4];

@@ -30,6 +30,9 @@ constexpr int MinZoomBand = 10;
 // is too small or its rounded x ends leave no width.
 bool zoomToBand(ChartProps &p, ZoomState &z, const QRect &band, const Scales &s, int H);
 
+// The present ranges as the full ones of a zoom whose window they are.
+ZoomState saveFull(const ChartProps &p);
+
 // Puts the full ranges back (Large is the caller's business).
 void restoreFull(ChartProps &p, const ZoomState &z);
 

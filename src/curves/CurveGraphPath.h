@@ -6,13 +6,20 @@
 #include "curves/CurveGraphData.h"
 
 #include <QPoint>
+#include <cstddef>
 #include <vector>
 
 namespace qx::curves {
 
-// Fills `out` with the polyline of curve c on a picture W pixels wide
-// (normal view, or the zoomed view while p.Large). Consecutive equal pixels
-// are merged, so a result of fewer than two points draws nothing.
-void buildPath(const CurveRec &c, const ChartProps &p, const Mapper &map, int W, std::vector<QPoint> &out);
+// The polyline of curve c on a picture W pixels wide (normal view, or the
+// zoomed view while p.Large), in pieces: `out` holds the points of every
+// piece one after the other and `starts` the index in `out` where each
+// piece begins. A visited point whose x or y is not a number breaks the
+// curve: the piece ends before it and the next point drawn starts a new
+// one (out-of-range points are skipped and joined across as before).
+// Consecutive equal pixels are merged, so a piece of fewer than two points
+// draws nothing.
+void buildPath(const CurveRec &c, const ChartProps &p, const Mapper &map, int W, std::vector<QPoint> &out,
+               std::vector<size_t> &starts);
 
 } // namespace qx::curves

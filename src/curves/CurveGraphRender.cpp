@@ -39,6 +39,26 @@ void drawText(QPainter &g, const TextItem &t, const QColor &back, const QFontMet
     g.drawText(t.topLeft.x(), t.topLeft.y() + fm.ascent(), t.text);
 }
 
+// A narrow pen w pixels wide is the one-pixel line laid again w - 1 pixels
+// to the right and w - 1 pixels down: the raster engine draws one-pixel
+// lines several times faster than it strokes wide ones.
+void drawPolyline(QPainter &g, const QPoint *pts, int count, const QColor &colour, int width)
+{
+    if (width > 3) {
+        g.setPen(QPen(colour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        g.drawPolyline(pts, count);
+        return;
+    }
+    g.setPen(QPen(colour, 0));
+    const int back = (width - 1) / 2;
+    for (int d = 0; d < 2 * width - 1; ++d) {
+        const int dx = d < width ? d : 0, dy = d < width ? 0 : d - width + 1;
+        g.setTransform(QTransform::fromTranslate(dx - back, dy - back));
+        g.drawPolyline(pts, count);
+    }
+    g.resetTransform();
+}
+
 } // namespace
 
 void CurveRenderer::drawFrame(QImage &img, const ChartProps &p, const QFont &font)
@@ -83,26 +103,13 @@ void CurveRenderer::drawChart(QImage &img, const ChartProps &p, const CurveTable
         const CurveRec &curve = t.curve(c);
         if (!curve.ShowCurve || curve.DpCnt < 1)
             continue;
-        buildPath(curve, p, mapperFor(p, s, curve.AxesY, H), W, path_);
-        if (path_.size() < 2)
-            continue;
+        buildPath(curve, p, mapperFor(p, s, curve.AxesY, H), W, path_, pieces_);
         const QColor colour = oleToColor(curve.LineColor);
-        if (width > 3) {
-            g.setPen(QPen(colour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-            g.drawPolyline(path_.data(), int(path_.size()));
-            continue;
+        for (size_t k = 0; k < pieces_.size(); ++k) {
+            const size_t from = pieces_[k], to = k + 1 < pieces_.size() ? pieces_[k + 1] : path_.size();
+            if (to - from >= 2)
+                drawPolyline(g, path_.data() + from, int(to - from), colour, width);
         }
-        // A narrow pen w pixels wide is the one-pixel line laid again w - 1
-        // pixels to the right and w - 1 pixels down: the raster engine draws
-        // one-pixel lines several times faster than it strokes wide ones.
-        g.setPen(QPen(colour, 0));
-        const int back = (width - 1) / 2;
-        for (int d = 0; d < 2 * width - 1; ++d) {
-            const int dx = d < width ? d : 0, dy = d < width ? 0 : d - width + 1;
-            g.setTransform(QTransform::fromTranslate(dx - back, dy - back));
-            g.drawPolyline(path_.data(), int(path_.size()));
-        }
-        g.resetTransform();
     }
 }
 

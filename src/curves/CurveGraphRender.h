@@ -29,6 +29,7 @@ public:
 
 private:
     std::vector<QPoint> path_; // reused between passes
+    std::vector<size_t> pieces_;
 };
 
 } // namespace qx::curves

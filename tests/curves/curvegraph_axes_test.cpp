@@ -1,20 +1,31 @@
 // Frame layout, value-to-pixel mapping and curve paths of the chart, on a
-// fixed picture size with fixed text metrics (6 pixels per character, 12 high).
+// fixed picture size with fixed text metrics (5 pixels per character, 12
+// high, unless a test says otherwise). Expected pixels are worked out by
+// hand.
 #include "curves/CurveGraphAxes.h"
 #include "curves/CurveGraphPath.h"
 
 #include <gtest/gtest.h>
-#include <chrono>
 
 using namespace qx::curves;
 
 namespace {
 
-constexpr int CharW = 6, CharH = 12;
+constexpr int CharW = 5, CharH = 12;
 
-FrameLayout layout(const ChartProps &p, int W = 600, int H = 300)
+FrameLayout layout(const ChartProps &p, int W = 600, int H = 300, int charW = CharW)
 {
-    return layoutFrame(p, W, H, [](const QString &s) { return QSize(CharW * int(s.size()), CharH); });
+    return layoutFrame(p, W, H, [charW](const QString &s) { return QSize(charW * int(s.size()), CharH); });
+}
+
+// The x labels (texts with "00:" or digits only, below the plot) in order.
+std::vector<TextItem> xLabels(const FrameLayout &f, int H = 300)
+{
+    std::vector<TextItem> out;
+    for (const TextItem &t : f.labels)
+        if (t.topLeft.y() > H - 50)
+            out.push_back(t);
+    return out;
 }
 
 const TextItem *find(const FrameLayout &f, const QString &text)
@@ -38,13 +49,21 @@ bool hasLine(const std::vector<QLine> &lines, QLine l)
     return std::find(lines.begin(), lines.end(), l) != lines.end();
 }
 
-std::vector<QPoint> pathOf(const CurveRec &c, const ChartProps &p, int W = 600, int H = 300)
+// The pieces of a curve's path on a picture W x H.
+std::vector<std::vector<QPoint>> pathOf(const CurveRec &c, const ChartProps &p, int W = 600, int H = 290)
 {
     const Scales s = computeScales(p, W, H, p.RightMargin());
     std::vector<QPoint> out;
-    buildPath(c, p, mapperFor(p, s, c.AxesY, H), W, out);
-    return out;
+    std::vector<size_t> starts;
+    buildPath(c, p, mapperFor(p, s, c.AxesY, H), W, out, starts);
+    std::vector<std::vector<QPoint>> pieces;
+    for (size_t k = 0; k < starts.size(); ++k)
+        pieces.emplace_back(out.begin() + long(starts[k]),
+                            out.begin() + long(k + 1 < starts.size() ? starts[k + 1] : out.size()));
+    return pieces;
 }
+
+using Pieces = std::vector<std::vector<QPoint>>;
 
 CurveRec curveOf(std::initializer_list<DataPoint> pts)
 {
@@ -64,13 +83,14 @@ TEST(ChartFrame, DefaultAxesLabelsAndWatermark)
     for (QLine l : {QLine(45, 40, 45, 250), QLine(50, 255, 550, 255), QLine(555, 250, 555, 40)})
         EXPECT_TRUE(hasLine(f.axisLines, l)) << l.x1() << "," << l.y1();
 
-    // x labels 00:00:00 .. 00:01:00 centred on ticks every 50 pixels, half
-    // their height below y = H - 38.
+    // x labels 00:00:00 .. 00:01:00 (40 pixels wide) centred on ticks every
+    // 50 pixels, half their height below y = H - 38.
+    const char *times[] = {"00:00:00", "00:00:06", "00:00:12", "00:00:18", "00:00:24", "00:00:30",
+                           "00:00:36", "00:00:42", "00:00:48", "00:00:54", "00:01:00"};
     for (int i = 0; i <= 10; ++i) {
-        const QString text = i == 10 ? QStringLiteral("00:01:00") : QStringLiteral("00:00:%1").arg(6 * i, 2, 10, QChar('0'));
-        const TextItem *t = find(f, text);
-        ASSERT_NE(t, nullptr) << text.toStdString();
-        EXPECT_EQ(t->topLeft, QPoint(50 + 50 * i - 24, 268)) << text.toStdString();
+        const TextItem *t = find(f, times[i]);
+        ASSERT_NE(t, nullptr) << times[i];
+        EXPECT_EQ(t->topLeft, QPoint(50 + 50 * i - 20, 268)) << times[i];
         EXPECT_TRUE(hasLine(f.axisLines, QLine(50 + 50 * i, 255, 50 + 50 * i, 261)));
     }
     // Left labels 0.00 .. 20.00 ending 16 pixels left of the plot area, ticks
@@ -84,11 +104,11 @@ TEST(ChartFrame, DefaultAxesLabelsAndWatermark)
         EXPECT_TRUE(hasLine(f.axisLines, QLine(555, ty, 561, ty)));
     }
     // Units half a division above the top labels: 250 - 21 * 10.5 - 6 = 23.5 -> 24.
-    EXPECT_EQ(find(f, "[V]")->topLeft, QPoint(34 - 18, 24));
+    EXPECT_EQ(find(f, "[V]")->topLeft, QPoint(34 - 15, 24));
     EXPECT_EQ(find(f, "[A]")->topLeft, QPoint(566, 24));
     EXPECT_EQ(find(f, "[W]"), nullptr);
     EXPECT_EQ(f.watermark.text, WatermarkText);
-    EXPECT_EQ(f.watermark.topLeft, QPoint(550 - CharW * 7 - 5, 50));
+    EXPECT_EQ(f.watermark.topLeft, QPoint(550 - 35 - 5, 50));
 }
 
 TEST(ChartFrame, RightAxesByVisibility)
@@ -130,6 +150,11 @@ TEST(ChartFrame, XLabelTexts)
 {
     EXPECT_EQ(xLabelText(3725, 0), "01:02:05");
     EXPECT_EQ(xLabelText(360000, 0), "100:00:00");
+    // Before the start of a run: a sign before the time.
+    EXPECT_EQ(xLabelText(-108, 0), "-00:01:48");
+    EXPECT_EQ(xLabelText(-3725, 0), "-01:02:05");
+    EXPECT_EQ(xLabelText(-0.4, 0), "00:00:00");
+    EXPECT_EQ(xLabelText(-108, 1), "-108");
     EXPECT_EQ(xLabelText(1e30, 1).size(), 16); // held where whole numbers stay exact
     ChartProps p;
     p.xBarType = 1;
@@ -137,6 +162,48 @@ TEST(ChartFrame, XLabelTexts)
     const FrameLayout f = layout(p);
     for (int i = 0; i <= 10; ++i)
         EXPECT_NE(find(f, QString::number(250 * i)), nullptr) << 250 * i;
+}
+
+TEST(ChartFrame, CrowdedTimeLabelsAreLeftOutNeverDrawnOverEachOther)
+{
+    // Labels 48 pixels wide (6 per character): on ticks 50 apart they would
+    // leave 2 pixels, fewer than the 4 a label keeps from the last one shown.
+    const struct {
+        int W;
+        std::vector<std::pair<const char *, int>> shown; // text and left edge
+    } cases[] = {
+        {600, {{"00:00:00", 26}, {"00:00:12", 126}, {"00:00:24", 226}, {"00:00:36", 326}, {"00:00:48", 426},
+               {"00:01:00", 526}}},
+        // Ticks 25 apart: every third label.
+        {350, {{"00:00:00", 26}, {"00:00:18", 101}, {"00:00:36", 176}, {"00:00:54", 251}}},
+        // Ticks 90 apart: all of them.
+        {1000, {{"00:00:00", 26}, {"00:00:06", 116}, {"00:00:12", 206}, {"00:00:18", 296}, {"00:00:24", 386},
+                {"00:00:30", 476}, {"00:00:36", 566}, {"00:00:42", 656}, {"00:00:48", 746}, {"00:00:54", 836},
+                {"00:01:00", 926}}},
+    };
+    for (const auto &c : cases) {
+        const FrameLayout f = layout(ChartProps{}, c.W, 300, 6);
+        std::vector<std::pair<QString, int>> got;
+        for (const TextItem &t : xLabels(f))
+            got.emplace_back(t.text, t.topLeft.x());
+        std::vector<std::pair<QString, int>> want;
+        for (const auto &[text, x] : c.shown)
+            want.emplace_back(QString::fromLatin1(text), x);
+        EXPECT_EQ(got, want) << "W = " << c.W;
+        int ticks = 0;
+        for (QLine l : f.axisLines)
+            ticks += l.y1() == 255 && l.y2() == 261;
+        EXPECT_EQ(ticks, 11) << "every tick stays";
+    }
+    // Whatever the width, no label comes closer than 4 pixels to the one
+    // before it.
+    for (int W = 120; W <= 1300; W += 7) {
+        const std::vector<TextItem> labels = xLabels(layout(ChartProps{}, W, 300, 6));
+        ASSERT_FALSE(labels.empty());
+        for (size_t k = 1; k < labels.size(); ++k)
+            EXPECT_GE(labels[k].topLeft.x() - (labels[k - 1].topLeft.x() + labels[k - 1].size.width()), 4)
+                << "W = " << W;
+    }
 }
 
 TEST(ChartFrame, GridsReachTheLastLineAndNeverRunAway)
@@ -191,45 +258,74 @@ TEST(ChartMapping, RangeEndsAndTheSafeBand)
     EXPECT_EQ(m(1e30f, 0).x(), PixelBand);
 }
 
+// Paths on a picture 600 x 290: x 0..60 over pixels 50..550 (x / 0.12 + 50),
+// y 0..20 over pixels 240..40 (240 - 10 y).
 TEST(ChartPath, OutOfRangePointsAreSkippedAndJoinedAcross)
 {
     ChartProps p;
     // y 25 lies above MaxY 20 and is skipped; 20 and 0 are the range's ends
     // and drawn; point 0 below MinY still starts the path.
     const CurveRec c = curveOf({{0, -2}, {6, 1}, {12, 25}, {18, 20}, {24, 0}});
-    const Mapper m = mapperFor(p, computeScales(p, 600, 300, 50), 0, 300);
-    const std::vector<QPoint> want = {m(0, -2), m(6, 1), m(18, 20), m(24, 0)};
-    EXPECT_EQ(pathOf(c, p), want);
+    EXPECT_EQ(pathOf(c, p), (Pieces{{{50, 260}, {100, 230}, {200, 40}, {250, 240}}}));
 
     // One point draws nothing visible; two in range make one line.
-    EXPECT_EQ(pathOf(curveOf({{3, 3}}), p).size(), 1u);
-    EXPECT_EQ(pathOf(curveOf({{3, 3}, {9, 4}}), p).size(), 2u);
+    EXPECT_EQ(pathOf(curveOf({{3, 3}}), p), (Pieces{{{75, 210}}}));
+    EXPECT_EQ(pathOf(curveOf({{3, 3}, {9, 4}}), p), (Pieces{{{75, 210}, {125, 200}}}));
 
     // A staircase holds each value until the next point.
     p.YStep = true;
-    const std::vector<QPoint> stairs = pathOf(curveOf({{0, 1}, {10, 2}, {20, 1}}), p);
-    const std::vector<QPoint> wantStairs = {m(0, 1), QPoint(m(10, 2).x(), m(0, 1).y()), m(10, 2),
-                                            QPoint(m(20, 1).x(), m(10, 2).y()), m(20, 1)};
-    EXPECT_EQ(stairs, wantStairs);
+    EXPECT_EQ(pathOf(curveOf({{0, 1}, {12, 2}, {24, 1}}), p),
+              (Pieces{{{50, 230}, {150, 230}, {150, 220}, {250, 220}, {250, 230}}}));
+}
+
+TEST(ChartPath, APointThatIsNoNumberBreaksTheCurve)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    ChartProps p;
+    // Not joined to the axis origin (50, 240), nor across: the curve stops
+    // before the point and goes on after it.
+    EXPECT_EQ(pathOf(curveOf({{0, 1}, {6, 2}, {12, nan}, {18, 3}, {24, 4}}), p),
+              (Pieces{{{50, 230}, {100, 220}}, {{200, 210}, {250, 200}}}));
+    EXPECT_EQ(pathOf(curveOf({{0, 1}, {6, 2}, {nan, 5}, {18, 3}, {24, 4}}), p),
+              (Pieces{{{50, 230}, {100, 220}}, {{200, 210}, {250, 200}}}));
+    // A first point that is no number starts nothing; the next one does.
+    EXPECT_EQ(pathOf(curveOf({{nan, 1}, {6, 2}, {12, 3}}), p), (Pieces{{{100, 220}, {150, 210}}}));
+    // An out-of-range point after the break is skipped as always.
+    EXPECT_EQ(pathOf(curveOf({{0, 1}, {6, nan}, {12, 30}, {18, 3}, {24, 4}}), p),
+              (Pieces{{{50, 230}}, {{200, 210}, {250, 200}}}));
+    // A staircase starts its new piece at the next point's own level.
+    p.YStep = true;
+    EXPECT_EQ(pathOf(curveOf({{0, 1}, {12, 2}, {18, nan}, {24, 1}, {36, 3}}), p),
+              (Pieces{{{50, 230}, {150, 230}, {150, 220}}, {{250, 230}, {350, 230}, {350, 210}}}));
+    // The zoomed view breaks the same way.
+    p.YStep = false;
+    p.Large = true;
+    p.MinX = 6;
+    p.MaxX = 36; // x 6..36 over 50..550: (x - 6) / 0.06 + 50
+    EXPECT_EQ(pathOf(curveOf({{0, 1}, {6, 2}, {12, 3}, {15, nan}, {18, 4}, {24, 5}, {40, 1}}), p),
+              (Pieces{{{50, 220}, {150, 210}}, {{250, 200}, {350, 190}}}));
 }
 
 TEST(ChartPath, ThinningVisitsEveryStepAndTheLastPoint)
 {
     // 5000 points on a picture 500 wide: step 4, so points 0, 1, 5, 9, ...,
-    // 4997 and the last one, 4999. x is spread so that every point has a
-    // pixel column of its own.
+    // 4997 and the last one, 4999. x 0..100 over pixels 50..450, so point j
+    // is at 4 j + 50; y = j mod 20 at 240 - 10 y.
     ChartProps p;
     p.MaxX = 100;
     CurveTable t;
     for (int j = 0; j < 5000; ++j)
         t.AddXY(0, float(j), float(j % 20));
-    const int W = 500, H = 300;
-    const Mapper m = mapperFor(p, computeScales(p, W, H, 50), 0, H);
-    std::vector<QPoint> want = {m(0, 0)};
-    for (int j = 1; j <= 4999; j += 4)
-        want.push_back(m(float(j), float(j % 20)));
-    want.push_back(m(4999, 4999 % 20));
-    EXPECT_EQ(pathOf(t.curve(0), p, W, H), want);
+    const Pieces got = pathOf(t.curve(0), p, 500, 290);
+    ASSERT_EQ(got.size(), 1u);
+    const std::vector<QPoint> &path = got[0];
+    ASSERT_EQ(path.size(), 1252u); // 0, 1250 visited, 4999
+    EXPECT_EQ(path[0], QPoint(50, 240));
+    EXPECT_EQ(path[1], QPoint(54, 230));     // point 1
+    EXPECT_EQ(path[2], QPoint(70, 190));     // point 5
+    EXPECT_EQ(path[3], QPoint(86, 150));     // point 9
+    EXPECT_EQ(path[1250], QPoint(20038, 70)); // point 4997, y 17
+    EXPECT_EQ(path[1251], QPoint(20046, 50)); // point 4999, y 19
 }
 
 TEST(ChartPath, ZoomedViewDrawsTheWindowOnly)
@@ -240,14 +336,12 @@ TEST(ChartPath, ZoomedViewDrawsTheWindowOnly)
     p.MaxX = 18;
     EXPECT_TRUE(pathOf(curveOf({{0, 1}, {10, 2}, {20, 1}}), p).empty()); // last before first
 
+    // x 10..40 over 50..550: (x - 10) / 0.06 + 50. first = x 10, last = x 30;
+    // x 20 is out of range and skipped; x 40 lies outside the window.
     p.MinX = 10;
     p.MaxX = 40;
-    // first = x 10, last = x 30; x 20 is out of range and skipped; x 40 lies
-    // outside the window.
     const CurveRec c = curveOf({{0, 1}, {10, 2}, {20, 30}, {30, 3}, {40, 4}});
-    const Mapper m = mapperFor(p, computeScales(p, 600, 300, 50), 0, 300);
-    const std::vector<QPoint> want = {m(10, 2), m(30, 3)};
-    EXPECT_EQ(pathOf(c, p), want);
+    EXPECT_EQ(pathOf(c, p), (Pieces{{{50, 220}, {383, 210}}}));
 
     // No visited point in range: nothing.
     p.MinY[0] = 100;

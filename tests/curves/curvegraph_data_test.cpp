@@ -88,6 +88,12 @@ TEST(CurveTable, CurveCountKeepsPointsAndRecoloursTheNewestBlock)
 
     t.ClearAll();
     EXPECT_EQ(t.DpCnt(0), 0);
+
+    // Fewer than five curves make no block: curve 0 keeps its colour.
+    CurveTable four;
+    four.setCurveCount(4);
+    EXPECT_EQ(four.curve(0).LineColor, CurveTable::Blue);
+    EXPECT_EQ(four.curve(1).LineColor, CurveTable::Red);
 }
 
 TEST(CurveTable, ThinningStep)

@@ -1,9 +1,11 @@
 // Demo window of the chart control for screenshots:
-//   curves_curvegraph_demo [time|cap] [zoom] [cursor] [points N]
+//   curves_curvegraph_demo [time|cap] [zoom] [cursor] [points N] [width N] [gap]
 // time: five curves of a discharge against time (both right axes shown);
 // cap: voltage and current against the capacity in mAh, capacity and energy
 // kept against seconds (the data viewer's layout). zoom drags a rubber band
-// over the middle; cursor holds the right button down in the plot.
+// over the middle; cursor holds the right button down in the plot; width
+// sets the chart's width (900 pixels otherwise); gap makes the readings of
+// the middle tenth of the run not numbers (a break in every curve).
 #include "curves/CurveGraph.h"
 #include "common/Mouse.h"
 
@@ -11,6 +13,7 @@
 #include <QMouseEvent>
 #include <QTimer>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -29,10 +32,14 @@ int main(int argc, char **argv)
     int points = 3600;
     if (int i = int(args.indexOf("points")); i > 0 && i + 1 < args.size())
         points = args[i + 1].toInt();
+    int width = 900;
+    if (int i = int(args.indexOf("width")); i > 0 && i + 1 < args.size())
+        width = args[i + 1].toInt();
+    const bool gap = args.contains("gap");
 
     CurveGraph g;
     g.setWindowTitle(QStringLiteral("CurveGraph demo"));
-    g.resize(900, 520);
+    g.resize(width, 520);
     g.set_CurveCount(5);
     const char *names[] = {"Voltage", "Current", "Power", "Capacity", "Energy"};
     const uint32_t colours[] = {0xFF0000, 0x0000FF, 0x808000, 0x008000, 0x800080};
@@ -60,7 +67,9 @@ int main(int argc, char **argv)
         const float i = float(1.0 + 0.05 * std::sin(t / 90));
         ah = 1.0 * t / 3600;
         wh += double(v) * i * (seconds / std::max(points - 1, 1)) / 3600;
-        const float x = cap ? float(ah * 1000) : float(t);
+        float x = cap ? float(ah * 1000) : float(t);
+        if (gap && f > 0.45 && f < 0.55)
+            x = std::numeric_limits<float>::quiet_NaN();
         g.AddXY(0, x, v);
         g.AddXY(1, x, i);
         g.AddXY(2, float(t), v * i);

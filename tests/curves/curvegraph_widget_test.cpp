@@ -7,6 +7,7 @@
 #include "common/Mouse.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -318,6 +319,102 @@ TEST_F(Chart, ZoomPanAndRestoreByMouse)
     g.set_Large(false);
     EXPECT_EQ(g.MaxX(), 60);
     EXPECT_EQ(g.MaxY(1), 10);
+}
+
+TEST_F(Chart, AZoomedViewTheHostEnteredIsLeftForTheRangesItHadSet)
+{
+    QWidget *s = g.picGraph();
+    g.set_MinX(100);
+    g.set_MaxX(200);
+    g.set_MinY(0, 2);
+    g.set_MaxY(0, 12);
+    g.set_MinY(1, 1);
+    g.set_MaxY(1, 5);
+    g.set_Size(true);
+    g.set_Large(true);
+    g.DrawCurve();
+    ASSERT_TRUE(g.HScroll1()->isVisible());
+    // The user's left press in the plot area leaves the zoomed view.
+    qx::test::sendMouse(s, QEvent::MouseButtonPress, {200, 100}, Qt::LeftButton);
+    qx::test::sendMouse(s, QEvent::MouseButtonRelease, {200, 100}, Qt::LeftButton);
+    EXPECT_FALSE(g.Large());
+    EXPECT_EQ(g.MinX(), 100);
+    EXPECT_EQ(g.MaxX(), 200);
+    EXPECT_EQ(g.MinY(0), 2);
+    EXPECT_EQ(g.MaxY(0), 12);
+    EXPECT_EQ(g.MinY(1), 1);
+    EXPECT_EQ(g.MaxY(1), 5);
+    // So does the host's own leaving.
+    g.set_Large(true);
+    g.set_Large(false);
+    EXPECT_EQ(g.MinX(), 100);
+    EXPECT_EQ(g.MaxY(1), 5);
+}
+
+TEST_F(Chart, TheCursorReadOutSkipsPointsThatHoldNoNumber)
+{
+    QWidget *s = g.picGraph();
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    for (int j = 0; j <= 60; ++j) {
+        g.AddXY(0, float(j), j == 30 ? nan : 1 + 0.1f * float(j));
+        g.AddXY(1, float(j), nan);
+        g.AddXY(3, float(j), j < 40 ? inf : 0.5f);
+        g.AddXY(4, float(j), -inf);
+    }
+    g.DrawCurve();
+    // Pixel 300 is x 30: the voltage there is no number, the next point's
+    // (x 31) is read; current, capacity up to x 39 and energy read nothing.
+    qx::test::sendMouse(s, QEvent::MouseButtonPress, {300, 150}, Qt::RightButton);
+    EXPECT_EQ(g.DispCaption(), "4.100V   0.000A\r0.500Ah 0.000Wh");
+    EXPECT_FALSE(g.lblDisp()->text().contains("nan", Qt::CaseInsensitive));
+    EXPECT_FALSE(g.lblDisp()->text().contains("inf", Qt::CaseInsensitive));
+    qx::test::sendMouse(s, QEvent::MouseButtonRelease, {300, 150}, Qt::RightButton);
+}
+
+TEST_F(Chart, FourCurvesKeepTheColoursTheyHave)
+{
+    // No five-curve block: nothing is coloured blue or red anew.
+    g.set_CurveCount(4);
+    EXPECT_EQ(g.CurveLineColor(0), 0xFF0000u);
+    EXPECT_EQ(g.CurveLineColor(1), 0x0000FFu);
+    g.set_ShowCurve(0, true);
+    g.AddXY(0, 0, 0);
+    g.AddXY(0, 60, 20);
+    g.DrawCurve();
+    EXPECT_EQ(g.Picture().pixel(300, 145), qRgb(0, 0, 255)) << "curve 0 stays blue";
+    g.set_CurveCount(3);
+    EXPECT_EQ(g.CurveLineColor(0), 0xFF0000u);
+}
+
+TEST_F(Chart, TimeLabelsOfANarrowChartStandApart)
+{
+    // 600 pixels: ticks 50 apart, closer than the labels are wide.
+    ASSERT_EQ(g.picGraph()->width(), 600);
+    g.DrawCurve();
+    const QImage img = g.Picture();
+    const QFontMetrics fm(qx::curves::frameFont());
+    // The label row: dark pixels column by column.
+    std::vector<bool> ink(600, false);
+    for (int y = 268; y < 268 + fm.height(); ++y)
+        for (int x = 0; x < 600; ++x)
+            if (qGray(img.pixel(x, y)) < 160)
+                ink[size_t(x)] = true;
+    // Labels are runs of ink with fewer than 4 empty columns inside.
+    std::vector<std::pair<int, int>> labels; // first and last column
+    for (int x = 0; x < 600; ++x) {
+        if (!ink[size_t(x)])
+            continue;
+        if (!labels.empty() && x - labels.back().second <= 4)
+            labels.back().second = x;
+        else
+            labels.emplace_back(x, x);
+    }
+    ASSERT_GE(labels.size(), 6u) << "every second label at least";
+    for (const auto &[first, last] : labels) {
+        EXPECT_LT(last - first, 60) << "labels run together at " << first;
+        const int centre = (first + last) / 2;
+        EXPECT_LE(std::abs((centre - 50 + 25) % 50 - 25), 3) << "a label centred on a tick, at " << centre;
+    }
 }
 
 TEST_F(Chart, DoubleClicksRaiseTheEvents)

@@ -45,6 +45,8 @@ public:
     // Appends n points to curve Index in one go (as n AddXY calls would);
     // draws nothing.
     void AddPoints(int Index, const qx::curves::DataPoint *points, int32_t n) { table_.AddPoints(Index, points, n); }
+    // The same, taking over the vector's storage when the curve is empty.
+    void TakePoints(int Index, std::vector<qx::curves::DataPoint> &&points) { table_.TakePoints(Index, std::move(points)); }
     // Draws the frame and every shown curve and updates the shown legends.
     void DrawCurve();
     // Empties every curve and shows the empty frame.

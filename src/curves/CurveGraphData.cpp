@@ -115,6 +115,29 @@ void CurveTable::AddPoints(int Index, const DataPoint *points, int32_t n)
     c.DpCnt = int32_t(count);
 }
 
+void CurveTable::TakePoints(int Index, std::vector<DataPoint> &&points)
+{
+    CurveRec &c = curve(Index);
+    if (c.DpCnt > 0 || points.empty() || points.size() > size_t(std::numeric_limits<int32_t>::max())) {
+        AddPoints(Index, points.data(), int32_t(std::min(points.size(), size_t(std::numeric_limits<int32_t>::max()))));
+        return;
+    }
+    const auto n = int32_t(points.size());
+    bool rising = true;
+    for (int32_t k = 1; k < n && rising; ++k)
+        rising = points[size_t(k)].x >= points[size_t(k - 1)].x;
+    try {
+        points.resize(size_t((int64_t(n) - 1) / GrowBy * GrowBy + GrowBy + 1));
+    } catch (const std::bad_alloc &) {
+        raise(ErrOutOfMemory);
+    } catch (const std::length_error &) {
+        raise(ErrOutOfMemory);
+    }
+    c.Dp = std::move(points);
+    c.DpCnt = n;
+    c.xRising = rising;
+}
+
 void CurveTable::Clear(int Index) { freshSlots(curve(Index)); }
 
 void CurveTable::ClearAll()

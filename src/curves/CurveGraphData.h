@@ -57,6 +57,9 @@ public:
     // (same points, same slot count) but growing the storage only once, to
     // exactly the slots needed.
     void AddPoints(int Index, const DataPoint *points, int32_t n);
+    // The same for a vector of points; when the curve is empty the vector's
+    // storage becomes the curve's, so nothing is copied.
+    void TakePoints(int Index, std::vector<DataPoint> &&points);
     void Clear(int Index);
     void ClearAll();
 

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -36,10 +37,20 @@ public:
                 i = 1;
             skipLF_ = false;
         }
+        // Next LF and next CR at or after i, each searched again only once
+        // passed, so that files with only one kind of line end stay linear.
+        size_t lf = 0, cr = 0;
+        bool lfKnown = false, crKnown = false;
+        auto next = [&](char c, size_t &at, bool &known) {
+            if (!known || at < i) {
+                const void *q = std::memchr(p + i, c, n - i);
+                at = q ? size_t(static_cast<const char *>(q) - p) : n;
+                known = true;
+            }
+            return at;
+        };
         while (i < n) {
-            size_t j = i;
-            while (j < n && !(static_cast<unsigned char>(p[j]) <= '\r' && (p[j] == '\n' || p[j] == '\r')))
-                ++j;
+            const size_t j = std::min(next('\n', lf, lfKnown), next('\r', cr, crKnown));
             if (j == n) {
                 carry_.append(p + i, n - i);
                 if (int64_t(carry_.size()) > MaxLineLength)
@@ -56,15 +67,16 @@ public:
             if (!onLine(++lineNo_, line))
                 return false;
             carry_.clear();
+            size_t after = j + 1;
             if (p[j] == '\r') {
-                if (j + 1 < n) {
-                    if (p[j + 1] == '\n')
-                        ++j;
+                if (after < n) {
+                    if (p[after] == '\n')
+                        ++after;
                 } else {
                     skipLF_ = true;
                 }
             }
-            i = j + 1;
+            i = after;
         }
         return true;
     }
@@ -162,6 +174,9 @@ public:
         else
             summarise();
         r_.ok = !failed_;
+        if (r_.ok)
+            for (auto *v : {&r_.volt, &r_.curr, &r_.cap, &r_.energy})
+                v->resize(size_t(r_.lines));
         return std::move(r_);
     }
 
@@ -180,7 +195,12 @@ public:
         r_.energy = {};
     }
 
-    bool failed() const { return failed_; }
+    // Room for about n more data lines in each curve.
+    void reserve(size_t n)
+    {
+        if (size_t(r_.lines) + n > r_.volt.size())
+            grow(size_t(r_.lines) + n);
+    }
 
 private:
     bool number(int64_t no, std::string_view field, float &out)
@@ -211,6 +231,26 @@ private:
             sepKnown_ = true;
         }
         const char sep = r_.separator;
+        // Fast path for a well-formed line: each number ends right at a
+        // separator (or, the third, at the line's end).
+        {
+            const char *p = s.data(), *end = p + s.size();
+            float t, I, V;
+            auto r1 = std::from_chars(p, end, t);
+            if (r1.ec == std::errc() && r1.ptr < end && *r1.ptr == sep) {
+                const char *q = r1.ptr;
+                while (q < end && *q == sep)
+                    ++q;
+                auto r2 = std::from_chars(q, end, I);
+                if (r2.ec == std::errc() && r2.ptr < end && *r2.ptr == sep) {
+                    auto r3 = std::from_chars(r2.ptr + 1, end, V);
+                    if (r3.ec == std::errc() && (r3.ptr == end || *r3.ptr == sep) && std::isfinite(t) &&
+                        std::isfinite(I) && std::isfinite(V))
+                        return point(no, t, I, V);
+                }
+            }
+        }
+        // Otherwise field by field, to tell what is wrong.
         const size_t n = s.size();
         // Field 1: up to the first separator.
         size_t a = s.find(sep);
@@ -254,24 +294,37 @@ private:
         }
         // Sums in double precision: a million lines stay exact to the last
         // shown digit.
+        constexpr double PerHour = 1.0 / 3600, Milli = 0.001;
+        const size_t k = size_t(r_.lines);
         r_.voltSum += V;
         r_.lines += 1;
         r_.capacity += (double(t) - prev_) * double(I) * 1000;
-        r_.energySum = r_.capacity * r_.voltSum / r_.lines;
-        prev_ = int32_t(std::nearbyint(t));
-        const double mAh = r_.capacity / 3600;
+        // Energy: the capacity times the average voltage so far.
+        r_.energySum = r_.capacity * (r_.voltSum / r_.lines);
+        prev_ = int32_t(roundEven(t));
+        const double mAh = r_.capacity * PerHour;
         const float x = opt_.xAxisCap ? float(mAh) : t;
         if (!std::isfinite(mAh) || !fitsLong(x) || !std::isfinite(r_.energySum)) {
             fail(no, QStringLiteral("the capacity is out of range"));
             return false;
         }
         r_.ranges.add(x, V, I);
-        r_.volt.push_back({x, V});
-        r_.curr.push_back({x, I});
+        if (k >= r_.volt.size())
+            grow(std::max<size_t>(2048, 2 * k));
+        r_.volt[k] = {x, V};
+        r_.curr[k] = {x, I};
         // Capacity and energy are kept in Ah and Wh to three decimals.
-        r_.cap.push_back({t, float(std::round(mAh) / 1000)});
-        r_.energy.push_back({t, float(std::round(r_.energySum / 3600) / 1000)});
+        r_.cap[k] = {t, float(roundEven(mAh) * Milli)};
+        r_.energy[k] = {t, float(roundEven(r_.energySum * PerHour) * Milli)};
         return true;
+    }
+
+    // The curves hold room for n points; points beyond r_.lines are spare
+    // until finish() cuts them off.
+    void grow(size_t n)
+    {
+        for (auto *v : {&r_.volt, &r_.curr, &r_.cap, &r_.energy})
+            v->resize(n);
     }
 
     void summarise()
@@ -333,6 +386,23 @@ ResultData readResultFile(const QString &path, const ReadOptions &opt)
     }
     auto onLine = [&](int64_t no, std::string_view s) { return parser.line(no, s); };
     std::unique_ptr<char[]> block(new char[BlockSize]);
+    // A first pass counts the line ends, so that the curves get their room
+    // once and exactly (a bound: header lines are few).
+    int64_t lf = 0, cr = 0;
+    for (;;) {
+        const qint64 got = f.read(block.get(), BlockSize);
+        if (got <= 0)
+            break;
+        const char *b = block.get();
+        lf += std::count(b, b + got, '\n');
+        if (lf == 0) // lines ending in CR alone
+            cr += std::count(b, b + got, '\r');
+    }
+    if (!f.seek(0)) {
+        parser.fail(0, QStringLiteral("the file cannot be read (%1)").arg(f.errorString()));
+        return parser.finish(lines);
+    }
+    parser.reserve(size_t(std::max(lf, cr)) + 1 + CurveTable::GrowBy + 1);
     for (;;) {
         const qint64 got = f.read(block.get(), BlockSize);
         if (got < 0) {

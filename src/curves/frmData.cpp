@@ -343,10 +343,10 @@ void frmData::OpenFile(const QString &path)
     g.set_MinX(0);
     if (XAxisCap)
         g.set_xBarType(1);
-    g.AddPoints(v, r.volt.data(), int32_t(r.volt.size()));
-    g.AddPoints(i, r.curr.data(), int32_t(r.curr.size()));
-    g.AddPoints(v + 3, r.cap.data(), int32_t(r.cap.size()));
-    g.AddPoints(v + 4, r.energy.data(), int32_t(r.energy.size()));
+    g.TakePoints(v, std::move(r.volt));
+    g.TakePoints(i, std::move(r.curr));
+    g.TakePoints(v + 3, std::move(r.cap));
+    g.TakePoints(v + 4, std::move(r.energy));
     const int row = FileCount + 1;
     for (int c = 0; c < SummaryColumns; ++c)
         gridRun->set_TextMatrix(row, c, r.cells[size_t(c)]);

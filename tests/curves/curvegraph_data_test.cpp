@@ -182,3 +182,21 @@ TEST(CurveTable, AddPointsMatchesAddXYWithExactStorage)
         }
     }
 }
+
+TEST(CurveTable, TakePointsAdoptsTheStorageOfAnEmptyCurve)
+{
+    CurveTable t;
+    std::vector<DataPoint> pts(1500, DataPoint{1, 2});
+    pts.reserve(2100);
+    const DataPoint *storage = pts.data();
+    t.TakePoints(0, std::move(pts));
+    EXPECT_EQ(t.DpCnt(0), 1500);
+    EXPECT_EQ(t.curve(0).Dp.data(), storage) << "no copy";
+    EXPECT_EQ(t.curve(0).Dp.size(), 2001u); // the slots AddXY would leave
+    EXPECT_TRUE(t.curve(0).xRising);
+    // A curve that has points appends a copy instead.
+    t.TakePoints(0, std::vector<DataPoint>{{0, 5}});
+    EXPECT_EQ(t.DpCnt(0), 1501);
+    EXPECT_FALSE(t.curve(0).xRising);
+    EXPECT_EQ(t.DpY(0, 1500), 5.0f);
+}

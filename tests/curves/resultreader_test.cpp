@@ -159,11 +159,19 @@ TEST(ResultReader, LineEndsCrLfLfAndCrReadAlike)
         for (const char *l : lines)
             bytes += std::string(l) + end;
         bytes.pop_back(); // no line end after the last line either
-        const ResultData r = parse(bytes);
-        ASSERT_TRUE(r.ok) << r.error.toStdString();
-        EXPECT_EQ(r.cells[ColDevice], "QM-20");
-        ASSERT_EQ(r.lines, 2);
-        EXPECT_FLOAT_EQ(r.volt[1].y, 3.9f);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("ends.csv"));
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes.data(), qint64(bytes.size()));
+        f.close();
+        for (const ResultData &r : {parse(bytes), readResultFile(path, ReadOptions{})}) {
+            ASSERT_TRUE(r.ok) << r.error.toStdString();
+            EXPECT_EQ(r.cells[ColDevice], "QM-20");
+            ASSERT_EQ(r.lines, 2);
+            ASSERT_EQ(r.volt.size(), 2u);
+            EXPECT_FLOAT_EQ(r.volt[1].y, 3.9f);
+        }
     }
 }
 

@@ -38,10 +38,10 @@ frmColor::frmColor()
     lblVolColor = makeSwatch(this, "lblVolColor", twipsRect(960, 240, 720, 330));
     label(this, "Curr:", twipsRect(2040, 280, 720, 300));
     lblCurColor = makeSwatch(this, "lblCurColor", twipsRect(2760, 240, 720, 330));
-    label(this, "Legend:", twipsRect(240, 880, 720, 300));
+    label(this, "Legend:", twipsRect(240, 880, 840, 300));
     txtVol = new QLineEdit(this);
     txtVol->setObjectName(QStringLiteral("txtVol"));
-    txtVol->setGeometry(twipsRect(960, 840, 2520, 330));
+    txtVol->setGeometry(twipsRect(1080, 840, 2400, 330));
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setGeometry(twipsRect(600, 1620, 1215, 375));

@@ -370,6 +370,14 @@ void frmData::applyLegends()
         g.set_ShowLegend(b + 1, la && cur);
         g.set_ShowLegend(b, la);
     }
+    layoutLegends();
+}
+
+void frmData::layoutLegends()
+{
+    // Setting legend 2 (never shown here) lays the shown legends out in a
+    // column, as a resize of the chart does.
+    chart_->set_ShowLegend(2, chart_->ShowLegend(2));
 }
 
 void frmData::AutoScale()
@@ -430,6 +438,7 @@ void frmData::menuCur_Click()
         g.set_ShowCurve(b + 1, cur);
         g.set_ShowLegend(b + 1, menuLa->isChecked() && cur);
     }
+    layoutLegends();
     g.DrawCurve();
 }
 

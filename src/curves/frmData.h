@@ -89,6 +89,7 @@ private:
     void buildMenus();
     void AutoScale();
     void applyLegends();
+    void layoutLegends();
     void growGrid();
     // Window top = (screen height - window height) / 2 - 200 twips.
     void placeTop();

@@ -38,7 +38,7 @@ frmSw::frmSw()
     setModal(false);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setWindowTitle(QStringLiteral("Software Setting"));
-    setFixedSize(twipsToPx(5280), twipsToPx(3480));
+    setFixedSize(twipsToPx(5280), twipsToPx(3000));
 
     chkMsg = box<QCheckBox>(this, "chkMsg", "Prompt Message", twipsRect(360, 240, 2280, 300));
     chkHide = box<QCheckBox>(this, "chkHide", "Minimize Hidden", twipsRect(2760, 240, 2280, 300));
@@ -54,8 +54,10 @@ frmSw::frmSw()
     txtPath->setGeometry(twipsRect(360, 1680, 4080, 330));
     txtPath->setEnabled(false);
     cmdPath = box<QPushButton>(this, "cmdPath", "... ", twipsRect(4500, 1680, 480, 330));
-    cmdOK = box<QPushButton>(this, "cmdOK", "OK", twipsRect(1320, 2640, 1215, 375));
-    cmdCancel = box<QPushButton>(this, "cmdCancel", "Cancel", twipsRect(2880, 2640, 1215, 375));
+    cmdOK = box<QPushButton>(this, "cmdOK", "OK", twipsRect(1320, 2280, 1215, 375));
+    cmdCancel = box<QPushButton>(this, "cmdCancel", "Cancel", twipsRect(2880, 2280, 1215, 375));
+    for (QPushButton *b : {cmdPath, cmdOK, cmdCancel})
+        b->setAutoDefault(false);
     connect(cmdOK, &QPushButton::clicked, this,
             [this] { guarded(QStringLiteral("frmSw.cmdOK_Click"), [this] { cmdOK_Click(); }); });
     connect(cmdCancel, &QPushButton::clicked, this,

@@ -1,8 +1,12 @@
 #pragma once
-// A bare pseudo-terminal in raw mode, linked as <home>/ports/COMn, so that
-// the program opens it as port n through its own serial layer; the test
-// plays the far end on the master side and reads back exactly what was
-// written.
+// A bare pseudo-terminal in raw mode (or left as the system makes it, in
+// cooked mode), linked as <home>/ports/COMn, so that the program opens it as
+// port n through its own serial layer; the test plays the far end on the
+// master side and reads back exactly what was written. Its slave side stays
+// open in the test (as another program holding the port would) until
+// closeSlave().
+#include "common/Hex.h"
+
 #include <QDir>
 #include <QFile>
 #include <QString>
@@ -20,14 +24,15 @@ namespace qx::test {
 
 class RawPty {
 public:
-    RawPty(const QString &home, int com)
+    RawPty(const QString &home, int com, bool raw = true)
     {
         if (::openpty(&master_, &slave_, nullptr, nullptr, nullptr) != 0)
             return;
         termios t{};
         ::tcgetattr(slave_, &t);
         ::cfmakeraw(&t);
-        ::tcsetattr(slave_, TCSANOW, &t);
+        if (raw)
+            ::tcsetattr(slave_, TCSANOW, &t);
         ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
         path_ = QString::fromLocal8Bit(::ttyname(slave_));
         QDir().mkpath(home + QStringLiteral("/ports"));
@@ -45,6 +50,14 @@ public:
 
     bool ok() const { return master_ >= 0; }
     QString path() const { return path_; }
+    int master() const { return master_; }
+    int slave() const { return slave_; }
+    void closeSlave()
+    {
+        if (slave_ >= 0)
+            ::close(slave_);
+        slave_ = -1;
+    }
 
     // Reads from the master side until `want` bytes came or the time is up.
     std::vector<uint8_t> read(size_t want, int timeoutMs = 3000) const
@@ -72,22 +85,5 @@ private:
     int master_ = -1, slave_ = -1;
     QString path_;
 };
-
-// "FA 05 00 ..." as bytes.
-inline std::vector<uint8_t> hexBytes(const char *text)
-{
-    std::vector<uint8_t> out;
-    for (const QString &h : QString::fromLatin1(text).split(QLatin1Char(' '), Qt::SkipEmptyParts))
-        out.push_back(uint8_t(h.toUInt(nullptr, 16)));
-    return out;
-}
-
-inline QString hexText(const std::vector<uint8_t> &bytes)
-{
-    QStringList l;
-    for (uint8_t b : bytes)
-        l << QStringLiteral("%1").arg(b, 2, 16, QLatin1Char('0')).toUpper();
-    return l.join(QLatin1Char(' '));
-}
 
 } // namespace qx::test

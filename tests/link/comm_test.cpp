@@ -1,6 +1,7 @@
 // Serial port access: port names, exclusive opens, line settings, raw bytes,
 // reads that never wait, hang-up, the port scan, and a round trip with the
 // simulated device.
+#include "common/RawPty.h"
 #include "common/TempHome.h"
 #include "link/COMM.h"
 #include "link/PortScan.h"
@@ -31,53 +32,10 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-// A bare pseudo-terminal linked as <home>/ports/COMn; the test plays the
-// device on its master side.
-struct RawPty {
-    int master = -1, slave = -1;
-    QString path;
-
-    RawPty(const QString &home, int com, bool raw = true)
-    {
-        if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0)
-            return;
-        termios t{};
-        ::tcgetattr(slave, &t);
-        ::cfmakeraw(&t);
-        if (raw)
-            ::tcsetattr(slave, TCSANOW, &t);
-        ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
-        path = QString::fromLocal8Bit(::ttyname(slave));
-        QDir().mkpath(home + "/ports");
-        QFile::link(path, home + QStringLiteral("/ports/COM%1").arg(com));
-    }
-    ~RawPty()
-    {
-        if (master >= 0)
-            ::close(master);
-        if (slave >= 0)
-            ::close(slave);
-    }
-    std::vector<uint8_t> readMaster(size_t want, int timeoutMs) const
-    {
-        std::vector<uint8_t> out;
-        const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (out.size() < want && Clock::now() < deadline) {
-            uint8_t buf[128];
-            const ssize_t n = ::read(master, buf, sizeof buf);
-            if (n > 0)
-                out.insert(out.end(), buf, buf + n);
-            else
-                ::usleep(2000);
-        }
-        return out;
-    }
-};
-
 // A pseudo-terminal linked as COMn of a fresh home folder, opened through COMM.
 struct PortOnPty {
     test::TempHome home;
-    RawPty pty;
+    test::RawPty pty;
     int32_t h;
 
     explicit PortOnPty(int com, bool raw = true) : pty(home.path(), com, raw), h(qx::COMM::OpenComm(com)) {}
@@ -191,9 +149,9 @@ TEST(Comm, PortNumbersResolveToDevicePaths)
     EXPECT_EQ(SerialPort::pathOf(3), home.file("ports/COM3"));
     EXPECT_EQ(qx::COMM::OpenComm(3), 0);
 
-    RawPty pty(home.path(), 25);
+    test::RawPty pty(home.path(), 25);
     EXPECT_EQ(SerialPort::pathOf(25), home.file("ports/COM25"));
-    EXPECT_EQ(qx::COMM::PortPath(25), pty.path); // the tooltip shows the device
+    EXPECT_EQ(qx::COMM::PortPath(25), pty.path()); // the tooltip shows the device
 }
 
 TEST(Comm, TestsReachOnlyTheirOwnPortsFolder)
@@ -230,27 +188,27 @@ TEST(Comm, ClosedHandleDoesNothing)
 TEST(Comm, OpensExclusivelyAndConnectMakesTheLineRawAt9600)
 {
     test::TempHome home;
-    RawPty pty(home.path(), 5, false); // cooked at 115200 until a device connects
-    ASSERT_FALSE(pty.path.isEmpty());
+    test::RawPty pty(home.path(), 5, false); // cooked at 115200 until a device connects
+    ASSERT_FALSE(pty.path().isEmpty());
     termios t{};
-    ASSERT_EQ(::tcgetattr(pty.slave, &t), 0);
+    ASSERT_EQ(::tcgetattr(pty.slave(), &t), 0);
     ::cfsetispeed(&t, B115200);
     ::cfsetospeed(&t, B115200);
-    ASSERT_EQ(::tcsetattr(pty.slave, TCSANOW, &t), 0);
-    const Termios before = Termios::of(pty.slave);
+    ASSERT_EQ(::tcsetattr(pty.slave(), TCSANOW, &t), 0);
+    const Termios before = Termios::of(pty.slave());
 
     int32_t h = qx::COMM::OpenComm(5);
     ASSERT_NE(h, 0);
-    EXPECT_EQ(Termios::of(pty.slave), before) << "opening changed the line settings";
+    EXPECT_EQ(Termios::of(pty.slave()), before) << "opening changed the line settings";
     EXPECT_EQ(qx::COMM::OpenComm(5), 0) << "a held port opens a second time";
     EXPECT_FALSE(qx::COMM::PortAvailable(5)) << "a held port counts as free";
     SerialPort other;
-    EXPECT_FALSE(other.open(pty.path)) << "held port opened by its device path";
+    EXPECT_FALSE(other.open(pty.path())) << "held port opened by its device path";
 
     // Connect: 9600 8E1. A pseudo-terminal keeps CS8 and drops parity
     // whatever is asked, so parity and data bits are not visible here.
     qx::COMM::SetCommParams(h, 9600, 8, 0, 2);
-    ASSERT_EQ(::tcgetattr(pty.slave, &t), 0);
+    ASSERT_EQ(::tcgetattr(pty.slave(), &t), 0);
     EXPECT_EQ(t.c_cflag & (CLOCAL | CREAD), tcflag_t(CLOCAL | CREAD));
     EXPECT_FALSE(t.c_cflag & CSTOPB);
     EXPECT_EQ(t.c_iflag & (PARMRK | ISTRIP | ICRNL | INLCR | IXON), 0u);
@@ -266,7 +224,7 @@ TEST(Comm, OpensExclusivelyAndConnectMakesTheLineRawAt9600)
         EXPECT_EQ(qx::COMM::SetCommParams(h, l.baud, uint8_t(l.size), uint8_t(l.stop), uint8_t(l.parity)), l.ok)
             << l.baud << " " << l.size << " " << l.stop << " " << l.parity;
     }
-    ::tcgetattr(pty.slave, &t);
+    ::tcgetattr(pty.slave(), &t);
     EXPECT_EQ(::cfgetospeed(&t), speed_t(B19200)) << "a refused setting changes nothing";
     EXPECT_TRUE(t.c_cflag & CSTOPB);
     EXPECT_TRUE(qx::COMM::SetPortTimeouts(h, 2, 3));
@@ -298,9 +256,9 @@ TEST(Comm, BytesPassUnchangedAndReadsNeverWait)
     for (int i = 0; i < 256; ++i)
         all[size_t(i + 1)] = uint8_t(i); // element 0 unused
     EXPECT_EQ(qx::COMM::WriteComm(h, all), 256);
-    EXPECT_EQ(port.pty.readMaster(256, 2000), std::vector<uint8_t>(all.begin() + 1, all.end()));
+    EXPECT_EQ(port.pty.read(256, 2000), std::vector<uint8_t>(all.begin() + 1, all.end()));
 
-    ASSERT_EQ(::write(port.pty.master, all.data() + 1, 256), 256);
+    ASSERT_EQ(::write(port.pty.master(), all.data() + 1, 256), 256);
     EXPECT_EQ(readAll(h, 256, 2000), std::vector<uint8_t>(all.begin() + 1, all.end()));
     EXPECT_EQ(qx::COMM::WriteComm(h, std::vector<uint8_t>{}), 0);
 }
@@ -323,12 +281,12 @@ TEST(Comm, WriteGivesUpWhenNobodyReads)
 TEST(Comm, HangUpIsReportedAndReadsStayCheap)
 {
     test::TempHome home;
-    auto pty = std::make_unique<RawPty>(home.path(), 9);
-    const QString ptyPath = pty->path;
+    auto pty = std::make_unique<test::RawPty>(home.path(), 9);
+    const QString ptyPath = pty->path();
     int32_t h = qx::COMM::OpenComm(9);
     ASSERT_NE(h, 0);
     const uint8_t hello[] = {0x31, 0x32};
-    ASSERT_EQ(::write(pty->master, hello, 2), 2);
+    ASSERT_EQ(::write(pty->master(), hello, 2), 2);
     pty.reset(); // the far end goes away
 
     // bytes that arrived before the hang-up may still be read; then it is gone
@@ -356,12 +314,12 @@ TEST(Comm, ScanListsPortsThatOpen)
     test::TempHome home;
     sim::DevSim dev({.home = home.path(), .com = 7, .type = 10});
     ASSERT_TRUE(dev.start()) << dev.error().toStdString();
-    RawPty held(home.path(), 3);
+    test::RawPty held(home.path(), 3);
     int32_t h = qx::COMM::OpenComm(3);
     ASSERT_NE(h, 0);
     QFile::link(home.file("gone"), home.file("ports/COM11"));
-    RawPty outside(home.path(), 21); // beyond the scanned range
-    RawPty low(home.path(), 2);
+    test::RawPty outside(home.path(), 21); // beyond the scanned range
+    test::RawPty low(home.path(), 2);
 
     const PortScanResult r = scanPorts();
     EXPECT_TRUE(r.ports.contains("COM7"));
@@ -388,42 +346,41 @@ TEST(Comm, ScanLeavesEveryPortAsItWas)
     // A terminal at 115200 in cooked mode with echo, as another program uses
     // it without any lock, and one that nobody has open.
     test::TempHome home;
-    RawPty used(home.path(), 4, false);
-    RawPty idle(home.path(), 6, false);
-    ASSERT_FALSE(used.path.isEmpty());
-    ASSERT_FALSE(idle.path.isEmpty());
-    for (const RawPty *p : {&used, &idle}) {
+    test::RawPty used(home.path(), 4, false);
+    test::RawPty idle(home.path(), 6, false);
+    ASSERT_FALSE(used.path().isEmpty());
+    ASSERT_FALSE(idle.path().isEmpty());
+    for (const test::RawPty *p : {&used, &idle}) {
         termios t{};
-        ASSERT_EQ(::tcgetattr(p->slave, &t), 0);
+        ASSERT_EQ(::tcgetattr(p->slave(), &t), 0);
         t.c_lflag |= ICANON | ECHO | ISIG;
         t.c_iflag |= ICRNL | IXON;
         ::cfsetispeed(&t, B115200);
         ::cfsetospeed(&t, B115200);
-        ASSERT_EQ(::tcsetattr(p->slave, TCSANOW, &t), 0);
+        ASSERT_EQ(::tcsetattr(p->slave(), TCSANOW, &t), 0);
     }
-    ::close(idle.slave); // its settings stay readable on the master side
-    idle.slave = -1;
-    const Termios usedBefore = Termios::of(used.slave);
-    const Termios idleBefore = Termios::of(idle.master);
+    idle.closeSlave(); // its settings stay readable on the master side
+    const Termios usedBefore = Termios::of(used.slave());
+    const Termios idleBefore = Termios::of(idle.master());
 
     const PortScanResult r = scanPorts();
     EXPECT_EQ(r.ports, (QStringList{"COM4", "COM6"}));
-    EXPECT_EQ(Termios::of(used.slave), usedBefore);
-    EXPECT_EQ(Termios::of(idle.master), idleBefore);
-    EXPECT_FALSE(exclusive(used.slave)) << "the scan left the port in exclusive mode";
-    EXPECT_EQ(descriptorsOn(used.path), 1) << "the scan left the port open";
-    EXPECT_EQ(descriptorsOn(idle.path), 0) << "the scan left the port open";
-    EXPECT_EQ(::flock(used.slave, LOCK_EX | LOCK_NB), 0) << "the scan left the port locked";
+    EXPECT_EQ(Termios::of(used.slave()), usedBefore);
+    EXPECT_EQ(Termios::of(idle.master()), idleBefore);
+    EXPECT_FALSE(exclusive(used.slave())) << "the scan left the port in exclusive mode";
+    EXPECT_EQ(descriptorsOn(used.path()), 1) << "the scan left the port open";
+    EXPECT_EQ(descriptorsOn(idle.path()), 0) << "the scan left the port open";
+    EXPECT_EQ(::flock(used.slave(), LOCK_EX | LOCK_NB), 0) << "the scan left the port locked";
 }
 
 TEST(Comm, LockedPortsAreNeitherListedNorOpened)
 {
     test::TempHome home;
     const LockDir locks;
-    RawPty pty(home.path(), 7);
-    ASSERT_FALSE(pty.path.isEmpty());
-    const QString name = QFileInfo(pty.path).fileName();          // "5" for /dev/pts/5
-    const QString dashed = pty.path.mid(5).replace('/', '_');     // "pts_5"
+    test::RawPty pty(home.path(), 7);
+    ASSERT_FALSE(pty.path().isEmpty());
+    const QString name = QFileInfo(pty.path()).fileName();          // "5" for /dev/pts/5
+    const QString dashed = pty.path().mid(5).replace('/', '_');     // "pts_5"
     int32_t binary = int32_t(::getpid());
     struct Case {
         const char *what;
@@ -451,17 +408,17 @@ TEST(Comm, LockedPortsAreNeitherListedNorOpened)
     locks.clear();
 
     // exclusive mode set by another program (honoured also when running as root)
-    ASSERT_EQ(::ioctl(pty.slave, TIOCEXCL), 0);
+    ASSERT_EQ(::ioctl(pty.slave(), TIOCEXCL), 0);
     EXPECT_FALSE(scanPorts().ports.contains("COM7"));
     EXPECT_EQ(qx::COMM::OpenComm(7), 0);
-    EXPECT_TRUE(exclusive(pty.slave)) << "the other program's exclusive mode was cleared";
-    ASSERT_EQ(::ioctl(pty.slave, TIOCNXCL), 0);
+    EXPECT_TRUE(exclusive(pty.slave())) << "the other program's exclusive mode was cleared";
+    ASSERT_EQ(::ioctl(pty.slave(), TIOCNXCL), 0);
 
     // flock held by another program
-    ASSERT_EQ(::flock(pty.slave, LOCK_EX | LOCK_NB), 0);
+    ASSERT_EQ(::flock(pty.slave(), LOCK_EX | LOCK_NB), 0);
     EXPECT_FALSE(scanPorts().ports.contains("COM7"));
     EXPECT_EQ(qx::COMM::OpenComm(7), 0);
-    ASSERT_EQ(::flock(pty.slave, LOCK_UN), 0);
+    ASSERT_EQ(::flock(pty.slave(), LOCK_UN), 0);
     EXPECT_TRUE(scanPorts().ports.contains("COM7"));
 }
 

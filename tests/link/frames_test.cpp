@@ -1,30 +1,21 @@
 // Frame codec: command frames byte for byte, base-240 pairs, range codes,
 // checksum acceptance, refusal of bytes of 240 or more, device-frame decode.
 #include "common/ErrorCode.h"
+#include "common/Hex.h"
 #include "link/Frames.h"
 #include "platform/QxError.h"
 
-#include <QByteArrayList>
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <vector>
 
 using namespace qx::Frames;
+using qx::test::hexBytes;
 
 namespace {
 
-std::vector<int> frameBytes(const CmdBuf &b) { return std::vector<int>(b.begin() + 1, b.end()); }
-
-// "FA 05 00 ..." as byte values.
-std::vector<int> hexBytes(const char *text)
-{
-    std::vector<int> out;
-    for (const QByteArray &h : QByteArray(text).split(' '))
-        if (!h.isEmpty())
-            out.push_back(h.toInt(nullptr, 16));
-    return out;
-}
+std::vector<uint8_t> frameBytes(const CmdBuf &b) { return std::vector<uint8_t>(b.begin() + 1, b.end()); }
 
 } // namespace
 
@@ -84,15 +75,15 @@ TEST(Frames, DeviceFramesByteForByte)
          {1234, 33000, 53300, 250, 1500, 300, 60}, 2.32, 5.2, 117, 17, 1},
     };
     for (const Case &c : cases) {
-        const std::vector<int> wire = hexBytes(c.bytes);
+        const std::vector<uint8_t> wire = hexBytes(c.bytes);
         ASSERT_EQ(wire.size(), 19u) << c.name;
         const DevFrame built = deviceFrame(c.status, c.pairs, c.typeByte);
-        EXPECT_EQ(std::vector<int>(built.begin(), built.end()), wire) << c.name;
+        EXPECT_EQ(std::vector<uint8_t>(built.begin(), built.end()), wire) << c.name;
 
         std::array<uint8_t, 19> rx{};
         DevBytes b{};
         for (size_t i = 0; i < b.size(); ++i)
-            b[i] = rx[i + 1] = uint8_t(wire[i + 1]);
+            b[i] = rx[i + 1] = wire[i + 1];
         EXPECT_TRUE(ChkRec(rx, 17)) << c.name;
         const FrameFields d = decode(b);
         EXPECT_EQ(d.status, c.status) << c.name;

@@ -16,14 +16,6 @@
 using namespace qx;
 using namespace qx::curves;
 
-namespace {
-QLabel *label(QWidget *parent, const char *text, const QRect &r)
-{
-    auto *l = new QLabel(QLatin1String(text), parent);
-    l->setGeometry(r);
-    return l;
-}
-} // namespace
 
 frmColor::frmColor()
 {
@@ -34,20 +26,14 @@ frmColor::frmColor()
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setWindowTitle(QStringLiteral("Curve Color"));
     setFixedSize(twipsToPx(4080), twipsToPx(2400));
-    label(this, "Volt:", twipsRect(240, 280, 720, 300));
+    control<QLabel>(this, nullptr, twipsRect(240, 280, 720, 300), QStringLiteral("Volt:"));
     lblVolColor = makeSwatch(this, "lblVolColor", twipsRect(960, 240, 720, 330));
-    label(this, "Curr:", twipsRect(2040, 280, 720, 300));
+    control<QLabel>(this, nullptr, twipsRect(2040, 280, 720, 300), QStringLiteral("Curr:"));
     lblCurColor = makeSwatch(this, "lblCurColor", twipsRect(2760, 240, 720, 330));
-    label(this, "Legend:", twipsRect(240, 880, 840, 300));
-    txtVol = new QLineEdit(this);
-    txtVol->setObjectName(QStringLiteral("txtVol"));
-    txtVol->setGeometry(twipsRect(1080, 840, 2400, 330));
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setGeometry(twipsRect(600, 1620, 1215, 375));
-    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    cmdCancel->setGeometry(twipsRect(2160, 1620, 1215, 375));
+    control<QLabel>(this, nullptr, twipsRect(240, 880, 840, 300), QStringLiteral("Legend:"));
+    txtVol = control<QLineEdit>(this, "txtVol", twipsRect(1080, 840, 2400, 330));
+    cmdOK = control<QPushButton>(this, "cmdOK", twipsRect(600, 1620, 1215, 375), QStringLiteral("OK"));
+    cmdCancel = control<QPushButton>(this, "cmdCancel", twipsRect(2160, 1620, 1215, 375), QStringLiteral("Cancel"));
     lblVolColor->installEventFilter(this);
     lblCurColor->installEventFilter(this);
     connect(cmdOK, &QPushButton::clicked, this,

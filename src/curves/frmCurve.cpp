@@ -27,26 +27,9 @@ using namespace qx::curves;
 
 namespace {
 
-QLabel *label(QWidget *parent, const QString &text, const QRect &r)
+QPushButton *button(QWidget *parent, const char *name, const char *text, const QRect &r)
 {
-    auto *l = new QLabel(text, parent);
-    l->setGeometry(r);
-    return l;
-}
-
-QLineEdit *edit(QWidget *parent, const char *name, const QRect &r)
-{
-    auto *e = new QLineEdit(parent);
-    e->setObjectName(QLatin1String(name));
-    e->setGeometry(r);
-    return e;
-}
-
-QPushButton *button(QWidget *parent, const char *name, const QString &text, const QRect &r)
-{
-    auto *b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setGeometry(r);
+    auto *b = control<QPushButton>(parent, name, r, QLatin1String(text));
     b->setAutoDefault(false);
     return b;
 }
@@ -79,20 +62,19 @@ CoordDialog::CoordDialog()
     QLineEdit **fields[] = {&txtVL, &txtVH, &txtCL, &txtCH, &txtTime, &txtTime2};
     for (int r = 0; r < 3; ++r) {
         const auto &row = rows[r];
-        label(this, QLatin1String(row.caption), twipsRect(240, row.top + 40, 960, 300));
-        *fields[2 * r] = edit(this, row.lo, twipsRect(1200, row.top, 1080, 330));
-        label(this, QStringLiteral("--"), twipsRect(2400, row.top + 40, 300, 300));
-        *fields[2 * r + 1] = edit(this, row.hi, twipsRect(2760, row.top, 1080, 330));
-        label(this, QLatin1String(row.unit), twipsRect(3960, row.top + 40, 360, 300));
+        control<QLabel>(this, nullptr, twipsRect(240, row.top + 40, 960, 300), QLatin1String(row.caption));
+        *fields[2 * r] = control<QLineEdit>(this, row.lo, twipsRect(1200, row.top, 1080, 330));
+        control<QLabel>(this, nullptr, twipsRect(2400, row.top + 40, 300, 300), QStringLiteral("--"));
+        *fields[2 * r + 1] = control<QLineEdit>(this, row.hi, twipsRect(2760, row.top, 1080, 330));
+        control<QLabel>(this, nullptr, twipsRect(3960, row.top + 40, 360, 300), QLatin1String(row.unit));
     }
     for (QLineEdit **f : fields)
         (*f)->installEventFilter(this);
-    auto *line = new QFrame(this);
+    auto *line = control<QFrame>(this, nullptr, twipsRect(120, 1680, 4320, 30));
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
-    line->setGeometry(twipsRect(120, 1680, 4320, 30));
-    cmdOK = button(this, "cmdOK", QStringLiteral("OK"), twipsRect(1080, 1860, 1215, 375));
-    cmdCancel = button(this, "cmdCancel", QStringLiteral("Cancel"), twipsRect(2640, 1860, 1215, 375));
+    cmdOK = button(this, "cmdOK", "OK", twipsRect(1080, 1860, 1215, 375));
+    cmdCancel = button(this, "cmdCancel", "Cancel", twipsRect(2640, 1860, 1215, 375));
     connect(cmdOK, &QPushButton::clicked, this,
             [this] { guarded(QStringLiteral("frmCurve.cmdOK_Click"), [this] { cmdOK_Click(); }); });
     connect(cmdCancel, &QPushButton::clicked, this,

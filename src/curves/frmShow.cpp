@@ -23,36 +23,11 @@ using namespace qx::curves;
 
 namespace {
 
-QLabel *label(QWidget *parent, const char *text, const QRect &r)
-{
-    auto *l = new QLabel(QString::fromUtf8(text), parent);
-    l->setGeometry(r);
-    return l;
-}
-
 QComboBox *list(QWidget *parent, const char *name, const QStringList &items, const QRect &r)
 {
-    auto *c = new QComboBox(parent);
-    c->setObjectName(QLatin1String(name));
+    auto *c = control<QComboBox>(parent, name, r);
     c->addItems(items);
-    c->setGeometry(r);
     return c;
-}
-
-template <class B>
-B *box(QWidget *parent, const char *name, const char *caption, const QRect &r)
-{
-    auto *b = new B(QString::fromUtf8(caption), parent);
-    b->setObjectName(QLatin1String(name));
-    b->setGeometry(r);
-    return b;
-}
-
-QGroupBox *frame(QWidget *parent, const char *caption, const QRect &r)
-{
-    auto *g = new QGroupBox(QString::fromUtf8(caption), parent);
-    g->setGeometry(r);
-    return g;
 }
 
 // Selects the entry with this text, adding it when the list lacks it.
@@ -81,44 +56,44 @@ frmShow::frmShow()
     setFixedSize(twipsToPx(6240), twipsToPx(4560));
 
     const QStringList dots{QStringLiteral("Solid"), QStringLiteral("Dot")};
-    QGroupBox *line = frame(this, "Line", twipsRect(120, 60, 2880, 1500));
-    label(line, "Majoy:", twipsRect(120, 300, 840, 300));
+    QGroupBox *line = control<QGroupBox>(this, nullptr, twipsRect(120, 60, 2880, 1500), QStringLiteral("Line"));
+    control<QLabel>(line, nullptr, twipsRect(120, 300, 840, 300), QStringLiteral("Majoy:"));
     cmbDot = list(line, "cmbDot", dots, twipsRect(1080, 260, 1560, 330));
-    label(line, "Minor:", twipsRect(120, 700, 840, 300));
+    control<QLabel>(line, nullptr, twipsRect(120, 700, 840, 300), QStringLiteral("Minor:"));
     cmbDot2 = list(line, "cmbDot2", dots, twipsRect(1080, 660, 1560, 330));
-    label(line, "Width:", twipsRect(120, 1100, 840, 300));
+    control<QLabel>(line, nullptr, twipsRect(120, 1100, 840, 300), QStringLiteral("Width:"));
     cmbLine = list(line, "cmbLine", {QStringLiteral("1"), QStringLiteral("2")}, twipsRect(1080, 1060, 1560, 330));
 
-    QGroupBox *colour = frame(this, "Color", twipsRect(3120, 60, 3000, 1500));
-    label(colour, "Grid:", twipsRect(120, 300, 720, 300));
+    QGroupBox *colour = control<QGroupBox>(this, nullptr, twipsRect(3120, 60, 3000, 1500), QStringLiteral("Color"));
+    control<QLabel>(colour, nullptr, twipsRect(120, 300, 720, 300), QStringLiteral("Grid:"));
     lblGridColor = makeSwatch(colour, "lblGridColor", twipsRect(960, 260, 1800, 330));
-    label(colour, "Bg:", twipsRect(120, 700, 720, 300));
+    control<QLabel>(colour, nullptr, twipsRect(120, 700, 720, 300), QStringLiteral("Bg:"));
     lblBackColor = makeSwatch(colour, "lblBackColor", twipsRect(960, 660, 1800, 330));
-    label(colour, "Axes:", twipsRect(120, 1100, 720, 300));
+    control<QLabel>(colour, nullptr, twipsRect(120, 1100, 720, 300), QStringLiteral("Axes:"));
     lblAxesColor = makeSwatch(colour, "lblAxesColor", twipsRect(960, 1060, 1800, 330));
 
-    label(this, "Power:", twipsRect(240, 1740, 720, 300));
+    control<QLabel>(this, nullptr, twipsRect(240, 1740, 720, 300), QStringLiteral("Power:"));
     lblPwrColor = makeSwatch(this, "lblPwrColor", twipsRect(1080, 1700, 1800, 330));
-    label(this, "Time:", twipsRect(3240, 1740, 720, 300));
+    control<QLabel>(this, nullptr, twipsRect(3240, 1740, 720, 300), QStringLiteral("Time:"));
     lblTimeColor = makeSwatch(this, "lblTimeColor", twipsRect(4080, 1700, 1800, 330));
 
-    QGroupBox *curve2 = frame(this, "Curve2", twipsRect(120, 2160, 2880, 1260));
-    chkY2 = box<QCheckBox>(curve2, "chkY2", "Show", twipsRect(120, 300, 1200, 300));
+    QGroupBox *curve2 = control<QGroupBox>(this, nullptr, twipsRect(120, 2160, 2880, 1260), QStringLiteral("Curve2"));
+    chkY2 = control<QCheckBox>(curve2, "chkY2", twipsRect(120, 300, 1200, 300), QStringLiteral("Show"));
     lblY2 = makeSwatch(curve2, "lblY2", twipsRect(1440, 280, 1200, 330));
-    optPwr = box<QRadioButton>(curve2, "optPwr", "Power", twipsRect(120, 780, 1200, 300));
-    optTemp = box<QRadioButton>(curve2, "optTemp", "Temp", twipsRect(1440, 780, 1200, 300));
+    optPwr = control<QRadioButton>(curve2, "optPwr", twipsRect(120, 780, 1200, 300), QStringLiteral("Power"));
+    optTemp = control<QRadioButton>(curve2, "optTemp", twipsRect(1440, 780, 1200, 300), QStringLiteral("Temp"));
     optPwr->setChecked(true);
 
-    QGroupBox *axis = frame(this, "轴单位", twipsRect(3120, 2160, 3000, 1260));
-    optTime = box<QRadioButton>(axis, "optTime", "Time", twipsRect(120, 300, 1320, 300));
-    optCap = box<QRadioButton>(axis, "optCap", "Capacity", twipsRect(1560, 300, 1320, 300));
-    chkCap = box<QCheckBox>(axis, "chkCap", "容量", twipsRect(120, 780, 1320, 300));
-    chkWh = box<QCheckBox>(axis, "chkWh", "能量", twipsRect(1560, 780, 1320, 300));
+    QGroupBox *axis = control<QGroupBox>(this, nullptr, twipsRect(3120, 2160, 3000, 1260), QStringLiteral("轴单位"));
+    optTime = control<QRadioButton>(axis, "optTime", twipsRect(120, 300, 1320, 300), QStringLiteral("Time"));
+    optCap = control<QRadioButton>(axis, "optCap", twipsRect(1560, 300, 1320, 300), QStringLiteral("Capacity"));
+    chkCap = control<QCheckBox>(axis, "chkCap", twipsRect(120, 780, 1320, 300), QStringLiteral("容量"));
+    chkWh = control<QCheckBox>(axis, "chkWh", twipsRect(1560, 780, 1320, 300), QStringLiteral("能量"));
 
-    chkLabel = box<QCheckBox>(this, "chkLabel", "Label", twipsRect(240, 3600, 1200, 300));
-    chkScale = box<QCheckBox>(this, "chkScale", "Auto Scale", twipsRect(1560, 3600, 1440, 300));
-    cmdOK = box<QPushButton>(this, "cmdOK", "OK", twipsRect(3240, 3960, 1215, 375));
-    cmdCancel = box<QPushButton>(this, "cmdCancel", "Cancel", twipsRect(4680, 3960, 1215, 375));
+    chkLabel = control<QCheckBox>(this, "chkLabel", twipsRect(240, 3600, 1200, 300), QStringLiteral("Label"));
+    chkScale = control<QCheckBox>(this, "chkScale", twipsRect(1560, 3600, 1440, 300), QStringLiteral("Auto Scale"));
+    cmdOK = control<QPushButton>(this, "cmdOK", twipsRect(3240, 3960, 1215, 375), QStringLiteral("OK"));
+    cmdCancel = control<QPushButton>(this, "cmdCancel", twipsRect(4680, 3960, 1215, 375), QStringLiteral("Cancel"));
     cmdOK->setAutoDefault(false);
     cmdCancel->setAutoDefault(false);
 

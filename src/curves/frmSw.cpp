@@ -18,15 +18,6 @@ using namespace qx;
 
 namespace {
 
-template <class B>
-B *box(QWidget *parent, const char *name, const char *caption, const QRect &r)
-{
-    auto *b = new B(QLatin1String(caption), parent);
-    b->setObjectName(QLatin1String(name));
-    b->setGeometry(r);
-    return b;
-}
-
 QString trueFalse(bool v) { return v ? QStringLiteral("True") : QStringLiteral("False"); }
 
 } // namespace
@@ -40,22 +31,19 @@ frmSw::frmSw()
     setWindowTitle(QStringLiteral("Software Setting"));
     setFixedSize(twipsToPx(5280), twipsToPx(3000));
 
-    chkMsg = box<QCheckBox>(this, "chkMsg", "Prompt Message", twipsRect(360, 240, 2280, 300));
-    chkHide = box<QCheckBox>(this, "chkHide", "Minimize Hidden", twipsRect(2760, 240, 2280, 300));
-    chkDisp = box<QCheckBox>(this, "chkDisp", "Suspension Form", twipsRect(360, 660, 2280, 300));
-    chkAuto = box<QCheckBox>(this, "chkAuto", "Auto Save", twipsRect(2760, 660, 2280, 300));
-    auto *format = new QLabel(QStringLiteral("Data Format:"), this);
-    format->setGeometry(twipsRect(360, 1140, 1440, 300));
-    optCsv = box<QRadioButton>(this, "optCsv", "csv(,)", twipsRect(1800, 1140, 1080, 300));
-    optCsv2 = box<QRadioButton>(this, "optCsv2", "csv(;)", twipsRect(2880, 1140, 1080, 300));
-    optDat = box<QRadioButton>(this, "optDat", "dat", twipsRect(3960, 1140, 960, 300));
-    txtPath = new QLineEdit(this);
-    txtPath->setObjectName(QStringLiteral("txtPath"));
-    txtPath->setGeometry(twipsRect(360, 1680, 4080, 330));
+    chkMsg = control<QCheckBox>(this, "chkMsg", twipsRect(360, 240, 2280, 300), QStringLiteral("Prompt Message"));
+    chkHide = control<QCheckBox>(this, "chkHide", twipsRect(2760, 240, 2280, 300), QStringLiteral("Minimize Hidden"));
+    chkDisp = control<QCheckBox>(this, "chkDisp", twipsRect(360, 660, 2280, 300), QStringLiteral("Suspension Form"));
+    chkAuto = control<QCheckBox>(this, "chkAuto", twipsRect(2760, 660, 2280, 300), QStringLiteral("Auto Save"));
+    control<QLabel>(this, nullptr, twipsRect(360, 1140, 1440, 300), QStringLiteral("Data Format:"));
+    optCsv = control<QRadioButton>(this, "optCsv", twipsRect(1800, 1140, 1080, 300), QStringLiteral("csv(,)"));
+    optCsv2 = control<QRadioButton>(this, "optCsv2", twipsRect(2880, 1140, 1080, 300), QStringLiteral("csv(;)"));
+    optDat = control<QRadioButton>(this, "optDat", twipsRect(3960, 1140, 960, 300), QStringLiteral("dat"));
+    txtPath = control<QLineEdit>(this, "txtPath", twipsRect(360, 1680, 4080, 330));
     txtPath->setEnabled(false);
-    cmdPath = box<QPushButton>(this, "cmdPath", "... ", twipsRect(4500, 1680, 480, 330));
-    cmdOK = box<QPushButton>(this, "cmdOK", "OK", twipsRect(1320, 2280, 1215, 375));
-    cmdCancel = box<QPushButton>(this, "cmdCancel", "Cancel", twipsRect(2880, 2280, 1215, 375));
+    cmdPath = control<QPushButton>(this, "cmdPath", twipsRect(4500, 1680, 480, 330), QStringLiteral("... "));
+    cmdOK = control<QPushButton>(this, "cmdOK", twipsRect(1320, 2280, 1215, 375), QStringLiteral("OK"));
+    cmdCancel = control<QPushButton>(this, "cmdCancel", twipsRect(2880, 2280, 1215, 375), QStringLiteral("Cancel"));
     for (QPushButton *b : {cmdPath, cmdOK, cmdCancel})
         b->setAutoDefault(false);
     connect(cmdOK, &QPushButton::clicked, this,

@@ -17,16 +17,10 @@ frmType::frmType()
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setWindowTitle(QStringLiteral("Curve Type"));
     setFixedSize(qx::twipsToPx(3360), qx::twipsToPx(1800));
-    optVT = new QRadioButton(QStringLiteral("V--A--Second"), this);
-    optVT->setObjectName(QStringLiteral("optVT"));
-    optVT->setGeometry(qx::twipsRect(480, 240, 2400, 330));
-    optVC = new QRadioButton(QStringLiteral("V--A--mAh"), this);
-    optVC->setObjectName(QStringLiteral("optVC"));
-    optVC->setGeometry(qx::twipsRect(480, 660, 2400, 330));
+    optVT = qx::control<QRadioButton>(this, "optVT", qx::twipsRect(480, 240, 2400, 330), QStringLiteral("V--A--Second"));
+    optVC = qx::control<QRadioButton>(this, "optVC", qx::twipsRect(480, 660, 2400, 330), QStringLiteral("V--A--mAh"));
     optVT->setChecked(true);
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setGeometry(qx::twipsRect(1080, 1200, 1215, 375));
+    cmdOK = qx::control<QPushButton>(this, "cmdOK", qx::twipsRect(1080, 1200, 1215, 375), QStringLiteral("OK"));
     connect(cmdOK, &QPushButton::clicked, this,
             [this] { qx::guarded(QStringLiteral("frmType.cmdOK_Click"), [this] { cmdOK_Click(); }); });
     connect(this, &QDialog::finished, this, [] { qx::DlgDone = true; });

@@ -6,6 +6,7 @@
 #include <QPalette>
 #include <QRect>
 #include <QWidget>
+#include <type_traits>
 
 namespace qx {
 
@@ -13,6 +14,23 @@ namespace qx {
 inline QRect twipsRect(int left, int top, int width, int height)
 {
     return QRect(twipsToPx(left), twipsToPx(top), twipsToPx(width), twipsToPx(height));
+}
+
+// A control of type W on parent, named (unless name is null) and placed at
+// r (pixels), with the caption when the type takes one (labels, buttons,
+// check and option boxes, frames, text boxes).
+template <class W>
+W *control(QWidget *parent, const char *name, const QRect &r, const QString &caption = QString())
+{
+    W *w = nullptr;
+    if constexpr (std::is_constructible_v<W, QString, QWidget *>)
+        w = new W(caption, parent);
+    else
+        w = new W(parent);
+    if (name)
+        w->setObjectName(QLatin1String(name));
+    w->setGeometry(r);
+    return w;
 }
 
 // The colour of a control's text (labels and text boxes alike).

@@ -7,6 +7,7 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <algorithm>
 
 using namespace qx::lcd;
 
@@ -212,7 +213,12 @@ void LCDisp::paintPicture(QPainter &p)
 void LCDisp::paintBorder(QPainter &p)
 {
     const int W = width(), H = height(), bw = p_.BorderWidth;
-    const int tl = p_.CurveTopLeft, tr = p_.CurveTopRight, bl = p_.CurveBottomLeft, br = p_.CurveBottomRight;
+    // A radius beyond the control's size is drawn as that size: the corner
+    // then spans the whole control, and the outline is never built larger
+    // than the control whatever the property holds.
+    const auto radius = [bound = std::max(W, H)](int r) { return std::clamp(r, 0, std::max(bound, 0)); };
+    const int tl = radius(p_.CurveTopLeft), tr = radius(p_.CurveTopRight), bl = radius(p_.CurveBottomLeft),
+              br = radius(p_.CurveBottomRight);
     const QRegion outer = roundedRegion(0, 0, W, H, tl, tr, bl, br);
     const QRegion inner = roundedRegion(bw, bw, W - bw, H - bw, tl, tr, bl, br);
     fillRegion(p, outer - inner, qx::oleToColor(p_.BorderColor));

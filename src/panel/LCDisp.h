@@ -24,8 +24,10 @@ public:
 
     // Properties in interface order: getter X(), setter set_X(v). Setters
     // of NumDigits (1-50), NumDigitsExp (0-5), ThousandsGrouping (1 or
-    // more) and of the pixel sizes refuse values outside their range with
-    // qx::QxError(ErrInvalidProperty) and change nothing.
+    // more), of the segment sizes, gaps and border width (0-1000) and of
+    // the corner radii (0-32767) refuse values outside their range with
+    // qx::QxError(ErrInvalidProperty) (380) and change nothing. A radius is
+    // drawn at most as large as the control.
     float BackAngle() const { return p_.BackAngle; }
     void set_BackAngle(float v) { setProp(&qx::lcd::LCDispProps::BackAngle, v); }
     uint32_t BackColor1() const { return p_.BackColor1; }

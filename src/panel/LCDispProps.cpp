@@ -9,6 +9,8 @@ namespace {
 using P = LCDispProps;
 constexpr int S = MaxSegmentSize;
 constexpr int O = MaxOffset;
+constexpr int R = MaxRadius;
+constexpr bool Size = true;
 constexpr int IntMax = std::numeric_limits<int>::max();
 
 const std::array<PropInfo, 45> kProps = {{
@@ -17,18 +19,18 @@ const std::array<PropInfo, 45> kProps = {{
     {"BackColor2", &P::BackColor2, Effect::Background},
     {"BackMiddleOut", &P::BackMiddleOut, Effect::Background},
     {"BorderColor", &P::BorderColor, Effect::Redraw},
-    {"BorderWidth", &P::BorderWidth, Effect::Redraw, -S, S},
+    {"BorderWidth", &P::BorderWidth, Effect::Redraw, 0, S, Size},
     {"BurnInColor", &P::BurnInColor, Effect::Rebuild},
     {"BurnInColorNeg", &P::BurnInColorNeg, Effect::Rebuild},
-    {"CurveBottomLeft", &P::CurveBottomLeft, Effect::Redraw, -O, O},
-    {"CurveBottomRight", &P::CurveBottomRight, Effect::Redraw, -O, O},
-    {"CurveTopLeft", &P::CurveTopLeft, Effect::Redraw, -O, O},
-    {"CurveTopRight", &P::CurveTopRight, Effect::Redraw, -O, O},
+    {"CurveBottomLeft", &P::CurveBottomLeft, Effect::Redraw, 0, R, Size},
+    {"CurveBottomRight", &P::CurveBottomRight, Effect::Redraw, 0, R, Size},
+    {"CurveTopLeft", &P::CurveTopLeft, Effect::Redraw, 0, R, Size},
+    {"CurveTopRight", &P::CurveTopRight, Effect::Redraw, 0, R, Size},
     {"DecimalSeparator", &P::DecimalSeparator, Effect::Rebuild},
-    {"InterDigitGap", &P::InterDigitGap, Effect::Rebuild, -S, S},
-    {"InterDigitGapExp", &P::InterDigitGapExp, Effect::Rebuild, -S, S},
-    {"InterSegmentGap", &P::InterSegmentGap, Effect::Rebuild, -S, S},
-    {"InterSegmentGapExp", &P::InterSegmentGapExp, Effect::Rebuild, -S, S},
+    {"InterDigitGap", &P::InterDigitGap, Effect::Rebuild, 0, S, Size},
+    {"InterDigitGapExp", &P::InterDigitGapExp, Effect::Rebuild, 0, S, Size},
+    {"InterSegmentGap", &P::InterSegmentGap, Effect::Rebuild, 0, S, Size},
+    {"InterSegmentGapExp", &P::InterSegmentGapExp, Effect::Rebuild, 0, S, Size},
     {"NumDigits", &P::NumDigits, Effect::Rebuild, 1, MaxDigits},
     {"NumDigitsExp", &P::NumDigitsExp, Effect::Rebuild, 0, MaxDigitsExp},
     {"Picture", &P::Picture, Effect::Picture},
@@ -38,14 +40,14 @@ const std::array<PropInfo, 45> kProps = {{
     {"Seg3DColor2", &P::Seg3DColor2, Effect::RebuildRedraw},
     {"Seg3DMiddleOut", &P::Seg3DMiddleOut, Effect::None},
     {"SegmentFillStyle", &P::SegmentFillStyle, Effect::Rebuild},
-    {"SegmentHeight", &P::SegmentHeight, Effect::Rebuild, -S, S},
-    {"SegmentHeightExp", &P::SegmentHeightExp, Effect::Rebuild, -S, S},
+    {"SegmentHeight", &P::SegmentHeight, Effect::Rebuild, 0, S, Size},
+    {"SegmentHeightExp", &P::SegmentHeightExp, Effect::Rebuild, 0, S, Size},
     {"SegmentLitColor", &P::SegmentLitColor, Effect::Rebuild},
     {"SegmentLitColorNeg", &P::SegmentLitColorNeg, Effect::Rebuild},
     {"SegmentStyle", &P::SegmentStyle, Effect::Rebuild},
     {"SegmentStyleExp", &P::SegmentStyleExp, Effect::Rebuild},
-    {"SegmentWidth", &P::SegmentWidth, Effect::Rebuild, -S, S},
-    {"SegmentWidthExp", &P::SegmentWidthExp, Effect::Rebuild, -S, S},
+    {"SegmentWidth", &P::SegmentWidth, Effect::Rebuild, 0, S, Size},
+    {"SegmentWidthExp", &P::SegmentWidthExp, Effect::Rebuild, 0, S, Size},
     {"ShowBurnIn", &P::ShowBurnIn, Effect::Rebuild},
     {"ShowExponent", &P::ShowExponent, Effect::Rebuild},
     {"ShowThousandsSeparator", &P::ShowThousandsSeparator, Effect::Rebuild},
@@ -141,11 +143,16 @@ LCDispProps readProps(const qx::PropertyBag &bag)
                     p.*member = bag.readColor(key, def.*member);
                 else if constexpr (std::is_same_v<T, bool>)
                     p.*member = bag.readBool(key, def.*member);
-                else if constexpr (std::is_same_v<T, int16_t>)
-                    p.*member = int16_t(std::clamp<int>(bag.readInt16(key, def.*member), pi.lo, pi.hi));
-                else if constexpr (std::is_same_v<T, int32_t>)
-                    p.*member = pi.lo > pi.hi ? bag.readInt(key, def.*member)
-                                              : std::clamp(bag.readInt(key, def.*member), pi.lo, pi.hi);
+                else if constexpr (std::is_same_v<T, int16_t> || std::is_same_v<T, int32_t>) {
+                    const int v = std::is_same_v<T, int16_t> ? bag.readInt16(key, def.*member)
+                                                             : bag.readInt(key, def.*member);
+                    if (pi.lo > pi.hi)
+                        p.*member = T(v);
+                    else if (pi.size && v < 0)
+                        p.*member = def.*member;
+                    else
+                        p.*member = T(std::clamp(v, pi.lo, pi.hi));
+                }
                 else if constexpr (std::is_same_v<T, QString>)
                     p.*member = bag.readString(key, def.*member);
                 else

@@ -79,8 +79,9 @@ struct LCDispProps {
 // tables or build images without end.
 constexpr int MaxDigits = 50;
 constexpr int MaxDigitsExp = 5;
-constexpr int MaxSegmentSize = 1000; // segment length and width, gaps, radii
+constexpr int MaxSegmentSize = 1000; // segment length and width, gaps, border width
 constexpr int MaxOffset = 32767;     // offsets, either sign
+constexpr int MaxRadius = 32767;     // corner radii; drawn at most the control's size
 
 using Field = std::variant<float LCDispProps::*, uint32_t LCDispProps::*, bool LCDispProps::*,
                            int16_t LCDispProps::*, int32_t LCDispProps::*, QString LCDispProps::*,
@@ -92,6 +93,9 @@ struct PropInfo {
     Effect effect;
     // Accepted range of a whole-number property (lo > hi: any value).
     int lo = 1, hi = 0;
+    // A size in pixels (0 up): a negative one is refused by the setter and
+    // counts as missing when read, so its default applies.
+    bool size = false;
 };
 
 // All 45 properties in interface order.
@@ -103,9 +107,10 @@ const PropInfo *findProp(QStringView name);
 // other theme changes nothing and gives no size. Theme itself is not set.
 std::optional<QSize> applyTheme(LCDispProps &p, int theme);
 
-// Reads every property with its default. Values outside a property's range
-// are brought into it; with segment style 0 or 1 an odd main segment width
-// or height is raised by one.
+// Reads every property with its default. A negative size counts as missing
+// (its default applies); other values outside a property's range are
+// brought into it; with segment style 0 or 1 an odd main segment width or
+// height is raised by one.
 LCDispProps readProps(const qx::PropertyBag &bag);
 // Writes every property; values equal to their defaults are not stored.
 void writeProps(const LCDispProps &p, qx::PropertyBag &bag);

@@ -135,6 +135,31 @@ TEST(LCDispProps, ReadBringsValuesIntoRangeAndEvensHexSegments)
     EXPECT_EQ(readProps(bag).SegmentWidth, 3);
 }
 
+TEST(LCDispProps, ASavedSetWithNegativeSizesTakesTheirDefaults)
+{
+    qx::PropertyBag bag;
+    const struct {
+        const char *key;
+        int saved, read;
+    } cases[] = {
+        {"SegmentHeight", -1000, 8}, {"SegmentWidth", -1, 3},        {"SegmentHeightExp", -6, 6},
+        {"SegmentWidthExp", -3, 3},  {"InterDigitGap", -1000, 6},    {"InterDigitGapExp", -2, 2},
+        {"InterSegmentGap", -5, 0},  {"InterSegmentGapExp", -1, 0},  {"BorderWidth", -3, 1},
+        {"CurveTopLeft", -8000, 0},  {"CurveTopRight", -32767, 0},  {"CurveBottomLeft", 99999, 32767},
+        {"CurveBottomRight", 8000, 8000},
+    };
+    for (const auto &c : cases)
+        bag.WriteProperty(QLatin1String(c.key), c.saved);
+    LCDisp d;
+    d.ReadProperties(bag);
+    const int got[] = {d.SegmentHeight(), d.SegmentWidth(), d.SegmentHeightExp(), d.SegmentWidthExp(),
+                       d.InterDigitGap(), d.InterDigitGapExp(), d.InterSegmentGap(), d.InterSegmentGapExp(),
+                       d.BorderWidth(), d.CurveTopLeft(), d.CurveTopRight(), d.CurveBottomLeft(),
+                       d.CurveBottomRight()};
+    for (size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(got[i], cases[i].read) << cases[i].key << " saved as " << cases[i].saved;
+}
+
 TEST(LCDispControl, PersistenceRoundTrip)
 {
     LCDisp a;
@@ -186,6 +211,20 @@ TEST(LCDispControl, SettersRefuseValuesThatWouldOverrunTheTables)
         {"ThousandsGrouping -2", [&] { d.set_ThousandsGrouping(-2); }},
         {"SegmentHeight huge", [&] { d.set_SegmentHeight(1 << 30); }},
         {"BorderWidth 40000", [&] { d.set_BorderWidth(40000); }},
+        // Negative sizes, gaps and radii (error 380).
+        {"SegmentHeight -1000", [&] { d.set_SegmentHeight(-1000); }},
+        {"SegmentWidth -1", [&] { d.set_SegmentWidth(-1); }},
+        {"SegmentHeightExp -1", [&] { d.set_SegmentHeightExp(-1); }},
+        {"SegmentWidthExp -4", [&] { d.set_SegmentWidthExp(-4); }},
+        {"InterDigitGap -1000", [&] { d.set_InterDigitGap(-1000); }},
+        {"InterDigitGapExp -1", [&] { d.set_InterDigitGapExp(-1); }},
+        {"InterSegmentGap -1", [&] { d.set_InterSegmentGap(-1); }},
+        {"InterSegmentGapExp -2", [&] { d.set_InterSegmentGapExp(-2); }},
+        {"BorderWidth -1", [&] { d.set_BorderWidth(-1); }},
+        {"CurveTopLeft -1", [&] { d.set_CurveTopLeft(-1); }},
+        {"CurveTopRight -32767", [&] { d.set_CurveTopRight(-32767); }},
+        {"CurveBottomLeft -8000", [&] { d.set_CurveBottomLeft(-8000); }},
+        {"CurveBottomRight 32768", [&] { d.set_CurveBottomRight(32768); }},
     };
     const QVariantMap before = persisted(d.props());
     for (const Case &c : cases)
@@ -196,6 +235,25 @@ TEST(LCDispControl, SettersRefuseValuesThatWouldOverrunTheTables)
     d.set_NumDigitsExp(0);
     d.set_Value(QStringLiteral("1.5E-3")); // an exponent with no exponent cells
     EXPECT_EQ(d.NumDigits(), 50);
+}
+
+TEST(LCDispControl, CornerRadiiReachNoFurtherThanTheControlsSize)
+{
+    // 403 x 31 pixels: a radius beyond 403 rounds the corner as 403 does,
+    // on the screen (pixels) and in the window's shape alike.
+    LCDisp d;
+    d.resize(403, 31);
+    d.set_CurveTopLeft(403);
+    d.set_CurveBottomRight(12);
+    const QImage bounded = d.surface().copy();
+    const QRegion shape = d.mask();
+    ASSERT_FALSE(shape.isEmpty());
+    EXPECT_FALSE(shape.contains(QPoint(0, 0)));
+    for (int r : {404, 8000, 32767}) {
+        d.set_CurveTopLeft(r);
+        EXPECT_TRUE(d.surface() == bounded) << r;
+        EXPECT_EQ(d.mask(), shape) << r;
+    }
 }
 
 TEST(LCDispControl, HostIsToldWhichPropertyChanged)

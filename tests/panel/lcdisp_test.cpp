@@ -432,7 +432,7 @@ TEST(LCDispRender, OddValuesNeverFault)
     d.set_PictureMode(8);
     d.set_Value(QStringLiteral("12.345,6"));
     d.set_SegmentWidth(0);
-    d.set_SegmentHeight(-5);
+    d.set_SegmentHeight(0);
     d.set_SegmentStyle(0);
     d.set_Value(QStringLiteral("8.8"));
     d.resize(0, 0);

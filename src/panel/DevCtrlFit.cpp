@@ -20,6 +20,12 @@ int mainCells(const QString &value)
 }
 
 namespace {
+// The main part of a readout value (before "E+"/"E-") holds a colon.
+bool hasColon(const QString &value)
+{
+    return qx::lcd::splitValue(qx::lcd::normaliseValue(value), 0).main.contains(QLatin1Char(':'));
+}
+
 int groupWidth(int cells, int h, int w, int g, int style, int gap)
 {
     const auto cell = qx::lcd::cellSize(qx::lcd::GroupSizes{h, w, g, style});
@@ -35,13 +41,13 @@ int cellHeight(int h, int w, int g, int style)
 } // namespace
 
 DigitGeometry fitDigits(const DigitGeometry &design, int cells, int roomPx, int segmentWidth,
-                        int segmentGap, int style)
+                        int segmentGap, int style, bool colon)
 {
     if (cells <= design.numDigits)
         return design;
     DigitGeometry fit = design;
     fit.numDigits = std::min(cells, qx::lcd::MaxDigits);
-    const int minH = 4, minGap = 2;
+    const int minH = 4, minGap = colon ? std::max(design.interDigitGap, 2) : 2;
     int h = design.segmentHeight, gap = std::min(design.interDigitGap, minGap);
     bool found = false;
     // Shrink the gap first, then the segments, two pixels at a time.
@@ -57,7 +63,7 @@ DigitGeometry fitDigits(const DigitGeometry &design, int cells, int roomPx, int 
     }
     if (!found) {
         h = minH;
-        gap = 1;
+        gap = colon ? minGap : 1;
     }
     fit.segmentHeight = h;
     fit.interDigitGap = gap;
@@ -102,7 +108,7 @@ void ReadoutFit::refit()
     } busy(busy_);
     const DigitGeometry want =
         fitDigits(design_, mainCells(lcd_->Value()), roomPx(), lcd_->SegmentWidth(),
-                  lcd_->InterSegmentGap(), lcd_->SegmentStyle());
+                  lcd_->InterSegmentGap(), lcd_->SegmentStyle(), hasColon(lcd_->Value()));
     const DigitGeometry now{lcd_->NumDigits(), lcd_->SegmentHeight(), lcd_->InterDigitGap(),
                             lcd_->YOffset()};
     if (!(want == now)) {

@@ -34,9 +34,11 @@ struct DigitGeometry {
 // the first cell's left edge), starting from the laid-out geometry `design`;
 // segmentWidth, segmentGap and style are the group's other sizes. Keeps the
 // design when the cells fit it. The digits stay vertically centred where the
-// design put them.
+// design put them. A value with a colon keeps the designed gap between the
+// digits (only the segments get shorter), so the colon's dots keep clear of
+// the digits beside them.
 DigitGeometry fitDigits(const DigitGeometry &design, int cells, int roomPx, int segmentWidth,
-                        int segmentGap, int style);
+                        int segmentGap, int style, bool colon = false);
 
 // The design values the panel's and the floating windows' readouts share:
 // hexagonal digits 12 long and 4 wide (exponent segments 4 wide, 8 long),

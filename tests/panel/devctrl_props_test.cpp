@@ -4,6 +4,7 @@
 #include "panel/DevCtrlFit.h"
 #include "panel/DevCtrlText.h"
 #include "panel/LCDisp.h"
+#include "platform/Colors.h"
 #include "platform/Grid.h"
 #include "platform/QxError.h"
 
@@ -100,6 +101,38 @@ TEST(DevCtrlFit, CellsNeededAndNarrowerDigits)
         EXPECT_EQ(got, f.want) << f.cells << " cells in " << f.room << ": " << got.numDigits << " "
                                << got.segmentHeight << " " << got.interDigitGap << " " << got.yOffset;
     }
+    // With a colon the gaps stay 6 and the segments shorten: five cells of
+    // 8 + 4 with four gaps of 6 take 84 pixels; cells 20 high instead of 28
+    // sit 4 pixels lower.
+    EXPECT_EQ(qx::panel::fitDigits(design, 5, 88, 4, 0, 0, true), (qx::panel::DigitGeometry{5, 8, 6, 7}));
+}
+
+TEST(DevCtrlProps, ALongRunTimeKeepsItsColonClearOfTheDigits)
+{
+    // 101 hours 23 minutes need five main cells where four are laid out.
+    DevCtrl p;
+    p.set_tTime(0, "101:23:45");
+    auto *lcd = child<LCDisp>(p, "lcdTime");
+    ASSERT_EQ(lcd->NumDigits(), 5);
+    const QImage img = lcd->surface();
+    const QRgb lit = qx::oleToColor(lcd->SegmentLitColor()).rgb();
+    // The colon follows the third cell ("1", "0", "1"), before the "2".
+    const QRect before = lcd->cellRect(false, 2), after = lcd->cellRect(false, 3);
+    int dotRows = 0;
+    for (int y = before.top(); y <= before.bottom(); ++y) {
+        // A run of lit pixels that starts in the gap must end before the
+        // next digit's cell.
+        int x = before.right() + 1;
+        while (x < after.left() && img.pixel(x, y) != lit)
+            ++x;
+        if (x >= after.left())
+            continue;
+        ++dotRows;
+        while (x < after.right() && img.pixel(x, y) == lit)
+            ++x;
+        EXPECT_LT(x, after.left()) << "the colon runs into the digit at row " << y;
+    }
+    EXPECT_GE(dotRows, 4) << "both dots of the colon are drawn";
 }
 
 TEST(DevCtrlProps, CreationLaysOutTheGridsAndTheOneChannelLayout)

@@ -25,22 +25,6 @@ namespace {
 
 using qx::BootLink;
 
-QLabel *label(QWidget *parent, const char *name, const QString &text, const QRect &r)
-{
-    auto *l = new QLabel(text, parent);
-    l->setObjectName(QLatin1String(name));
-    l->setGeometry(r);
-    return l;
-}
-
-QPushButton *button(QWidget *parent, const char *name, const QString &text, const QRect &r)
-{
-    auto *b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setGeometry(r);
-    return b;
-}
-
 // The bar's pictures: a sunken empty trough and its filled look.
 QImage barPicture(QSize size, bool filled)
 {
@@ -78,12 +62,10 @@ frmUpdate::frmUpdate()
     setWindowTitle(QStringLiteral("Firmware Update"));
     setFixedSize(qx::twipsToPx(4710), qx::twipsToPx(1560));
 
-    Label1 = label(this, "Label1", QStringLiteral("Type:"), qx::twipsRect(240, 300, 600, 255));
-    cmbDev = new QComboBox(this);
-    cmbDev->setObjectName(QStringLiteral("cmbDev"));
-    cmbDev->setGeometry(qx::twipsRect(900, 240, 2175, 330));
-    cmdOpen = button(this, "cmdOpen", QStringLiteral("Identify"), qx::twipsRect(3255, 218, 1215, 375));
-    lblPB = label(this, "lblPB", QStringLiteral("Prog:"), qx::twipsRect(240, 960, 600, 255));
+    Label1 = qx::control<QLabel>(this, "Label1", qx::twipsRect(240, 300, 600, 255), QStringLiteral("Type:"));
+    cmbDev = qx::control<QComboBox>(this, "cmbDev", qx::twipsRect(900, 240, 2175, 330));
+    cmdOpen = qx::control<QPushButton>(this, "cmdOpen", qx::twipsRect(3255, 218, 1215, 375), QStringLiteral("Identify"));
+    lblPB = qx::control<QLabel>(this, "lblPB", qx::twipsRect(240, 960, 600, 255), QStringLiteral("Prog:"));
     pbFw = new ucProgressBar(this);
     pbFw->setObjectName(QStringLiteral("pbFw"));
     pbFw->move(qx::twipsToPx(900), qx::twipsToPx(900));
@@ -91,7 +73,7 @@ frmUpdate::frmUpdate()
     pbFw->set_BarPictureBack(barPicture(bar, false));
     pbFw->set_BarPictureFore(barPicture(bar, true));
     pbFw->set_CaptionFormat(2);
-    cmdUpdate = button(this, "cmdUpdate", QStringLiteral("Update"), qx::twipsRect(3255, 900, 1215, 375));
+    cmdUpdate = qx::control<QPushButton>(this, "cmdUpdate", qx::twipsRect(3255, 900, 1215, 375), QStringLiteral("Update"));
 
     // The exchanges run from the application's event queue, not inside the
     // button's own event: the window (and the button) may be destroyed while

@@ -1,5 +1,4 @@
 #include "DevSim.h"
-#include "SimPty.h"
 
 #include <QStringList>
 
@@ -51,15 +50,8 @@ bool DevSim::start()
         error_ = QStringLiteral("type code must be 1 to 99");
         return false;
     }
-    if (!openRawPty(master_, slave_, slavePath_, error_))
+    if (!pty_.open(opt_.home, opt_.com, error_))
         return false;
-    if (!opt_.home.isEmpty()) {
-        linkPath_ = linkPort(opt_.home, opt_.com, slavePath_, error_);
-        if (linkPath_.isEmpty()) {
-            closeFds();
-            return false;
-        }
-    }
     stop_ = false;
     thread_ = std::thread([this] { run(); });
     return true;
@@ -70,15 +62,10 @@ void DevSim::stop()
     stop_ = true;
     if (thread_.joinable())
         thread_.join();
-    closeFds();
-    unlinkPort(linkPath_, slavePath_);
+    pty_.close();
 }
 
-void DevSim::closeFds()
-{
-    closeFd(master_);
-    closeFd(slave_);
-}
+void DevSim::closeFds() { pty_.closeFds(); }
 
 void DevSim::run()
 {
@@ -89,14 +76,14 @@ void DevSim::run()
         const auto now0 = Clock::now();
         const int waitMs = int(std::clamp<long long>(
             std::chrono::duration_cast<std::chrono::milliseconds>(next - now0).count(), 0, ReadyMs));
-        if (master_ >= 0) {
-            pollfd p{master_, POLLIN, 0};
+        if (pty_.master() >= 0) {
+            pollfd p{pty_.master(), POLLIN, 0};
             if (::poll(&p, 1, waitMs) > 0 && (p.revents & POLLIN))
                 readCommands();
         } else {
             std::this_thread::sleep_for(std::chrono::milliseconds(waitMs));
         }
-        if (hungUp_ && master_ >= 0) {
+        if (hungUp_ && pty_.master() >= 0) {
             {
                 std::lock_guard g(lock_);
                 closeFds();
@@ -124,7 +111,7 @@ void DevSim::run()
 void DevSim::readCommands()
 {
     uint8_t buf[256];
-    const ssize_t n = ::read(master_, buf, sizeof buf);
+    const ssize_t n = ::read(pty_.master(), buf, sizeof buf);
     if (n <= 0)
         return;
     std::lock_guard g(lock_);
@@ -158,7 +145,7 @@ void DevSim::sendFrames()
     size_t count = 0;
     {
         std::lock_guard g(lock_);
-        if (silent_ || hungUp_ || master_ < 0)
+        if (silent_ || hungUp_ || pty_.master() < 0)
             return;
         for (const DevFrame &f : dev_.tickFrames()) {
             if (stray_ > 0) {
@@ -194,7 +181,7 @@ void DevSim::sendFrames()
     }
     size_t done = 0;
     while (done < out.size()) {
-        const ssize_t w = ::write(master_, out.data() + done, out.size() - done);
+        const ssize_t w = ::write(pty_.master(), out.data() + done, out.size() - done);
         if (w > 0)
             done += size_t(w);
         else if (!(w < 0 && errno == EINTR))
@@ -264,7 +251,7 @@ void DevSim::hangUp()
     // The thread owns the descriptors: wait until it has closed them.
     const auto deadline = Clock::now() + std::chrono::seconds(2);
     std::unique_lock g(lock_);
-    changed_.wait_until(g, deadline, [this] { return master_ < 0; });
+    changed_.wait_until(g, deadline, [this] { return pty_.master() < 0; });
 }
 
 void DevSim::withDevice(const std::function<void(SimDevice &)> &f)

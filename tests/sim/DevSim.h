@@ -31,6 +31,7 @@
 //   status               one line: connected, and per channel state and readings
 //   help
 #include "SimDevice.h"
+#include "SimPty.h"
 
 #include <QString>
 
@@ -75,8 +76,8 @@ public:
     void stop();
     QString error() const { return error_; }
 
-    QString slavePath() const { return slavePath_; } // the device path, e.g. /dev/pts/5
-    QString linkPath() const { return linkPath_; }   // <home>/ports/COMn, "" without home
+    QString slavePath() const { return pty_.slavePath(); } // the device path, e.g. /dev/pts/5
+    QString linkPath() const { return pty_.linkPath(); }   // <home>/ports/COMn, "" without home
     const DevSimOptions &options() const { return opt_; }
 
     // --- what the program sent ---
@@ -117,8 +118,8 @@ private:
     void addFault(int &counter, int n);
 
     DevSimOptions opt_;
-    QString error_, slavePath_, linkPath_;
-    int master_ = -1, slave_ = -1;
+    QString error_;
+    SimPty pty_;
 
     mutable std::mutex lock_;
     std::condition_variable changed_;

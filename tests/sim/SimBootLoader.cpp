@@ -44,15 +44,8 @@ bool SimBootLoader::start()
 {
     if (thread_.joinable())
         return true;
-    if (!openRawPty(master_, slave_, slavePath_, error_))
+    if (!pty_.open(opt_.home, opt_.com, error_))
         return false;
-    if (!opt_.home.isEmpty()) {
-        linkPath_ = linkPort(opt_.home, opt_.com, slavePath_, error_);
-        if (linkPath_.isEmpty()) {
-            closeFds();
-            return false;
-        }
-    }
     stop_ = false;
     thread_ = std::thread([this] { run(); });
     return true;
@@ -63,14 +56,7 @@ void SimBootLoader::stop()
     stop_ = true;
     if (thread_.joinable())
         thread_.join();
-    closeFds();
-    unlinkPort(linkPath_, slavePath_);
-}
-
-void SimBootLoader::closeFds()
-{
-    closeFd(master_);
-    closeFd(slave_);
+    pty_.close();
 }
 
 void SimBootLoader::addFault(const BootFault &f)
@@ -138,10 +124,10 @@ void SimBootLoader::run()
                 waitMs = int(std::clamp<long long>(left.count(), 0, IdleMs));
             }
         }
-        pollfd p{master_, POLLIN, 0};
+        pollfd p{pty_.master(), POLLIN, 0};
         if (::poll(&p, 1, waitMs) > 0 && (p.revents & POLLIN)) {
             uint8_t buf[512];
-            const ssize_t n = ::read(master_, buf, sizeof buf);
+            const ssize_t n = ::read(pty_.master(), buf, sizeof buf);
             std::lock_guard g(lock_);
             for (ssize_t i = 0; i < n; ++i) {
                 record(true, buf[i]);
@@ -179,7 +165,7 @@ void SimBootLoader::flushDue()
     const auto now = Clock::now();
     while (!out_.empty() && out_.front().due <= now) {
         const uint8_t b = out_.front().byte;
-        const ssize_t w = ::write(master_, &b, 1);
+        const ssize_t w = ::write(pty_.master(), &b, 1);
         if (w < 0 && errno == EAGAIN)
             return; // the line is full: try again on the next round
         out_.pop_front();

@@ -35,6 +35,8 @@
 // last byte inverted (CorruptRead, read step 3).
 // Steps: 0x7F step 1 (sync), 0x00 step 1, 0x11 / 0x31 steps 1-3, 0x43 steps
 // 1-2, 0x21 steps 1-2.
+#include "SimPty.h"
+
 #include <QString>
 
 #include <array>
@@ -92,7 +94,7 @@ public:
     bool start();
     void stop();
     QString error() const { return error_; }
-    QString slavePath() const { return slavePath_; }
+    QString slavePath() const { return pty_.slavePath(); }
     const BootSimOptions &options() const { return opt_; }
     int appStart() const { return appStart_; }
 
@@ -126,12 +128,11 @@ private:
     void send(const std::vector<uint8_t> &bytes, int delayMs);
     void flushDue();
     void record(bool fromHost, uint8_t b);
-    void closeFds();
 
     BootSimOptions opt_;
     int appStart_;
-    QString error_, slavePath_, linkPath_;
-    int master_ = -1, slave_ = -1;
+    QString error_;
+    SimPty pty_;
 
     mutable std::mutex lock_;
     St st_ = St::Unsynced;

@@ -16,8 +16,8 @@
 namespace qx::sim {
 
 namespace {
+
 QString lastError() { return QString::fromLocal8Bit(strerror(errno)); }
-} // namespace
 
 void closeFd(int &fd)
 {
@@ -26,34 +26,34 @@ void closeFd(int &fd)
     fd = -1;
 }
 
-bool openRawPty(int &master, int &slave, QString &slavePath, QString &error)
+} // namespace
+
+bool SimPty::open(const QString &home, int com, QString &error)
 {
-    if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) {
+    close();
+    if (::openpty(&master_, &slave_, nullptr, nullptr, nullptr) != 0) {
         error = QStringLiteral("openpty: %1").arg(lastError());
-        master = slave = -1;
+        master_ = slave_ = -1;
         return false;
     }
     termios t{};
-    ::tcgetattr(slave, &t);
+    ::tcgetattr(slave_, &t);
     ::cfmakeraw(&t);
     t.c_cflag |= CLOCAL | CREAD;
-    ::tcsetattr(slave, TCSANOW, &t);
-    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
-    ::fcntl(master, F_SETFD, FD_CLOEXEC);
-    ::fcntl(slave, F_SETFD, FD_CLOEXEC);
+    ::tcsetattr(slave_, TCSANOW, &t);
+    ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+    ::fcntl(master_, F_SETFD, FD_CLOEXEC);
+    ::fcntl(slave_, F_SETFD, FD_CLOEXEC);
     char name[PATH_MAX] = {};
-    if (::ttyname_r(slave, name, sizeof name) != 0) {
+    if (::ttyname_r(slave_, name, sizeof name) != 0) {
         error = QStringLiteral("ttyname: %1").arg(lastError());
-        closeFd(master);
-        closeFd(slave);
+        closeFds();
         return false;
     }
-    slavePath = QString::fromLocal8Bit(name);
-    return true;
-}
+    slavePath_ = QString::fromLocal8Bit(name);
+    if (home.isEmpty())
+        return true;
 
-QString linkPort(const QString &home, int com, const QString &target, QString &error)
-{
     const QString dir = home + QStringLiteral("/ports");
     QDir().mkpath(dir);
     const QString path = dir + QStringLiteral("/COM%1").arg(com);
@@ -61,23 +61,32 @@ QString linkPort(const QString &home, int com, const QString &target, QString &e
     struct stat st {};
     if (::lstat(link.constData(), &st) == 0)
         ::unlink(link.constData());
-    if (::symlink(QFile::encodeName(target).constData(), link.constData()) != 0) {
+    if (::symlink(name, link.constData()) != 0) {
         error = QStringLiteral("link %1: %2").arg(path, lastError());
-        return {};
+        closeFds();
+        return false;
     }
-    return path;
+    linkPath_ = path;
+    return true;
 }
 
-void unlinkPort(QString &link, const QString &target)
+void SimPty::closeFds()
 {
-    if (link.isEmpty())
+    closeFd(master_);
+    closeFd(slave_);
+}
+
+void SimPty::close()
+{
+    closeFds();
+    if (linkPath_.isEmpty())
         return;
-    const QByteArray path = QFile::encodeName(link);
-    char buf[PATH_MAX] = {};
-    const ssize_t n = ::readlink(path.constData(), buf, sizeof buf - 1);
-    if (n > 0 && QString::fromLocal8Bit(buf, int(n)) == target)
+    const QByteArray path = QFile::encodeName(linkPath_);
+    char target[PATH_MAX] = {};
+    const ssize_t n = ::readlink(path.constData(), target, sizeof target - 1);
+    if (n > 0 && QString::fromLocal8Bit(target, int(n)) == slavePath_)
         ::unlink(path.constData());
-    link.clear();
+    linkPath_.clear();
 }
 
 } // namespace qx::sim

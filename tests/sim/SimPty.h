@@ -5,16 +5,31 @@
 
 namespace qx::sim {
 
-// Opens a pseudo-terminal in raw mode both ways (no echo, no translation of
-// 0x0D or 0xFF), the master side non-blocking; both close on exec. False,
-// with error saying why, when it fails (nothing stays open then).
-bool openRawPty(int &master, int &slave, QString &slavePath, QString &error);
-void closeFd(int &fd);
+class SimPty {
+public:
+    SimPty() = default;
+    ~SimPty() { close(); }
+    SimPty(const SimPty &) = delete;
+    SimPty &operator=(const SimPty &) = delete;
 
-// Makes <home>/ports/COMn a link to target, replacing what was there;
-// returns the link's path, or "" with error.
-QString linkPort(const QString &home, int com, const QString &target, QString &error);
-// Removes the link when it still points to target; clears link.
-void unlinkPort(QString &link, const QString &target);
+    // Opens a pseudo-terminal in raw mode both ways (no echo, no translation
+    // of 0x0D or 0xFF), the master side non-blocking, and, with a home
+    // folder, makes <home>/ports/COMn a link to it (replacing what was
+    // there). False, with error saying why, when any of it fails (nothing
+    // stays open then).
+    bool open(const QString &home, int com, QString &error);
+    // Closes both sides (the program sees a hang-up); the link stays.
+    void closeFds();
+    // Closes both sides and removes the link when it still points here.
+    void close();
+
+    int master() const { return master_; }
+    QString slavePath() const { return slavePath_; } // e.g. /dev/pts/5
+    QString linkPath() const { return linkPath_; }   // <home>/ports/COMn, "" without home
+
+private:
+    int master_ = -1, slave_ = -1;
+    QString slavePath_, linkPath_;
+};
 
 } // namespace qx::sim

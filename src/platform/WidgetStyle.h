@@ -8,8 +8,6 @@
 #include <QWidget>
 #include <type_traits>
 
-#include <utility>
-
 namespace qx {
 
 // A rectangle given as left, top, width, height in twips, in pixels.
@@ -52,17 +50,6 @@ inline void setFillColor(QWidget *w, uint32_t color)
     pal.setColor(QPalette::Window, oleToColor(color));
     w->setPalette(pal);
     w->setAutoFillBackground(true);
-}
-
-// A new child control of type W, made from args and the parent, with its
-// object name and geometry: control<QLabel>(this, "Label1", r, "Type:").
-template <class W, class... Args>
-W *control(QWidget *parent, const char *name, const QRect &r, Args &&...args)
-{
-    auto *w = new W(std::forward<Args>(args)..., parent);
-    w->setObjectName(QLatin1String(name));
-    w->setGeometry(r);
-    return w;
 }
 
 } // namespace qx

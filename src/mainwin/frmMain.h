@@ -194,6 +194,36 @@ public:
     // disabled, and waits until it unloads; with the window already open it
     // only brings it to the front.
     void menuUpdate_Click();
+    // ---- Run log, Continue and Monitor (link/frmMainRunLog.cpp) ----
+    // Run-log base path of a channel (without ".bak"), from the result row's
+    // model name and the panel's port.
+    QString RunLogName(int Index, int chn) const;
+    // Run start: deletes the channel's old run log and writes the header;
+    // sets BakName. A file failure throws QxError (the caller decides).
+    void WriteRunLogHeader(int Index, int chn);
+    void DevCtrl_ContClick(int Index, int chn);
+    void DevCtrl_MonitorClick(int Index, int chn);
+
+    // ---- Reading presentation (mainwin/frmMainReading.cpp) ----
+    void ShowReading(int Index, int chn);
+
+    // ---- Curve points and scaling (mainwin/frmMainCurve.cpp) ----
+    void CurveAddPoint(int32_t x, float v, float i, float p, int Index, int chn);
+    void CurveAddPointQuiet(int32_t x, float v, float i, float p, int Index, int chn);
+    void CurveAutoScale(int Index);
+
+    // ---- Run and idle enabling (mainwin/frmMainRunState.cpp) ----
+    void SetRunState(bool idle, int Index);
+    // The calibration window's point buttons: voltage points while idle
+    // (flag True), current points while a test runs.
+    void AdjButtons(bool flag);
+    // AdjButtons for the selected device's selected channel: idle unless
+    // Running(CurDev, c), c the channel its panel shows.
+    void AdjButtonsCurDev();
+    // AdjButtons(flag) when Index is the selected device; a command on
+    // another tab leaves the calibration buttons alone.
+    void AdjButtonsFor(int Index, bool flag);
+    void AutoListInit(int Index);
 
     // One line of the dated error log.
     static void ErrLog(const QString &func, const QString &description = QString());
@@ -281,6 +311,15 @@ private:
     void newsSend(const QString &text);
     void newsReply(const QByteArray &raw);
     void bannerData(const QByteArray &raw);
+    // frmMainRunLog.cpp
+    void appendRunLogLine(int Index, int chn);
+    // frmMainReading.cpp
+    void showFloatingReadout();
+    void showMeter(int Index, int chn);
+    // Per channel: a failed run-log write has been logged for this run.
+    std::array<std::array<bool, 2>, 11> runLogFailed_{};
+    // The meter window was hidden by another device's frame.
+    bool meterHiddenByOther_ = false;
     // frmMainMenus.cpp
     void buildMenus();
     void buildToolbar();

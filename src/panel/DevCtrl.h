@@ -68,6 +68,7 @@ public:
     void AutoStepClr();
     void AutoTimeAdd(const QString &val);
     void AutoModeAdd(const QString &val);
+    void AutoModeClr();
     void AutoTimeClr();
     void AutoListClr();
     void AutoListAdd();

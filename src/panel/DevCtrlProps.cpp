@@ -138,6 +138,7 @@ void DevCtrl::AutoStepAdd(const QString &val) { appendEntry(cmbStepAuto_, val); 
 void DevCtrl::AutoStepClr() { cmbStepAuto_->clear(); }
 void DevCtrl::AutoTimeAdd(const QString &val) { appendEntry(cmbTimeAuto_, val); }
 void DevCtrl::AutoModeAdd(const QString &val) { appendEntry(cmbModeAuto_, val); }
+void DevCtrl::AutoModeClr() { cmbModeAuto_->clear(); }
 void DevCtrl::AutoTimeClr() { cmbTimeAuto_->clear(); }
 
 void DevCtrl::AutoListClr()

@@ -11,6 +11,7 @@
 #include "panel/frmDisp.h"
 #include "panel/frmMeter.h"
 #include "platform/Tray.h"
+#include "tools/frmAdj.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -27,6 +28,7 @@ protected:
         frmMainForm().unload();
         frmDispForm().unload();
         frmMeterForm().unload();
+        frmAdjForm().unload();
         frmMsgForm().unload();
         tray::setAvailableOverride(std::nullopt);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

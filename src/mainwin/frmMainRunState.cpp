@@ -1,0 +1,113 @@
+// Running and idle look of a device panel and the shared menu entries, the
+// calibration window's point buttons, and the automatic-test page's lists.
+#include "mainwin/frmMain.h"
+
+#include "link/Module3.h"
+#include "link/State.h"
+#include "panel/DevCtrl.h"
+#include "platform/Numbers.h"
+#include "tools/frmAdj.h"
+
+#include <QAction>
+#include <QPushButton>
+#include <exception>
+
+void frmMain::SetRunState(bool idle, int Index)
+{
+    using namespace qx;
+    ::DevCtrl &p = DevCtrl(Index);
+    const bool chained = dev(Index).Chained;
+    if (idle) {
+        p.set_RunEnable(true);
+        p.set_StopEnable(false);
+        p.set_ContEnable(true);
+        p.set_SetEnable(false);
+        // Between the rows of a step program the rest keeps its running look.
+        if (chained)
+            return;
+        p.set_ModeEnable(true);
+        p.set_MonitorEnable(true);
+        menuOpenCfg->setEnabled(p.Conn());
+        menuSaveCfg->setEnabled(p.Conn());
+        for (QAction *a : {menuOpenData, menuSaveData, menuClear, menuCurve, menuRes, menuQc, menuSwSet})
+            a->setEnabled(true);
+        return;
+    }
+    p.set_RunEnable(false);
+    p.set_ContEnable(false);
+    p.set_StopEnable(true);
+    const int c = int(num::val(p.chn()));
+    if (chan(Index, c).Mode == 0 && !chained)
+        p.set_SetEnable(true);
+    p.set_ModeEnable(false);
+    p.set_MonitorEnable(false);
+    for (QAction *a : {menuSwSet, menuOpenCfg, menuSaveCfg, menuOpenData, menuSaveData, menuClear, menuCurve,
+                       menuRes, menuQc})
+        a->setEnabled(false);
+}
+
+void frmMain::AdjButtons(bool flag)
+{
+    frmAdj &w = frmAdjForm().get();
+    w.cmdVL->setEnabled(flag);
+    w.cmdVH->setEnabled(flag);
+    w.cmdCH->setEnabled(!flag);
+    w.cmdCL->setEnabled(!flag);
+}
+
+void frmMain::AdjButtonsCurDev()
+{
+    using namespace qx;
+    const ::DevCtrl &p = DevCtrl(CurDev);
+    const int c = p.Dev2S() && p.chn() == QLatin1String("1") ? 1 : 0;
+    AdjButtons(!Running[CurDev][c]);
+}
+
+void frmMain::AdjButtonsFor(int Index, bool flag)
+{
+    if (Index == qx::CurDev)
+        AdjButtons(flag);
+}
+
+void frmMain::AutoListInit(int Index)
+{
+    using namespace qx;
+    try {
+        ::DevCtrl &p = DevCtrl(Index);
+        p.AutoC1Clr();
+        p.AutoC2Clr();
+        p.AutoStepClr();
+        p.AutoTimeClr();
+
+        const bool fine = DevType[Index] == 35;
+        const float r = fine ? 0.01f : 0.1f;
+        const QString pattern = fine ? QStringLiteral("0.00") : QStringLiteral("0.0");
+        const float slack = fine ? 0.001f : 0.01f;
+        const float top = MaxCur[Index] + slack;
+        for (float x = r; x <= top; x += r) {
+            p.AutoC1Add(num::format(x, pattern));
+            p.AutoC2Add(num::format(x, pattern));
+        }
+        for (float x = r; x <= 1 + slack; x += r)
+            p.AutoStepAdd(num::format(x, pattern));
+        const QString first = fine ? QStringLiteral("0.01") : QStringLiteral("0.1");
+        p.set_tAutoC1(first);
+        p.set_tAutoC2(first);
+        p.set_tAutoStep(first);
+
+        for (int t = 2; t <= 100; t += 2)
+            p.AutoTimeAdd(QString::number(t));
+        p.set_tAutoTime(QStringLiteral("2"));
+
+        const QString dcc = Module3::LangText(QStringLiteral("D-CC"));
+        p.AutoModeClr();
+        p.AutoModeAdd(dcc);
+        p.set_tAutoMode(dcc);
+
+        if (num::isNumeric(p.tAutoVol()))
+            p.set_tAutoVol(num::format(num::toDouble(p.tAutoVol()), u"0.00"));
+        p.AutoListClr();
+    } catch (const std::exception &e) {
+        ErrLog(QStringLiteral("ErrAutoInit"), QString::fromUtf8(e.what()));
+    }
+}

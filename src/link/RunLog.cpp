@@ -1,0 +1,185 @@
+#include "link/RunLog.h"
+
+#include "platform/Numbers.h"
+#include "platform/QxError.h"
+
+#include <QFile>
+#include <cmath>
+
+namespace qx::runlog {
+
+namespace {
+
+const QByteArray Eol = QByteArrayLiteral("\r\n");
+
+[[noreturn]] void fail(const QString &path, const QFileDevice &f)
+{
+    raise(ErrFileIo, path + QStringLiteral(": ") + f.errorString());
+}
+
+// Cuts a last line that has no line end off the open file.
+bool cutTornTail(QFile &f)
+{
+    qint64 size = f.size();
+    if (size == 0)
+        return true;
+    char last = 0;
+    if (!f.seek(size - 1) || f.read(&last, 1) != 1)
+        return false;
+    if (last == '\n')
+        return true;
+    // Back to just after the last line end (or to the start).
+    constexpr qint64 Chunk = 4096;
+    qint64 end = size;
+    while (end > 0) {
+        const qint64 from = std::max<qint64>(0, end - Chunk);
+        if (!f.seek(from))
+            return false;
+        const QByteArray block = f.read(end - from);
+        if (block.size() != end - from)
+            return false;
+        const qsizetype lf = block.lastIndexOf('\n');
+        if (lf >= 0)
+            return f.resize(from + lf + 1);
+        end = from;
+    }
+    return f.resize(0);
+}
+
+bool isNumber(const QString &field, double &out)
+{
+    if (!num::isNumeric(field))
+        return false;
+    out = num::toDouble(field);
+    return std::isfinite(out);
+}
+
+// Parses a data line; false when it is not well formed.
+bool parseData(const QString &line, int columns, Point &p)
+{
+    const QStringList f = line.split(QLatin1Char('\t'));
+    if (columns ? f.size() != columns : (f.size() < 3 || f.size() > 4))
+        return false;
+    double t = 0, extra = 0;
+    if (!isNumber(f[0], t) || !isNumber(f[1], p.cur) || !isNumber(f[2], p.vol))
+        return false;
+    if (f.size() == 4 && !isNumber(f[3], extra))
+        return false;
+    t = num::roundHalfEven(t);
+    if (t < 0 || t > 2147483647.0)
+        return false;
+    p.t = int32_t(t);
+    return true;
+}
+
+// The text after "caption:" when the line is at least two characters
+// longer than the caption and its colon.
+std::optional<QString> headerValue(const QString &line, QLatin1String caption)
+{
+    if (line.size() > caption.size() + 2 && line.startsWith(caption) && line.at(caption.size()) == QLatin1Char(':'))
+        return line.mid(caption.size() + 1);
+    return std::nullopt;
+}
+
+} // namespace
+
+QString columnLine(bool temperature, bool milliAmps)
+{
+    if (temperature)
+        return QStringLiteral("Time(S)\tCur(A)\tVol(V)\tTemp(C)");
+    return milliAmps ? QStringLiteral("Time(S)\tCur(mA)\tVol(V)") : QStringLiteral("Time(S)\tCur(A)\tVol(V)");
+}
+
+QStringList headerLines(const Header &h)
+{
+    return {Title,
+            h.deviceCaption + QLatin1Char(':') + h.model,
+            h.modeCaption + QLatin1Char(':') + h.mode,
+            h.beginCaption + QLatin1Char(':') + h.beginVolt,
+            SiteLine,
+            columnLine(h.temperature, h.milliAmps)};
+}
+
+QString dataLine(int32_t secs, float cur, const QString &curPicture, float vol, std::optional<float> temp)
+{
+    QString line = QString::number(secs) + QLatin1Char('\t') + num::format(cur, curPicture) + QLatin1Char('\t') +
+                   num::format(vol, u"0.000");
+    if (temp)
+        line += QLatin1Char('\t') + num::format(*temp, u"0.0");
+    return line;
+}
+
+void writeHeader(const QString &path, const Header &h)
+{
+    QByteArray text;
+    for (const QString &l : headerLines(h))
+        text += l.toUtf8() + Eol;
+    QFile::remove(path);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        fail(path, f);
+    if (f.write(text) != text.size() || !f.flush())
+        fail(path, f);
+    f.close();
+}
+
+void appendLine(const QString &path, const QString &line)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadWrite))
+        fail(path, f);
+    if (!cutTornTail(f) || !f.seek(f.size()))
+        fail(path, f);
+    const QByteArray bytes = line.toUtf8() + Eol;
+    if (f.write(bytes) != bytes.size() || !f.flush())
+        fail(path, f);
+    f.close();
+}
+
+std::optional<Contents> read(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray all = f.readAll();
+    if (f.error() != QFileDevice::NoError)
+        return std::nullopt;
+
+    Contents c;
+    int columns = 0; // from the column line; 0 = not seen (3 or 4 taken)
+    const QList<QByteArray> lines = all.split('\n');
+    for (qsizetype n = 0; n < lines.size(); ++n) {
+        QByteArray raw = lines[n];
+        const bool last = n == lines.size() - 1;
+        if (last && raw.isEmpty())
+            break;
+        if (last) { // no line end: torn by a crash or power loss
+            c.skipped.push_back(int(n + 1));
+            break;
+        }
+        if (raw.endsWith('\r'))
+            raw.chop(1);
+        if (raw.isEmpty())
+            continue;
+        const QString line = QString::fromUtf8(raw);
+        if (line.at(0).isDigit() && line.at(0).unicode() < 128) {
+            Point p;
+            if (parseData(line, columns, p))
+                c.points.push_back(p);
+            else
+                c.skipped.push_back(int(n + 1));
+        } else if (line.startsWith(QLatin1String("Time(S)\t"))) {
+            const qsizetype fields = line.count(QLatin1Char('\t')) + 1;
+            columns = fields == 3 || fields == 4 ? int(fields) : 0;
+        } else if (auto v = headerValue(line, QLatin1String("Device"))) {
+            c.model = v;
+        } else if (auto v = headerValue(line, QLatin1String("Mode"))) {
+            c.mode = v;
+        } else if (auto v = headerValue(line, QLatin1String("Begin Volt"))) {
+            c.beginVolt = v;
+        }
+    }
+    return c;
+}
+
+} // namespace qx::runlog

@@ -1,0 +1,198 @@
+// The run log of a channel (header at the run start, one line per reading),
+// Continue, which reloads it and resumes the run, and Monitor, which records
+// curves without a test.
+#include "mainwin/frmMain.h"
+
+#include "curves/CurveGraph.h"
+#include "link/Module3.h"
+#include "link/RunLog.h"
+#include "link/State.h"
+#include "link/Timer.h"
+#include "mainwin/CurveScale.h"
+#include "panel/DevCtrl.h"
+#include "platform/AppHome.h"
+#include "platform/Grid.h"
+#include "platform/Numbers.h"
+#include "platform/QxError.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <cmath>
+
+namespace {
+
+// A file name part never leads out of the program folder.
+QString namePart(QString s)
+{
+    s.replace(QLatin1Char('/'), QLatin1Char('_'));
+    s.replace(QLatin1Char('\\'), QLatin1Char('_'));
+    return s;
+}
+
+float round3(double v) { return qx::curvescale::pictureRound(float(v), 3); }
+
+QString lineNumbers(const std::vector<int> &lines)
+{
+    QStringList l;
+    for (size_t i = 0; i < lines.size() && i < 10; ++i)
+        l << QString::number(lines[i]);
+    if (lines.size() > 10)
+        l << QStringLiteral("...");
+    return l.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+QString frmMain::RunLogName(int Index, int chn) const
+{
+    const QString model = gridRun(Index).TextMatrix(chn + 1, 0);
+    return qx::homePath(QStringLiteral("qx-%1-%2-%3-%4")
+                            .arg(namePart(model), namePart(DevCtrl(Index).tPort()))
+                            .arg(Index + 1)
+                            .arg(chn + 1));
+}
+
+void frmMain::WriteRunLogHeader(int Index, int chn)
+{
+    using namespace qx;
+    ChannelState &c = chan(Index, chn);
+    c.BakName = RunLogName(Index, chn);
+    runLogFailed_[size_t(Index)][size_t(chn)] = false;
+    const Grid &g = gridRun(Index);
+    runlog::Header h;
+    h.deviceCaption = g.TextMatrix(0, 0);
+    h.model = g.TextMatrix(chn + 1, 0);
+    h.modeCaption = g.TextMatrix(0, 1);
+    h.mode = g.TextMatrix(chn + 1, 1);
+    h.beginCaption = g.TextMatrix(0, 2);
+    h.beginVolt = g.TextMatrix(chn + 1, 2);
+    h.temperature = dev(Index).HasTemp && menuTemp->isChecked();
+    h.milliAmps = DevType[Index] == 40;
+    runlog::writeHeader(c.BakName + QStringLiteral(".bak"), h);
+}
+
+void frmMain::appendRunLogLine(int Index, int chn)
+{
+    using namespace qx;
+    const ChannelState &c = chan(Index, chn);
+    const bool temp = dev(Index).HasTemp && menuTemp->isChecked();
+    const QString line = runlog::dataLine(TestSecs[Index][chn].load(), c.Cur,
+                                          CurScale[Index] == 100 ? QStringLiteral("00.00") : QStringLiteral("0.000"),
+                                          c.Vol, temp ? std::optional<float>(c.Temp) : std::nullopt);
+    try {
+        runlog::appendLine(c.BakName + QStringLiteral(".bak"), line);
+    } catch (const QxError &e) {
+        // Once per run; the reading is still presented.
+        bool &logged = runLogFailed_[size_t(Index)][size_t(chn)];
+        if (!logged)
+            ErrLog(QStringLiteral("ErrBak"), e.description());
+        logged = true;
+    }
+}
+
+void frmMain::DevCtrl_ContClick(int Index, int chn)
+{
+    using namespace qx;
+    const QString name = RunLogName(Index, chn);
+    const QString path = name + QStringLiteral(".bak");
+    if (!QFileInfo::exists(path))
+        return;
+
+    ChannelState &c = chan(Index, chn);
+    c.Energy = 0;
+    c.VolSum = 0;
+    c.Cap = 0;
+    c.CapSecs = 0;
+    ::CurveGraph &g = CurveGraph(Index);
+    if (g.Large())
+        g.set_Large(false);
+    g.set_Size(false);
+    // Only this channel's curves are reloaded; the other channel's points,
+    // average and energy stay.
+    for (int k = 0; k < 5; ++k)
+        g.Clear(chn * 5 + k);
+    RunStartPt[Index][chn] = 0;
+
+    const std::optional<runlog::Contents> log = runlog::read(path);
+    if (!log) {
+        ErrLog(QStringLiteral("ErrCont"), path + QStringLiteral(": cannot be read"));
+        return;
+    }
+    if (!log->skipped.empty())
+        ErrLog(QStringLiteral("ErrCont"), QStringLiteral("%1: %2 line(s) skipped (line %3)")
+                                              .arg(path)
+                                              .arg(log->skipped.size())
+                                              .arg(lineNumbers(log->skipped)));
+    Grid &grid = gridRun(Index);
+    if (log->model)
+        grid.set_TextMatrix(chn + 1, 0, *log->model);
+    if (log->mode)
+        grid.set_TextMatrix(chn + 1, 1, *log->mode);
+    if (log->beginVolt)
+        grid.set_TextMatrix(chn + 1, 2, *log->beginVolt);
+
+    double A = 0, E = 0; // mA*s and mW*s
+    int32_t p = 0, t = 0;
+    for (const runlog::Point &pt : log->points) {
+        t = pt.t;
+        A += pt.cur * double(t - p) * 1000;
+        E += pt.cur * double(t - p) * 1000 * pt.vol;
+        p = t;
+        CurveAddPointQuiet(t, float(pt.vol), float(pt.cur), 0, Index, chn);
+        g.AddXY(chn * 5 + 3, float(t), round3(A / 3600000));
+        g.AddXY(chn * 5 + 4, float(t), round3(E / 3600000));
+    }
+    if (log->points.empty())
+        return;
+
+    const int32_t points = g.DpCnt(chn * 5);
+    if (points > 0) {
+        const double avg = num::roundHalfEven(double(c.VolSum) / points * 100) / 100;
+        grid.set_TextMatrix(chn + 1, 6, num::general(avg) + QLatin1Char('V'));
+    }
+    grid.set_TextMatrix(chn + 1, 3, QString());
+
+    // The charge in whole mAh, as Ah; the next data frame decides whether
+    // it is carried over (the device may still hold the capacity).
+    c.CapOffset = float(std::trunc(num::roundHalfEven(A) / 3600) / 1000);
+    c.CapResume = true;
+    if (DevType[Index] == 26)
+        c.Cap = c.CapOffset;
+
+    TestSecs[Index][chn].store(t);
+    TotalSecs[Index][chn].store(t);
+    if (dev(Index).CurveMaxT < t)
+        dev(Index).CurveMaxT = t;
+    CurveAutoScale(Index);
+    g.DrawCurve();
+
+    c.BakName = name;
+    runLogFailed_[size_t(Index)][size_t(chn)] = false;
+    SendStart(Index, chn, DevType[Index] == 26 && DevVer[Index] >= 320 ? 1 : 8);
+    SetRunState(false, Index);
+    AdjButtonsFor(Index, false);
+}
+
+void frmMain::DevCtrl_MonitorClick(int Index, int chn)
+{
+    using namespace qx;
+    ::DevCtrl &panel = DevCtrl(Index);
+    if (!panel.RunEnable() || dev(Index).ParCount < 2)
+        return;
+    if (!panel.TmrCurveEnable(chn)) {
+        const ::CurveGraph &g = CurveGraph(Index);
+        const int32_t n = g.DpCnt(chn * 5);
+        // The curve goes on where it stopped.
+        TotalSecs[Index][chn].store(n == 0 ? 0 : num::toInt(g.DpX(chn * 5, n - 1)));
+        panel.set_TmrCurveEnable(chn, true);
+        Timer::TickStart(Index, chn);
+        const QString who = panel.Dev2S() ? QStringLiteral("Channel%1").arg(chn + 1)
+                                          : QStringLiteral("Device%1").arg(Index + 1);
+        set_lstInfoLine(Index, chn + 3,
+                        QStringLiteral(" ") + Module3::LangText(who + QStringLiteral(": Monitor ON")));
+    } else {
+        panel.set_TmrCurveEnable(chn, false);
+        Timer::TickStop(Index, chn);
+        set_lstInfoLine(Index, chn + 3, QString());
+    }
+}

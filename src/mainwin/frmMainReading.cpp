@@ -1,0 +1,211 @@
+// The presentation of one decoded reading: panel readouts, information
+// list, status-line version text, result row with average voltage,
+// capacity and energy, chart points, run-log line, the floating readout of
+// the minimised window and the USB tester's floating meter.
+#include "mainwin/frmMain.h"
+
+#include "curves/CurveGraph.h"
+#include "link/Module3.h"
+#include "link/State.h"
+#include "mainwin/CurveScale.h"
+#include "panel/DevCtrl.h"
+#include "panel/LCDisp.h"
+#include "panel/frmDisp.h"
+#include "panel/frmMeter.h"
+#include "platform/Grid.h"
+#include "platform/Numbers.h"
+
+#include <QAction>
+#include <QLabel>
+#include <exception>
+
+namespace {
+
+using qx::num::format;
+using qx::num::general;
+
+bool oneOf(int v, std::initializer_list<int> set)
+{
+    for (int x : set)
+        if (x == v)
+            return true;
+    return false;
+}
+
+// Models whose readout shows millivolts below 4.5 V.
+bool fineVoltage(int type)
+{
+    return (type >= 5 && type <= 16) || oneOf(type, {19, 20, 24, 25, 32, 35, 36, 37, 38, 40});
+}
+
+QString voltagePicture(int Index, float vol)
+{
+    const int type = qx::DevType[Index];
+    if ((qx::VolScale[Index] == 1000 || type == 26) && vol < 9.999f)
+        return QStringLiteral("0.000");
+    if (vol < 4.5f && fineVoltage(type))
+        return QStringLiteral("0.000");
+    return vol < 100 ? QStringLiteral("00.00") : QStringLiteral("000.0");
+}
+
+QString currentPicture(int Index) { return qx::CurScale[Index] == 100 ? QStringLiteral("00.00") : QStringLiteral("0.000"); }
+
+QString powerPicture(float pwr)
+{
+    if (pwr < 100)
+        return QStringLiteral("00.00");
+    return pwr < 1000 ? QStringLiteral("000.0") : QStringLiteral("0000");
+}
+
+// Capacity and energy of the floating readout.
+QString floatingPicture(float v)
+{
+    if (v > 100)
+        return QStringLiteral("000.0");
+    return v > 10 ? QStringLiteral("00.00") : QStringLiteral("0.000");
+}
+
+} // namespace
+
+void frmMain::ShowReading(int Index, int chn)
+{
+    using namespace qx;
+    ChannelState &c = chan(Index, chn);
+    // Values beyond the device's limits are not a reading.
+    if (!(c.Vol <= MaxVol[Index] && c.Cur <= MaxCur[Index] && c.Temp <= 100)) {
+        ErrLog(QStringLiteral("ErrData%1 %2-%3 %4-%5")
+                   .arg(Index)
+                   .arg(general(c.Vol), general(MaxVol[Index]), general(c.Cur), general(MaxCur[Index])));
+        return;
+    }
+    try {
+        ::DevCtrl &p = DevCtrl(Index);
+        const DeviceState &d = dev(Index);
+        const bool running = Running[Index][chn];
+
+        p.set_tVol(chn, format(c.Vol, voltagePicture(Index, c.Vol)));
+        const int type = DevType[Index];
+        if (type == 38 || type == 40)
+            p.set_tCur(chn, format(c.Cur, c.Cur < 100 ? u"00.00" : u"000.0"));
+        else
+            p.set_tCur(chn, format(c.Cur, currentPicture(Index)));
+        c.Pwr = c.Cur * c.Vol;
+        p.set_tPwr(chn, format(c.Pwr, powerPicture(c.Pwr)));
+
+        const QString state = running ? QStringLiteral("START") : QStringLiteral("STOP");
+        if (!p.Dev2S()) {
+            set_lstInfoLine(Index, 1,
+                            QStringLiteral(" ") + Module3::LangText(QStringLiteral("Device%1: ").arg(Index + 1) + state));
+            if (d.HasTemp)
+                set_lstInfoLine(Index, 2,
+                                QStringLiteral(" ") + Module3::LangText(QStringLiteral("Temp%1: ").arg(Index + 1) +
+                                                                        format(c.Temp, u"0.0") + QStringLiteral(" ℃")));
+        } else {
+            set_lstInfoLine(Index, chn + 1,
+                            QStringLiteral(" ") +
+                                Module3::LangText(QStringLiteral("Channel%1: ").arg(chn + 1) + state));
+        }
+
+        if (!dev(CurDev).Chained)
+            VerText = DevVer[CurDev] != 0 ? QStringLiteral("V") + format(DevVer[CurDev] * 0.01, u"0.00") : QString();
+
+        ::CurveGraph &g = CurveGraph(Index);
+        if (running) {
+            Grid &grid = gridRun(Index);
+            grid.set_TextMatrix(chn + 1, 1,
+                                p.tMode() + QStringLiteral("  ") + p.tSval(chn) + p.lSvalt(chn) + QStringLiteral("  ") +
+                                    p.tSlmt(chn) + p.lSlmtt(chn));
+            const int32_t n = g.DpCnt(chn * 5) - RunStartPt[Index][chn];
+            if (n > 0) {
+                const float avg = c.VolSum / float(n);
+                grid.set_TextMatrix(chn + 1, 6, format(avg, u"0.00") + QLatin1Char('V'));
+                const int32_t secs = TestSecs[Index][chn].load();
+                if (type == 26 && secs > c.CapSecs) {
+                    c.Cap = c.Cap + c.Cur * float(secs - c.CapSecs) / 3600;
+                    c.CapSecs = secs;
+                }
+                const float energy = avg * c.Cap;
+                if (energy > c.Energy)
+                    c.Energy = energy;
+            }
+        }
+
+        if (p.TmrCurveEnable(chn)) {
+            const float third = d.HasTemp && menuTemp->isChecked() ? c.Temp : c.Pwr;
+            const auto addTotals = [&](float x) {
+                g.AddXY(chn * 5 + 3, x, curvescale::pictureRound(c.Cap, 3));
+                g.AddXY(chn * 5 + 4, x, curvescale::pictureRound(c.Energy, 3));
+            };
+            const int32_t x = TotalSecs[Index][chn].load();
+            if (running && g.DpCnt(chn * 5) == 0) {
+                // The run starts at its begin voltage.
+                QString begin = gridRun(Index).TextMatrix(chn + 1, 2);
+                begin.chop(1);
+                const float v0 = num::isNumeric(begin) ? float(num::toDouble(begin)) : c.Vol;
+                CurveAddPoint(0, v0, c.Cur, third, Index, chn);
+                addTotals(float(x));
+            }
+            CurveAddPoint(x, c.Vol, c.Cur, third, Index, chn);
+            addTotals(float(x));
+            if (!c.BakName.isEmpty() && running)
+                appendRunLogLine(Index, chn);
+        }
+
+        ShowCapacity(Index, chn);
+        if (Minimized)
+            showFloatingReadout();
+        showMeter(Index, chn);
+    } catch (const std::exception &e) {
+        ErrLog(QStringLiteral("ErrData%1 %2 %3 %4").arg(Index).arg(general(c.Vol), general(c.Cur), general(c.Temp)),
+               QString::fromUtf8(e.what()));
+    }
+}
+
+void frmMain::showFloatingReadout()
+{
+    using namespace qx;
+    const ::DevCtrl &p = DevCtrl(CurDev);
+    frmDisp &w = frmDispForm().get();
+    w.lblTitle->setText(gridRun(CurDev).TextMatrix(1, 0));
+    w.lcdCurM->set_Value(p.tCur(0));
+    w.lcdVolM->set_Value(p.tVol(0));
+    w.lcdPwrM->set_Value(p.tPwr(0));
+    const ChannelState &c = chan(CurDev, 0);
+    w.lcdD1M->set_Value(format(c.Cap, floatingPicture(c.Cap)));
+    w.lcdD2M->set_Value(format(c.Energy, floatingPicture(c.Energy)));
+}
+
+void frmMain::showMeter(int Index, int chn)
+{
+    using namespace qx;
+    if (DevType[Index] != 26 || DevVer[Index] < 320) {
+        // Another device's frame hides the meter only while that device is
+        // the selected one; the tester's frames bring it back once the
+        // tester is selected again.
+        if (MeterOpen && Index == CurDev && frmMeterForm()->isVisible()) {
+            frmMeterForm()->hide();
+            meterHiddenByOther_ = true;
+        }
+        return;
+    }
+    const ChannelState &c = chan(Index, chn);
+    if (c.Mode != 1) {
+        meterHiddenByOther_ = false;
+        frmMeterForm().unload();
+        return;
+    }
+    if (dev(Index).ParCount >= 2) {
+        const bool comeBack = meterHiddenByOther_ && Index == CurDev && !(Minimized && !OptDisp);
+        if (!MeterOpen || comeBack) {
+            frmMeterForm()->show();
+            meterHiddenByOther_ = false;
+        }
+    }
+    frmMeter &m = frmMeterForm().get();
+    m.lcdCurM->set_Value(format(c.CurFine, u"0.0000"));
+    m.lcdVolM->set_Value(format(c.Vol, u"00.000"));
+    const QString unknown = QStringLiteral("-.---");
+    m.lcdD1M->set_Value(UsbOpen ? unknown : format(c.UsbDp, u"0.000"));
+    m.lcdD2M->set_Value(UsbOpen ? unknown : format(c.UsbDm, u"0.000"));
+    m.lcdPwrM->set_Value(format(c.CurFine * c.Vol, u"00.000"));
+}

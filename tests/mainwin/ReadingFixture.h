@@ -1,0 +1,111 @@
+#pragma once
+// A main window whose device tabs are set up as a model row sets them
+// (tables, mode list, two-channel layout, model name), for the reading
+// presentation, the run log and Continue.
+#include "MainFixture.h"
+
+#include "link/ErrLog.h"
+#include "link/ModelTable.h"
+#include "link/State.h"
+#include "panel/DevCtrl.h"
+#include "platform/Grid.h"
+
+#include <QDateTime>
+#include <QListWidget>
+
+namespace qx::test {
+
+class ReadingFixture : public MainFixture {
+protected:
+    void SetUp() override
+    {
+        previousClock = setErrLogClock([] { return QDateTime(QDate(2024, 3, 5), QTime(9, 7, 3)); });
+        w = &load();
+    }
+    void TearDown() override { setErrLogClock(previousClock); }
+
+    // Device Index as identified with the model of `type`.
+    void model(int Index, int type, int devVer = 0)
+    {
+        while (viewCount() <= Index)
+            w->menuAddDev_Click();
+        const models::ModelRow r = models::modelRow(type, devVer);
+        DevType[Index] = type;
+        DevVer[Index] = devVer;
+        MaxCur[Index] = r.maxCur.value_or(10);
+        MaxVol[Index] = r.maxVol.value_or(60);
+        MinCur[Index] = r.minCur;
+        MinVol[Index] = r.minVol;
+        CurScale[Index] = r.curScale;
+        VolScale[Index] = r.volScale;
+        PwrScale[Index] = r.pwrScale;
+        LastDisMode[Index] = r.lastDisMode;
+        LastChgMode[Index] = r.lastChgMode;
+        CvFlag[Index] = r.cvFlag;
+        dev(Index).HasTemp = r.hasTemp;
+        DevCtrl &p = w->DevCtrl(Index);
+        const bool two = models::isTwoChannel(type);
+        p.set_Dev2S(two);
+        p.ModeClr();
+        for (const QString &m : r.modes)
+            p.ModeAdd(m);
+        if (two)
+            w->InitDual(Index);
+        for (int row = 1; row <= (two ? 2 : 1); ++row)
+            w->gridRun(Index).set_TextMatrix(row, 0, r.name);
+        p.PortAdd(QStringLiteral("COM%1").arg(3 + Index));
+        p.set_tPort(QStringLiteral("COM%1").arg(3 + Index));
+    }
+    // The channel's mode with its setting boxes as the mode fields show
+    // them for the stored frame integers.
+    void settings(int Index, int chn, int mode, int32_t val, int32_t lmt, int32_t tim)
+    {
+        ChannelState &c = chan(Index, chn);
+        c.Mode = mode;
+        c.SetVal = val;
+        c.SetLmt = lmt;
+        c.SetTim = tim;
+        w->ShowModeFields(Index, chn);
+    }
+    // What Run does to the result row and the run log before the first frame.
+    void runStarted(int Index, int chn, const char *beginVolt)
+    {
+        DevCtrl &p = w->DevCtrl(Index);
+        Grid &g = w->gridRun(Index);
+        g.set_TextMatrix(chn + 1, 2, QLatin1String(beginVolt));
+        g.set_TextMatrix(chn + 1, 1,
+                         p.tMode() + "  " + p.tSval(chn) + p.lSvalt(chn) + "  " + p.tSlmt(chn) + p.lSlmtt(chn));
+        w->WriteRunLogHeader(Index, chn);
+        // What the receive routine does with the first running frame.
+        Running[Index][chn] = true;
+        p.set_TmrCurveEnable(chn, true);
+    }
+    // One decoded frame of the channel, presented.
+    void frame(int Index, int chn, int secs, float vol, float cur, float temp = 0, float cap = -1)
+    {
+        TestSecs[Index][chn].store(secs);
+        TotalSecs[Index][chn].store(secs);
+        ChannelState &c = chan(Index, chn);
+        c.Vol = vol;
+        c.Cur = cur;
+        c.Temp = temp;
+        if (cap >= 0)
+            c.Cap = cap;
+        w->ShowReading(Index, chn);
+    }
+
+    int viewCount() const { return w->viewCount(); }
+    std::string cell(int Index, int row, int col) { return w->gridRun(Index).TextMatrix(row, col).toStdString(); }
+    std::string info(int Index, int line) { return w->lstInfoLine(Index, line).toStdString(); }
+    QString errLog() const { return QString::fromUtf8(home.read(QStringLiteral("Log/qx-202435.log"))); }
+    QStringList errLines() const { return errLog().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts); }
+    QStringList fileLines(const QString &name) const
+    {
+        return QString::fromUtf8(home.read(name)).split(QStringLiteral("\r\n"));
+    }
+
+    frmMain *w = nullptr;
+    ErrLogClock previousClock;
+};
+
+} // namespace qx::test

@@ -1,0 +1,226 @@
+// Continue after the program lost its record of a run (a crash): the run
+// log is read back, every well-formed line restores the channel's curves,
+// counters and result cells, the device is told to continue, and new lines
+// go on in the same log. Monitor records curves without a test.
+#include "ReadingFixture.h"
+
+#include "common/RawPty.h"
+#include "curves/CurveGraph.h"
+#include "link/COMM.h"
+#include "platform/Numbers.h"
+
+#include <QPushButton>
+
+using namespace qx;
+
+namespace {
+
+const QByteArray Header = "-----------QX Tester Software------------\r\n"
+                          "Device:QM-01\r\n"
+                          "Mode:D-CC  1.50A  3.00V\r\n"
+                          "Begin Volt:12.60V\r\n"
+                          "------------Run Log--------------\r\n"
+                          "Time(S)\tCur(A)\tVol(V)\r\n";
+const QByteArray Lines = "1\t01.50\t12.340\r\n"
+                         "2\t01.50\t12.300\r\n"
+                         "3\t01.50\t12.280\r\n"
+                         "4\t01.49\t12.250\r\n";
+
+class Continue : public test::ReadingFixture {
+protected:
+    void SetUp() override
+    {
+        ReadingFixture::SetUp();
+        ASSERT_TRUE(pty.ok());
+        PortHandle[0] = COMM::OpenComm(3);
+        ASSERT_NE(PortHandle[0], 0);
+    }
+    void TearDown() override
+    {
+        COMM::CloseComm(PortHandle[0]);
+        ReadingFixture::TearDown();
+    }
+    std::string next() { return test::hexText(pty.read(10)).toStdString(); }
+    void expectNothingSent()
+    {
+        w->SendConnect(0);
+        EXPECT_EQ(next(), "FA 05 00 00 00 00 00 00 05 F8");
+    }
+    std::string points(int curve)
+    {
+        const CurveGraph &g = w->CurveGraph(0);
+        QStringList l;
+        for (int n = 0; n < g.DpCnt(curve); ++n)
+            l << num::general(g.DpX(curve, n)) + "," + num::general(g.DpY(curve, n));
+        return l.join(' ').toStdString();
+    }
+    void click(const char *button)
+    {
+        auto *b = w->DevCtrl(0).findChild<QPushButton *>(QLatin1String(button));
+        ASSERT_NE(b, nullptr);
+        b->setEnabled(true);
+        b->click();
+    }
+
+    test::RawPty pty{home.path(), 3};
+};
+
+} // namespace
+
+TEST_F(Continue, AfterACrashTheRunResumesFromTheWellFormedLines)
+{
+    model(0, 1);
+    settings(0, 0, 0, 150, 300, 0);
+    // Left by the crash: the log with a torn last line; the restarted
+    // program has other points on the chart and an old cut-off cell.
+    home.write(QStringLiteral("qx-QM-01-COM3-1-1.bak"), Header + Lines + "5\t01.4");
+    w->CurveAddPoint(0, 9.0f, 0.5f, 4.5f, 0, 0);
+    w->gridRun(0).set_TextMatrix(1, 3, QStringLiteral("11.00V"));
+
+    click("cmdCont");
+
+    EXPECT_EQ(next(), "FA 08 00 96 01 3C 00 00 A3 F8"); // continue, with the panel's settings
+    EXPECT_EQ(points(0), "1,12.34 2,12.3 3,12.28 4,12.25");
+    EXPECT_EQ(points(1), "1,1.5 2,1.5 3,1.5 4,1.49");
+    EXPECT_EQ(points(2), "1,0 2,0 3,0 4,0");
+    EXPECT_EQ(points(3), "1,0 2,0.001 3,0.001 4,0.002");
+    EXPECT_EQ(points(4), "1,0.005 2,0.01 3,0.015 4,0.02");
+    EXPECT_EQ(cell(0, 1, 1), "D-CC  1.50A  3.00V");
+    EXPECT_EQ(cell(0, 1, 2), "12.60V");
+    EXPECT_EQ(cell(0, 1, 3), "");
+    EXPECT_EQ(cell(0, 1, 6), "12.29V");
+    EXPECT_EQ(TestSecs[0][0].load(), 4);
+    EXPECT_EQ(TotalSecs[0][0].load(), 4);
+    EXPECT_EQ(dev(0).CurveMaxT, 4);
+    EXPECT_EQ(w->CurveGraph(0).MaxX(), 30.0f); // 5 to 30 s ahead already
+    EXPECT_FALSE(w->DevCtrl(0).RunEnable()); // running look
+    EXPECT_TRUE(w->DevCtrl(0).StopEnable());
+    const QStringList log = errLines();
+    ASSERT_EQ(log.size(), 1);
+    EXPECT_TRUE(log[0].contains("[ErrCont]")) << log[0].toStdString();
+    EXPECT_TRUE(log[0].contains("(line 11)")) << log[0].toStdString();
+
+    // The device continues: new readings join the curve and the same log,
+    // the torn fragment cut off first.
+    Running[0][0] = true;
+    w->DevCtrl(0).set_TmrCurveEnable(0, true);
+    frame(0, 0, 5, 12.22f, 1.49f, 25, 0.0021f);
+    EXPECT_EQ(points(0), "1,12.34 2,12.3 3,12.28 4,12.25 5,12.22");
+    EXPECT_EQ(cell(0, 1, 6), "12.29V");
+    EXPECT_EQ(home.read(QStringLiteral("qx-QM-01-COM3-1-1.bak")), Header + Lines + "5\t01.49\t12.220\r\n");
+}
+
+TEST_F(Continue, OnOneChannelTheOtherChannelKeepsItsRun)
+{
+    model(0, 17);
+    settings(0, 0, 0, 1234, 3000, 0);
+    settings(0, 1, 0, 500, 3000, 0);
+    runStarted(0, 0, "3.900V");
+    frame(0, 0, 1, 3.8f, 1.234f, 0, 0);
+    frame(0, 0, 2, 3.7f, 1.234f, 0, 0.0007f);
+    const ChannelState before = chan(0, 0);
+    const std::string ch0 = points(0);
+
+    home.write(QStringLiteral("qx-QM-13-COM3-1-2.bak"), "Device:QM-13\r\n"
+                                                        "Time(S)\tCur(A)\tVol(V)\r\n"
+                                                        "10\t0.500\t4.000\r\n"
+                                                        "20\t0.500\t3.900\r\n");
+    w->DevCtrl_ContClick(0, 1);
+    EXPECT_EQ(points(0), ch0);
+    EXPECT_EQ(chan(0, 0).Energy, before.Energy);
+    EXPECT_EQ(chan(0, 0).VolSum, before.VolSum);
+    EXPECT_EQ(cell(0, 1, 6), "3.85V");
+    EXPECT_EQ(w->CurveGraph(0).DpCnt(5), 2);
+    EXPECT_EQ(cell(0, 2, 6), "3.95V"); // from channel 2's own points
+    EXPECT_EQ(TotalSecs[0][1].load(), 20);
+    EXPECT_EQ(TotalSecs[0][0].load(), 2);
+    EXPECT_EQ(dev(0).CurveMaxT, 20);
+    EXPECT_EQ(pty.read(10)[1], 0xA8); // continue on channel 2
+}
+
+TEST_F(Continue, LogsThatGiveNothingToResume)
+{
+    model(0, 1);
+    settings(0, 0, 0, 150, 300, 0);
+    // No log: nothing happens.
+    w->CurveAddPoint(0, 9.0f, 0.5f, 4.5f, 0, 0);
+    w->DevCtrl_ContClick(0, 0);
+    EXPECT_EQ(w->CurveGraph(0).DpCnt(0), 1);
+    expectNothingSent();
+
+    // A header only, or only malformed lines: the curves are emptied,
+    // nothing is sent.
+    home.write(QStringLiteral("qx-QM-01-COM3-1-1.bak"), Header);
+    w->DevCtrl_ContClick(0, 0);
+    EXPECT_EQ(w->CurveGraph(0).DpCnt(0), 0);
+    expectNothingSent();
+    home.write(QStringLiteral("qx-QM-01-COM3-1-1.bak"), Header + "1\tx\t1\r\n2\t1.0\r\n");
+    w->DevCtrl_ContClick(0, 0);
+    expectNothingSent();
+    EXPECT_TRUE(chan(0, 0).BakName.isEmpty());
+    EXPECT_TRUE(errLog().contains("2 line(s) skipped (line 7, 8)")) << errLog().toStdString();
+
+    // Temperature columns load like three-field lines; lines with the same
+    // seconds add points but no charge.
+    home.write(QStringLiteral("qx-QM-01-COM3-1-1.bak"), "Time(S)\tCur(A)\tVol(V)\tTemp(C)\r\n"
+                                                        "3600\t01.00\t12.000\t25.0\r\n"
+                                                        "3600\t01.00\t12.000\t25.0\r\n"
+                                                        "7200\t01.00\t11.000\t25.0\r\n");
+    w->DevCtrl_ContClick(0, 0);
+    EXPECT_EQ(points(3), "3600,1 3600,1 7200,2");
+    EXPECT_EQ(points(4), "3600,12 3600,12 7200,23");
+    EXPECT_EQ(cell(0, 1, 6), "11.67V");
+    EXPECT_EQ(next().substr(0, 5), "FA 08");
+}
+
+TEST_F(Continue, UsbTesterFromFirmwareThreeTwentyIsStartedAgain)
+{
+    model(0, 26, 320);
+    settings(0, 0, 0, 1000, 400, 0);
+    home.write(QStringLiteral("qx-QM-20-COM3-1-1.bak"), Header + "3600\t1.000\t5.100\r\n");
+    w->DevCtrl_ContClick(0, 0);
+    EXPECT_EQ(next().substr(0, 5), "FA 01"); // a start, op 1
+    EXPECT_EQ(cell(0, 1, 0), "QM-01"); // the log's model line
+    EXPECT_EQ(num::general(chan(0, 0).Cap).toStdString(), "1"); // the carried-over charge
+}
+
+TEST_F(Continue, MonitorRecordsCurvesWithoutATest)
+{
+    model(0, 1);
+    DevCtrl &p = w->DevCtrl(0);
+    p.set_RunEnable(true);
+    w->DevCtrl_MonitorClick(0, 0); // before two parameter frames: nothing
+    EXPECT_FALSE(p.TmrCurveEnable(0));
+    dev(0).ParCount = 2;
+    p.set_RunEnable(false); // the channel runs: nothing
+    w->DevCtrl_MonitorClick(0, 0);
+    EXPECT_FALSE(p.TmrCurveEnable(0));
+
+    p.set_RunEnable(true);
+    w->CurveGraph(0).AddXY(0, 125.4f, 12.0f);
+    click("cmdMonitor");
+    EXPECT_TRUE(p.TmrCurveEnable(0));
+    EXPECT_NE(TickId[0][0].load(), 0);
+    EXPECT_EQ(TickFlag[0][0].load(), 0); // only the total counts
+    EXPECT_EQ(TotalSecs[0][0].load(), 125); // the curve goes on where it stopped
+    EXPECT_EQ(info(0, 3), " Device1: Monitor ON");
+    frame(0, 0, 126, 12.1f, 0, 25, 0); // idle readings become points, no log line
+    EXPECT_EQ(w->CurveGraph(0).DpCnt(0), 2);
+    EXPECT_EQ(w->CurveGraph(0).DpX(0, 1), 126.0f);
+
+    click("cmdMonitor");
+    EXPECT_FALSE(p.TmrCurveEnable(0));
+    EXPECT_EQ(TickId[0][0].load(), 0);
+    EXPECT_EQ(info(0, 3), "");
+    EXPECT_EQ(w->CurveGraph(0).DpCnt(0), 2); // the curves stay
+    expectNothingSent();
+
+    // A two-channel device names the channel.
+    model(1, 17);
+    dev(1).ParCount = 2;
+    w->DevCtrl(1).set_RunEnable(true);
+    w->DevCtrl_MonitorClick(1, 1);
+    EXPECT_EQ(info(1, 4), " Channel2: Monitor ON");
+    EXPECT_EQ(TotalSecs[1][1].load(), 0);
+    w->DevCtrl_MonitorClick(1, 1);
+}

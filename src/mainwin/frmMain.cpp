@@ -49,6 +49,7 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
             [this] { qx::guarded(QStringLiteral("tabDev_Click"), [this] { tabDev_Click(); }); });
     buildToolbar();
     wireSettingsMenus();
+    wireAdjResMenus();
 
     createDeviceViews(0);
 

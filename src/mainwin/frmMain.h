@@ -28,6 +28,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <span>
 
 class CurveGraph;
@@ -225,6 +226,14 @@ public:
     void AdjButtonsFor(int Index, bool flag);
     void AutoListInit(int Index);
 
+    // ---- Calibration and resistance test (mainwin/frmMainAdjRes.cpp) ----
+    // "Parameter Calibration": shows frmAdj for the selected device without
+    // waiting; its OK and Cancel give the tab strip back.
+    void menuAdj_Click();
+    // "Resistance Test": frmRes for an identified device whose selected
+    // channel reads at most 4.5 V, waiting until it closes.
+    void menuRes_Click();
+
     // One line of the dated error log.
     static void ErrLog(const QString &func, const QString &description = QString());
     // Checksum of a command frame buffer (elements 1..10).
@@ -325,6 +334,9 @@ private:
     void buildToolbar();
     // frmMainSettings.cpp
     void wireSettingsMenus();
+    // frmMainAdjRes.cpp
+    void wireAdjResMenus();
+    std::function<void(bool)> tabsSwitch();
     // frmMainLayout.cpp
     void layoutViews();
     void layoutDevice(int i, int W, int H);

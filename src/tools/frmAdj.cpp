@@ -1,27 +1,229 @@
 #include "tools/frmAdj.h"
 
-#include <QGridLayout>
+#include "link/COMM.h"
+#include "link/Module3.h"
+#include "link/Prompt.h"
+#include "link/State.h"
+#include "panel/DevCtrl.h"
+#include "platform/Guard.h"
+#include "platform/Numbers.h"
+#include "platform/Placement.h"
+#include "platform/UiServices.h"
+#include "platform/WidgetStyle.h"
+#include "tools/AdjResRules.h"
+
+#include <QCloseEvent>
+#include <QFocusEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 
-frmAdj::frmAdj() : QWidget(nullptr, Qt::Dialog)
+using qx::adjres::Verdict;
+
+namespace {
+
+::DevCtrl *panel() { return DevCtrl::find(qx::CurDev); }
+
+// The panel's selected channel as a number (0 unless "Chn2" is chosen).
+int selectedChannel()
 {
-    setObjectName(QStringLiteral("frmAdj"));
-    setWindowTitle(QStringLiteral("Parameter Calibration"));
-    auto *grid = new QGridLayout(this);
-    const auto button = [this, grid](const char *name, int row) {
-        auto *b = new QPushButton(QStringLiteral("Calibration"), this);
-        b->setObjectName(QLatin1String(name));
-        b->setEnabled(false);
-        grid->addWidget(b, row, 0);
-        return b;
-    };
-    cmdVL = button("cmdVL", 0);
-    cmdVH = button("cmdVH", 1);
-    cmdCL = button("cmdCL", 2);
-    cmdCH = button("cmdCH", 3);
+    const ::DevCtrl *p = panel();
+    return p && p->Dev2S() && p->chn() == QLatin1String("1") ? 1 : 0;
 }
 
-frmAdj::~frmAdj() = default;
+void say(Verdict v)
+{
+    if (v == Verdict::NotNumber)
+        qx::promptBox(QStringLiteral("Invalid value!"), qx::MbCritical);
+    else if (v == Verdict::OutOfRange)
+        qx::promptBox(QStringLiteral("Setting value out of range!"), qx::MbCritical);
+}
+
+} // namespace
+
+frmAdj::frmAdj() : QDialog(nullptr)
+{
+    setObjectName(QStringLiteral("frmAdj"));
+    setModal(false);
+    // Kept on top whenever it is active.
+    setWindowFlag(Qt::WindowStaysOnTopHint);
+    setWindowTitle(QStringLiteral("Parameter Calibration"));
+    buildControls();
+    Form_Load();
+}
+
+frmAdj::~frmAdj() { Form_Unload(); }
+
+void frmAdj::buildControls()
+{
+    using qx::control;
+    setFixedSize(330, 236);
+    const auto row = [this](QGroupBox *frame, int y, const char *lblName, const char *caption, const char *txtName,
+                            const char *init, const char *unit, const char *cmdName, QLabel *&lbl, QLineEdit *&txt,
+                            QPushButton *&cmd) {
+        lbl = control<QLabel>(frame, lblName, QRect(12, y + 3, 72, 22), QLatin1String(caption));
+        txt = control<QLineEdit>(frame, txtName, QRect(86, y + 2, 84, 24));
+        txt->setText(QLatin1String(init));
+        txt->installEventFilter(this);
+        control<QLabel>(frame, nullptr, QRect(176, y + 3, 16, 22), QLatin1String(unit));
+        cmd = control<QPushButton>(frame, cmdName, QRect(200, y, 104, 28), QStringLiteral("Calibration"));
+        cmd->setEnabled(false);
+    };
+    Frame1 = control<QGroupBox>(this, "Frame1", QRect(8, 6, 314, 92), QStringLiteral("Voltage Calibration"));
+    row(Frame1, 22, "lblVL", "Low Volt:", "txtVL", "00.000", "V", "cmdVL", lblVL, txtVL, cmdVL);
+    row(Frame1, 56, "lblVH", "High Volt:", "txtVH", "00.000", "V", "cmdVH", lblVH, txtVH, cmdVH);
+    Frame2 = control<QGroupBox>(this, "Frame2", QRect(8, 104, 314, 92), QStringLiteral("Current Calibration"));
+    row(Frame2, 22, "lblCL", "Low Curr:", "txtCL", "00.00", "A", "cmdCL", lblCL, txtCL, cmdCL);
+    row(Frame2, 56, "lblCH", "High Curr:", "txtCH", "00.00", "A", "cmdCH", lblCH, txtCH, cmdCH);
+    cmdOK = control<QPushButton>(this, "cmdOK", QRect(58, 202, 96, 28), QStringLiteral("OK"));
+    cmdOK->setEnabled(false);
+    cmdCancel = control<QPushButton>(this, "cmdCancel", QRect(176, 202, 96, 28), QStringLiteral("Cancel"));
+    cmdOK->setAutoDefault(false);
+    cmdCancel->setAutoDefault(false);
+
+    const auto wire = [this](QPushButton *b, const char *tag, void (frmAdj::*handler)()) {
+        connect(b, &QPushButton::clicked, this,
+                [this, tag, handler] { qx::guarded(QLatin1String(tag), [this, handler] { (this->*handler)(); }); });
+    };
+    wire(cmdVL, "frmAdj.cmdVL_Click", &frmAdj::cmdVL_Click);
+    wire(cmdVH, "frmAdj.cmdVH_Click", &frmAdj::cmdVH_Click);
+    wire(cmdCL, "frmAdj.cmdCL_Click", &frmAdj::cmdCL_Click);
+    wire(cmdCH, "frmAdj.cmdCH_Click", &frmAdj::cmdCH_Click);
+    wire(cmdOK, "frmAdj.cmdOK_Click", &frmAdj::cmdOK_Click);
+    wire(cmdCancel, "frmAdj.cmdCancel_Click", &frmAdj::cmdCancel_Click);
+}
+
+void frmAdj::Form_Load()
+{
+    using namespace qx;
+    centreOnScreen(this);
+    QString caption = Module3::LangText(QStringLiteral("Calibration--Device") + QString::number(CurDev + 1));
+    const ::DevCtrl *p = panel();
+    if (p && p->Dev2S())
+        caption += QStringLiteral("-Channel") + QString::number(selectedChannel() + 1);
+    setWindowTitle(caption);
+    AdjScale = adjres::adjScale(DevType[CurDev], DevVer[CurDev], CurScale[CurDev]);
+    CurFmt = adjres::curFormat(AdjScale);
+    VolFmt = adjres::volFormat();
+    cmdOK->setEnabled(false);
+    const auto rewrite = [](QLineEdit *box, const QString &picture) {
+        if (num::isNumeric(box->text()))
+            box->setText(num::format(num::toDouble(box->text()), picture));
+    };
+    rewrite(txtCL, CurFmt);
+    rewrite(txtCH, CurFmt);
+    rewrite(txtVL, VolFmt);
+    rewrite(txtVH, VolFmt);
+}
+
+bool frmAdj::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::FocusOut) {
+        const auto reason = static_cast<QFocusEvent *>(event)->reason();
+        // Another window taking the focus, or a pop-up menu, is no loss of focus.
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            if (watched == txtVL)
+                qx::guarded(QStringLiteral("frmAdj.txtVL_LostFocus"), [this] { txtVL_LostFocus(); });
+            else if (watched == txtVH)
+                qx::guarded(QStringLiteral("frmAdj.txtVH_LostFocus"), [this] { txtVH_LostFocus(); });
+            else if (watched == txtCL)
+                qx::guarded(QStringLiteral("frmAdj.txtCL_LostFocus"), [this] { txtCL_LostFocus(); });
+            else if (watched == txtCH)
+                qx::guarded(QStringLiteral("frmAdj.txtCH_LostFocus"), [this] { txtCH_LostFocus(); });
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void frmAdj::point(QLineEdit *box, int sub)
+{
+    using namespace qx;
+    const bool volt = sub == adjres::CalVoltLow || sub == adjres::CalVoltHigh;
+    const ::DevCtrl *p = panel();
+    const int c = selectedChannel();
+    const QString reading = p ? (volt ? p->tVol(c) : p->tCur(c)) : QString();
+    const adjres::Point pt = adjres::pointCheck(box->text(), volt ? MaxVol[CurDev] : MaxCur[CurDev], reading,
+                                                volt ? 1000.0 : double(AdjScale));
+    if (pt.verdict != Verdict::Accepted) {
+        say(pt.verdict);
+        return;
+    }
+    if (SendAdj(sub, pt.value))
+        cmdOK->setEnabled(true);
+}
+
+void frmAdj::cmdVL_Click() { point(txtVL, qx::adjres::CalVoltLow); }
+void frmAdj::cmdVH_Click() { point(txtVH, qx::adjres::CalVoltHigh); }
+void frmAdj::cmdCL_Click() { point(txtCL, qx::adjres::CalCurLow); }
+void frmAdj::cmdCH_Click() { point(txtCH, qx::adjres::CalCurHigh); }
+
+bool frmAdj::SendAdj(int sub, int32_t value)
+{
+    using namespace qx;
+    const int32_t h = PortHandle[CurDev];
+    if (h == 0) {
+        promptBox(QStringLiteral("Please connect device first"), MbCritical);
+        return false;
+    }
+    const Frames::CmdBuf buf = adjres::calibFrame(selectedChannel(), sub, value);
+    if (COMM::WriteComm(h, buf) != Frames::CmdLen) {
+        promptBox(QStringLiteral("Wrong Port!"), MbCritical);
+        return false;
+    }
+    return true;
+}
+
+void frmAdj::leaveCheck(QLineEdit *box, bool volt)
+{
+    using namespace qx;
+    const Verdict v = adjres::fieldCheck(box->text(), volt ? MaxVol[CurDev] : MaxCur[CurDev]);
+    if (v != Verdict::Accepted) {
+        say(v);
+        box->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    box->setText(num::format(num::toDouble(box->text()), volt ? VolFmt : CurFmt));
+}
+
+void frmAdj::txtVL_LostFocus() { leaveCheck(txtVL, true); }
+void frmAdj::txtVH_LostFocus() { leaveCheck(txtVH, true); }
+void frmAdj::txtCL_LostFocus() { leaveCheck(txtCL, false); }
+void frmAdj::txtCH_LostFocus() { leaveCheck(txtCH, false); }
+
+void frmAdj::cmdOK_Click()
+{
+    // The store command that did not go out keeps the window open.
+    if (!SendAdj(qx::adjres::CalStore, 0))
+        return;
+    closeDown();
+}
+
+void frmAdj::cmdCancel_Click() { closeDown(); }
+
+void frmAdj::closeDown()
+{
+    hide();
+    Form_Unload();
+}
+
+void frmAdj::Form_Unload()
+{
+    qx::AdjOpen = false;
+    if (host.setTabsEnabled)
+        host.setTabsEnabled(true);
+    if (::DevCtrl *p = panel())
+        p->set_ChnEnable(true);
+}
+
+void frmAdj::closeEvent(QCloseEvent *e)
+{
+    // The close box is Cancel: the window stays loaded.
+    e->ignore();
+    qx::guarded(QStringLiteral("frmAdj.cmdCancel_Click"), [this] { cmdCancel_Click(); });
+}
+
+void frmAdj::reject() { qx::guarded(QStringLiteral("frmAdj.cmdCancel_Click"), [this] { cmdCancel_Click(); }); }
 
 qx::FormHolder<frmAdj> &frmAdjForm()
 {

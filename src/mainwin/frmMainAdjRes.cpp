@@ -1,0 +1,96 @@
+// "Parameter Calibration" and "Resistance Test": the calibration window
+// (loaded once, hidden between uses) and the resistance-test window (one per
+// opening, waited for), each with the device tab strip disabled while open.
+#include "mainwin/frmMain.h"
+
+#include "link/ErrLog.h"
+#include "link/Prompt.h"
+#include "link/State.h"
+#include "panel/DevCtrl.h"
+#include "platform/DialogWait.h"
+#include "platform/Guard.h"
+#include "platform/KeyedTabBar.h"
+#include "platform/UiServices.h"
+#include "tools/frmAdj.h"
+#include "tools/frmRes.h"
+
+#include <QAction>
+#include <QPointer>
+
+#include <exception>
+
+namespace {
+
+// The panel's selected channel as a number.
+int selectedChannel(const ::DevCtrl &p) { return p.Dev2S() && p.chn() == QLatin1String("1") ? 1 : 0; }
+
+} // namespace
+
+void frmMain::wireAdjResMenus()
+{
+    connect(menuAdj, &QAction::triggered, this,
+            [this] { qx::guarded(QStringLiteral("menuAdj_Click"), [this] { menuAdj_Click(); }); });
+    connect(menuRes, &QAction::triggered, this,
+            [this] { qx::guarded(QStringLiteral("menuRes_Click"), [this] { menuRes_Click(); }); });
+}
+
+std::function<void(bool)> frmMain::tabsSwitch()
+{
+    const QPointer<qx::KeyedTabBar> tabs(tabDev);
+    return [tabs](bool on) {
+        if (tabs)
+            tabs->setEnabled(on);
+    };
+}
+
+void frmMain::menuAdj_Click()
+{
+    using namespace qx;
+    // Only a notice: the calibration goes ahead whatever the answer.
+    promptBox(QStringLiteral("Calibrate Parameter?"), MbInformation);
+    ::DevCtrl &p = DevCtrl(CurDev);
+    AdjButtons(!Running[CurDev][selectedChannel(p)]);
+    tabDev->setEnabled(false);
+    p.set_ChnEnable(false);
+    frmAdj &w = frmAdjForm().get();
+    w.host.setTabsEnabled = tabsSwitch();
+    w.Form_Load();
+    w.show();
+    w.raise();
+    w.activateWindow();
+    menuAdj->setEnabled(false);
+    AdjOpen = true;
+}
+
+void frmMain::menuRes_Click()
+{
+    using namespace qx;
+    if (frmResForm().isOpen()) {
+        frmRes &open = frmResForm().get();
+        open.raise();
+        open.activateWindow();
+        return;
+    }
+    const auto tabs = tabsSwitch();
+    try {
+        if (DevType[CurDev] == 0) {
+            promptBox(QStringLiteral("Please connect device first"), MbCritical);
+            return;
+        }
+        if (chan(CurDev, selectedChannel(DevCtrl(CurDev))).Vol > 4.5f) {
+            promptBox(QStringLiteral("Resistance test only support single battery"), MbCritical);
+            return;
+        }
+        DlgDone = false;
+        tabs(false);
+        frmRes &w = frmResForm().fresh();
+        w.host.setTabsEnabled = tabs;
+        w.show();
+        w.raise();
+        w.activateWindow();
+        waitForDialog(&w);
+        tabs(true);
+    } catch (const std::exception &e) {
+        ErrLog(QStringLiteral("ErrRes"), QString::fromStdString(e.what()));
+    }
+}

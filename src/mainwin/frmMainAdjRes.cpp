@@ -13,18 +13,12 @@
 #include "platform/UiServices.h"
 #include "tools/frmAdj.h"
 #include "tools/frmRes.h"
+#include "tools/ToolPanel.h"
 
 #include <QAction>
 #include <QPointer>
 
 #include <exception>
-
-namespace {
-
-// The panel's selected channel as a number.
-int selectedChannel(const ::DevCtrl &p) { return p.Dev2S() && p.chn() == QLatin1String("1") ? 1 : 0; }
-
-} // namespace
 
 void frmMain::wireAdjResMenus()
 {
@@ -49,7 +43,7 @@ void frmMain::menuAdj_Click()
     // Only a notice: the calibration goes ahead whatever the answer.
     promptBox(QStringLiteral("Calibrate Parameter?"), MbInformation);
     ::DevCtrl &p = DevCtrl(CurDev);
-    AdjButtons(!Running[CurDev][selectedChannel(p)]);
+    AdjButtons(!Running[CurDev][qx::tools::panelChannel(&p)]);
     tabDev->setEnabled(false);
     p.set_ChnEnable(false);
     frmAdj &w = frmAdjForm().get();
@@ -77,7 +71,7 @@ void frmMain::menuRes_Click()
             promptBox(QStringLiteral("Please connect device first"), MbCritical);
             return;
         }
-        if (chan(CurDev, selectedChannel(DevCtrl(CurDev))).Vol > 4.5f) {
+        if (chan(CurDev, qx::tools::panelChannel(&DevCtrl(CurDev))).Vol > 4.5f) {
             promptBox(QStringLiteral("Resistance test only support single battery"), MbCritical);
             return;
         }

@@ -11,6 +11,7 @@
 #include "platform/UiServices.h"
 #include "platform/WidgetStyle.h"
 #include "tools/AdjResRules.h"
+#include "tools/ToolPanel.h"
 
 #include <QCloseEvent>
 #include <QFocusEvent>
@@ -23,14 +24,8 @@ using qx::adjres::Verdict;
 
 namespace {
 
-::DevCtrl *panel() { return DevCtrl::find(qx::CurDev); }
-
-// The panel's selected channel as a number (0 unless "Chn2" is chosen).
-int selectedChannel()
-{
-    const ::DevCtrl *p = panel();
-    return p && p->Dev2S() && p->chn() == QLatin1String("1") ? 1 : 0;
-}
+using qx::tools::toolPanel;
+using qx::tools::toolChannel;
 
 void say(Verdict v)
 {
@@ -99,9 +94,9 @@ void frmAdj::Form_Load()
     using namespace qx;
     centreOnScreen(this);
     QString caption = Module3::LangText(QStringLiteral("Calibration--Device") + QString::number(CurDev + 1));
-    const ::DevCtrl *p = panel();
+    const ::DevCtrl *p = toolPanel();
     if (p && p->Dev2S())
-        caption += QStringLiteral("-Channel") + QString::number(selectedChannel() + 1);
+        caption += QStringLiteral("-Channel") + QString::number(toolChannel() + 1);
     setWindowTitle(caption);
     AdjScale = adjres::adjScale(DevType[CurDev], DevVer[CurDev], CurScale[CurDev]);
     CurFmt = adjres::curFormat(AdjScale);
@@ -140,8 +135,8 @@ void frmAdj::point(QLineEdit *box, int sub)
 {
     using namespace qx;
     const bool volt = sub == adjres::CalVoltLow || sub == adjres::CalVoltHigh;
-    const ::DevCtrl *p = panel();
-    const int c = selectedChannel();
+    const ::DevCtrl *p = toolPanel();
+    const int c = toolChannel();
     const QString reading = p ? (volt ? p->tVol(c) : p->tCur(c)) : QString();
     const adjres::Point pt = adjres::pointCheck(box->text(), volt ? MaxVol[CurDev] : MaxCur[CurDev], reading,
                                                 volt ? 1000.0 : double(AdjScale));
@@ -166,7 +161,7 @@ bool frmAdj::SendAdj(int sub, int32_t value)
         promptBox(QStringLiteral("Please connect device first"), MbCritical);
         return false;
     }
-    const Frames::CmdBuf buf = adjres::calibFrame(selectedChannel(), sub, value);
+    const Frames::CmdBuf buf = adjres::calibFrame(toolChannel(), sub, value);
     if (COMM::WriteComm(h, buf) != Frames::CmdLen) {
         promptBox(QStringLiteral("Wrong Port!"), MbCritical);
         return false;
@@ -212,7 +207,7 @@ void frmAdj::Form_Unload()
     qx::AdjOpen = false;
     if (host.setTabsEnabled)
         host.setTabsEnabled(true);
-    if (::DevCtrl *p = panel())
+    if (::DevCtrl *p = toolPanel())
         p->set_ChnEnable(true);
 }
 

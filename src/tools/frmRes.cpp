@@ -12,6 +12,7 @@
 #include "platform/UiServices.h"
 #include "platform/WidgetStyle.h"
 #include "tools/AdjResRules.h"
+#include "tools/ToolPanel.h"
 
 #include <QFocusEvent>
 #include <QLabel>
@@ -25,13 +26,8 @@ using qx::adjres::Verdict;
 
 namespace {
 
-::DevCtrl *panel() { return DevCtrl::find(qx::CurDev); }
-
-int selectedChannel()
-{
-    const ::DevCtrl *p = panel();
-    return p && p->Dev2S() && p->chn() == QLatin1String("1") ? 1 : 0;
-}
+using qx::tools::toolPanel;
+using qx::tools::toolChannel;
 
 bool say(Verdict v)
 {
@@ -58,9 +54,9 @@ frmRes::frmRes() : QDialog(nullptr)
     using namespace qx;
     centreOnScreen(this);
     QString caption = Module3::LangText(QStringLiteral("Resistance Test-Device") + QString::number(CurDev + 1));
-    const ::DevCtrl *p = panel();
+    const ::DevCtrl *p = toolPanel();
     if (p && p->Dev2S())
-        caption += QStringLiteral("-Channel") + QString::number(selectedChannel() + 1);
+        caption += QStringLiteral("-Channel") + QString::number(toolChannel() + 1);
     setWindowTitle(caption);
     txtCap->setText(QStringLiteral("1000"));
 }
@@ -128,7 +124,7 @@ void frmRes::txtCap_LostFocus()
 void frmRes::cmdTest_Click()
 {
     using namespace qx;
-    const int c = selectedChannel();
+    const int c = toolChannel();
     if (Running[CurDev][c]) {
         promptBox(QStringLiteral("Please stop other test first"), MbCritical);
         return;

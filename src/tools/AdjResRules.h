@@ -26,6 +26,10 @@ enum Sub : int {
 
 enum class Verdict { Accepted, NotNumber, OutOfRange };
 
+// Tells a refusal with its message ("Invalid value!", "Setting value out of
+// range!"); true when the verdict is Accepted.
+bool tell(Verdict v);
+
 // Raw units per ampere of a current point: CurScale, times ten for type 26
 // from firmware 320, type 5 with firmware exactly 310 and the types 6, 7, 9,
 // 10, 19, 20, 31, 32, 33, 35, 36 and 38.

@@ -22,20 +22,8 @@
 
 using qx::adjres::Verdict;
 
-namespace {
-
-using qx::tools::toolPanel;
 using qx::tools::toolChannel;
-
-void say(Verdict v)
-{
-    if (v == Verdict::NotNumber)
-        qx::promptBox(QStringLiteral("Invalid value!"), qx::MbCritical);
-    else if (v == Verdict::OutOfRange)
-        qx::promptBox(QStringLiteral("Setting value out of range!"), qx::MbCritical);
-}
-
-} // namespace
+using qx::tools::toolPanel;
 
 frmAdj::frmAdj() : QDialog(nullptr)
 {
@@ -141,7 +129,7 @@ void frmAdj::point(QLineEdit *box, int sub)
     const adjres::Point pt = adjres::pointCheck(box->text(), volt ? MaxVol[CurDev] : MaxCur[CurDev], reading,
                                                 volt ? 1000.0 : double(AdjScale));
     if (pt.verdict != Verdict::Accepted) {
-        say(pt.verdict);
+        qx::adjres::tell(pt.verdict);
         return;
     }
     if (SendAdj(sub, pt.value))
@@ -174,7 +162,7 @@ void frmAdj::leaveCheck(QLineEdit *box, bool volt)
     using namespace qx;
     const Verdict v = adjres::fieldCheck(box->text(), volt ? MaxVol[CurDev] : MaxCur[CurDev]);
     if (v != Verdict::Accepted) {
-        say(v);
+        qx::adjres::tell(v);
         box->setFocus(Qt::OtherFocusReason);
         return;
     }

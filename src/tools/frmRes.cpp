@@ -24,21 +24,8 @@
 
 using qx::adjres::Verdict;
 
-namespace {
-
-using qx::tools::toolPanel;
 using qx::tools::toolChannel;
-
-bool say(Verdict v)
-{
-    if (v == Verdict::NotNumber)
-        qx::promptBox(QStringLiteral("Invalid value!"), qx::MbCritical);
-    else if (v == Verdict::OutOfRange)
-        qx::promptBox(QStringLiteral("Setting value out of range!"), qx::MbCritical);
-    return v == Verdict::Accepted;
-}
-
-} // namespace
+using qx::tools::toolPanel;
 
 frmRes::frmRes() : QDialog(nullptr)
 {
@@ -112,11 +99,11 @@ void frmRes::txtCap_LostFocus()
 {
     const Verdict v = qx::adjres::resCheck(txtCap->text());
     if (v == Verdict::NotNumber) {
-        say(v);
+        qx::adjres::tell(v);
         txtCap->setFocus(Qt::OtherFocusReason);
         return;
     }
-    if (!say(v))
+    if (!qx::adjres::tell(v))
         return;  // the text stays; the focus goes where the user moved it
     txtCap->setText(qx::num::format(qx::num::toDouble(txtCap->text()), u"0"));
 }
@@ -135,7 +122,7 @@ void frmRes::cmdTest_Click()
     }
     // The range is checked again: a current the user left out of range is
     // not sent.
-    if (!say(adjres::resCheck(txtCap->text())))
+    if (!qx::adjres::tell(adjres::resCheck(txtCap->text())))
         return;
     SendRes(c);
     if (SentmA < 0)

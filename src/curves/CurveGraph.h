@@ -46,7 +46,10 @@ public:
     // draws nothing.
     void AddPoints(int Index, const qx::curves::DataPoint *points, int32_t n) { table_.AddPoints(Index, points, n); }
     // The same, taking over the vector's storage when the curve is empty.
-    void TakePoints(int Index, std::vector<qx::curves::DataPoint> &&points) { table_.TakePoints(Index, std::move(points)); }
+    void TakePoints(int Index, std::vector<qx::curves::DataPoint> &&points, std::optional<bool> xRising = std::nullopt)
+    {
+        table_.TakePoints(Index, std::move(points), xRising);
+    }
     // Draws the frame and every shown curve and updates the shown legends.
     void DrawCurve();
     // Empties every curve and shows the empty frame.

@@ -115,7 +115,7 @@ void CurveTable::AddPoints(int Index, const DataPoint *points, int32_t n)
     c.DpCnt = int32_t(count);
 }
 
-void CurveTable::TakePoints(int Index, std::vector<DataPoint> &&points)
+void CurveTable::TakePoints(int Index, std::vector<DataPoint> &&points, std::optional<bool> xRising)
 {
     CurveRec &c = curve(Index);
     if (c.DpCnt > 0 || points.empty() || points.size() > size_t(std::numeric_limits<int32_t>::max())) {
@@ -123,8 +123,8 @@ void CurveTable::TakePoints(int Index, std::vector<DataPoint> &&points)
         return;
     }
     const auto n = int32_t(points.size());
-    bool rising = true;
-    for (int32_t k = 1; k < n && rising; ++k)
+    bool rising = xRising.value_or(true);
+    for (int32_t k = 1; !xRising && k < n && rising; ++k)
         rising = points[size_t(k)].x >= points[size_t(k - 1)].x;
     try {
         points.resize(size_t((int64_t(n) - 1) / GrowBy * GrowBy + GrowBy + 1));

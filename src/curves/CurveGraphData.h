@@ -9,6 +9,7 @@
 // geometrically underneath, so a long run never copies its points on every
 // thousand.
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace qx::curves {
@@ -58,8 +59,9 @@ public:
     // exactly the slots needed.
     void AddPoints(int Index, const DataPoint *points, int32_t n);
     // The same for a vector of points; when the curve is empty the vector's
-    // storage becomes the curve's, so nothing is copied.
-    void TakePoints(int Index, std::vector<DataPoint> &&points);
+    // storage becomes the curve's, so nothing is copied. xRising: whether
+    // the caller has found x never decreasing (unknown: checked here).
+    void TakePoints(int Index, std::vector<DataPoint> &&points, std::optional<bool> xRising = std::nullopt);
     void Clear(int Index);
     void ClearAll();
 

@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cstring>
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <string>
 
@@ -15,6 +16,32 @@ namespace qx::curves {
 namespace {
 
 constexpr int64_t BlockSize = 1 << 20;
+
+// Numbers of LF and of CR bytes in b[0..n), eight bytes at a time: per-byte
+// tallies in a word, summed before any byte can overflow.
+void countLineEnds(const char *b, size_t n, int64_t &lf, int64_t &cr)
+{
+    constexpr uint64_t Ones = 0x0101010101010101ull, Low7 = 0x7F7F7F7F7F7F7F7Full;
+    // 1 in every byte of x that is zero, else 0.
+    auto zeros = [](uint64_t x) { return (~(((x & Low7) + Low7) | x) >> 7) & Ones; };
+    auto sum = [](uint64_t t) { return int64_t((t * Ones) >> 56); };
+    size_t k = 0;
+    while (k + 8 <= n) {
+        uint64_t tl = 0, tc = 0;
+        for (int r = 0; r < 255 && k + 8 <= n; ++r, k += 8) {
+            uint64_t w;
+            std::memcpy(&w, b + k, 8);
+            tl += zeros(w ^ (Ones * '\n'));
+            tc += zeros(w ^ (Ones * '\r'));
+        }
+        lf += sum(tl);
+        cr += sum(tc);
+    }
+    for (; k < n; ++k) {
+        lf += b[k] == '\n';
+        cr += b[k] == '\r';
+    }
+}
 
 bool isSeparator(char c) { return c == ',' || c == ';' || c == '\t'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
@@ -304,9 +331,14 @@ private:
         prev_ = int32_t(roundEven(t));
         const double mAh = r_.capacity * PerHour;
         const float x = opt_.xAxisCap ? float(mAh) : t;
-        if (!std::isfinite(mAh) || !fitsLong(x) || !std::isfinite(r_.energySum)) {
+        // A capacity beyond any number also makes the energy so.
+        if (!(std::fabs(r_.energySum) <= std::numeric_limits<double>::max()) || (opt_.xAxisCap && !fitsLong(x))) {
             fail(no, QStringLiteral("the capacity is out of range"));
             return false;
+        }
+        if (k > 0) {
+            r_.xRising = r_.xRising && x >= r_.volt[k - 1].x;
+            r_.tRising = r_.tRising && t >= r_.cap[k - 1].x;
         }
         r_.ranges.add(x, V, I);
         if (k >= r_.volt.size())
@@ -393,10 +425,7 @@ ResultData readResultFile(const QString &path, const ReadOptions &opt)
         const qint64 got = f.read(block.get(), BlockSize);
         if (got <= 0)
             break;
-        const char *b = block.get();
-        lf += std::count(b, b + got, '\n');
-        if (lf == 0) // lines ending in CR alone
-            cr += std::count(b, b + got, '\r');
+        countLineEnds(block.get(), size_t(got), lf, cr);
     }
     if (!f.seek(0)) {
         parser.fail(0, QStringLiteral("the file cannot be read (%1)").arg(f.errorString()));

@@ -55,6 +55,8 @@ struct ResultData {
 
     // The four curves of the file's block, ready to append.
     std::vector<DataPoint> volt, curr, cap, energy;
+    bool xRising = true;     // x of the voltage and current points never decreases
+    bool tRising = true;     // nor the seconds of the capacity and energy points
     int32_t lines = 0;       // data lines
     double voltSum = 0;      // V, sum over the data lines
     double capacity = 0;     // mA·s

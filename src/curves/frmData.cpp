@@ -343,10 +343,10 @@ void frmData::OpenFile(const QString &path)
     g.set_MinX(0);
     if (XAxisCap)
         g.set_xBarType(1);
-    g.TakePoints(v, std::move(r.volt));
-    g.TakePoints(i, std::move(r.curr));
-    g.TakePoints(v + 3, std::move(r.cap));
-    g.TakePoints(v + 4, std::move(r.energy));
+    g.TakePoints(v, std::move(r.volt), r.xRising);
+    g.TakePoints(i, std::move(r.curr), r.xRising);
+    g.TakePoints(v + 3, std::move(r.cap), r.tRising);
+    g.TakePoints(v + 4, std::move(r.energy), r.tRising);
     const int row = FileCount + 1;
     for (int c = 0; c < SummaryColumns; ++c)
         gridRun->set_TextMatrix(row, c, r.cells[size_t(c)]);

@@ -263,7 +263,13 @@ private:
         {
             const char *p = s.data(), *end = p + s.size();
             float t, I, V;
-            auto r1 = std::from_chars(p, end, t);
+            // Times are whole seconds: read as an integer when they are.
+            int64_t whole = 0;
+            auto r1 = std::from_chars(p, end, whole);
+            if (r1.ec == std::errc() && r1.ptr < end && *r1.ptr == sep)
+                t = float(whole);
+            else
+                r1 = std::from_chars(p, end, t);
             if (r1.ec == std::errc() && r1.ptr < end && *r1.ptr == sep) {
                 const char *q = r1.ptr;
                 while (q < end && *q == sep)

@@ -259,3 +259,11 @@ TEST(ResultReader, SeparatorFromTheFileElseFromTheSetting)
     EXPECT_EQ(separatorForName(QStringLiteral("a.Csv"), 0), '\t');
     EXPECT_EQ(separatorForName(QStringLiteral("a.dat"), 0), '\t');
 }
+
+TEST(ResultReader, TimesWithDecimalsOrExponentsStillRead)
+{
+    const ResultData r = parse("0,1.00,4.000\r\n2.5,1.00,4.000\r\n1e1,1.00,4.000\r\n007,1.00,4.000\r\n");
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    expectPoints(r.volt, {{0, 4}, {2.5f, 4}, {10, 4}, {7, 4}}, "voltage");
+    EXPECT_FALSE(r.xRising);
+}

@@ -1,5 +1,7 @@
 #include "curves/MainViews.h"
 
+#include "curves/CurveGraph.h"
+
 namespace qx::curves {
 
 namespace {
@@ -9,6 +11,22 @@ MainViews *&registered()
     return v;
 }
 } // namespace
+
+void copyFirstChartStyle(::CurveGraph &g)
+{
+    const MainViews *m = mainViews();
+    if (!m || m->viewCount() < 1)
+        return;
+    const ::CurveGraph &from = m->chart(0);
+    for (int c = 0; c < 3; ++c)
+        g.set_CurveLineColor(c, from.CurveLineColor(c));
+    g.set_Line(from.Line());
+    g.set_GridType1(from.GridType1());
+    g.set_GridType2(from.GridType2());
+    g.set_GridColor(from.GridColor());
+    g.set_BackColor(from.BackColor());
+    g.set_AxesColor(from.AxesColor());
+}
 
 MainViews *mainViews() { return registered(); }
 

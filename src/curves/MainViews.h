@@ -27,6 +27,11 @@ public:
     virtual void set_TempChecked(bool on) = 0;
 };
 
+// Gives chart g the look of the first device tab's chart: the line colours
+// of curves 0 to 2, the pen width, both grid types and the grid, back and
+// axes colours. Nothing while no views are registered.
+void copyFirstChartStyle(::CurveGraph &g);
+
 // The registered views, or null.
 MainViews *mainViews();
 // Registers the views (null to clear); returns the previous ones.

@@ -204,17 +204,7 @@ bool frmData::Form_Load()
     g.set_LegendText(0, Module3::LangText(QStringLiteral("Voltage") + n));
     g.set_LegendText(1, Module3::LangText(QStringLiteral("Current") + n));
     g.set_LegendText(2, Module3::LangText(QStringLiteral("Temp") + n));
-    if (const MainViews *m = mainViews(); m && m->viewCount() > 0) {
-        const ::CurveGraph &from = m->chart(0);
-        for (int c = 0; c < 3; ++c)
-            g.set_CurveLineColor(c, from.CurveLineColor(c));
-        g.set_Line(from.Line());
-        g.set_GridType1(from.GridType1());
-        g.set_GridType2(from.GridType2());
-        g.set_GridColor(from.GridColor());
-        g.set_BackColor(from.BackColor());
-        g.set_AxesColor(from.AxesColor());
-    }
+    copyFirstChartStyle(g);
     g.set_ShowAxesY1(menuCur->isChecked());
     g.set_Size(true);
     g.ClearAll();

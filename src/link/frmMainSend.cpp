@@ -43,6 +43,16 @@ bool trapped(const QString &tag, F &&build)
 // The channel the panel shows, as a number.
 int panelChannel(const DevCtrl &p) { return int(qx::num::val(p.chn())); }
 
+// The channel a public sender acts on: chn, or the panel's when it is -1.
+int senderChannel(const DevCtrl &p, int chn)
+{
+    if (chn == -1)
+        return panelChannel(p);
+    if (chn < 0 || chn >= qx::ChnSlots)
+        qx::raise(qx::ErrSubscript);
+    return chn;
+}
+
 // (request + offset) Mod 240 in 16-bit arithmetic, as one data byte.
 int requestByte(int val, int offset)
 {
@@ -119,12 +129,12 @@ bool frmMain::SendStart(int Index, int chn, int op)
     });
 }
 
-bool frmMain::RemoteSet(int Index, float val)
+bool frmMain::RemoteSet(int Index, float val, int chn)
 {
     using namespace qx;
     return trapped(QStringLiteral("ErrSet"), [&] {
         ::DevCtrl &p = DevCtrl(Index);
-        const int c = panelChannel(p);
+        const int c = senderChannel(p, chn);
         // 32 bits, as the start sender: a 1000-scale model above 32.767 A works.
         const int32_t v = num::toInt(double(val) * CurScale[Index]);
         CmdBuf buf = Frames::commandFramePairs(c, 0, Frames::OpAdjust, v, chan(Index, c).SetLmt, 0);
@@ -134,21 +144,21 @@ bool frmMain::RemoteSet(int Index, float val)
     });
 }
 
-bool frmMain::RemoteQC(int Index, int val)
+bool frmMain::RemoteQC(int Index, int val, int chn)
 {
     using namespace qx;
     return trapped(QStringLiteral("ErrQC"), [&] {
-        const int c = panelChannel(DevCtrl(Index));
+        const int c = senderChannel(DevCtrl(Index), chn);
         CmdBuf buf = Frames::commandFrame(c, 0, Frames::OpAdjust, {0, 0, 0, 0, 0, requestByte(val, 10)});
         return writeFrame(Index, buf);
     });
 }
 
-bool frmMain::RemotePE(int Index, int val)
+bool frmMain::RemotePE(int Index, int val, int chn)
 {
     using namespace qx;
     return trapped(QStringLiteral("ErrPE"), [&] {
-        const int c = panelChannel(DevCtrl(Index));
+        const int c = senderChannel(DevCtrl(Index), chn);
         CmdBuf buf = Frames::commandFrame(c, 0, Frames::OpAdjust, {0, 0, 0, 0, 0, requestByte(val, 20)});
         return writeFrame(Index, buf);
     });

@@ -50,6 +50,7 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     buildToolbar();
     wireSettingsMenus();
     wireAdjResMenus();
+    wireQuickCharge();
 
     createDeviceViews(0);
 

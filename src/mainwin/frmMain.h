@@ -181,10 +181,11 @@ public:
     // setting texts, converted by the rules of the device type and mode;
     // the frame integers go to SetVal, SetLmt and SetTim.
     bool SendStart(int Index, int chn, int op);
-    // Public senders of the sweep and the tool windows, on the panel's channel.
-    bool RemoteSet(int Index, float val);
-    bool RemoteQC(int Index, int val);
-    bool RemotePE(int Index, int val);
+    // Public senders of the sweep and the tool windows, on channel chn, or
+    // on the channel the panel of Index shows when chn is -1.
+    bool RemoteSet(int Index, float val, int chn = -1);
+    bool RemoteQC(int Index, int val, int chn = -1);
+    bool RemotePE(int Index, int val, int chn = -1);
 
     // ---- Display and curve ticks of the panel (link/frmMainTimers.cpp) ----
     void DevCtrl_TmrShowOn(int Index, int chn);
@@ -280,7 +281,16 @@ public:
     // The step page's Set: opens the step editor and waits until it closes.
     void DevCtrl_StepSetClick(int Index);
 
+    // ---- Quick-charge windows (mainwin/frmMainQc.cpp) ----
+    // "Quick Charger Test": shows frmUSB without blocking (an open one comes
+    // to the front).
+    void menuUsb_Click();
+    // "QC2.0 Test" (never visible): shows frmQC the same way.
+    void menuQc_Click();
+    // ---- end of quick-charge windows ----
+
 private:
+    void wireQuickCharge();
     void connectInputsSteps(int n);
     void checkSettingBox(int Index, int chn, qx::inputs::Field field);
     // ---- end of setting-box checks, step file and step editor ----

@@ -1,0 +1,64 @@
+// The main window's side of the quick-charge windows: their menu entries
+// and the operations they reach through qx::tools::MainOps.
+#include "mainwin/frmMain.h"
+
+#include "link/Frames.h"
+#include "platform/Guard.h"
+#include "tools/MainOps.h"
+#include "tools/frmQC.h"
+#include "tools/frmUSB.h"
+
+#include <QAction>
+
+namespace {
+
+// The main window's operations, as the tool windows see them.
+class MainWindowOps : public QObject, public qx::tools::MainOps {
+public:
+    explicit MainWindowOps(frmMain *w) : QObject(w), w_(w) { previous_ = qx::tools::setMainOps(this); }
+    ~MainWindowOps() override
+    {
+        if (qx::tools::mainOps() == this)
+            qx::tools::setMainOps(previous_);
+    }
+
+    void RemoteQC(int Index, int chn, int val) override { w_->RemoteQC(Index, val, chn); }
+    void RemotePE(int Index, int chn, int val) override { w_->RemotePE(Index, val, chn); }
+    void RemoteSet(int Index, int chn, float val) override { w_->RemoteSet(Index, val, chn); }
+    // Start and stop frames of the channel. The panel's own Start and Stop
+    // handlers, which also switch the run state and the run log, take their
+    // place once they exist.
+    void RunClick(int Index, int chn) override { w_->SendStart(Index, chn, qx::Frames::OpStart); }
+    void StopClick(int Index, int chn) override { w_->SendStop(Index, chn); }
+
+private:
+    frmMain *w_;
+    qx::tools::MainOps *previous_ = nullptr;
+};
+
+// Shows a tool window without blocking; an open one comes to the front.
+template <class W>
+void showTool(qx::FormHolder<W> &holder)
+{
+    if (holder.isOpen()) {
+        holder.get().raise();
+        holder.get().activateWindow();
+        return;
+    }
+    holder.fresh().show();
+}
+
+} // namespace
+
+void frmMain::wireQuickCharge()
+{
+    new MainWindowOps(this);
+    connect(menuUsb, &QAction::triggered, this,
+            [this] { qx::guarded(QStringLiteral("menuUsb_Click"), [this] { menuUsb_Click(); }); });
+    connect(menuQc, &QAction::triggered, this,
+            [this] { qx::guarded(QStringLiteral("menuQc_Click"), [this] { menuQc_Click(); }); });
+}
+
+void frmMain::menuUsb_Click() { showTool(frmUSBForm()); }
+
+void frmMain::menuQc_Click() { showTool(frmQCForm()); }

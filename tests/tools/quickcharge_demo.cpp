@@ -1,0 +1,68 @@
+// The quick-charge windows over the main window, driving a simulated USB
+// tester on COM3, for screenshots:
+//   tools_quickcharge_demo usb|qc [--home DIR]
+// usb: the trigger window, which asks the source for 9 V after a second;
+// qc: the QC2.0 load test, run at 5 V with every current (one step every
+// 500 ms instead of 2 s).
+#include "DevSim.h"
+#include "SimReadings.h"
+#include "link/COMM.h"
+#include "link/State.h"
+#include "mainwin/frmMain.h"
+#include "panel/DevCtrl.h"
+#include "platform/AppHome.h"
+#include "platform/SerialPort.h"
+#include "tools/frmQC.h"
+#include "tools/frmUSB.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    const QStringList args = QApplication::arguments();
+    const QString what = args.size() > 1 ? args[1] : QStringLiteral("usb");
+    QTemporaryDir temp;
+    const int homeArg = int(args.indexOf(QStringLiteral("--home")));
+    const QString home = homeArg > 0 && homeArg + 1 < args.size() ? args[homeArg + 1] : temp.path();
+    qx::setHomeDir(home);
+    qx::SerialPort::setSystemPorts(false);
+
+    qx::sim::DevSim sim({.home = home, .com = 3, .type = 26, .firmware = 320, .rate = 4});
+    if (!sim.start()) {
+        qWarning("simulated device: %s", qPrintable(sim.error()));
+        return 1;
+    }
+    frmMain &w = frmMainForm().get();
+    w.show();
+    qx::PortHandle[0] = qx::COMM::OpenComm(3);
+    qx::DevType[0] = 26;
+    qx::DevVer[0] = 320;
+    qx::CurScale[0] = 1000;
+    qx::VolScale[0] = 100;
+    w.menuUsb->setVisible(true);
+    w.SendConnect(0);
+    qx::test::SimReadings readings(w, 0);
+
+    if (what == QLatin1String("qc")) {
+        w.menuQc_Click();
+        frmQC &f = frmQCForm().get();
+        f.Timer1->setInterval(500);
+        QTimer::singleShot(1000, &f, [&f] { f.cmdTest->click(); });
+    } else {
+        w.menuUsb_Click();
+        frmUSB &f = frmUSBForm().get();
+        QTimer::singleShot(1000, &f, [&f] { f.opt9V->click(); });
+    }
+    const int rc = QApplication::exec();
+    frmQCForm().unload();
+    frmUSBForm().unload();
+    qx::COMM::CloseComm(qx::PortHandle[0]);
+    frmMainForm().unload();
+    return rc;
+}

@@ -36,18 +36,6 @@ private:
     qx::tools::MainOps *previous_ = nullptr;
 };
 
-// Shows a tool window without blocking; an open one comes to the front.
-template <class W>
-void showTool(qx::FormHolder<W> &holder)
-{
-    if (holder.isOpen()) {
-        holder.get().raise();
-        holder.get().activateWindow();
-        return;
-    }
-    holder.fresh().show();
-}
-
 } // namespace
 
 void frmMain::wireQuickCharge()
@@ -59,6 +47,6 @@ void frmMain::wireQuickCharge()
             [this] { qx::guarded(QStringLiteral("menuQc_Click"), [this] { menuQc_Click(); }); });
 }
 
-void frmMain::menuUsb_Click() { showTool(frmUSBForm()); }
+void frmMain::menuUsb_Click() { frmUSBForm().showOrRaise(); }
 
-void frmMain::menuQc_Click() { showTool(frmQCForm()); }
+void frmMain::menuQc_Click() { frmQCForm().showOrRaise(); }

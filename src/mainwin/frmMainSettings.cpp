@@ -49,11 +49,8 @@ private:
 template <class Dialog>
 void showAndWait(qx::FormHolder<Dialog> &holder, const std::function<void(Dialog &)> &prepare = {})
 {
-    if (holder.isOpen()) {
-        holder.get().raise();
-        holder.get().activateWindow();
+    if (holder.raiseIfOpen())
         return;
-    }
     qx::DlgDone = false;
     Dialog &d = holder.fresh();
     d.show();
@@ -112,12 +109,4 @@ void frmMain::menuShow_Click()
     });
 }
 
-void frmMain::menuSwSet_Click()
-{
-    if (frmSwForm().isOpen()) {
-        frmSwForm().get().raise();
-        frmSwForm().get().activateWindow();
-        return;
-    }
-    frmSwForm().fresh().show();
-}
+void frmMain::menuSwSet_Click() { frmSwForm().showOrRaise(); }

@@ -14,12 +14,8 @@
 
 void frmMain::menuUpdate_Click()
 {
-    if (frmUpdateForm().isOpen()) {
-        frmUpdate &open = frmUpdateForm().get();
-        open.raise();
-        open.activateWindow();
+    if (frmUpdateForm().raiseIfOpen())
         return;
-    }
     // The window and this wait may end in any order (the program closing
     // during an update): touch only what still exists.
     const QPointer<frmMain> self(this);

@@ -21,6 +21,23 @@ public:
     bool isLoaded() const { return !w_.isNull(); }
     // Loaded and shown (a dialog that has closed may still await deletion).
     bool isOpen() const { return w_ && w_->isVisible(); }
+    // When the window is open: brings it to the front and returns true.
+    bool raiseIfOpen()
+    {
+        if (!isOpen())
+            return false;
+        w_->raise();
+        w_->activateWindow();
+        return true;
+    }
+    // Shows the window without blocking: an open one comes to the front,
+    // otherwise a fresh one is shown.
+    W &showOrRaise()
+    {
+        if (!raiseIfOpen())
+            fresh().show();
+        return get();
+    }
     // A window to show anew: a loaded one that is no longer shown (closed,
     // awaiting its deletion) is destroyed first, so it cannot come back.
     W &fresh()

@@ -35,15 +35,6 @@ constexpr int FrameHeight = 1560;
 constexpr int InnerWidth = 9600;
 constexpr int InnerHeight = 7560;
 
-template <class B>
-B *control(QWidget *parent, const char *name, const QString &caption, const QRect &r)
-{
-    auto *b = new B(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setGeometry(r);
-    return b;
-}
-
 } // namespace
 
 frmQC::frmQC()
@@ -96,23 +87,16 @@ void frmQC::buildControls()
     client->setObjectName(QStringLiteral("client"));
     setCentralWidget(client);
 
-    CurveGraph = new ::CurveGraph(client);
-    CurveGraph->setObjectName(QStringLiteral("CurveGraph"));
-    CurveGraph->setGeometry(twipsRect(100, 100, InnerWidth - 200, ChartHeight));
-
-    gridList = new Grid(client);
-    gridList->setObjectName(QStringLiteral("gridList"));
+    CurveGraph = control<::CurveGraph>(client, "CurveGraph", twipsRect(100, 100, InnerWidth - 200, ChartHeight));
+    gridList = control<Grid>(client, "gridList", twipsRect(100, GridTop, InnerWidth - 200, GridHeight));
     gridList->set_Rows(4);
     gridList->set_Cols(7);
     gridList->set_FixedRows(1);
     gridList->set_FixedCols(1);
-    gridList->setGeometry(twipsRect(100, GridTop, InnerWidth - 200, GridHeight));
     gridList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     gridList->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
-    Frame1 = new QGroupBox(client);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Frame1->setGeometry(twipsRect(100, FrameTop, InnerWidth - 200, FrameHeight));
+    Frame1 = control<QGroupBox>(client, "Frame1", twipsRect(100, FrameTop, InnerWidth - 200, FrameHeight));
     const char *const levelNames[] = {"opt5V", "opt9V", "opt12V"};
     const char *const levelCaptions[] = {"5V输出:", "9V输出:", "12V输出:"};
     QRadioButton **levels[] = {&opt5V, &opt9V, &opt12V};
@@ -120,19 +104,19 @@ void frmQC::buildControls()
     const char *const boxNames[] = {"chk5", "chk9", "chk12"};
     for (int l = 0; l < qc::LoadLevels; ++l) {
         const int top = 240 + 420 * l;
-        *levels[l] = control<QRadioButton>(Frame1, levelNames[l], QString::fromUtf8(levelCaptions[l]),
-                                           twipsRect(240, top, 1320, 330));
+        *levels[l] = control<QRadioButton>(Frame1, levelNames[l], twipsRect(240, top, 1320, 330),
+                                          QString::fromUtf8(levelCaptions[l]));
         const std::span<const float> currents = qc::loadLevel(l).box;
         for (size_t i = 0; i < boxes[l].size(); ++i) {
-            QCheckBox *b = control<QCheckBox>(Frame1, boxNames[l], num::format(currents[i], u"0.0") + QLatin1Char('A'),
-                                              twipsRect(1680 + 1020 * int(i), top, 960, 330));
+            const QString caption = num::format(currents[i], u"0.0") + QLatin1Char('A');
+            QCheckBox *b = control<QCheckBox>(Frame1, nullptr, twipsRect(1680 + 1020 * int(i), top, 960, 330), caption);
             b->setObjectName(QStringLiteral("%1(%2)").arg(QLatin1String(boxNames[l])).arg(i));
             b->setChecked(true);
             boxes[l][i] = b;
         }
     }
     opt5V->setChecked(true);
-    cmdTest = control<QPushButton>(Frame1, "cmdTest", QStringLiteral("测试"), twipsRect(7320, 480, 1500, 600));
+    cmdTest = control<QPushButton>(Frame1, "cmdTest", twipsRect(7320, 480, 1500, 600), QStringLiteral("测试"));
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));

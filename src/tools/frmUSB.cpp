@@ -28,23 +28,6 @@ namespace {
 constexpr uint32_t VolBlue = 0xFF0000;
 constexpr uint32_t LightGrey = rgb(224, 224, 224);
 
-QGroupBox *frame(QWidget *parent, const char *name, const char *caption, const QRect &r)
-{
-    auto *g = new QGroupBox(QString::fromUtf8(caption), parent);
-    g->setObjectName(QLatin1String(name));
-    g->setGeometry(r);
-    return g;
-}
-
-template <class B>
-B *control(QWidget *parent, const char *name, const char *caption, const QRect &r)
-{
-    auto *b = new B(QString::fromUtf8(caption), parent);
-    b->setObjectName(QLatin1String(name));
-    b->setGeometry(r);
-    return b;
-}
-
 } // namespace
 
 frmUSB::frmUSB()
@@ -76,41 +59,41 @@ frmUSB::~frmUSB() { Form_Unload(); }
 
 void frmUSB::buildControls()
 {
-    Frame3 = frame(this, "Frame3", "QC2.0/3.0", twipsRect(120, 60, 4560, 660));
-    optQc2 = control<QRadioButton>(Frame3, "optQc2", "QC2.0", twipsRect(360, 270, 1560, 300));
-    optQc3 = control<QRadioButton>(Frame3, "optQc3", "QC3.0", twipsRect(2520, 270, 1560, 300));
+    Frame3 = control<QGroupBox>(this, "Frame3", twipsRect(120, 60, 4560, 660), QStringLiteral("QC2.0/3.0"));
+    optQc2 = control<QRadioButton>(Frame3, "optQc2", twipsRect(360, 270, 1560, 300), QStringLiteral("QC2.0"));
+    optQc3 = control<QRadioButton>(Frame3, "optQc3", twipsRect(2520, 270, 1560, 300), QStringLiteral("QC3.0"));
     optQc2->setChecked(true);
 
-    Frame4 = frame(this, "Frame4", "", twipsRect(120, 780, 4560, 1860));
-    opt5V = control<QRadioButton>(Frame4, "opt5V", "5V", twipsRect(240, 240, 1020, 300));
-    opt9V = control<QRadioButton>(Frame4, "opt9V", "9V", twipsRect(1320, 240, 1020, 300));
-    opt12V = control<QRadioButton>(Frame4, "opt12V", "12V", twipsRect(2400, 240, 1020, 300));
-    opt20V = control<QRadioButton>(Frame4, "opt20V", "20V", twipsRect(3480, 240, 1020, 300));
+    Frame4 = control<QGroupBox>(this, "Frame4", twipsRect(120, 780, 4560, 1860));
+    opt5V = control<QRadioButton>(Frame4, "opt5V", twipsRect(240, 240, 1020, 300), QStringLiteral("5V"));
+    opt9V = control<QRadioButton>(Frame4, "opt9V", twipsRect(1320, 240, 1020, 300), QStringLiteral("9V"));
+    opt12V = control<QRadioButton>(Frame4, "opt12V", twipsRect(2400, 240, 1020, 300), QStringLiteral("12V"));
+    opt20V = control<QRadioButton>(Frame4, "opt20V", twipsRect(3480, 240, 1020, 300), QStringLiteral("20V"));
     opt5V->setChecked(true);
-    Frame5 = frame(Frame4, "Frame5", "", twipsRect(240, 660, 2400, 1020));
-    optManual = control<QRadioButton>(Frame5, "optManual", "Manual", twipsRect(180, 360, 1080, 300));
-    optAuto = control<QRadioButton>(Frame5, "optAuto", "Auto", twipsRect(1320, 360, 960, 300));
+    Frame5 = control<QGroupBox>(Frame4, "Frame5", twipsRect(240, 660, 2400, 1020));
+    optManual = control<QRadioButton>(Frame5, "optManual", twipsRect(180, 360, 1080, 300), QStringLiteral("Manual"));
+    optAuto = control<QRadioButton>(Frame5, "optAuto", twipsRect(1320, 360, 960, 300), QStringLiteral("Auto"));
     optManual->setChecked(true);
-    cmdQCInc = control<QPushButton>(Frame4, "cmdQCInc", "+", twipsRect(2880, 840, 720, 660));
-    cmdQCDec = control<QPushButton>(Frame4, "cmdQCDec", "-", twipsRect(3720, 840, 720, 660));
+    cmdQCInc = control<QPushButton>(Frame4, "cmdQCInc", twipsRect(2880, 840, 720, 660), QStringLiteral("+"));
+    cmdQCDec = control<QPushButton>(Frame4, "cmdQCDec", twipsRect(3720, 840, 720, 660), QStringLiteral("-"));
 
-    Frame2 = frame(this, "Frame2", "MTK-PE", twipsRect(120, 2700, 2160, 1140));
-    cmdPEInc = control<QPushButton>(Frame2, "cmdPEInc", "+", twipsRect(180, 360, 840, 600));
-    cmdPEDec = control<QPushButton>(Frame2, "cmdPEDec", "-", twipsRect(1140, 360, 840, 600));
+    Frame2 = control<QGroupBox>(this, "Frame2", twipsRect(120, 2700, 2160, 1140), QStringLiteral("MTK-PE"));
+    cmdPEInc = control<QPushButton>(Frame2, "cmdPEInc", twipsRect(180, 360, 840, 600), QStringLiteral("+"));
+    cmdPEDec = control<QPushButton>(Frame2, "cmdPEDec", twipsRect(1140, 360, 840, 600), QStringLiteral("-"));
     QFont big = cmdQCInc->font();
     big.setPointSize(14);
     big.setBold(true);
     for (QPushButton *b : {cmdQCInc, cmdQCDec, cmdPEInc, cmdPEDec})
         b->setFont(big);
 
-    Frame1 = frame(this, "Frame1", "", twipsRect(2400, 2700, 2280, 1140));
+    Frame1 = control<QGroupBox>(this, "Frame1", twipsRect(2400, 2700, 2280, 1140));
     PropertyBag bag = panel::readoutDesign(4, 0, VolBlue, VolBlue, QStringLiteral("00.00"));
     for (const char *key : {"BackColor1", "BackColor2", "BorderColor"})
         bag.WriteProperty(QLatin1String(key), uint32_t(SysButtonFace));
     bag.WriteProperty("BurnInColor", LightGrey);
     bag.WriteProperty("BurnInColorNeg", LightGrey);
     lcdVol = panel::placeReadout(Frame1, QStringLiteral("lcdVol"), twipsRect(120, 300, 1620, 660), bag);
-    lblVolt = control<QLabel>(Frame1, "lblVolt", " V", twipsRect(1740, 420, 480, 420));
+    lblVolt = control<QLabel>(Frame1, "lblVolt", twipsRect(1740, 420, 480, 420), QStringLiteral(" V"));
     QFont unit = lblVolt->font();
     unit.setPointSize(14);
     unit.setBold(true);
@@ -146,8 +129,10 @@ void frmUSB::buildControls()
     press(cmdQCDec, "frmUSB.cmdQCDec_Click", &frmUSB::cmdQCDec_Click);
     press(cmdPEInc, "frmUSB.cmdPEInc_Click", &frmUSB::cmdPEInc_Click);
     press(cmdPEDec, "frmUSB.cmdPEDec_Click", &frmUSB::cmdPEDec_Click);
-    connect(Timer1, &QTimer::timeout, this, [this] { guarded(QStringLiteral("frmUSB.Timer1_Timer"), [this] { Timer1_Timer(); }); });
-    connect(Timer2, &QTimer::timeout, this, [this] { guarded(QStringLiteral("frmUSB.Timer2_Timer"), [this] { Timer2_Timer(); }); });
+    connect(Timer1, &QTimer::timeout, this,
+            [this] { guarded(QStringLiteral("frmUSB.Timer1_Timer"), [this] { Timer1_Timer(); }); });
+    connect(Timer2, &QTimer::timeout, this,
+            [this] { guarded(QStringLiteral("frmUSB.Timer2_Timer"), [this] { Timer2_Timer(); }); });
     Timer1->start();
 }
 

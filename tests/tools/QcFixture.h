@@ -10,8 +10,8 @@
 
 #include "DevSim.h"
 #include "SimReadings.h"
+#include "common/Hex.h"
 #include "common/Loopback.h"
-#include "common/RawPty.h"
 #include "link/COMM.h"
 #include "panel/DevCtrl.h"
 #include "tools/frmQC.h"

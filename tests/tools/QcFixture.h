@@ -4,8 +4,8 @@
 // through the program's serial layer, the device's model values set as its
 // identification would set them, and what the device received as frame
 // texts ("FA 07 00 ... F8").
-// Tests of the load test add SimReadings (the device's readings on its
-// panel).
+// Tests of the load test add SimReadings (the device's readings presented
+// on its panel).
 #include "mainwin/MainFixture.h"
 
 #include "DevSim.h"

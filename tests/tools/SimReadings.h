@@ -1,17 +1,15 @@
 #pragma once
-// The receive routine and the reading presentation are not the subject of
-// the quick-charge tests and demo: SimReadings stands in for them, writing
-// the voltage and current of each data frame of channel 0 that arrives on
-// device Index's port into the readouts of its panel, with the USB tester's
-// pictures ("0.000" below 9.999 V, else "00.00"; current "0.000" from its
-// 0.1 mA units).
+// The receive routine is not the subject of the quick-charge tests and
+// demo: SimReadings stands in for it. Each data frame of channel 0 that
+// arrives on device Index's port gives the channel its voltage and current
+// (the USB tester reports 0.1 mA units) and goes to the main window's
+// reading presentation, which writes the panel's readouts that the windows
+// read.
 #include "link/COMM.h"
 #include "link/FrameReader.h"
 #include "link/Frames.h"
 #include "link/State.h"
 #include "mainwin/frmMain.h"
-#include "panel/DevCtrl.h"
-#include "platform/Numbers.h"
 
 #include <QTimer>
 
@@ -40,10 +38,10 @@ private:
                 const Frames::FrameFields f = Frames::decode(b);
                 if (f.isParameter() || f.channel != 0)
                     continue;
-                const double v = f.volts();
-                DevCtrl &p = w_.DevCtrl(index_);
-                p.set_tVol(0, num::format(v, v < 9.999 ? u"0.000" : u"00.00"));
-                p.set_tCur(0, num::format(f.current / 10000.0, u"0.000"));
+                ChannelState &c = chan(index_, 0);
+                c.Vol = float(f.volts());
+                c.Cur = c.CurFine = float(f.current / 10000.0);
+                w_.ShowReading(index_, 0);
             }
         }
     }

@@ -6,6 +6,7 @@
 
 #include "curves/CurveGraph.h"
 #include "panel/LCDisp.h"
+#include "panel/frmMeter.h"
 #include "platform/KeyedTabBar.h"
 
 #include <QAction>
@@ -262,4 +263,24 @@ TEST_F(QuickCharge, TheMenuEntryOpensOneWindowAndBringsItForward)
     w->menuUsb->trigger();
     EXPECT_EQ(&frmUSBForm().get(), first);
     expectNothingMore();
+}
+
+TEST_F(QuickCharge, TheFloatingMeterHidesTheDataLinesWhileTheWindowIsOpen)
+{
+    dev(0).ParCount = 2;
+    chan(0, 0).Mode = 1; // "Meter"
+    const auto meterFrame = [&] {
+        ChannelState &c = chan(0, 0);
+        c.Vol = 5.1f;
+        c.UsbDp = 0.6f;
+        c.UsbDm = 2.7f;
+        w->ShowReading(0, 0);
+        const frmMeter &m = frmMeterForm().get();
+        return m.lcdD1M->Value() + u' ' + m.lcdD2M->Value();
+    };
+    EXPECT_EQ(meterFrame(), "0.600 2.700");
+    frmUSB &f = open();
+    EXPECT_EQ(meterFrame(), "-.--- -.---");
+    f.close();
+    EXPECT_EQ(meterFrame(), "0.600 2.700");
 }

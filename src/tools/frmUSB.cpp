@@ -7,11 +7,11 @@
 #include "panel/DevCtrlFit.h"
 #include "panel/LCDisp.h"
 #include "platform/Guard.h"
-#include "platform/Numbers.h"
 #include "platform/Placement.h"
 #include "platform/WidgetStyle.h"
 #include "tools/MainOps.h"
 #include "tools/QcTrigger.h"
+#include "tools/ToolPanel.h"
 
 #include <QCloseEvent>
 #include <QFont>
@@ -46,7 +46,7 @@ frmUSB::frmUSB()
     centreOnScreen(this);
     UsbDev = CurDev;
     const DevCtrl *panel = DevCtrl::find(UsbDev);
-    UsbChn = panel ? int(num::val(panel->chn())) : 0;
+    UsbChn = tools::panelChannel(panel);
     if (curves::MainViews *m = curves::mainViews(); m && UsbDev < m->viewCount())
         m->chart(UsbDev).set_YStep(true);
     QcLevel = qc::levelForVoltage(panel ? panel->tVol(UsbChn) : QString());

@@ -1,10 +1,13 @@
 // Opens the main window's windows in a given state for screenshots:
 //   mainwin_mainwin_demo splash|main|three|dual|about|msg|popup|mini|small [--home DIR]
+//   mainwin_mainwin_demo ident TYPE [CHN ...] [--home DIR]
 // main: the window as it starts; three: three tabs, the second selected and
 // identified as a one-channel charger; dual: a two-channel device; about:
 // the About box over the main window; msg: the STOP pop-up; mini: the main
 // window minimised with the floating readout; small: ten tabs, the window
-// asked for 640 x 480 (it keeps its minimum size).
+// asked for 640 x 480 (it keeps its minimum size); ident: device 0
+// identified by data frames of the type code on the channels given
+// (default 0).
 // popup [held]: the STOP pop-up driven by lines on standard input (the
 // pop-up test runs it on its own X server), its fade timers stopped from the
 // start when "held": it prints "window <id>" once shown, then answers each
@@ -155,6 +158,22 @@ int main(int argc, char *argv[])
         w.menuAddDev_Click();
         identify(w, 1, 2, false, {"D-CC", "C-NiMh", "C-NiCD", "C-Liion", "C-LiFe", "C-VRLA", "C-CV"});
         w.tabDev->set_SelectedIndex(2);
+    } else if (what == QLatin1String("ident")) {
+        const int type = args.value(2).toInt();
+        QList<int> channels;
+        for (int a = 3; a < args.size() && args[a] != QLatin1String("--home"); ++a)
+            channels << args[a].toInt();
+        if (channels.isEmpty())
+            channels << 0;
+        w.IdentifyStart(0);
+        w.tmrConn(0).start();
+        w.DevCtrl(0).set_Conn(true);
+        for (int c : channels) {
+            const qx::Frames::DevFrame f = qx::Frames::deviceFrame(0, {0, 4000, 0, 0, 150, 300, 60}, type + 100 * c);
+            qx::Frames::DevBytes b{};
+            std::copy(f.begin() + 1, f.end() - 1, b.begin());
+            w.IdentifyModel(0, c, b);
+        }
     } else if (what == QLatin1String("dual")) {
         identify(w, 0, 17, true, {"D-CC", "D-CP"});
     } else if (what == QLatin1String("about")) {

@@ -251,6 +251,7 @@ TEST_F(Identify, TwoChannelModelWhoseFirstFrameIsChannelOne)
     EXPECT_TRUE(w.tmrConn(0).isActive());
     EXPECT_TRUE(p.Dev2S());
     EXPECT_EQ(name(2), "QM-14");
+    EXPECT_EQ(p.tAutoC2(), "");
 
     receive(frame(0, 18));
     EXPECT_FALSE(w.tmrConn(0).isActive());
@@ -259,6 +260,7 @@ TEST_F(Identify, TwoChannelModelWhoseFirstFrameIsChannelOne)
     EXPECT_EQ(w.CurveGraph(0).CurveCount(), 10);
     EXPECT_EQ(name(1), "QM-14");
     EXPECT_EQ(name(2), "QM-14");
+    EXPECT_EQ(p.tAutoC2(), "0.1"); // the automatic page's lists for 5 A
     // channel 1's mode box shows its own mode from its frame
     EXPECT_EQ(chan(0, 1).Mode, 1);
 

@@ -6,8 +6,9 @@
 // charts are behind it and must not draw. Reported per reading: the
 // process's CPU time, and the share of one core at one reading per channel
 // per second (20 readings/s).
+#include "common/PaintCounter.h"
 #include "curves/CurveGraph.h"
-#include "link/ModelTable.h"
+#include "mainwin/ModelSetup.h"
 #include "link/State.h"
 #include "mainwin/frmMain.h"
 #include "panel/DevCtrl.h"
@@ -26,21 +27,6 @@ namespace {
 constexpr int Devices = 10;
 constexpr int Channels = 2;
 
-// Counts the paints of a widget.
-class PaintCounter : public QObject {
-public:
-    explicit PaintCounter(QWidget *w) { w->installEventFilter(this); }
-    int paints = 0;
-
-protected:
-    bool eventFilter(QObject *, QEvent *e) override
-    {
-        if (e->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-};
-
 double processCpuSeconds()
 {
     timespec t{};
@@ -53,30 +39,15 @@ double processCpuSeconds()
 void setUpDevice(frmMain &w, int Index)
 {
     using namespace qx;
-    const models::ModelRow r = models::modelRow(18, 0);
-    DevType[Index] = 18;
-    MaxCur[Index] = r.maxCur.value_or(5);
-    MaxVol[Index] = r.maxVol.value_or(15);
-    CurScale[Index] = r.curScale;
-    VolScale[Index] = r.volScale;
-    PwrScale[Index] = r.pwrScale;
+    test::applyModelRow(w, Index, 18);
     DevCtrl &p = w.DevCtrl(Index);
-    p.set_Dev2S(true);
-    p.ModeClr();
-    for (const QString &m : r.modes)
-        p.ModeAdd(m);
-    w.InitDual(Index);
-    p.PortAdd(QStringLiteral("COM%1").arg(Index + 3));
-    p.set_tPort(QStringLiteral("COM%1").arg(Index + 3));
     for (int c = 0; c < Channels; ++c) {
         ChannelState &s = chan(Index, c);
         s.Mode = 0;
         s.SetVal = 1000;
         s.SetLmt = 3000;
         w.ShowModeFields(Index, c);
-        Grid &g = w.gridRun(Index);
-        g.set_TextMatrix(c + 1, 0, r.name);
-        g.set_TextMatrix(c + 1, 2, QStringLiteral("4.100V"));
+        w.gridRun(Index).set_TextMatrix(c + 1, 2, QStringLiteral("4.100V"));
         w.WriteRunLogHeader(Index, c);
         Running[Index][c] = true;
         p.set_TmrCurveEnable(c, true);
@@ -90,8 +61,6 @@ void BM_ShowReading(benchmark::State &state)
     setHomeDir(home.path());
     resetState();
     frmMain &w = frmMainForm().get();
-    for (int i = 1; i < Devices; ++i)
-        w.menuAddDev_Click();
     for (int i = 0; i < Devices; ++i)
         setUpDevice(w, i);
     w.show();
@@ -120,7 +89,7 @@ void BM_ShowReading(benchmark::State &state)
         w.DevCtrl_TmrCurveOn(0, c);
     shown.DrawCurve();
     QApplication::processEvents();
-    PaintCounter shownPaints(shown.picGraph()), hiddenPaints(w.CurveGraph(1).picGraph());
+    test::PaintCounter shownPaints(shown.picGraph()), hiddenPaints(w.CurveGraph(1).picGraph());
 
     double cpu = 0;
     int64_t readings = 0;

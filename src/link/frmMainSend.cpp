@@ -144,22 +144,16 @@ bool frmMain::RemoteSet(int Index, float val, int chn)
     });
 }
 
-bool frmMain::RemoteQC(int Index, int val, int chn)
-{
-    using namespace qx;
-    return trapped(QStringLiteral("ErrQC"), [&] {
-        const int c = senderChannel(DevCtrl(Index), chn);
-        CmdBuf buf = Frames::commandFrame(c, 0, Frames::OpAdjust, {0, 0, 0, 0, 0, requestByte(val, 10)});
-        return writeFrame(Index, buf);
-    });
-}
+bool frmMain::RemoteQC(int Index, int val, int chn) { return sendRequest(Index, val, chn, 10, QStringLiteral("ErrQC")); }
 
-bool frmMain::RemotePE(int Index, int val, int chn)
+bool frmMain::RemotePE(int Index, int val, int chn) { return sendRequest(Index, val, chn, 20, QStringLiteral("ErrPE")); }
+
+bool frmMain::sendRequest(int Index, int val, int chn, int offset, const QString &tag)
 {
     using namespace qx;
-    return trapped(QStringLiteral("ErrPE"), [&] {
+    return trapped(tag, [&] {
         const int c = senderChannel(DevCtrl(Index), chn);
-        CmdBuf buf = Frames::commandFrame(c, 0, Frames::OpAdjust, {0, 0, 0, 0, 0, requestByte(val, 20)});
+        CmdBuf buf = Frames::commandFrame(c, 0, Frames::OpAdjust, {0, 0, 0, 0, 0, requestByte(val, offset)});
         return writeFrame(Index, buf);
     });
 }

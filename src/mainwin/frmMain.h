@@ -324,6 +324,9 @@ private:
     void setupChart(int n, const qx::mainwin::ChartSettings &s);
     // Panel events to their handlers (frmMainEvents.cpp).
     void connectPanel(int n);
+    // A quick-charge request (d6 = (val + offset) Mod 240) on channel chn
+    // (-1: the panel's).
+    bool sendRequest(int Index, int val, int chn, int offset, const QString &tag);
     // frmMainNews.cpp
     void createNewsExchange();
     void hookInfoList(QListWidget *list, int n);  // frmMainStatus.cpp

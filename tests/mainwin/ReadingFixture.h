@@ -3,12 +3,14 @@
 // (tables, mode list, two-channel layout, model name), for the reading
 // presentation, the run log and Continue.
 #include "MainFixture.h"
+#include "ModelSetup.h"
 
+#include "curves/CurveGraph.h"
 #include "link/ErrLog.h"
-#include "link/ModelTable.h"
 #include "link/State.h"
 #include "panel/DevCtrl.h"
 #include "platform/Grid.h"
+#include "platform/Numbers.h"
 
 #include <QDateTime>
 #include <QListWidget>
@@ -25,37 +27,7 @@ protected:
     void TearDown() override { setErrLogClock(previousClock); }
 
     // Device Index as identified with the model of `type`.
-    void model(int Index, int type, int devVer = 0)
-    {
-        while (viewCount() <= Index)
-            w->menuAddDev_Click();
-        const models::ModelRow r = models::modelRow(type, devVer);
-        DevType[Index] = type;
-        DevVer[Index] = devVer;
-        MaxCur[Index] = r.maxCur.value_or(10);
-        MaxVol[Index] = r.maxVol.value_or(60);
-        MinCur[Index] = r.minCur;
-        MinVol[Index] = r.minVol;
-        CurScale[Index] = r.curScale;
-        VolScale[Index] = r.volScale;
-        PwrScale[Index] = r.pwrScale;
-        LastDisMode[Index] = r.lastDisMode;
-        LastChgMode[Index] = r.lastChgMode;
-        CvFlag[Index] = r.cvFlag;
-        dev(Index).HasTemp = r.hasTemp;
-        DevCtrl &p = w->DevCtrl(Index);
-        const bool two = models::isTwoChannel(type);
-        p.set_Dev2S(two);
-        p.ModeClr();
-        for (const QString &m : r.modes)
-            p.ModeAdd(m);
-        if (two)
-            w->InitDual(Index);
-        for (int row = 1; row <= (two ? 2 : 1); ++row)
-            w->gridRun(Index).set_TextMatrix(row, 0, r.name);
-        p.PortAdd(QStringLiteral("COM%1").arg(3 + Index));
-        p.set_tPort(QStringLiteral("COM%1").arg(3 + Index));
-    }
+    void model(int Index, int type, int devVer = 0) { applyModelRow(*w, Index, type, devVer); }
     // The channel's mode with its setting boxes as the mode fields show
     // them for the stored frame integers.
     void settings(int Index, int chn, int mode, int32_t val, int32_t lmt, int32_t tim)
@@ -94,7 +66,15 @@ protected:
         w->ShowReading(Index, chn);
     }
 
-    int viewCount() const { return w->viewCount(); }
+    // The points of a curve of device 0's chart: "x,y x,y ...".
+    std::string points(int curve)
+    {
+        const CurveGraph &g = w->CurveGraph(0);
+        QStringList l;
+        for (int n = 0; n < g.DpCnt(curve); ++n)
+            l << num::general(g.DpX(curve, n)) + "," + num::general(g.DpY(curve, n));
+        return l.join(' ').toStdString();
+    }
     std::string cell(int Index, int row, int col) { return w->gridRun(Index).TextMatrix(row, col).toStdString(); }
     std::string info(int Index, int line) { return w->lstInfoLine(Index, line).toStdString(); }
     QString errLog() const { return QString::fromUtf8(home.read(QStringLiteral("Log/qx-202435.log"))); }

@@ -46,14 +46,6 @@ protected:
         w->SendConnect(0);
         EXPECT_EQ(next(), "FA 05 00 00 00 00 00 00 05 F8");
     }
-    std::string points(int curve)
-    {
-        const CurveGraph &g = w->CurveGraph(0);
-        QStringList l;
-        for (int n = 0; n < g.DpCnt(curve); ++n)
-            l << num::general(g.DpX(curve, n)) + "," + num::general(g.DpY(curve, n));
-        return l.join(' ').toStdString();
-    }
     void click(const char *button)
     {
         auto *b = w->DevCtrl(0).findChild<QPushButton *>(QLatin1String(button));

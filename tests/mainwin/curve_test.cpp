@@ -3,6 +3,7 @@
 // time axis 5 to 30 s ahead, and one drawing per turn of the event loop.
 #include "MainFixture.h"
 
+#include "common/PaintCounter.h"
 #include "curves/CurveGraph.h"
 #include "link/State.h"
 #include "platform/KeyedTabBar.h"
@@ -35,20 +36,6 @@ protected:
     frmMain *w = nullptr;
 };
 
-// Counts the paints of a widget.
-class PaintCounter : public QObject {
-public:
-    explicit PaintCounter(QWidget *w) { w->installEventFilter(this); }
-    int paints = 0;
-
-protected:
-    bool eventFilter(QObject *, QEvent *e) override
-    {
-        if (e->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-};
 
 } // namespace
 
@@ -169,7 +156,7 @@ TEST_F(Curves, OneDrawingPerTurnOfTheEventLoopAndNoneWhileHidden)
     w->show();
     w->menuAddDev_Click();
     QCoreApplication::processEvents();
-    PaintCounter shown(g().picGraph()), hidden(w->CurveGraph(1).picGraph());
+    test::PaintCounter shown(g().picGraph()), hidden(w->CurveGraph(1).picGraph());
     for (int x = 0; x < 20; ++x) {
         w->CurveAddPoint(x, 12.0f - x * 0.01f, 1.0f, 12.0f, 0, 0);
         w->CurveAddPoint(x, 12.0f - x * 0.01f, 1.0f, 12.0f, 1, 0);

@@ -5,7 +5,7 @@
 // on), 2 a two-channel load with both channels at constant power, 3 a charger in its constant-voltage charge mode,
 // 4 the USB tester in its meter mode with the floating meter. The number
 // picks the tab in front (default 1).
-#include "link/ModelTable.h"
+#include "ModelSetup.h"
 #include "link/State.h"
 #include "mainwin/frmMain.h"
 #include "panel/DevCtrl.h"
@@ -26,34 +26,9 @@ using namespace qx;
 
 void identify(frmMain &w, int i, int type, int devVer)
 {
-    const models::ModelRow r = models::modelRow(type, devVer);
-    DevType[i] = type;
-    DevVer[i] = devVer;
-    MaxCur[i] = r.maxCur.value_or(10);
-    MaxVol[i] = r.maxVol.value_or(60);
-    MinCur[i] = r.minCur;
-    MinVol[i] = r.minVol;
-    CurScale[i] = r.curScale;
-    VolScale[i] = r.volScale;
-    PwrScale[i] = r.pwrScale;
-    LastDisMode[i] = r.lastDisMode;
-    LastChgMode[i] = r.lastChgMode;
-    CvFlag[i] = r.cvFlag;
-    dev(i).HasTemp = r.hasTemp;
+    test::applyModelRow(w, i, type, devVer);
     dev(i).ParCount = 2;
-    DevCtrl &p = w.DevCtrl(i);
-    const bool two = models::isTwoChannel(type);
-    p.set_Dev2S(two);
-    p.set_Conn(true);
-    p.ModeClr();
-    for (const QString &m : r.modes)
-        p.ModeAdd(m);
-    if (two)
-        w.InitDual(i);
-    for (int row = 1; row <= (two ? 2 : 1); ++row)
-        w.gridRun(i).set_TextMatrix(row, 0, r.name);
-    p.PortAdd(QStringLiteral("COM%1").arg(3 + i));
-    p.set_tPort(QStringLiteral("COM%1").arg(3 + i));
+    w.DevCtrl(i).set_Conn(true);
 }
 
 // A run on channel c in mode `mode` with the given frame settings, started
@@ -112,8 +87,6 @@ int main(int argc, char **argv)
         front = app.arguments().at(1).toInt();
 
     frmMain &w = frmMainForm().get();
-    for (int i = 1; i < 4; ++i)
-        w.menuAddDev_Click();
     w.menuTemp->setChecked(true);
 
     // 1: discharge at 1.5 A down towards 3.00 V.

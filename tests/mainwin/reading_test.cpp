@@ -24,14 +24,6 @@ protected:
         const DevCtrl &p = w->DevCtrl(Index);
         return (p.tVol(chn) + "|" + p.tCur(chn) + "|" + p.tPwr(chn)).toStdString();
     }
-    std::string points(int curve)
-    {
-        const CurveGraph &g = w->CurveGraph(0);
-        QStringList l;
-        for (int n = 0; n < g.DpCnt(curve); ++n)
-            l << num::general(g.DpX(curve, n)) + "," + num::general(g.DpY(curve, n));
-        return l.join(' ').toStdString();
-    }
 };
 
 } // namespace

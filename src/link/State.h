@@ -127,6 +127,7 @@ struct DeviceState {
     float AutoEnd = 0;                    // A, C2
     bool AutoBusy = false;                // a sweep runs (no STOP pop-up)
     bool AutoOn = false;                  // a sweep runs (button toggles on it)
+    int AutoChn = 0;                      // channel the sweep started on
     // step program
     int StepMode = 0;                     // mode index of the row; ModeCnt marks "Wait"
     int32_t StepSecs = 0;                 // time limit of the row in s; 0 = none

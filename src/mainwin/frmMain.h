@@ -295,6 +295,41 @@ private:
     void checkSettingBox(int Index, int chn, qx::inputs::Field field);
     // ---- end of setting-box checks, step file and step editor ----
 
+public:
+    // ---- Automatic current sweep and step program (link/frmMainAuto.cpp,
+    // link/frmMainAutoFile.cpp, link/frmMainStepRun.cpp) ----
+    // The auto page's Start/Stop: starts a sweep on the panel's channel (the
+    // sweep keeps that channel to its end) or stops the running one. C1, C2,
+    // the step and the step time are checked before the device is started.
+    void DevCtrl_AutoTestClick(int Index);
+    // One second of the sweep (the panel's auto timer).
+    void DevCtrl_AutoTmrOn(int Index);
+    // The cut-off voltage box lost the focus: checked against the device.
+    void DevCtrl_AutoVolLostFocus(int Index);
+    // The enlarged auto result table: shown over the panel, hidden again.
+    void DevCtrl_AutoListClick(int Index);
+    void gridAutolist_DblClick(int Index);
+    // The auto page's Save: the auto result file.
+    void DevCtrl_AutoSaveClick(int Index);
+    // The step page's Start/Stop (also the program's own end).
+    void DevCtrl_StepTestClick(int Index);
+    // One second of the step program (the panel's step timer).
+    void DevCtrl_StepTmrOn(int Index);
+    // The step page's Clear: empties the program table.
+    void DevCtrl_StepClrClick(int Index);
+
+private:
+    void connectEngines(int n);
+    // The sweep's table row from the readings of channel chn.
+    void autoFillRow(int Index, int chn);
+    // The sweep is over: Start offered again, timer off.
+    void autoEnded(int Index);
+    void stepLoadRow(int Index, int chn);
+    void stepRowEnded(int Index, int chn);
+    void stepResult(int Index, int chn, bool wait);
+    void stepMarkRows(int Index, int row);
+    // ---- end of automatic current sweep and step program ----
+
 protected:
     void resizeEvent(QResizeEvent *e) override;
     void changeEvent(QEvent *e) override;

@@ -90,6 +90,7 @@ void frmMain::createDeviceViews(int n)
     viewCount_ = n + 1;
     connectInputsSteps(n);
     connectPanel(n);
+    connectEngines(n);
     v.frmDev->show();
 }
 

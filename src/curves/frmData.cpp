@@ -12,6 +12,7 @@
 #include "platform/DialogWait.h"
 #include "platform/Grid.h"
 #include "platform/Guard.h"
+#include "platform/Picture.h"
 #include "platform/Placement.h"
 #include "platform/QxError.h"
 #include "platform/UiServices.h"
@@ -25,7 +26,6 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPainter>
 #include <QPointer>
 #include <QScreen>
 #include <QGuiApplication>
@@ -481,13 +481,8 @@ QImage frmData::Capture(bool withGrid)
     const QRect c = chart_->geometry();
     const int w = c.width() + twipsToPx(50);
     const int h = withGrid ? gridRun->geometry().bottom() + 1 - c.top() + twipsToPx(50) : c.height();
-    QImage img(std::max(w, 1), std::max(h, 1), QImage::Format_RGB32);
-    img.fill(palette().color(QPalette::Window));
-    QPainter p(&img);
-    chart_->render(&p, QPoint(0, 0));
-    if (withGrid)
-        gridRun->render(&p, gridRun->pos() - c.topLeft());
-    return img;
+    return picture::render(QRect(c.topLeft(), QSize(std::max(w, 1), std::max(h, 1))),
+                           {chart_, withGrid ? gridRun : nullptr}, palette().color(QPalette::Window));
 }
 
 QString frmData::pictureName() const { return Module4::DateStamp(QDateTime::currentDateTime()); }
@@ -502,9 +497,9 @@ bool frmData::savePicture(const QString &title, const QString &defaultName, bool
         path += QStringLiteral(".bmp");
     QApplication::processEvents();
     QApplication::processEvents();
-    const QImage img = Capture(withGrid);
-    if (!img.save(path, "BMP")) {
-        ErrLog(tag, QStringLiteral("the picture cannot be written to ") + path);
+    QString reason;
+    if (!picture::saveBmp(Capture(withGrid), path, &reason)) {
+        ErrLog(tag, QStringLiteral("the picture cannot be written to ") + path + QStringLiteral(": ") + reason);
         return false;
     }
     return true;

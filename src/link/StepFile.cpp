@@ -1,6 +1,7 @@
 #include "link/StepFile.h"
 
 #include "platform/QxError.h"
+#include "platform/TextLines.h"
 
 #include <QIODevice>
 #include <optional>
@@ -10,7 +11,6 @@ namespace qx::stepfile {
 namespace {
 
 const QByteArray Eol = QByteArrayLiteral("\r\n");
-constexpr qint64 MaxLine = 64 * 1024;
 
 void checkCell(int row, int col)
 {
@@ -30,29 +30,6 @@ std::optional<qint64> digits(QStringView s)
         v = v * 10 + (c.unicode() - u'0');
     }
     return v;
-}
-
-// Reads the next line without its end; a line longer than MaxLine is read
-// whole but reported as too long. False at the end of the file.
-bool nextLine(QIODevice &f, QString &line, bool &tooLong)
-{
-    if (f.atEnd())
-        return false;
-    QByteArray bytes = f.readLine(MaxLine);
-    tooLong = false;
-    while (!bytes.endsWith('\n') && !f.atEnd()) {
-        const QByteArray more = f.readLine(MaxLine);
-        if (more.isEmpty())
-            break;
-        tooLong = true;
-        bytes = more;  // only the end of the line matters now
-    }
-    if (bytes.endsWith('\n'))
-        bytes.chop(1);
-    if (bytes.endsWith('\r'))
-        bytes.chop(1);
-    line = QString::fromUtf8(bytes);
-    return true;
 }
 
 } // namespace
@@ -98,11 +75,11 @@ std::vector<Cell> read(QIODevice &file, int devType, const ModeList &m)
     std::vector<Cell> cells;
     QString line;
     bool tooLong = false;
-    if (!nextLine(file, line, tooLong) || !nextLine(file, line, tooLong) || tooLong)
+    if (!textlines::nextLine(file, line, tooLong) || !textlines::nextLine(file, line, tooLong) || tooLong)
         return cells;
     if (!line.startsWith(QLatin1String("DEV:")) || digits(QStringView(line).mid(4)) != qint64(devType))
         return cells;
-    while (nextLine(file, line, tooLong)) {
+    while (textlines::nextLine(file, line, tooLong)) {
         if (tooLong || line.size() < 4)
             continue;
         const auto row = digits(QStringView(line).first(2));

@@ -51,6 +51,7 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     wireSettingsMenus();
     wireAdjResMenus();
     wireQuickCharge();
+    wireMenuEvents();
 
     createDeviceViews(0);
 

@@ -35,6 +35,7 @@ class CurveGraph;
 class DevCtrl;
 class QAction;
 class QFrame;
+class QImage;
 class QListWidget;
 class QMenu;
 class QTimer;
@@ -329,6 +330,47 @@ private:
     void stepResult(int Index, int chn, bool wait);
     void stepMarkRows(int Index, int row);
     // ---- end of automatic current sweep and step program ----
+
+public:
+    // ---- Shutdown, parameter file, pictures, menu and toolbar commands ----
+    // (mainwin/frmMainShutdown.cpp, frmMainCfgFile.cpp, frmMainPicture.cpp,
+    // frmMainMenuEvents.cpp)
+    // "Open Parameter" / "Save Parameter": the selected device's chart title
+    // and its shown channel's set value, limit and time limit (CfgFile.h).
+    void menuOpenCfg_Click();
+    void menuSaveCfg_Click();
+    // "Save Curve" (the chart) and "Save Picture" (the chart with the result
+    // grid below it, also the toolbar key "savepic") of the selected device
+    // as a bitmap file; failures are logged ("ErrSavePic", "ErrCapture").
+    void menuSavePic_Click();
+    void menuCapture_Click();
+    // "Exit": closes the main window (Form_Unload asks first).
+    void menuExit_Click();
+    void menuClear_Click();
+    void menuSearch_Click();
+    void menuTitle_Click();
+    // Runs after the entry's check mark has changed (the menu toggles it).
+    void menuTemp_Click();
+    void menuSimp_Click();
+    void menuUnSimp_Click();
+    void menuHelp_Click();
+    void menuCDT_Click();
+    void menuAbout_Click();
+    // A toolbar button, by its key; an unknown key does nothing.
+    void tlbSys_ButtonClick(const QString &key);
+    // A mouse button went down on result grid Index (its MouseRow and
+    // MouseCol tell the cell): a colour cell of a channel row asks for the
+    // channel's voltage or current curve colour.
+    void gridRun_MouseDown(int Index);
+    // A double click on chart Index: asks for its title.
+    void CurveGraph_DblClick(int Index);
+
+private:
+    void wireMenuEvents();
+    void connectViewEvents(int n);
+    QImage CopyCurve(int Index, bool withGrid) const;
+    void savePicture(const QString &word, bool withGrid, const QString &tag);
+    // ---- end of shutdown, parameter file, pictures, menu and toolbar commands ----
 
 protected:
     void resizeEvent(QResizeEvent *e) override;

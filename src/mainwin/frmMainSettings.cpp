@@ -79,18 +79,6 @@ void frmMain::wireSettingsMenus()
         auto handler = e.handler;
         connect(e.action, &QAction::triggered, this, [this, tag, handler] { qx::guarded(tag, [&] { (this->*handler)(); }); });
     }
-    // The toolbar keys "opendat" and "setting" run the same commands.
-    const struct {
-        const char *key;
-        void (frmMain::*handler)();
-    } keys[] = {{"opendat", &frmMain::menuOpenData_Click}, {"setting", &frmMain::menuShow_Click}};
-    for (const auto &k : keys) {
-        if (QAction *a = tlbSysButton(QLatin1String(k.key))) {
-            const QString tag = QStringLiteral("ErrTlb(%1)").arg(QLatin1String(k.key));
-            auto handler = k.handler;
-            connect(a, &QAction::triggered, this, [this, tag, handler] { qx::guarded(tag, [&] { (this->*handler)(); }); });
-        }
-    }
 }
 
 void frmMain::menuOpenData_Click() { frmData::showViewer(); }

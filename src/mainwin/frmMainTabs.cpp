@@ -91,6 +91,7 @@ void frmMain::createDeviceViews(int n)
     connectInputsSteps(n);
     connectPanel(n);
     connectEngines(n);
+    connectViewEvents(n);
     v.frmDev->show();
 }
 

@@ -21,4 +21,7 @@ inline QString makerName() { return QStringLiteral("VELTRIX"); }
 // The address that the splash's and the About box's link open.
 inline QString webAddress() { return QStringLiteral("https://example.com/qx-tester"); }
 
+// The address of the hidden partner entry of the Help menu.
+inline QString partnerAddress() { return QStringLiteral("https://example.org/"); }
+
 } // namespace qx::app

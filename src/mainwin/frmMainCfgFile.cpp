@@ -1,0 +1,84 @@
+// The parameter file: "Save Parameter" and "Open Parameter" (format: CfgFile.h).
+#include "mainwin/frmMain.h"
+
+#include "curves/CurveGraph.h"
+#include "link/Module3.h"
+#include "link/Module4.h"
+#include "link/State.h"
+#include "mainwin/CfgFile.h"
+#include "panel/DevCtrl.h"
+#include "platform/Grid.h"
+#include "platform/Numbers.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QSaveFile>
+
+void frmMain::menuSaveCfg_Click()
+{
+    using namespace qx;
+    try {
+        const int dev = CurDev;
+        const ::DevCtrl &p = DevCtrl(dev);
+        const int chn = num::toLong(p.chn());
+        if (Running[dev][chn])
+            return;
+        QString title = Module3::LangText(QStringLiteral("Save Parameter--Device%1").arg(dev + 1));
+        QString name = Module4::DateStamp(QDateTime::currentDateTime()) + QLatin1Char('-') +
+                       gridRun(dev).TextMatrix(chn + 1, 0);
+        if (p.Dev2S()) {
+            title += QStringLiteral("-Channel%1").arg(chn + 1);
+            name += QStringLiteral("-%1").arg(chn + 1);
+        }
+        QString path = Module4::ShowFileDialog(this, true, title, QStringLiteral("config file(*.cfg)|*.cfg"), name,
+                                               QString(), QString());
+        if (path.isEmpty())
+            return;
+        if (path.right(3) != QStringLiteral("cfg"))
+            path += QStringLiteral(".cfg");
+
+        cfgfile::Texts t;
+        t.model = gridRun(dev).TextMatrix(1, 0);
+        t.title = CurveGraph(dev).TitleText();
+        t.sval = p.tSval(chn);
+        t.slmt = p.tSlmt(chn);
+        t.stim = p.tStim(chn);
+        const QByteArray bytes = cfgfile::write(t);
+        // Written beside the target and renamed into place: a failed save
+        // keeps the earlier file.
+        QSaveFile f(path);
+        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit())
+            ErrLog(QStringLiteral("ErrSaveCfg"), path + QStringLiteral(": ") + f.errorString());
+    } catch (const std::exception &e) {
+        ErrLog(QStringLiteral("ErrSaveCfg"), QString::fromUtf8(e.what()));
+    }
+}
+
+void frmMain::menuOpenCfg_Click()
+{
+    using namespace qx;
+    // Any failure ends the load without a message.
+    try {
+        const QString path = Module4::ShowFileDialog(this, false, Module3::LangText(QStringLiteral("Open Parameter")),
+                                                     QStringLiteral("config file(*.cfg)|*.cfg"), QString(), QString(),
+                                                     QString());
+        if (path.isEmpty() || path.right(3) != QStringLiteral("cfg"))
+            return;
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly))
+            return;
+        const int dev = CurDev;
+        const cfgfile::Loaded l = cfgfile::read(f, gridRun(dev).TextMatrix(1, 0));
+        ::DevCtrl &p = DevCtrl(dev);
+        const int chn = num::toLong(p.chn());
+        if (l.title)
+            CurveGraph(dev).set_TitleText(*l.title);
+        if (l.sval)
+            p.set_tSval(chn, *l.sval);
+        if (l.slmt)
+            p.set_tSlmt(chn, *l.slmt);
+        if (l.stim)
+            p.set_tStim(chn, *l.stim);
+    } catch (const std::exception &) {
+    }
+}

@@ -1,0 +1,196 @@
+// The main window's command surface: the menu entries and toolbar keys of
+// this folder, the colour cells of the result grids and the title edit on
+// the charts. Entries that open other folders' windows are wired where
+// those windows are reached (frmMainSettings.cpp, frmMainUpdate.cpp, ...).
+#include "mainwin/frmMain.h"
+
+#include "curves/CurveGraph.h"
+#include "link/Module1.h"
+#include "link/Module3.h"
+#include "link/Module4.h"
+#include "link/State.h"
+#include "mainwin/frmAbout.h"
+#include "panel/DevCtrl.h"
+#include "platform/AppVersion.h"
+#include "platform/Grid.h"
+#include "platform/Guard.h"
+#include "platform/UiServices.h"
+
+#include <QAction>
+#include <QToolBar>
+
+namespace {
+
+QString prompt() { return qx::Module3::LangText(QStringLiteral("Prompt")); }
+
+int message(const QString &text, int style) { return qx::ui().msgBox(qx::Module3::LangText(text), style, prompt()); }
+
+} // namespace
+
+void frmMain::wireMenuEvents()
+{
+    const struct {
+        QAction *action;
+        const char *tag;
+        void (frmMain::*handler)();
+    } entries[] = {
+        {menuOpenCfg, "menuOpenCfg_Click", &frmMain::menuOpenCfg_Click},
+        {menuSaveCfg, "menuSaveCfg_Click", &frmMain::menuSaveCfg_Click},
+        {menuSavePic, "menuSavePic_Click", &frmMain::menuSavePic_Click},
+        {menuCapture, "menuCapture_Click", &frmMain::menuCapture_Click},
+        {menuExit, "menuExit_Click", &frmMain::menuExit_Click},
+        {menuClear, "menuClear_Click", &frmMain::menuClear_Click},
+        {menuSearch, "menuSearch_Click", &frmMain::menuSearch_Click},
+        {menuTitle, "menuTitle_Click", &frmMain::menuTitle_Click},
+        {menuTemp, "menuTemp_Click", &frmMain::menuTemp_Click},
+        {menuSimp, "menuSimp_Click", &frmMain::menuSimp_Click},
+        {menuUnSimp, "menuUnSimp_Click", &frmMain::menuUnSimp_Click},
+        {menuHelp, "menuHelp_Click", &frmMain::menuHelp_Click},
+        {menuCDT, "menuCDT_Click", &frmMain::menuCDT_Click},
+        {menuAbout, "menuAbout_Click", &frmMain::menuAbout_Click},
+    };
+    for (const auto &e : entries) {
+        const QString tag = QLatin1String(e.tag);
+        auto handler = e.handler;
+        connect(e.action, &QAction::triggered, this, [this, tag, handler] { qx::guarded(tag, [&] { (this->*handler)(); }); });
+    }
+    for (QAction *a : tlbSys->actions()) {
+        const QString key = a->data().toString();
+        connect(a, &QAction::triggered, this,
+                [this, key] { qx::guarded(QStringLiteral("tlbSys_ButtonClick"), [&] { tlbSys_ButtonClick(key); }); });
+    }
+}
+
+void frmMain::connectViewEvents(int n)
+{
+    connect(&gridRun(n), &qx::Grid::MouseDown, this,
+            [this, n] { qx::guarded(QStringLiteral("gridRun_MouseDown"), [&] { gridRun_MouseDown(n); }); });
+    connect(&CurveGraph(n), &::CurveGraph::DblClick, this,
+            [this, n] { qx::guarded(QStringLiteral("CurveGraph_DblClick"), [&] { CurveGraph_DblClick(n); }); });
+}
+
+void frmMain::tlbSys_ButtonClick(const QString &key)
+{
+    const struct {
+        const char *key;
+        void (frmMain::*handler)();
+    } commands[] = {
+        {"opendat", &frmMain::menuOpenData_Click}, {"savedat", &frmMain::menuSaveData_Click},
+        {"savepic", &frmMain::menuCapture_Click},  {"setting", &frmMain::menuShow_Click},
+        {"about", &frmMain::menuAbout_Click},      {"com", &frmMain::menuSearch_Click},
+    };
+    try {
+        for (const auto &c : commands)
+            if (key == QLatin1String(c.key)) {
+                (this->*c.handler)();
+                return;
+            }
+    } catch (const std::exception &e) {
+        ErrLog(QStringLiteral("ErrTlb(%1)").arg(key), QString::fromUtf8(e.what()));
+    }
+}
+
+void frmMain::menuExit_Click() { close(); }
+
+void frmMain::menuClear_Click()
+{
+    using namespace qx;
+    if (message(QStringLiteral("Clear Curve?"), MbOkCancel | MbInformation) != MrOk)
+        return;
+    const int d = CurDev;
+    CurveGraph(d).ClearAll();
+    for (int c = 0; c < ChnSlots; ++c) {
+        TotalSecs[d][c].store(0);
+        RunStartPt[d][c] = 0;
+    }
+    // The third axis keeps its extremes.
+    DeviceState &s = dev(d);
+    s.PlotVMax = s.PlotVMin = s.PlotIMax = s.PlotIMin = 0;
+    s.CurveMaxT = 0;
+}
+
+void frmMain::menuSearch_Click()
+{
+    if (DevCtrl(qx::CurDev).Conn())
+        return;
+    ScanPorts(qx::CurDev);
+    message(QStringLiteral("Search comm port finished"), qx::MbInformation);
+}
+
+namespace {
+
+// The title input; an empty answer (or Cancel) keeps the title.
+void askTitle(const ::CurveGraph &current, ::CurveGraph &target)
+{
+    const std::optional<QString> t =
+        qx::ui().inputBox(QStringLiteral("Please input new title"), QStringLiteral("Prompt"), current.TitleText());
+    if (t && !t->isEmpty())
+        target.set_TitleText(*t);
+}
+
+} // namespace
+
+void frmMain::menuTitle_Click() { askTitle(CurveGraph(qx::CurDev), CurveGraph(qx::CurDev)); }
+
+void frmMain::CurveGraph_DblClick(int Index) { askTitle(CurveGraph(qx::CurDev), CurveGraph(Index)); }
+
+void frmMain::menuTemp_Click()
+{
+    qx::Module1::WriteIni(qx::IniFile, QStringLiteral("AUTO"), QStringLiteral("TEMP"),
+                          menuTemp->isChecked() ? QStringLiteral("True") : QStringLiteral("False"));
+}
+
+void frmMain::menuSimp_Click()
+{
+    menuSimp->setChecked(true);
+    menuUnSimp->setChecked(false);
+    qx::LangTrad = 0;
+    qx::Module1::WriteIni(qx::IniFile, QStringLiteral("LANGUAGE"), QStringLiteral("LANG"), QStringLiteral("0"));
+}
+
+void frmMain::menuUnSimp_Click()
+{
+    menuUnSimp->setChecked(true);
+    menuSimp->setChecked(false);
+    qx::LangTrad = 1;
+    qx::Module1::WriteIni(qx::IniFile, QStringLiteral("LANGUAGE"), QStringLiteral("LANG"), QStringLiteral("1"));
+}
+
+void frmMain::menuHelp_Click() { qx::ui().openLink(qx::app::webAddress()); }
+
+void frmMain::menuCDT_Click() { qx::ui().openLink(qx::app::partnerAddress()); }
+
+void frmMain::menuAbout_Click() { frmAboutForm().showOrRaise(); }
+
+void frmMain::gridRun_MouseDown(int Index)
+{
+    using namespace qx;
+    try {
+        Grid &g = gridRun(Index);
+        const int row = g.MouseRow(), col = g.MouseCol();
+        if (col != 7 && col != 8)
+            return;
+        // Only a channel's row: row 1, and row 2 on a two-channel device.
+        if (row != 1 && !(row == 2 && DevCtrl(Index).Dev2S()))
+            return;
+        g.set_Row(row);
+        g.set_Col(col);
+        const int32_t picked = Module4::PickColor();
+        if (picked >= 0)
+            g.set_CellBackColor(uint32_t(picked));
+        const int k = row - 1;
+        const uint32_t colour = g.CellBackColor();
+        ::CurveGraph &chart = CurveGraph(Index);
+        if (col == 7) {
+            chart.set_CurveLineColor(k * 5, colour);
+            DevCtrl(Index).set_VolColor(chart.CurveLineColor(0));
+            Module1::WriteIni(IniFile, QStringLiteral("DATA"), QStringLiteral("VCOL%1").arg(k), QString::number(colour));
+        } else {
+            chart.set_CurveLineColor(k * 5 + 1, colour);
+            DevCtrl(Index).set_CurColor(chart.CurveLineColor(1));
+            Module1::WriteIni(IniFile, QStringLiteral("DATA"), QStringLiteral("CCOL%1").arg(k), QString::number(colour));
+        }
+    } catch (const std::exception &e) {
+        ErrLog(QStringLiteral("ErrCol"), QString::fromUtf8(e.what()));
+    }
+}

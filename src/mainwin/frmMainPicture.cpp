@@ -1,0 +1,75 @@
+// Pictures of the selected device: "Save Curve" (the chart) and "Save
+// Picture" (the chart with the result grid below it). The chart and the grid
+// draw themselves into an off-screen image at their own place and size, so
+// the picture holds neither another window lying over them nor a shifted
+// edge, whatever the window's size.
+#include "mainwin/frmMain.h"
+
+#include "curves/CurveGraph.h"
+#include "link/Module3.h"
+#include "link/Module4.h"
+#include "link/State.h"
+#include "panel/DevCtrl.h"
+#include "platform/Colors.h"
+#include "platform/Grid.h"
+#include "platform/Numbers.h"
+#include "platform/Picture.h"
+#include "platform/QxError.h"
+
+#include <QDateTime>
+#include <QFrame>
+#include <QImage>
+
+QImage frmMain::CopyCurve(int Index, bool withGrid) const
+{
+    ::CurveGraph &chart = CurveGraph(Index);
+    qx::Grid &grid = gridRun(Index);
+    QRect area = chart.geometry();
+    // With the grid: down to 50 twips below the grid's bottom edge.
+    if (withGrid)
+        area.setBottom(grid.geometry().bottom() + qx::twipsToPx(50));
+    return qx::picture::render(area, {&chart, withGrid ? &grid : nullptr},
+                               frmDev(Index).palette().color(QPalette::Window));
+}
+
+void frmMain::savePicture(const QString &word, bool withGrid, const QString &tag)
+{
+    using namespace qx;
+    const int dev = CurDev;
+    const ::DevCtrl &p = DevCtrl(dev);
+    const int chn = num::toLong(p.chn());
+    QString title = Module3::LangText(word + QStringLiteral("--Device%1").arg(dev + 1));
+    QString name =
+        Module4::DateStamp(QDateTime::currentDateTime()) + QLatin1Char('-') + gridRun(dev).TextMatrix(chn + 1, 0);
+    if (p.Dev2S()) {
+        title += QStringLiteral("-Channel%1").arg(chn + 1);
+        name += QStringLiteral("-%1").arg(chn + 1);
+    }
+    QString path = Module4::ShowFileDialog(this, true, title, QStringLiteral("bmp file(*.bmp)|*.bmp"), name, QString(),
+                                           QString());
+    if (path.isEmpty())
+        return;
+    if (path.right(3) != QStringLiteral("bmp"))
+        path += QStringLiteral(".bmp");
+    QString reason;
+    if (!picture::saveBmp(CopyCurve(dev, withGrid), path, &reason))
+        ErrLog(tag, path + QStringLiteral(": ") + reason);
+}
+
+void frmMain::menuSavePic_Click()
+{
+    try {
+        savePicture(QStringLiteral("Save Curve"), false, QStringLiteral("ErrSavePic"));
+    } catch (const std::exception &e) {
+        ErrLog(QStringLiteral("ErrSavePic"), QString::fromUtf8(e.what()));
+    }
+}
+
+void frmMain::menuCapture_Click()
+{
+    try {
+        savePicture(QStringLiteral("Save Picture"), true, QStringLiteral("ErrCapture"));
+    } catch (const std::exception &e) {
+        ErrLog(QStringLiteral("ErrCapture"), QString::fromUtf8(e.what()));
+    }
+}

@@ -17,6 +17,7 @@
 
 #include <QAction>
 #include <QPointer>
+#include <QScopeGuard>
 
 #include <exception>
 
@@ -46,12 +47,19 @@ void frmMain::menuAdj_Click()
     AdjButtons(!Running[CurDev][qx::tools::panelChannel(&p)]);
     tabDev->setEnabled(false);
     p.set_ChnEnable(false);
+    // Until the window shows (it gives them back when it closes), a failure
+    // gives the tab strip and the channel choice back.
+    auto restore = qScopeGuard([this, &p] {
+        tabDev->setEnabled(true);
+        p.set_ChnEnable(true);
+    });
     frmAdj &w = frmAdjForm().get();
     w.host.setTabsEnabled = tabsSwitch();
     w.Form_Load();
     w.show();
     w.raise();
     w.activateWindow();
+    restore.dismiss();
     menuAdj->setEnabled(false);
     AdjOpen = true;
 }
@@ -77,13 +85,14 @@ void frmMain::menuRes_Click()
         }
         DlgDone = false;
         tabs(false);
+        // Every way out of here, a failure too, gives the tab strip back.
+        const auto restore = qScopeGuard([&tabs] { tabs(true); });
         frmRes &w = frmResForm().fresh();
         w.host.setTabsEnabled = tabs;
         w.show();
         w.raise();
         w.activateWindow();
         waitForDialog(&w);
-        tabs(true);
     } catch (const std::exception &e) {
         ErrLog(QStringLiteral("ErrRes"), QString::fromStdString(e.what()));
     }

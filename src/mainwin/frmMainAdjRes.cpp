@@ -67,12 +67,8 @@ void frmMain::menuAdj_Click()
 void frmMain::menuRes_Click()
 {
     using namespace qx;
-    if (frmResForm().isOpen()) {
-        frmRes &open = frmResForm().get();
-        open.raise();
-        open.activateWindow();
+    if (frmResForm().raiseIfOpen())
         return;
-    }
     const auto tabs = tabsSwitch();
     try {
         if (DevType[CurDev] == 0) {

@@ -14,4 +14,5 @@ void frmMain::connectPanel(int n)
     connect(p, &::DevCtrl::TmrCurveOn, this, onChannel(&frmMain::DevCtrl_TmrCurveOn));
     connect(p, &::DevCtrl::ContClick, this, onChannel(&frmMain::DevCtrl_ContClick));
     connect(p, &::DevCtrl::MonitorClick, this, onChannel(&frmMain::DevCtrl_MonitorClick));
+    connectLinkEvents(n);
 }

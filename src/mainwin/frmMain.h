@@ -372,6 +372,25 @@ private:
     void savePicture(const QString &word, bool withGrid, const QString &tag);
     // ---- end of shutdown, parameter file, pictures, menu and toolbar commands ----
 
+public:
+    // ---- Panel commands, receive routine, connect and disconnect ----
+    // (link/frmMainCommands.cpp, link/frmMainLinkEvents.cpp)
+    // Run: the start frame, then (only when it was sent) the running panel,
+    // the result row and a new run log. True when the start frame was sent.
+    // A run log that cannot be written throws QxError after everything else.
+    bool DevCtrl_RunClick(int Index, int chn);
+    // Set: the adjust frame; the next running frames refresh the settings.
+    void DevCtrl_SetClick(int Index, int chn);
+    // Stop: the stop frame and the idle panel. True when the frame was sent.
+    bool DevCtrl_StopClick(int Index, int chn);
+    // A new mode in the panel's mode list: default settings for it.
+    void DevCtrl_ModeClick(int Index);
+
+private:
+    // The panel's link and command events and the device's link timers.
+    void connectLinkEvents(int n);
+    // ---- end of panel commands, receive routine, connect and disconnect ----
+
 protected:
     void resizeEvent(QResizeEvent *e) override;
     void changeEvent(QEvent *e) override;

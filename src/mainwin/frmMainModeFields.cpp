@@ -9,6 +9,8 @@
 #include "platform/Grid.h"
 #include "platform/Numbers.h"
 
+#include <QSignalBlocker>
+
 void frmMain::ShowModeFields(int Index, int chn)
 {
     using namespace qx::modefields;
@@ -19,8 +21,12 @@ void frmMain::ShowModeFields(int Index, int chn)
 
     // A mode index that names no entry of the list leaves the mode box as
     // it is; the layout still follows the index.
-    if (in.mode >= 0 && in.mode < p.ModeCnt())
+    // Showing the mode is not choosing one: the panel's ModeClick, which
+    // gives a newly chosen mode its default settings, stays quiet here.
+    if (in.mode >= 0 && in.mode < p.ModeCnt()) {
+        const QSignalBlocker quiet(&p);
         p.set_tMode(p.ModeTxt(in.mode));
+    }
 
     const Layout l = qx::modefields::layout(in);
     const auto caption = [](const Box &b) { return qx::Module3::LangText(b.caption + QLatin1Char(':')); };

@@ -2,7 +2,6 @@
 // and the operations they reach through qx::tools::MainOps.
 #include "mainwin/frmMain.h"
 
-#include "link/Frames.h"
 #include "platform/Guard.h"
 #include "tools/MainOps.h"
 #include "tools/frmQC.h"
@@ -25,11 +24,9 @@ public:
     void RemoteQC(int Index, int chn, int val) override { w_->RemoteQC(Index, val, chn); }
     void RemotePE(int Index, int chn, int val) override { w_->RemotePE(Index, val, chn); }
     void RemoteSet(int Index, int chn, float val) override { w_->RemoteSet(Index, val, chn); }
-    // Start and stop frames of the channel. The panel's own Start and Stop
-    // handlers, which also switch the run state and the run log, take their
-    // place once they exist.
-    void RunClick(int Index, int chn) override { w_->SendStart(Index, chn, qx::Frames::OpStart); }
-    void StopClick(int Index, int chn) override { w_->SendStop(Index, chn); }
+    // The panel's own Start and Stop for the channel (frames, run state, run log).
+    void RunClick(int Index, int chn) override { w_->DevCtrl_RunClick(Index, chn); }
+    void StopClick(int Index, int chn) override { w_->DevCtrl_StopClick(Index, chn); }
 
 private:
     frmMain *w_;

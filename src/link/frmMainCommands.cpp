@@ -1,0 +1,136 @@
+// The panel's commands on a channel's test: Run, Set, Stop, and a new mode.
+// None waits for the device: only the receive routine learns from its
+// frames whether a channel runs, and counts and ends its test.
+#include "mainwin/frmMain.h"
+
+#include "curves/CurveGraph.h"
+#include "link/Frames.h"
+#include "link/State.h"
+#include "panel/DevCtrl.h"
+#include "platform/Grid.h"
+#include "platform/Numbers.h"
+
+bool frmMain::DevCtrl_RunClick(int Index, int chn)
+{
+    using namespace qx;
+    // The start frame goes first: a start that cannot be built or sent
+    // leaves the panel, the chart, the counters and the run log as they are.
+    if (!SendStart(Index, chn, Frames::OpStart))
+        return false;
+
+    ::DevCtrl &p = DevCtrl(Index);
+    ::CurveGraph &g = CurveGraph(Index);
+    DeviceState &d = dev(Index);
+    ChannelState &c = chan(Index, chn);
+
+    if (!d.Chained) {
+        // A fresh run starts its channel's curves anew.
+        if (!p.Dev2S() && g.CurveCount() == 10)
+            for (int k = 5; k < 10; ++k)
+                g.Clear(k);
+        for (int k = 0; k < 5; ++k)
+            g.Clear(chn * 5 + k);
+        // The other channel of a two-channel device may be recording into
+        // the same chart: its axes stay.
+        bool shared = false;
+        if (p.Dev2S())
+            for (int j = 0; j < 2; ++j)
+                shared = shared || g.DpCnt(j * 5 + 1) > 0;
+        if (!shared) {
+            float vMax = 0, vMin = 0, iMax = 0;
+            if (OptScale == 1) {
+                const int m = c.Mode;
+                if (m <= LastDisMode[Index]) {
+                    vMax = c.Vol;
+                    vMin = float(num::val(p.tSlmt(chn)));
+                } else if (m <= LastChgMode[Index]) {
+                    vMax = float(num::val(p.tSlmt(chn)));
+                    vMin = c.Vol;
+                    iMax = float(num::val(p.tSval(chn)));
+                }
+            }
+            d.PlotVMax = vMax;
+            d.PlotVMin = vMin;
+            d.PlotIMax = iMax;
+            d.PlotIMin = 0;
+            d.CurveMaxT = 0;
+            d.PlotY2Max = 0;
+            d.PlotY2Min = 0;
+        }
+        g.set_MinX(0);
+        TotalSecs[Index][chn].store(0);
+    }
+
+    TestSecs[Index][chn].store(0);
+    c.Energy = 0;
+    c.VolSum = 0;
+    c.Cap = 0;
+    c.CapOffset = 0;
+    c.CapSecs = 0;
+    c.CapResume = false;
+
+    g.set_YStep(false);
+    if (g.Large())
+        g.set_Large(false);
+    g.set_Size(false);
+    RunStartPt[Index][chn] = g.DpCnt(chn * 5 + 1);
+
+    SetRunState(false, Index);
+    AdjButtonsFor(Index, false);
+
+    // A begin voltage marks the run as started by this program.
+    Grid &grid = gridRun(Index);
+    grid.set_TextMatrix(chn + 1, 2, p.tVol(chn) + QLatin1Char('V'));
+    grid.set_TextMatrix(chn + 1, 3, QString());
+    grid.set_TextMatrix(chn + 1, 1,
+                        p.tMode() + QStringLiteral("  ") + p.tSval(chn) + p.lSvalt(chn) + QStringLiteral("  ") +
+                            p.tSlmt(chn) + p.lSlmtt(chn));
+    WriteRunLogHeader(Index, chn);
+    return true;
+}
+
+void frmMain::DevCtrl_SetClick(int Index, int chn)
+{
+    SendStart(Index, chn, qx::Frames::OpAdjust);
+    qx::chan(Index, chn).SetRefresh = 1;
+}
+
+bool frmMain::DevCtrl_StopClick(int Index, int chn)
+{
+    const bool sent = SendStop(Index, chn);
+    SetRunState(true, Index);
+    AdjButtonsFor(Index, true);
+    return sent;
+}
+
+void frmMain::DevCtrl_ModeClick(int Index)
+{
+    using namespace qx;
+    ::DevCtrl &p = DevCtrl(Index);
+    const int m = p.ModeIdx();
+    ChannelState &c0 = chan(Index, 0);
+    if (c0.Mode == m)
+        return;
+    c0.Mode = m;
+    const int T = DevType[Index];
+    if (T == 0) {
+        c0.SetVal = 0;
+        c0.SetLmt = 0;
+    } else {
+        const bool powerMode = m == 1 && T != 1 && T != 2 && T != 3 && T != 4 && T != 8 && T != 26;
+        c0.SetVal = powerMode ? 1 : num::toInt(float(CurScale[Index]) * MinCur[Index]);
+        const bool cellMode = T < 5 && m >= 1 && m <= 5;
+        c0.SetLmt = cellMode ? 1 : num::toInt(float(VolScale[Index]) * MinVol[Index]);
+    }
+    c0.SetTim = 0;
+    ShowModeFields(Index, 0);
+    if (p.Dev2S()) {
+        // Both channels of a two-channel device share the mode list.
+        ChannelState &c1 = chan(Index, 1);
+        c1.Mode = m;
+        c1.SetVal = 0;
+        c1.SetLmt = 0;
+        c1.SetTim = 0;
+        ShowModeFields(Index, 1);
+    }
+}

@@ -155,11 +155,13 @@ TEST_F(StepRun, ARowThatDoesNotStartIsGivenUpAfterTheFourthRepeat)
     tick();
     EXPECT_EQ(startCmd(), "FA 01");
     for (int i = 0; i < 4; ++i) {
+        idle();  // the device's idle frames show the panel idle again
         tick();  // started again
         EXPECT_EQ(startCmd(), "FA 01") << i;
     }
     tick();  // given up: row 2 follows
     EXPECT_EQ(next(300), "");
+    idle();
     tick();
     EXPECT_EQ(startCmd(), "FA 11");
     EXPECT_EQ(row(2).substr(0, 8), "1-2|D-CV");
@@ -171,6 +173,7 @@ TEST_F(StepRun, ARowThatDoesNotStartIsGivenUpAfterTheFourthRepeat)
     EXPECT_TRUE(dev(0).StepOn);
 
     // Stop by the user with the channel idle: no stop frame.
+    idle();
     Q_EMIT p().StepTestClick();
     EXPECT_EQ(next(300), "");
     EXPECT_EQ(p().StepCmd(), "Start");

@@ -174,6 +174,7 @@ TEST_F(Sweep, FallingSweepAndADeviceThatStopsByItself)
 TEST_F(Sweep, TheSweepKeepsItsChannelWhenThePanelSwitchesChannels)
 {
     p().set_Dev2S(true);  // the two-channel layout has a mode list of its own
+    w->InitDual(0);        // and a chart and result grid for two channels
     p().ModeAdd(QStringLiteral("D-CC"));
     p().findChild<QRadioButton *>(QStringLiteral("optChn1"))->setChecked(true);  // Chn2
     ASSERT_EQ(p().chn(), "1");

@@ -125,13 +125,6 @@ void frmMain::changeEvent(QEvent *e)
         qx::guarded(QStringLiteral("Form_Resize"), [this] { Form_Resize(); });
 }
 
-void frmMain::closeEvent(QCloseEvent *e)
-{
-    // Closing the main window ends the program.
-    e->accept();
-    QCoreApplication::quit();
-}
-
 void frmMain::ShowMsg(const QString &text)
 {
     if (!qx::OptMsg)

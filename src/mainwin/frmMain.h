@@ -344,6 +344,12 @@ public:
     // as a bitmap file; failures are logged ("ErrSavePic", "ErrCapture").
     void menuSavePic_Click();
     void menuCapture_Click();
+    // The main window is closing: asks "Close software?" (Cancel = true
+    // keeps the window open); then stops every seconds counter, offers to
+    // stop running tests, sends every device the disconnect frame, closes
+    // every port, removes the notification icon and unloads every other
+    // window. closeEvent runs it once and ends the program after it.
+    void Form_Unload(bool &Cancel);
     // "Exit": closes the main window (Form_Unload asks first).
     void menuExit_Click();
     void menuClear_Click();
@@ -370,6 +376,9 @@ private:
     void connectViewEvents(int n);
     QImage CopyCurve(int Index, bool withGrid) const;
     void savePicture(const QString &word, bool withGrid, const QString &tag);
+    void stopForShutdown(int Index, int chn);
+    enum class Shutdown { None, Asking, Done };
+    Shutdown shutdown_ = Shutdown::None;
     // ---- end of shutdown, parameter file, pictures, menu and toolbar commands ----
 
 public:

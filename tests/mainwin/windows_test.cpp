@@ -151,6 +151,7 @@ TEST_F(Popup, ClosingTheMainWindowEndsTheProgramOnceThePopupHasFadedOut)
     // As the program runs: the main window alone decides when it ends.
     QApplication::setQuitOnLastWindowClosed(false);
     OptMsg = true;
+    ui.msgAnswers = {MrOk};  // "Close software?"
     w.show();
     w.ShowMsg("STOP");
     tick(&frmMsg::Timer1_Timer, 40);  // showing at 200

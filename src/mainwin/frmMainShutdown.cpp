@@ -1,0 +1,154 @@
+// Closing the main window (its close box or "Exit"): "Close software?",
+// then every seconds counter stops, running tests are stopped on request,
+// every device is sent its goodbye and its port closed, the notification
+// icon goes and every other window is unloaded, so the program ends.
+#include "mainwin/frmMain.h"
+
+#include "curves/frmCurve.h"
+#include "curves/frmData.h"
+#include "curves/frmShow.h"
+#include "link/COMM.h"
+#include "link/Module3.h"
+#include "link/Module5.h"
+#include "link/State.h"
+#include "link/Timer.h"
+#include "mainwin/frmAbout.h"
+#include "mainwin/frmMsg.h"
+#include "net/frmBanner.h"
+#include "panel/DevCtrl.h"
+#include "panel/frmDisp.h"
+#include "panel/frmMeter.h"
+#include "platform/Guard.h"
+#include "platform/UiServices.h"
+#include "tools/frmAdj.h"
+#include "tools/frmQC.h"
+#include "tools/frmRes.h"
+#include "tools/frmSet.h"
+#include "tools/frmUSB.h"
+#include "tools/frmUpdate.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QTimer>
+
+namespace {
+
+// The windows shutdown unloads, in this order (a window that is not loaded
+// stays unloaded). A new window of the program joins the list here.
+struct Unload {
+    const char *name;
+    void (*unload)();
+};
+const Unload UnloadOrder[] = {
+    {"frmAdj", [] { frmAdjForm().unload(); }},
+    {"frmCurve", [] { frmCurveForm().unload(); }},
+    {"frmUpdate", [] { frmUpdateForm().unload(); }},
+    {"frmShow", [] { frmShowForm().unload(); }},
+    {"frmRes", [] { frmResForm().unload(); }},
+    {"frmData", [] { frmDataForm().unload(); }},
+    // A showing pop-up only starts its fade-out; it closes itself after it.
+    {"frmMsg",
+     [] {
+         if (frmMsgForm().isLoaded())
+             frmMsgForm()->Unload();
+     }},
+    {"frmBanner", [] { frmBannerForm().unload(); }},
+    {"frmQC", [] { frmQCForm().unload(); }},
+    {"frmUSB", [] { frmUSBForm().unload(); }},
+    {"frmMeter", [] { frmMeterForm().unload(); }},
+    {"frmDisp", [] { frmDispForm().unload(); }},
+    {"frmAbout", [] { frmAboutForm().unload(); }},
+    // The splash (frmLogo) has closed itself before the main window showed.
+    // Not in the designed order, but closed all the same so that nothing
+    // keeps the program alive: the step editor, the viewer's dialogs and
+    // the software settings.
+    {"frmSet", [] { frmSetForm().unload(); }},
+    {"curve windows", [] { unloadCurveWindows(); }},
+};
+
+int ask(const char *text)
+{
+    using namespace qx;
+    return ui().msgBox(Module3::LangText(QLatin1String(text)), MbOkCancel | MbInformation,
+                       Module3::LangText(QStringLiteral("Prompt")));
+}
+
+} // namespace
+
+void frmMain::Form_Unload(bool &Cancel)
+{
+    using namespace qx;
+    if (ask("Close software?") != MrOk) {
+        Cancel = true;
+        return;
+    }
+    // From here on nothing cancels; a step that fails is logged and the
+    // rest goes on, so that every port is released.
+    const int count = DevCount;
+    bool running = false;
+    for (int i = 0; i < count; ++i) {
+        guarded(QStringLiteral("Form_Unload"), [&] {
+            running = running || Running[i][0] || (DevCtrl(i).Dev2S() && Running[i][1]);
+        });
+        for (int c = 0; c < ChnSlots; ++c) {
+            Timer::TickOff(i, c);
+            Timer::TickStop(i, c);
+        }
+    }
+    if (running && ask("Stop running?") == MrOk) {
+        for (int i = 0; i < count; ++i) {
+            guarded(QStringLiteral("Form_Unload"), [&] {
+                if (Running[i][0])
+                    stopForShutdown(i, 0);
+                if (DevCtrl(i).Dev2S() && Running[i][1]) {
+                    QCoreApplication::processEvents();
+                    QCoreApplication::processEvents();
+                    stopForShutdown(i, 1);
+                }
+            });
+        }
+    }
+    for (int i = 0; i < count; ++i) {
+        guarded(QStringLiteral("Form_Unload"), [&] {
+            // Nothing more is read from the devices.
+            tmrComm(i).stop();
+            tmrConn(i).stop();
+            tmrRecv(i).stop();
+        });
+        guarded(QStringLiteral("Form_Unload"), [&] { SendDisconnect(i); });
+        if (PortHandle[i] != 0)
+            COMM::CloseComm(PortHandle[i]);
+    }
+    Module5::TrayDelete(this, 0);
+    for (const Unload &u : UnloadOrder)
+        guarded(QLatin1String(u.name), u.unload);
+}
+
+void frmMain::stopForShutdown(int Index, int chn) { SendStop(Index, chn); }
+
+void frmMain::closeEvent(QCloseEvent *e)
+{
+    switch (shutdown_) {
+    case Shutdown::Done:
+        // The program's own end closing its windows.
+        e->accept();
+        return;
+    case Shutdown::Asking:
+        // A second request while the first is being answered.
+        e->ignore();
+        return;
+    case Shutdown::None:
+        break;
+    }
+    shutdown_ = Shutdown::Asking;
+    bool cancel = false;
+    qx::guarded(QStringLiteral("Form_Unload"), [&] { Form_Unload(cancel); });
+    if (cancel) {
+        shutdown_ = Shutdown::None;
+        e->ignore();
+        return;
+    }
+    shutdown_ = Shutdown::Done;
+    e->accept();
+    QCoreApplication::quit();
+}

@@ -376,7 +376,6 @@ private:
     void connectViewEvents(int n);
     QImage CopyCurve(int Index, bool withGrid) const;
     void savePicture(const QString &word, bool withGrid, const QString &tag);
-    void stopForShutdown(int Index, int chn);
     enum class Shutdown { None, Asking, Done };
     Shutdown shutdown_ = Shutdown::None;
     // ---- end of shutdown, parameter file, pictures, menu and toolbar commands ----

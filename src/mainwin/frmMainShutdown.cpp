@@ -99,11 +99,11 @@ void frmMain::Form_Unload(bool &Cancel)
         for (int i = 0; i < count; ++i) {
             guarded(QStringLiteral("Form_Unload"), [&] {
                 if (Running[i][0])
-                    stopForShutdown(i, 0);
+                    DevCtrl_StopClick(i, 0);
                 if (DevCtrl(i).Dev2S() && Running[i][1]) {
                     QCoreApplication::processEvents();
                     QCoreApplication::processEvents();
-                    stopForShutdown(i, 1);
+                    DevCtrl_StopClick(i, 1);
                 }
             });
         }
@@ -123,8 +123,6 @@ void frmMain::Form_Unload(bool &Cancel)
     for (const Unload &u : UnloadOrder)
         guarded(QLatin1String(u.name), u.unload);
 }
-
-void frmMain::stopForShutdown(int Index, int chn) { SendStop(Index, chn); }
 
 void frmMain::closeEvent(QCloseEvent *e)
 {

@@ -1,9 +1,11 @@
 // Opens the main window's windows in a given state for screenshots:
-//   mainwin_mainwin_demo splash|main|three|dual|about|msg|popup|mini|small [--home DIR]
+//   mainwin_mainwin_demo splash|main|three|dual|about|curves|msg|popup|mini|small [--home DIR]
 //   mainwin_mainwin_demo ident TYPE [CHN ...] [--home DIR]
 // main: the window as it starts; three: three tabs, the second selected and
 // identified as a one-channel charger; dual: a two-channel device; about:
-// the About box over the main window; msg: the STOP pop-up; mini: the main
+// the About box over the main window; curves: a discharge's curves and
+// result row with the About box over the chart (for "Save Picture"); msg:
+// the STOP pop-up; mini: the main
 // window minimised with the floating readout; small: ten tabs, the window
 // asked for 640 x 480 (it keeps its minimum size); ident: device 0
 // identified by data frames of the type code on the channels given
@@ -17,6 +19,7 @@
 //   click       a mouse press on the pop-up's text            -> "ok"
 //   out N       N ticks of the fade-out timer                 -> "alpha A" or "closed"
 //   quit        ends the program
+#include "curves/CurveGraph.h"
 #include "link/Module3.h"
 #include "link/State.h"
 #include "mainwin/frmAbout.h"
@@ -25,6 +28,7 @@
 #include "mainwin/frmMsg.h"
 #include "panel/DevCtrl.h"
 #include "platform/AppHome.h"
+#include "platform/Grid.h"
 #include "platform/KeyedTabBar.h"
 
 #include <QApplication>
@@ -177,6 +181,18 @@ int main(int argc, char *argv[])
     } else if (what == QLatin1String("dual")) {
         identify(w, 0, 17, true, {"D-CC", "D-CP"});
     } else if (what == QLatin1String("about")) {
+        frmAboutForm()->show();
+    } else if (what == QLatin1String("curves")) {
+        CurveGraph &g = w.CurveGraph(0);
+        g.set_TitleText(QStringLiteral("Cell 7 discharge"));
+        for (int t = 0; t <= 100; ++t) {
+            g.AddXY(0, float(t), 4.15f - 0.009f * float(t) - (t > 90 ? 0.08f * float(t - 90) : 0.0f));
+            g.AddXY(1, float(t), t < 95 ? 1.0f : 0.0f);
+        }
+        g.DrawCurve();
+        const char *cells[] = {"QM-01", "D-CC", "4.150V", "2.500V", "26mAh", "0.09Wh", "3.690V"};
+        for (int c = 0; c < 7; ++c)
+            w.gridRun(0).set_TextMatrix(1, c, QLatin1String(cells[c]));
         frmAboutForm()->show();
     } else if (what == QLatin1String("small")) {
         for (int i = 1; i < 10; ++i)

@@ -374,6 +374,13 @@ public:
 private:
     void wireMenuEvents();
     void connectViewEvents(int n);
+    // A menu entry's clicks to its handler, run guarded under the tag.
+    void wireEntry(QAction *entry, const char *tag, void (frmMain::*handler)());
+    // The save dialog of "Save Parameter", "Save Curve" and "Save Picture"
+    // for the selected device and its shown channel: title word & "--Device"
+    // & n (& "-Channel" & m), default name stamp-model (& "-" & m); the
+    // chosen path with "." & ext added when it does not end in ext, or "".
+    QString askSavePath(const QString &word, const QString &filter, const QString &ext);
     QImage CopyCurve(int Index, bool withGrid) const;
     void savePicture(const QString &word, bool withGrid, const QString &tag);
     enum class Shutdown { None, Asking, Done };

@@ -23,19 +23,10 @@ void frmMain::menuSaveCfg_Click()
         const int chn = num::toLong(p.chn());
         if (Running[dev][chn])
             return;
-        QString title = Module3::LangText(QStringLiteral("Save Parameter--Device%1").arg(dev + 1));
-        QString name = Module4::DateStamp(QDateTime::currentDateTime()) + QLatin1Char('-') +
-                       gridRun(dev).TextMatrix(chn + 1, 0);
-        if (p.Dev2S()) {
-            title += QStringLiteral("-Channel%1").arg(chn + 1);
-            name += QStringLiteral("-%1").arg(chn + 1);
-        }
-        QString path = Module4::ShowFileDialog(this, true, title, QStringLiteral("config file(*.cfg)|*.cfg"), name,
-                                               QString(), QString());
+        const QString path =
+            askSavePath(QStringLiteral("Save Parameter"), QStringLiteral("config file(*.cfg)|*.cfg"), QStringLiteral("cfg"));
         if (path.isEmpty())
             return;
-        if (path.right(3) != QStringLiteral("cfg"))
-            path += QStringLiteral(".cfg");
 
         cfgfile::Texts t;
         t.model = gridRun(dev).TextMatrix(1, 0);

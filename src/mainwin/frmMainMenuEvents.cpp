@@ -14,9 +14,11 @@
 #include "platform/AppVersion.h"
 #include "platform/Grid.h"
 #include "platform/Guard.h"
+#include "platform/Numbers.h"
 #include "platform/UiServices.h"
 
 #include <QAction>
+#include <QDateTime>
 #include <QToolBar>
 
 namespace {
@@ -49,16 +51,39 @@ void frmMain::wireMenuEvents()
         {menuCDT, "menuCDT_Click", &frmMain::menuCDT_Click},
         {menuAbout, "menuAbout_Click", &frmMain::menuAbout_Click},
     };
-    for (const auto &e : entries) {
-        const QString tag = QLatin1String(e.tag);
-        auto handler = e.handler;
-        connect(e.action, &QAction::triggered, this, [this, tag, handler] { qx::guarded(tag, [&] { (this->*handler)(); }); });
-    }
+    for (const auto &e : entries)
+        wireEntry(e.action, e.tag, e.handler);
     for (QAction *a : tlbSys->actions()) {
         const QString key = a->data().toString();
         connect(a, &QAction::triggered, this,
                 [this, key] { qx::guarded(QStringLiteral("tlbSys_ButtonClick"), [&] { tlbSys_ButtonClick(key); }); });
     }
+}
+
+void frmMain::wireEntry(QAction *entry, const char *tag, void (frmMain::*handler)())
+{
+    connect(entry, &QAction::triggered, this,
+            [this, tag = QLatin1String(tag), handler] { qx::guarded(tag, [&] { (this->*handler)(); }); });
+}
+
+QString frmMain::askSavePath(const QString &word, const QString &filter, const QString &ext)
+{
+    using namespace qx;
+    const int dev = CurDev;
+    const ::DevCtrl &p = DevCtrl(dev);
+    const int chn = num::toLong(p.chn());
+    QString title = Module3::LangText(word + QStringLiteral("--Device%1").arg(dev + 1));
+    QString name =
+        Module4::DateStamp(QDateTime::currentDateTime()) + QLatin1Char('-') + gridRun(dev).TextMatrix(chn + 1, 0);
+    if (p.Dev2S()) {
+        title += QStringLiteral("-Channel%1").arg(chn + 1);
+        name += QStringLiteral("-%1").arg(chn + 1);
+    }
+    QString path = Module4::ShowFileDialog(this, true, title, filter, name, QString(), QString());
+    // The ending is compared as it is written: "x.CFG" gets ".cfg".
+    if (!path.isEmpty() && path.right(ext.size()) != ext)
+        path += QLatin1Char('.') + ext;
+    return path;
 }
 
 void frmMain::connectViewEvents(int n)

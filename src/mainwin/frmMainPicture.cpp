@@ -34,25 +34,12 @@ QImage frmMain::CopyCurve(int Index, bool withGrid) const
 
 void frmMain::savePicture(const QString &word, bool withGrid, const QString &tag)
 {
-    using namespace qx;
-    const int dev = CurDev;
-    const ::DevCtrl &p = DevCtrl(dev);
-    const int chn = num::toLong(p.chn());
-    QString title = Module3::LangText(word + QStringLiteral("--Device%1").arg(dev + 1));
-    QString name =
-        Module4::DateStamp(QDateTime::currentDateTime()) + QLatin1Char('-') + gridRun(dev).TextMatrix(chn + 1, 0);
-    if (p.Dev2S()) {
-        title += QStringLiteral("-Channel%1").arg(chn + 1);
-        name += QStringLiteral("-%1").arg(chn + 1);
-    }
-    QString path = Module4::ShowFileDialog(this, true, title, QStringLiteral("bmp file(*.bmp)|*.bmp"), name, QString(),
-                                           QString());
+    const int dev = qx::CurDev;
+    const QString path = askSavePath(word, QStringLiteral("bmp file(*.bmp)|*.bmp"), QStringLiteral("bmp"));
     if (path.isEmpty())
         return;
-    if (path.right(3) != QStringLiteral("bmp"))
-        path += QStringLiteral(".bmp");
     QString reason;
-    if (!picture::saveBmp(CopyCurve(dev, withGrid), path, &reason))
+    if (!qx::picture::saveBmp(CopyCurve(dev, withGrid), path, &reason))
         ErrLog(tag, path + QStringLiteral(": ") + reason);
 }
 

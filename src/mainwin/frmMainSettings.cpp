@@ -74,11 +74,8 @@ void frmMain::wireSettingsMenus()
         {menuShow, "menuShow_Click", &frmMain::menuShow_Click},
         {menuSwSet, "menuSwSet_Click", &frmMain::menuSwSet_Click},
     };
-    for (const auto &e : entries) {
-        const QString tag = QLatin1String(e.tag);
-        auto handler = e.handler;
-        connect(e.action, &QAction::triggered, this, [this, tag, handler] { qx::guarded(tag, [&] { (this->*handler)(); }); });
-    }
+    for (const auto &e : entries)
+        wireEntry(e.action, e.tag, e.handler);
 }
 
 void frmMain::menuOpenData_Click() { frmData::showViewer(); }

@@ -3,6 +3,8 @@
 // loads (nothing that is not a well-formed entry of the device's model).
 #include "MainFixture.h"
 
+#include "common/Files.h"
+
 #include "curves/CurveGraph.h"
 #include "link/ErrLog.h"
 #include "link/Module4.h"
@@ -16,14 +18,9 @@
 #include <QRegularExpression>
 
 using namespace qx;
+using test::readFile;
 
 namespace {
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 class CfgFile : public test::MainFixture {
 protected:

@@ -3,6 +3,8 @@
 // of the automatic save and of the "Save Data" dialog; failed saves.
 #include "MainFixture.h"
 
+#include "common/Files.h"
+
 #include "curves/CurveGraph.h"
 #include "link/ErrLog.h"
 #include "link/Module4.h"
@@ -18,6 +20,7 @@
 #include <QRegularExpression>
 
 using namespace qx;
+using test::readFile;
 
 namespace {
 
@@ -27,12 +30,6 @@ QByteArray crlf(std::initializer_list<const char *> lines)
     for (const char *l : lines)
         out += QByteArray(l) + "\r\n";
     return out;
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
 class DataFile : public test::MainFixture {

@@ -5,6 +5,8 @@
 // and windows outside the designed unload order open.
 #include "MainFixture.h"
 
+#include "common/ProgramRun.h"
+
 #include "common/RawPty.h"
 #include "curves/frmCurve.h"
 #include "link/COMM.h"
@@ -171,11 +173,7 @@ TEST_F(Shutdown, TheProgramEndsWithAPopupADialogWaitedForAndTheStepEditorOpen)
         w.menuCurve->trigger();
         waitReturned = true;
     });
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(1); });
-    watchdog.start(30000);
-    const int rc = QCoreApplication::exec();
+    const int rc = test::execWithWatchdog();
     QApplication::setQuitOnLastWindowClosed(true);
     EXPECT_EQ(rc, 0) << "the program did not end";
     EXPECT_TRUE(waitReturned);

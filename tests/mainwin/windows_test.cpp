@@ -1,6 +1,8 @@
 // The STOP pop-up, the About box and the splash.
 #include "MainFixture.h"
 
+#include "common/ProgramRun.h"
+
 #include "platform/AppVersion.h"
 #include "mainwin/frmAbout.h"
 #include "mainwin/frmLogo.h"
@@ -162,11 +164,7 @@ TEST_F(Popup, ClosingTheMainWindowEndsTheProgramOnceThePopupHasFadedOut)
         fadingOutAtClose = popup && popup->isVisible() && popup->Timer2->isActive();
     });
     // Generous: the fade-out takes about a second.
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(1); });
-    watchdog.start(30000);
-    const int rc = QCoreApplication::exec();
+    const int rc = test::execWithWatchdog();
     QApplication::setQuitOnLastWindowClosed(true);
     settle();
     EXPECT_TRUE(fadingOutAtClose) << "the pop-up fades out after the main window has gone";

@@ -24,6 +24,7 @@
 #include "platform/FormHolder.h"
 #include "platform/Tray.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QString>
 #include <array>
@@ -389,7 +390,31 @@ private:
 
 public:
     // ---- Panel commands, receive routine, connect and disconnect ----
-    // (link/frmMainCommands.cpp, link/frmMainLinkEvents.cpp)
+    // (link/frmMainCommands.cpp, link/frmMainRecv.cpp, link/frmMainConnect.cpp,
+    // link/frmMainLinkEvents.cpp)
+    // tmrComm(Index), every 50 ms while connected: CommRecv(Index).
+    void tmrComm_Timer(int Index);
+    // tmrRecv(Index), 500 ms after a frame start: the receive lamp goes out.
+    void tmrRecv_Timer(int Index);
+    // tmrConn(Index), every 1000 ms until the device is identified: the
+    // connect frame once more.
+    void tmrConn_Timer(int Index);
+    // One read of device Index's port through RecvBytes. A port whose far
+    // end hung up closes the link (the tab shows it and keeps its curves and
+    // run logs); a device that stays silent for SilenceMs after its last
+    // valid frame is shown as not replying until its frames come again.
+    void CommRecv(int Index);
+    static constexpr int SilenceMs = 5000;
+    // The bytes of one read of device Index: cut into frames, and every
+    // valid frame in turn through identification (while tmrConn runs), the
+    // parameter-frame step and the data-frame processing. A run-time error
+    // is logged ("ErrComm") and drops the rest of the read.
+    void RecvBytes(int Index, std::span<const uint8_t> bytes);
+    // The panel's Connect button: connects when the panel is not connected,
+    // else asks before stopping a running test and disconnects. A connect or
+    // disconnect that fails part-way ("Wrong Port!") leaves the port closed,
+    // the device's timers stopped and the button offering "Connect".
+    void DevCtrl_ConnClick(int Index);
     // Run: the start frame, then (only when it was sent) the running panel,
     // the result row and a new run log. True when the start frame was sent.
     // A run log that cannot be written throws QxError after everything else.
@@ -404,6 +429,27 @@ public:
 private:
     // The panel's link and command events and the device's link timers.
     void connectLinkEvents(int n);
+    bool takeFrame(int Index, const qx::Frames::DevBytes &b);
+    void dataFrame(int Index, int chn, const qx::Frames::DevBytes &b);
+    void runningFrame(int Index, int chn, const qx::Frames::FrameFields &f, bool firstFrame);
+    void idleFrame(int Index, int chn);
+    void watchSilence(int Index);
+    void portLost(int Index);
+    void connectLink(int Index);
+    void disconnectLink(int Index);
+    // Disconnect's steps after the stop question; sendFrame: the disconnect
+    // frame goes out first (not when the port has gone).
+    void closeLink(int Index, bool sendFrame);
+    // What a failed connect or disconnect leaves: port closed, timers and
+    // counters stopped, "Connect" offered. Every step runs.
+    void releaseLink(int Index);
+    struct LinkWatch {
+        QElapsedTimer sinceFrame; // since the last valid frame; invalid: none since Connect
+        bool silent = false;      // "No Reply" is shown
+        bool busy = false;        // a connect or disconnect is under way
+        bool reading = false;     // CommRecv is under way
+    };
+    std::array<LinkWatch, 11> link_{};
     // ---- end of panel commands, receive routine, connect and disconnect ----
 
 protected:

@@ -38,6 +38,7 @@ DevSim::DevSim(DevSimOptions options)
 {
     opt_.rate = clampRate(opt_.rate);
     opt_.speed = clampSpeed(opt_.speed);
+    dev_.setParamFrames(opt_.paramFrames);
 }
 
 DevSim::~DevSim() { stop(); }

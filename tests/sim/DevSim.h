@@ -61,6 +61,7 @@ struct DevSimOptions {
     double rate = 4;      // frames per second and channel
     double speed = 1;     // simulated seconds per real second
     unsigned seed = 1;    // for noise bytes
+    int paramFrames = 2;  // parameter frames per channel after each connect
 };
 
 class DevSim {

@@ -83,7 +83,7 @@ void SimDevice::handle(const SimCommand &cmd)
     case OpConnect:
         connected_ = true;
         for (SimChannel &x : ch_)
-            x.pendingParams = 2;
+            x.pendingParams = paramFrames_;
         break;
     case OpDisconnect:
         connected_ = false;

@@ -84,6 +84,8 @@ public:
     SimChannel &channel(int ch) { return ch_[ch == 1 ? 1 : 0]; }
     const SimChannel &channel(int ch) const { return ch_[ch == 1 ? 1 : 0]; }
     double usbVolts() const { return usbVolts_; }
+    // Parameter frames per channel after each connect (2 unless set).
+    void setParamFrames(int n) { paramFrames_ = n < 0 ? 0 : n; }
 
     // Acts on a received command (invalid ones are ignored).
     void handle(const SimCommand &c);
@@ -103,6 +105,7 @@ private:
 
     SimModel model_;
     bool connected_ = false;
+    int paramFrames_ = 2;
     double usbVolts_ = 5.1;
     std::array<SimChannel, 2> ch_;
 };

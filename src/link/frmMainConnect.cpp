@@ -1,0 +1,247 @@
+// Connect and disconnect of a device tab, the connect timer that repeats
+// the connect frame until the device has identified itself, and the end of
+// a link whose port has hung up.
+#include "mainwin/frmMain.h"
+
+#include "link/COMM.h"
+#include "link/Module1.h"
+#include "link/Module3.h"
+#include "link/Prompt.h"
+#include "link/State.h"
+#include "link/Timer.h"
+#include "panel/DevCtrl.h"
+#include "panel/frmMeter.h"
+#include "platform/Grid.h"
+#include "platform/Guard.h"
+#include "platform/Numbers.h"
+#include "platform/UiServices.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QTimer>
+#include <exception>
+
+namespace {
+
+void wrongPort() { qx::promptBox(QStringLiteral("Wrong Port!"), qx::MbCritical); }
+
+// Runs one step of an ending link; a failure is logged and the next step runs.
+template <class F>
+void step(F &&f)
+{
+    try {
+        f();
+    } catch (const std::exception &e) {
+        frmMain::ErrLog(QStringLiteral("Conn"), QString::fromUtf8(e.what()));
+    }
+}
+
+} // namespace
+
+void frmMain::tmrConn_Timer(int Index) { SendConnect(Index); }
+
+void frmMain::DevCtrl_ConnClick(int Index)
+{
+    LinkWatch &w = link_.at(size_t(Index));
+    // A second click while the stop question or the stops are under way.
+    if (w.busy)
+        return;
+    w.busy = true;
+    if (!DevCtrl(Index).Conn())
+        connectLink(Index);
+    else
+        disconnectLink(Index);
+    w.busy = false;
+}
+
+void frmMain::connectLink(int Index)
+{
+    using namespace qx;
+    if (PortHandle[Index] != 0)
+        return;
+    try {
+        ::DevCtrl &p = DevCtrl(Index);
+        const QString portText = p.tPort().mid(3);
+        const int32_t port = num::toLong(portText);
+        PortHandle[Index] = COMM::OpenComm(port);
+        if (PortHandle[Index] == 0) {
+            wrongPort();
+            return;
+        }
+        COMM::SetCommParams(PortHandle[Index], 9600, 8, 0, 2);
+        // A frame begun on an earlier link is not finished by this one.
+        DeviceState &d = dev(Index);
+        d.RxActive = false;
+        d.RxPos = 0;
+        link_.at(size_t(Index)).sinceFrame.invalidate();
+        link_.at(size_t(Index)).silent = false;
+        tmrComm(Index).start();
+        Module1::WriteIni(IniFile, QStringLiteral("COMM"), QStringLiteral("PORT%1").arg(Index + 1), portText);
+        for (int c = 0; c < 2; ++c) {
+            ChannelState &s = chan(Index, c);
+            s.Vol = 0;
+            s.Cur = 0;
+            s.CurFine = 0;
+            s.Cap = 0;
+            s.CapOffset = 0;
+            s.Energy = 0;
+            s.CapResume = false;
+            TotalSecs[Index][c].store(0);
+            Running[Index][c] = false;
+        }
+        chan(Index, 0).CapSecs = 0;
+        DevVer[Index] = 0;
+        d.ParCount = 0;
+        IdentifyStart(Index);
+        tmrConn(Index).start();
+        SendConnect(Index);
+        menuUpdate->setEnabled(false);
+        p.set_Conn(true);
+    } catch (const std::exception &e) {
+        ErrLog(QStringLiteral("Conn"), QString::fromUtf8(e.what()));
+        wrongPort();
+        releaseLink(Index);
+    }
+}
+
+void frmMain::disconnectLink(int Index)
+{
+    using namespace qx;
+    try {
+        ::DevCtrl &p = DevCtrl(Index);
+        if (p.StopEnable() && promptBox(QStringLiteral("Stop running?"), MbOkCancel | MbQuestion) == MrOk) {
+            DevCtrl_StopClick(Index, 0);
+            if (p.Dev2S()) {
+                QCoreApplication::processEvents();
+                QCoreApplication::processEvents();
+                DevCtrl_StopClick(Index, 1);
+            }
+        }
+        closeLink(Index, true);
+    } catch (const std::exception &e) {
+        ErrLog(QStringLiteral("Conn"), QString::fromUtf8(e.what()));
+        wrongPort();
+        releaseLink(Index);
+    }
+}
+
+void frmMain::closeLink(int Index, bool sendFrame)
+{
+    using namespace qx;
+    ::DevCtrl &p = DevCtrl(Index);
+    if (PortHandle[Index] != 0) {
+        if (sendFrame)
+            SendDisconnect(Index);
+        COMM::CloseComm(PortHandle[Index]);
+    }
+    tmrComm(Index).stop();
+    tmrConn(Index).stop();
+    for (int line = 1; line <= 4; ++line)
+        set_lstInfoLine(Index, line, QString());
+
+    Grid &g = gridRun(Index);
+    const QString none = Module3::LangText(QStringLiteral("No Device"));
+    g.set_TextMatrix(1, 0, none);
+    if (p.Dev2S())
+        g.set_TextMatrix(2, 0, none);
+    for (int row = 1; row <= 2; ++row)
+        for (int col = 1; col <= 6; ++col)
+            g.set_TextMatrix(row, col, QString());
+
+    p.set_RunEnable(false);
+    p.set_ContEnable(false);
+    p.set_SetEnable(false);
+    p.set_MonitorEnable(false);
+    p.set_StopEnable(false);
+    for (int c = 0; c < 2; ++c) {
+        p.set_TmrCurveEnable(c, false);
+        p.set_TmrShowEnable(c, false);
+    }
+    Timer::TickOff(Index, 0);
+    Timer::TickOff(Index, 1);
+    Timer::TickStop(Index, 0);
+    Timer::TickStop(Index, 1);
+
+    p.ModeClr();
+    p.ModeAdd(QStringLiteral("No Device"));
+    p.set_tMode(QStringLiteral("No Device"));
+    for (int c = 0; c < 2; ++c) {
+        p.set_tSval(c, QStringLiteral("00.00"));
+        p.set_tSlmt(c, QStringLiteral("00.00"));
+        p.set_tStim(c, QStringLiteral("0"));
+    }
+
+    menuAdj->setEnabled(false);
+    menuQc->setEnabled(false);
+    menuRes->setEnabled(false);
+    menuCurve->setEnabled(true);
+    menuUpdate->setEnabled(true);
+    if (MeterOpen)
+        frmMeterForm()->hide();
+
+    p.set_Conn(false);
+    p.TabClear();
+    p.TabAdd(1, QStringLiteral("key1"));
+    // The lamp goes out with the link.
+    tmrRecv(Index).stop();
+    p.set_LedRecv(false);
+}
+
+void frmMain::releaseLink(int Index)
+{
+    using namespace qx;
+    step([&] { COMM::CloseComm(PortHandle[Index]); });
+    step([&] {
+        tmrComm(Index).stop();
+        tmrConn(Index).stop();
+        tmrRecv(Index).stop();
+    });
+    for (int c = 0; c < 2; ++c) {
+        step([&] {
+            Timer::TickOff(Index, c);
+            Timer::TickStop(Index, c);
+        });
+        step([&] {
+            DevCtrl(Index).set_TmrCurveEnable(c, false);
+            DevCtrl(Index).set_TmrShowEnable(c, false);
+        });
+    }
+    step([&] {
+        ::DevCtrl &p = DevCtrl(Index);
+        p.set_LedRecv(false);
+        p.set_Conn(false);
+    });
+    step([&] {
+        // The update may open ports again once no tab holds one.
+        bool held = false;
+        for (int i = 0; i < DevSlots; ++i)
+            held = held || PortHandle[i] != 0;
+        if (!held)
+            menuUpdate->setEnabled(true);
+    });
+}
+
+void frmMain::portLost(int Index)
+{
+    using namespace qx;
+    ErrLog(QStringLiteral("ErrComm"), DevCtrl(Index).tPort() + QStringLiteral(": the port hung up"));
+    // The program no longer knows whether a channel runs: its tests end
+    // here, their run logs and curves stay (Continue resumes them after a
+    // new Connect), and the data menus are free again for "Save Data".
+    bool running = false;
+    for (int c = 0; c < 2; ++c) {
+        running = running || Running[Index][c];
+        Running[Index][c] = false;
+    }
+    try {
+        closeLink(Index, false);
+        if (running)
+            for (QAction *a : {menuOpenData, menuSaveData, menuClear, menuCurve, menuSwSet})
+                a->setEnabled(true);
+        set_lstInfoLine(Index, 1,
+                        QStringLiteral(" ") + Module3::LangText(QStringLiteral("Device%1: Port Lost").arg(Index + 1)));
+    } catch (const std::exception &e) {
+        ErrLog(QStringLiteral("Conn"), QString::fromUtf8(e.what()));
+        releaseLink(Index);
+    }
+}

@@ -1,0 +1,249 @@
+// The receive routine of a device: every 50 ms one read of its port, cut
+// into frames; each valid frame goes through the identification pass while
+// the device is not identified, the parameter-frame step when it is a
+// parameter frame, and the data-frame processing, which decodes the reading,
+// follows the channel's run state (a test started, taken over or ended,
+// with the automatic save at its end) and presents the reading.
+#include "mainwin/frmMain.h"
+
+#include "curves/CurveGraph.h"
+#include "link/COMM.h"
+#include "link/FrameDecode.h"
+#include "link/FrameReader.h"
+#include "link/Module3.h"
+#include "link/State.h"
+#include "link/Timer.h"
+#include "panel/DevCtrl.h"
+#include "platform/Grid.h"
+#include "platform/Numbers.h"
+
+#include <QAction>
+#include <QTimer>
+#include <exception>
+
+namespace {
+
+// The channel the panel shows, as a number.
+int panelChannel(const DevCtrl &p) { return int(qx::num::val(p.chn())); }
+
+} // namespace
+
+void frmMain::tmrComm_Timer(int Index) { CommRecv(Index); }
+
+void frmMain::tmrRecv_Timer(int Index)
+{
+    DevCtrl(Index).set_LedRecv(false);
+    tmrRecv(Index).stop();
+}
+
+void frmMain::CommRecv(int Index)
+{
+    using namespace qx;
+    LinkWatch &w = link_.at(size_t(Index));
+    // A tick that comes while a read is still being processed (a nested
+    // event loop below it) waits for the next one.
+    if (w.reading)
+        return;
+    const int32_t h = PortHandle[Index];
+    if (h == 0)
+        return;
+    w.reading = true;
+    int32_t n = 0;
+    const std::vector<uint8_t> bytes = COMM::ReadComm(h, n);
+    if (n > 0)
+        RecvBytes(Index, std::span<const uint8_t>(bytes.data(), size_t(n)));
+    w.reading = false;
+    if (n > 0)
+        return;
+    if (COMM::PortGone(h))
+        portLost(Index);
+    else
+        watchSilence(Index);
+}
+
+void frmMain::RecvBytes(int Index, std::span<const uint8_t> bytes)
+{
+    using namespace qx;
+    try {
+        DeviceState &d = dev(Index);
+        const int32_t h = PortHandle[Index];
+        for (const uint8_t b : bytes) {
+            switch (takeByte(RxView::of(d), b)) {
+            case RxEvent::Start:
+                DevCtrl(Index).set_LedRecv(true);
+                if (!tmrRecv(Index).isActive())
+                    tmrRecv(Index).start();
+                break;
+            case RxEvent::Frame:
+                // A device that is not identified ends the read.
+                if (!takeFrame(Index, frameBytes(d.RxBuf)))
+                    return;
+                // A frame's processing closed the link: the rest is not ours.
+                if (PortHandle[Index] != h)
+                    return;
+                break;
+            default:
+                // Bytes outside a frame and frames that fail their checks
+                // cost only themselves.
+                break;
+            }
+        }
+    } catch (const std::exception &e) {
+        ErrLog(QStringLiteral("ErrComm"), QString::fromUtf8(e.what()));
+    }
+}
+
+bool frmMain::takeFrame(int Index, const qx::Frames::DevBytes &b)
+{
+    using namespace qx;
+    const int ch = b[15] / 100; // below 2: the frame reader drops type bytes of 200 or more
+    LinkWatch &w = link_.at(size_t(Index));
+    w.sinceFrame.start();
+    w.silent = false;
+    if (!AdjOpen)
+        menuAdj->setEnabled(true);
+    if (tmrConn(Index).isActive() && !IdentifyModel(Index, ch, b))
+        return false;
+    if (b[0] / 100 == 1)
+        ParamFrame(Index, ch, b);
+    dataFrame(Index, ch, b);
+    if (StopNotice) {
+        const DeviceState &d = dev(Index);
+        if (!d.Chained && !d.AutoBusy)
+            ShowMsg(QStringLiteral("STOP"));
+        StopNotice = 0;
+    }
+    return true;
+}
+
+void frmMain::dataFrame(int Index, int chn, const qx::Frames::DevBytes &b)
+{
+    using namespace qx;
+    const Frames::FrameFields f = Frames::decode(b);
+    ChannelState &c = chan(Index, chn);
+    const bool wasRunning = Running[Index][chn];
+    const int T = DevType[Index];
+
+    if (CurScale[Index] == 100) {
+        c.Cur = float(f.current * 0.01);
+    } else {
+        c.Cur = float(f.current * 0.001);
+        c.CurFine = float(f.current * 0.0001);
+        if (T == 26 && DevVer[Index] >= 320)
+            c.Cur = float((f.current / 10) * 0.001);
+    }
+    c.Vol = float(f.volts());
+    // The resistance test reads the selected device's idle frames only.
+    if (Index == CurDev && ResVolt == 0 && !wasRunning) {
+        const float v = float(f.capacity * 0.001);
+        if (v > 0 && v != c.Cap)
+            ResVolt = v;
+    }
+    if (wasRunning && T != 26)
+        takeCapacity(c, f.capacity);
+    c.Temp = !DevCtrl(Index).Dev2S() && T != 26 ? float(f.temperature * 0.1) : 0.0f;
+    if (T == 26) {
+        c.UsbDp = float(f.capacity * 0.001);
+        c.UsbDm = float(f.temperature * 0.001);
+    }
+    StopNotice = 0;
+
+    if (f.running())
+        runningFrame(Index, chn, f, !wasRunning);
+    else
+        idleFrame(Index, chn);
+}
+
+void frmMain::runningFrame(int Index, int chn, const qx::Frames::FrameFields &f, bool firstFrame)
+{
+    using namespace qx;
+    ChannelState &c = chan(Index, chn);
+    ::DevCtrl &p = DevCtrl(Index);
+
+    if (firstFrame) {
+        c.Mode = f.mode;
+        if (f.kind == 0) {
+            c.SetVal = f.setValue;
+            c.SetLmt = f.limit;
+            c.SetTim = f.third;
+        } else {
+            DevVer[Index] = f.setValue;
+            if (VolScale[Index] != 0)
+                MaxVol[Index] = float(f.limit) / float(VolScale[Index]);
+            if (CurScale[Index] != 0)
+                MaxCur[Index] = float(f.third) / float(CurScale[Index]);
+            dev(Index).ParCount += 1;
+        }
+        ShowModeFields(Index, chn);
+        // Run and Continue fill the begin voltage: a test without it was
+        // started on the device itself (or before the program knew of it).
+        if (gridRun(Index).TextMatrix(chn + 1, 2).isEmpty())
+            DevCtrl_ContClick(Index, chn);
+    }
+    Running[Index][chn] = true;
+
+    if (c.SetRefresh > 0) {
+        if (f.kind == 0) {
+            c.SetVal = f.setValue;
+            c.SetLmt = f.limit;
+            c.SetTim = f.third;
+            ShowModeFields(Index, chn);
+            c.SetRefresh += 1;
+        }
+        if (c.SetRefresh == 3)
+            c.SetRefresh = 0;
+    }
+
+    if (panelChannel(p) == chn)
+        SetRunState(false, Index);
+    AdjButtonsCurDev();
+    p.set_TmrShowEnable(chn, true);
+    p.set_TmrCurveEnable(chn, true);
+    Timer::TickOn(Index, chn);
+    Timer::TickStart(Index, chn);
+    ShowReading(Index, chn);
+}
+
+void frmMain::idleFrame(int Index, int chn)
+{
+    using namespace qx;
+    ChannelState &c = chan(Index, chn);
+    ::DevCtrl &p = DevCtrl(Index);
+
+    ShowReading(Index, chn);
+    if (Running[Index][chn]) {
+        // The test has ended.
+        gridRun(Index).set_TextMatrix(chn + 1, 3, p.tVol(chn) + QLatin1Char('V'));
+        StopNotice = p.Dev2S() ? 0 : 1;
+        if (!c.BakName.isEmpty() && OptSave)
+            AutoSaveData(Index, chn);
+        c.BakName.clear();
+        p.set_TmrShowEnable(chn, false);
+        Timer::TickOff(Index, chn);
+        // Between the rows of a step program the curve goes on.
+        if (!dev(Index).Chained) {
+            if (lstInfoLine(Index, chn + 3).isEmpty()) {
+                p.set_TmrCurveEnable(chn, false);
+                Timer::TickStop(Index, chn);
+            }
+            RunStartPt[Index][chn] = 0;
+        }
+        CurveGraph(Index).set_Size(true);
+    }
+    Running[Index][chn] = false;
+    if (panelChannel(p) == chn)
+        SetRunState(true, Index);
+    AdjButtonsCurDev();
+}
+
+void frmMain::watchSilence(int Index)
+{
+    LinkWatch &w = link_.at(size_t(Index));
+    if (!w.sinceFrame.isValid() || w.silent || w.sinceFrame.elapsed() < SilenceMs)
+        return;
+    w.silent = true;
+    ErrLog(QStringLiteral("ErrComm"),
+           QStringLiteral("%1: no reply for %2 s").arg(DevCtrl(Index).tPort()).arg(SilenceMs / 1000));
+    set_lstInfoLine(Index, 1,
+                    QStringLiteral(" ") + qx::Module3::LangText(QStringLiteral("Device%1: No Reply").arg(Index + 1)));
+}

@@ -1,0 +1,278 @@
+// The receive routine with byte streams: a tab connected through its
+// Connect button to a pseudo-terminal, whose reads (as the routine takes
+// them, one read at a time) carry frames split across reads, several frames,
+// noise and faulty frames; what the tab shows and writes afterwards, and the
+// commands it puts on the wire.
+#include "LinkFixture.h"
+
+#include "mainwin/frmMsg.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QRegularExpression>
+
+using namespace qx;
+using test::Bytes;
+using test::cat;
+using test::devFrame;
+
+namespace {
+
+class Recv : public test::LinkFixture {
+protected:
+    void SetUp() override
+    {
+        LinkFixture::SetUp();
+        ASSERT_TRUE(pty.ok());
+        open();
+        choosePort(0, 3);
+        clickConnect();
+        ASSERT_EQ(wire(), "FA 05 00 00 00 00 00 00 05 F8");
+    }
+
+    // One read of the port as the receive routine takes it.
+    void read(const Bytes &b, int Index = 0) { w->RecvBytes(Index, b); }
+    // The next command frame the tab wrote ("" when none came in timeoutMs).
+    std::string wire(int timeoutMs = 3000) { return test::hexText(pty.read(10, timeoutMs)).toStdString(); }
+
+    // Type 21 (one channel, "D-CC" only, no temperature): an idle data
+    // frame at mv millivolts with the device's settings 1.00 A and 3.50 V.
+    static Bytes idle(int32_t mv, int32_t cap = 0) { return devFrame(0, 21, {0, mv, cap, 250, 100, 350, 0}); }
+    static Bytes running(int32_t mv, int32_t ca = 100) { return devFrame(10, 21, {ca, mv, 0, 250, 100, 350, 0}); }
+    void identify()
+    {
+        read(idle(3960));
+        ASSERT_TRUE(identified());
+        ASSERT_EQ(cell(0, 1, 0), "QM-16");
+    }
+    // Start with the panel's settings 1.00 A, cut-off 3.50 V, no time limit.
+    void run()
+    {
+        button(0, "cmdRun")->click();
+        ASSERT_EQ(wire(), "FA 01 00 64 01 6E 00 00 0A F8");
+    }
+    QString tVol(int chn = 0) const { return w->DevCtrl(0).tVol(chn); }
+    // Current and voltage fields of the run log's data lines.
+    QStringList logReadings(const QString &name = QStringLiteral("qx-QM-16-COM3-1-1.bak")) const
+    {
+        QStringList out;
+        for (const QString &l : fileLines(name))
+            if (!l.isEmpty() && l[0].isDigit())
+                out << l.section(QLatin1Char('\t'), 1);
+        return out;
+    }
+
+    test::RawPty pty{home.path(), 3};
+};
+
+} // namespace
+
+TEST_F(Recv, FrameSplitAcrossTwoReadsIsTakenOnceComplete)
+{
+    identify();
+    for (int k = 1; k < 19; ++k) {
+        const Bytes f = idle(3000 + 10 * k);
+        const QString before = tVol();
+        read(Bytes(f.begin(), f.begin() + k));
+        EXPECT_EQ(tVol(), before) << "split after byte " << k;
+        read(Bytes(f.begin() + k, f.end()));
+        EXPECT_EQ(tVol(), QStringLiteral("03.%1").arg(k, 2, 10, QLatin1Char('0'))) << "split after byte " << k;
+    }
+    // A frame and the start of the next: the first now, the second with the next read.
+    const Bytes next = idle(3500);
+    read(cat(idle(3400), Bytes(next.begin(), next.begin() + 7)));
+    EXPECT_EQ(tVol(), "03.40");
+    read(Bytes(next.begin() + 7, next.end()));
+    EXPECT_EQ(tVol(), "03.50");
+}
+
+TEST_F(Recv, SeveralFramesOfOneReadAreAllTakenInOrder)
+{
+    identify();
+    run();
+    read(cat(running(3900), running(3890), running(3880)));
+    EXPECT_EQ(logReadings(), QStringList({"01.00\t3.900", "01.00\t3.890", "01.00\t3.880"}));
+    // The run's start point at the begin voltage, then one point per frame.
+    ASSERT_EQ(points(0), 4);
+    const float want[] = {3.96f, 3.9f, 3.89f, 3.88f};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_FLOAT_EQ(w->CurveGraph(0).DpY(0, i), want[i]) << i;
+    EXPECT_EQ(tVol(), "03.88");
+    EXPECT_EQ(info(0, 1), " Device1: START");
+}
+
+TEST_F(Recv, NoiseAndFaultyFramesCostOnlyThemselves)
+{
+    identify();
+    run();
+    Bytes s{0x01, 0x02, 0xF3, 0xFF, 0xF8}; // bytes outside any frame, a stray end marker
+    s = cat(s, running(3900));
+    s = cat(s, Bytes{0xF8});        // a second end marker after a frame: nothing to take again
+    s = cat(s, Bytes{0xFA, 0xF8});  // an empty frame
+    const Bytes cut = running(3111);
+    s = cat(s, Bytes(cut.begin(), cut.begin() + 12)); // cut off: the next start marker begins anew
+    s = cat(s, running(3890));
+    Bytes overlong = running(3222);
+    overlong.insert(overlong.end() - 1, 7); // an 18th byte between the markers
+    s = cat(s, overlong);
+    Bytes badSum = running(3333);
+    badSum[17] = uint8_t((badSum[17] + 1) % 240);
+    s = cat(s, badSum);
+    s = cat(s, devFrame(10, 221, {100, 3444, 0, 250, 100, 350, 0})); // checksum right, channel digit 2
+    Bytes high = running(3555);
+    high[5] = 0xF1; // a byte of 240 or more inside, under a checksum that fits it
+    high[17] = Frames::checksumOf(std::span<const uint8_t>(high).subspan(1, 16));
+    s = cat(s, high);
+    s = cat(s, running(3880));
+    // In reads of seven bytes, as a slow line delivers them.
+    for (size_t at = 0; at < s.size(); at += 7)
+        read(Bytes(s.begin() + long(at), s.begin() + long(std::min(s.size(), at + 7))));
+    EXPECT_EQ(logReadings(), QStringList({"01.00\t3.900", "01.00\t3.890", "01.00\t3.880"}));
+    EXPECT_EQ(points(0), 4);
+    EXPECT_FALSE(errLog().contains(QLatin1String("ErrComm")));
+}
+
+TEST_F(Recv, TypeCodeZeroIdentifiesNothingAndEndsTheRead)
+{
+    read(cat(devFrame(0, 100, {0, 3960, 0, 0, 0, 0, 0}), idle(3960)));
+    EXPECT_TRUE(w->tmrConn(0).isActive());
+    EXPECT_EQ(modes(), QStringList({"No Device"}));
+    EXPECT_EQ(cell(0, 1, 0), "No Device");
+    read(idle(3960));
+    EXPECT_TRUE(identified());
+    EXPECT_EQ(modes(), QStringList({"D-CC"}));
+    EXPECT_EQ(pages(), QStringList({"key1:Single Test"}));
+}
+
+TEST_F(Recv, TwoChannelModelWhoseFirstFrameIsChannelTwoIsSetUpOnceChannelOneReports)
+{
+    // Type 17 (current scale 1000): channel 2 reports 0.50 A set, channel 1 0.25 A.
+    read(devFrame(0, 117, {0, 3700, 0, 0, 500, 3000, 0}));
+    EXPECT_TRUE(w->tmrConn(0).isActive()) << "identified before channel 1 reported";
+    read(devFrame(0, 17, {0, 3800, 0, 0, 250, 3000, 0}));
+    EXPECT_TRUE(identified());
+    DevCtrl &p = w->DevCtrl(0);
+    EXPECT_TRUE(p.Dev2S());
+    EXPECT_EQ(modes(), QStringList({"D-CC", "D-CP"}));
+    EXPECT_EQ(pages(), QStringList({"key1:Single Test", "key2:Auto Test"}));
+    EXPECT_EQ(cell(0, 1, 0), "QM-13");
+    EXPECT_EQ(cell(0, 2, 0), "QM-13");
+    EXPECT_EQ(p.tSval(0), "0.25");
+    EXPECT_EQ(p.tSval(1), "0.50");
+    // Both channels of one read, each in its own boxes.
+    read(cat(devFrame(0, 17, {0, 3961, 0, 0, 250, 3000, 0}), devFrame(0, 117, {0, 3702, 0, 0, 500, 3000, 0})));
+    EXPECT_EQ(tVol(0), "3.961");
+    EXPECT_EQ(tVol(1), "3.702");
+    EXPECT_EQ(info(0, 1), " Channel1: STOP");
+    EXPECT_EQ(info(0, 2), " Channel2: STOP");
+}
+
+TEST_F(Recv, ResistanceReadingIsTakenFromTheSelectedDeviceOnly)
+{
+    test::RawPty second(home.path(), 4);
+    choosePort(1, 4);
+    clickConnect(1);
+    read(idle(3960), 1);
+    identify();
+    ASSERT_EQ(CurDev, 0);
+    ResVolt = 0;
+    read(idle(3960, 1234), 1);
+    EXPECT_EQ(ResVolt, 0.0f);
+    read(idle(3960, 1234), 0);
+    EXPECT_FLOAT_EQ(ResVolt, 1.234f);
+}
+
+TEST_F(Recv, RunningTestThatTheProgramDidNotStartIsContinued)
+{
+    identify();
+    // A run log of this device slot, channel, model and port.
+    home.write(QStringLiteral("qx-QM-16-COM3-1-1.bak"),
+               "-----------QX Tester Software------------\r\nDevice:QM-16\r\nMode:D-CC  1.00A  3.50V\r\n"
+               "Begin Volt:03.99V\r\n------------Run Log--------------\r\nTime(S)\tCur(A)\tVol(V)\r\n"
+               "0\t01.00\t3.950\r\n60\t01.00\t3.940\r\n");
+    read(running(3930));
+    // Continue with the settings the device reported.
+    EXPECT_EQ(wire(), "FA 08 00 64 01 6E 00 00 03 F8");
+    EXPECT_EQ(cell(0, 1, 2), "03.99V");
+    EXPECT_EQ(points(0), 3);
+    EXPECT_FLOAT_EQ(w->CurveGraph(0).DpX(0, 1), 60.0f);
+    EXPECT_TRUE(w->DevCtrl(0).StopEnable());
+    EXPECT_EQ(logReadings(), QStringList({"01.00\t3.950", "01.00\t3.940", "01.00\t3.930"}));
+}
+
+TEST_F(Recv, RunningTestStartedByRunIsNotContinued)
+{
+    identify();
+    run();
+    read(running(3900));
+    EXPECT_EQ(wire(300), "");
+    EXPECT_EQ(cell(0, 1, 2), "03.96V");
+    EXPECT_EQ(cell(0, 1, 1), "D-CC  1.00A  3.50V");
+}
+
+TEST_F(Recv, TestEndSavesTheResultFileAndShowsStop)
+{
+    identify();
+    QDir(home.file(QStringLiteral("Data"))).removeRecursively(); // the save makes it again
+    run();
+    read(cat(running(3900), running(3800)));
+    read(idle(3600, 1500));
+    EXPECT_EQ(cell(0, 1, 3), "03.60V");
+    EXPECT_EQ(cell(0, 1, 4), "1500mAh");
+    const QStringList files = dataFiles();
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{4}(-\\d{1,2}){5}-QM-16-1-1\\.csv$")).match(files[0]).hasMatch())
+        << files[0].toStdString();
+    ASSERT_TRUE(frmMsgForm().isLoaded());
+    EXPECT_EQ(frmMsgForm()->lblMsg->text(), "STOP");
+    // The frame that ends the test is shown as the test's last reading.
+    EXPECT_EQ(info(0, 1), " Device1: START");
+    read(idle(3610));
+    EXPECT_EQ(info(0, 1), " Device1: STOP");
+    EXPECT_TRUE(w->DevCtrl(0).RunEnable());
+    EXPECT_FALSE(w->DevCtrl(0).StopEnable());
+    // The run's log has ended: a test the device runs later does not add to it.
+    const QStringList before = logReadings();
+    read(running(3700));
+    EXPECT_EQ(logReadings(), before);
+}
+
+TEST_F(Recv, TwoChannelTestEndSavesItsChannelWithoutStop)
+{
+    read(cat(devFrame(0, 17, {0, 3800, 0, 0, 250, 3000, 0}), devFrame(0, 117, {0, 3700, 0, 0, 500, 3000, 0})));
+    ASSERT_TRUE(identified());
+    // Channel 2 at 0.50 A down to 3.00 V: command byte 161, 500 = 2:20, 3000 = 12:120.
+    ASSERT_TRUE(w->DevCtrl_RunClick(0, 1));
+    ASSERT_EQ(wire(), "FA A1 02 14 0C 78 00 00 C3 F8");
+    const auto ch2 = [](int state, int32_t mv, int32_t cap) {
+        return devFrame(state, 117, {state ? 500 : 0, mv, cap, 0, 500, 3000, 0});
+    };
+    read(cat(devFrame(0, 17, {0, 3800, 0, 0, 250, 3000, 0}), ch2(10, 3600, 0), ch2(10, 3400, 0)));
+    EXPECT_EQ(info(0, 2), " Channel2: START");
+    read(ch2(0, 2990, 800));
+    EXPECT_EQ(cell(0, 2, 3), "2.990V");
+    EXPECT_EQ(cell(0, 2, 4), "800mAh");
+    EXPECT_EQ(cell(0, 1, 3), "");
+    const QStringList files = dataFiles();
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_TRUE(files[0].endsWith(QLatin1String("-QM-13-1-2.csv"))) << files[0].toStdString();
+    EXPECT_FALSE(frmMsgForm().isLoaded());
+}
+
+TEST_F(Recv, SetTakesTheDevicesSettingsFromTheNextTwoRunningFrames)
+{
+    identify();
+    run();
+    read(running(3900));
+    DevCtrl &p = w->DevCtrl(0);
+    p.set_tSval(0, QStringLiteral("2.00"));
+    button(0, "cmdSet")->click();
+    ASSERT_EQ(wire(), "FA 07 00 C8 01 6E 00 00 A0 F8");
+    const auto withSet = [](int32_t set) { return devFrame(10, 21, {100, 3900, 0, 250, set, 350, 0}); };
+    read(withSet(150));
+    EXPECT_EQ(p.tSval(0), "1.50");
+    read(withSet(180));
+    EXPECT_EQ(p.tSval(0), "1.80");
+    read(withSet(190));
+    EXPECT_EQ(p.tSval(0), "1.80");
+}

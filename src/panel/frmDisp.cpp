@@ -217,8 +217,8 @@ bool FloatingReadout::eventFilter(QObject *watched, QEvent *event)
     } else if (type == QEvent::MouseButtonDblClick) {
         for (int i = 0; i < colourLabelCount_; ++i)
             if (colourLabels_[size_t(i)].first == watched) {
-                const auto [label, lcd] = colourLabels_[size_t(i)];
-                qx::guarded(QStringLiteral("FloatingReadout"), [&] { pickUnitColour(label, lcd); });
+                const auto &entry = colourLabels_[size_t(i)];
+                qx::guarded(QStringLiteral("FloatingReadout"), [&] { pickUnitColour(entry.first, entry.second); });
                 return true;
             }
     }

@@ -1,0 +1,231 @@
+// Fuzz target for the receive routine of a connected device tab.
+//
+// The input's first byte seeds the sizes of the reads (1 to 64 bytes, as a
+// port read delivers them); the rest is the byte stream, handed read by read
+// to frmMain::RecvBytes of tab 0, which is connected through its Connect
+// button to a pseudo-terminal. Before every input the tab is disconnected
+// and connected again, so every input starts a new identification. After
+// every read the tab must still be connected with its receiver state in
+// range and its identification consistent, and no run-time error may have
+// been logged by the routine or what it calls; a broken invariant aborts
+// (libFuzzer reports it). The gtest driver recv_fuzz_test.cpp uses
+// RecvTarget directly; built alone with -fsanitize=fuzzer the target makes
+// its own application, home folder and dialog answers.
+#include "common/RawPty.h"
+#include "curves/CurveGraph.h"
+#include "link/ErrLog.h"
+#include "link/State.h"
+#include "mainwin/frmMain.h"
+#include "mainwin/frmMsg.h"
+#include "panel/frmMeter.h"
+#include "tools/frmAdj.h"
+#include "panel/DevCtrl.h"
+#include "platform/AppHome.h"
+#include "platform/SerialPort.h"
+#include "platform/UiServices.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <span>
+#include <string>
+
+#include <unistd.h>
+
+namespace qx::fuzz {
+
+// A folder pattern for the target's home: in memory where the system has
+// such a folder, since every input's Connect writes the settings file.
+inline QString homePattern()
+{
+    const QString base = QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
+    return base + QStringLiteral("/qx-recv-fuzz-XXXXXX");
+}
+
+// Tab 0 of the main window, connected to a pseudo-terminal linked as COM3
+// in the current home folder (which must be empty and stay for its life).
+// The test's side of the terminal stays open, so the tab's port never hangs up.
+class RecvTarget {
+public:
+    RecvTarget()
+    {
+        QFile ini(homePath(QStringLiteral("qx.ini")));
+        if (ini.open(QIODevice::WriteOnly))
+            ini.write("[AUTO]\r\nSAVE=False\r\nMSG=False\r\n");
+        ini.close();
+        if (!pty_.ok())
+            return;
+        w_ = &frmMainForm().get();
+        w_->DevCtrl(0).set_tPort(QStringLiteral("COM3"));
+        logFile_ = homePath(QStringLiteral("Log/") + errLogFileName(QDate::currentDate()));
+    }
+    ~RecvTarget()
+    {
+        frmMainForm().unload();
+        // Windows the routine may have loaded.
+        frmAdjForm().unload();
+        frmMeterForm().unload();
+        frmMsgForm().unload();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    RecvTarget(const RecvTarget &) = delete;
+    RecvTarget &operator=(const RecvTarget &) = delete;
+
+    // One input; "" when every invariant held, else what broke.
+    std::string check(const uint8_t *data, size_t size)
+    {
+        if (!w_)
+            return "no pseudo-terminal";
+        restart();
+        if (!connected())
+            return "the tab did not connect";
+        if (size == 0)
+            return {};
+        uint32_t seed = data[0] * 2654435761u + 1;
+        ++data;
+        --size;
+        size_t at = 0;
+        while (at < size) {
+            seed = seed * 1103515245u + 12345u;
+            const size_t n = std::min<size_t>(size - at, 1 + (seed >> 16) % 64);
+            w_->RecvBytes(0, std::span<const uint8_t>(data + at, n));
+            at += n;
+            const std::string e = invariants();
+            if (!e.empty())
+                return e;
+        }
+        drain();
+        return loggedError();
+    }
+
+private:
+    bool connected() const { return PortHandle[0] != 0 && w_->DevCtrl(0).Conn(); }
+
+    // Disconnected and connected again; what was drawn goes.
+    void restart()
+    {
+        if (w_->DevCtrl(0).Conn())
+            w_->DevCtrl_ConnClick(0);
+        w_->CurveGraph(0).ClearAll();
+        w_->DevCtrl_ConnClick(0);
+        drain();
+        logSize_ = QFile(logFile_).size();
+    }
+    // What the tab wrote to the port is read away, so that writes never wait.
+    void drain()
+    {
+        uint8_t buf[512];
+        while (::read(pty_.master(), buf, sizeof buf) > 0) {
+        }
+    }
+    std::string invariants() const
+    {
+        const DeviceState &d = dev(0);
+        if (d.RxPos < 0 || d.RxPos > 18 || (!d.RxActive && d.RxPos != 0) || (d.RxActive && d.RxPos < 1) ||
+            (d.RxMax != 0 && d.RxMax != 17))
+            return "receiver state out of range";
+        if (!connected())
+            return "the link ended";
+        const int T = DevType[0];
+        if (T < 0 || T > 99)
+            return "type code out of range";
+        if (!w_->tmrConn(0).isActive()) {
+            if (T == 0)
+                return "identified without a type code";
+            if (w_->DevCtrl(0).Dev2S() != (T == 17 || T == 18))
+                return "panel layout does not follow the model";
+        }
+        return {};
+    }
+    // A run-time error logged by the routine or what it calls is a finding.
+    std::string loggedError()
+    {
+        QFile f(logFile_);
+        if (!f.open(QIODevice::ReadOnly))
+            return {};
+        f.seek(logSize_);
+        const QByteArray added = f.readAll();
+        logSize_ += added.size();
+        for (const char *tag : {"[ErrComm]", "[ErrCurve]", "[ErrCap]", "[ErrAutoInit]"})
+            if (added.contains(tag))
+                return "logged " + added.toStdString();
+        return {};
+    }
+
+    test::RawPty pty_{homeDir(), 3};
+    frmMain *w_ = nullptr;
+    QString logFile_;
+    qint64 logSize_ = 0;
+};
+
+} // namespace qx::fuzz
+
+#ifndef QX_RECV_FUZZ_NO_MAIN
+namespace {
+
+// Every question answered with Cancel, every other box with OK.
+class QuietUi : public qx::UiServices {
+public:
+    int msgBox(const QString &, int style, const QString &) override
+    {
+        return (style & 7) == qx::MbOkOnly ? qx::MrOk : qx::MrCancel;
+    }
+    std::optional<QString> inputBox(const QString &, const QString &, const QString &) override { return {}; }
+    QString fileDialog(const qx::FileDialogRequest &) override { return {}; }
+    int64_t pickColor() override { return -1; }
+    void openLink(const QString &) override {}
+};
+
+// What the target needs for its life, gone again at exit (before the leak check).
+struct Globals {
+    int argc = 1;
+    char *argv[2] = {const_cast<char *>("recv_fuzz"), nullptr};
+    std::unique_ptr<QApplication> app;
+    std::unique_ptr<QTemporaryDir> home;
+    QuietUi ui;
+    std::unique_ptr<qx::fuzz::RecvTarget> target;
+};
+Globals *globals = nullptr;
+
+void endGlobals()
+{
+    globals->target.reset();
+    qx::setUi(nullptr);
+    globals->home.reset();
+    globals->app.reset();
+    delete globals;
+    globals = nullptr;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    globals = new Globals;
+    globals->app = std::make_unique<QApplication>(globals->argc, globals->argv);
+    qx::SerialPort::setSystemPorts(false);
+    globals->home = std::make_unique<QTemporaryDir>(qx::fuzz::homePattern());
+    qx::setHomeDir(globals->home->path());
+    qx::setUi(&globals->ui);
+    globals->target = std::make_unique<qx::fuzz::RecvTarget>();
+    std::atexit(endGlobals);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const std::string e = globals->target->check(data, size);
+    if (!e.empty()) {
+        std::fprintf(stderr, "receive routine: %s\n", e.c_str());
+        std::abort();
+    }
+    return 0;
+}
+#endif

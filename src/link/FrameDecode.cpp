@@ -17,4 +17,11 @@ void takeCapacity(ChannelState &c, int32_t raw)
     c.Cap = c.Cap + c.CapOffset;
 }
 
+void takeSettings(ChannelState &c, const Frames::FrameFields &f)
+{
+    c.SetVal = f.setValue;
+    c.SetLmt = f.limit;
+    c.SetTim = f.third;
+}
+
 } // namespace qx

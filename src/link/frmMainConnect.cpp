@@ -162,14 +162,8 @@ void frmMain::closeLink(int Index, bool sendFrame)
     Timer::TickStop(Index, 0);
     Timer::TickStop(Index, 1);
 
-    p.ModeClr();
-    p.ModeAdd(QStringLiteral("No Device"));
-    p.set_tMode(QStringLiteral("No Device"));
-    for (int c = 0; c < 2; ++c) {
-        p.set_tSval(c, QStringLiteral("00.00"));
-        p.set_tSlmt(c, QStringLiteral("00.00"));
-        p.set_tStim(c, QStringLiteral("0"));
-    }
+    // The no-device mode list and settings, as at start-up.
+    clearPanel(Index);
 
     menuAdj->setEnabled(false);
     menuQc->setEnabled(false);

@@ -36,9 +36,7 @@ bool frmMain::IdentifyModel(int Index, int chn, const qx::Frames::DevBytes &b)
     if (DevType[Index] != 26)
         takeCapacity(c, f.capacity);
     if (f.kind == 0) {
-        c.SetVal = f.setValue;
-        c.SetLmt = f.limit;
-        c.SetTim = f.third;
+        takeSettings(c, f);
     } else {
         DevVer[Index] = f.setValue;
         dev(Index).ParCount += 1;

@@ -163,9 +163,7 @@ void frmMain::runningFrame(int Index, int chn, const qx::Frames::FrameFields &f,
     if (firstFrame) {
         c.Mode = f.mode;
         if (f.kind == 0) {
-            c.SetVal = f.setValue;
-            c.SetLmt = f.limit;
-            c.SetTim = f.third;
+            takeSettings(c, f);
         } else {
             DevVer[Index] = f.setValue;
             if (VolScale[Index] != 0)
@@ -184,9 +182,7 @@ void frmMain::runningFrame(int Index, int chn, const qx::Frames::FrameFields &f,
 
     if (c.SetRefresh > 0) {
         if (f.kind == 0) {
-            c.SetVal = f.setValue;
-            c.SetLmt = f.limit;
-            c.SetTim = f.third;
+            takeSettings(c, f);
             ShowModeFields(Index, chn);
             c.SetRefresh += 1;
         }

@@ -2,6 +2,8 @@
 // mutated streams of valid frames from a fixed seed (the target also builds for libFuzzer).
 #include "link/framereader_fuzz.cpp"
 
+#include "common/FuzzBytes.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -9,17 +11,6 @@
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-std::string hex(const Bytes &b)
-{
-    std::string s;
-    char buf[4];
-    for (uint8_t v : b) {
-        std::snprintf(buf, sizeof buf, "%02X ", v);
-        s += buf;
-    }
-    return s;
-}
 
 // A stream of valid device frames with random fields; count receives their number.
 Bytes validStream(std::mt19937 &rng, size_t &count)
@@ -38,31 +29,6 @@ Bytes validStream(std::mt19937 &rng, size_t &count)
     return s;
 }
 
-uint8_t biasedByte(std::mt19937 &rng)
-{
-    switch (rng() % 6) {
-    case 0: return qx::Frames::FrameStart;
-    case 1: return qx::Frames::FrameEnd;
-    case 2: return uint8_t(240 + rng() % 16);
-    default: return uint8_t(rng() % 240);
-    }
-}
-
-void mutate(std::mt19937 &rng, Bytes &s)
-{
-    const int edits = 1 + int(rng() % 4);
-    for (int i = 0; i < edits && !s.empty(); ++i) {
-        const size_t at = rng() % s.size();
-        switch (rng() % 5) {
-        case 0: s[at] = biasedByte(rng); break;                         // replace
-        case 1: s.insert(s.begin() + long(at), biasedByte(rng)); break; // insert
-        case 2: s.erase(s.begin() + long(at)); break;                   // delete
-        case 3: s[at] ^= uint8_t(1u << (rng() % 8)); break;             // flip a bit
-        default: s.resize(at); break;                                   // cut
-        }
-    }
-}
-
 } // namespace
 
 TEST(FrameReaderFuzz, RandomAndMutatedStreamsKeepEveryInvariant)
@@ -71,23 +37,12 @@ TEST(FrameReaderFuzz, RandomAndMutatedStreamsKeepEveryInvariant)
     constexpr long Runs = 30000;
     std::mt19937 rng(20240305);
     for (long runs = 0; runs < Runs; ++runs) {
-        Bytes input{uint8_t(rng())}; // the read-size seed
         size_t count = 0;
-        const int kind = int(runs % 3);
-        if (kind == 0) {
-            const size_t n = rng() % 400;
-            for (size_t i = 0; i < n; ++i)
-                input.push_back(biasedByte(rng));
-        } else {
-            const Bytes s = validStream(rng, count);
-            input.insert(input.end(), s.begin(), s.end());
-            if (kind == 2)
-                mutate(rng, input);
-        }
+        const Bytes input = qx::test::fuzzInput(rng, runs, [&](std::mt19937 &r) { return validStream(r, count); });
         const qx::fuzz::FuzzResult r = qx::fuzz::checkFrameReader(input.data(), input.size());
-        ASSERT_EQ(r.error, "") << "input: " << hex(input);
-        if (kind == 1) {
-            ASSERT_EQ(r.frames, count) << "a clean stream lost frames: " << hex(input);
+        ASSERT_EQ(r.error, "") << "input: " << qx::test::hexOf(input);
+        if (runs % 3 == 1) {
+            ASSERT_EQ(r.frames, count) << "a clean stream lost frames: " << qx::test::hexOf(input);
         }
     }
 }

@@ -8,6 +8,8 @@
 
 #include "link/Frames.h"
 
+#include "common/FuzzBytes.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -15,17 +17,6 @@
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-std::string hex(const Bytes &b)
-{
-    std::string s;
-    char buf[4];
-    for (uint8_t v : b) {
-        std::snprintf(buf, sizeof buf, "%02X ", v);
-        s += buf;
-    }
-    return s;
-}
 
 // Frames a device could send, and some it could not: any status byte, any
 // pair, a type code of a known model or any other, either channel.
@@ -46,31 +37,6 @@ Bytes frameStream(std::mt19937 &rng)
     return s;
 }
 
-uint8_t biasedByte(std::mt19937 &rng)
-{
-    switch (rng() % 6) {
-    case 0: return qx::Frames::FrameStart;
-    case 1: return qx::Frames::FrameEnd;
-    case 2: return uint8_t(240 + rng() % 16);
-    default: return uint8_t(rng() % 240);
-    }
-}
-
-void mutate(std::mt19937 &rng, Bytes &s)
-{
-    const int edits = 1 + int(rng() % 4);
-    for (int i = 0; i < edits && !s.empty(); ++i) {
-        const size_t at = rng() % s.size();
-        switch (rng() % 5) {
-        case 0: s[at] = biasedByte(rng); break;
-        case 1: s.insert(s.begin() + long(at), biasedByte(rng)); break;
-        case 2: s.erase(s.begin() + long(at)); break;
-        case 3: s[at] ^= uint8_t(1u << (rng() % 8)); break;
-        default: s.resize(at); break;
-        }
-    }
-}
-
 class RecvFuzz : public qx::test::MainFixture {};
 
 } // namespace
@@ -89,19 +55,8 @@ TEST_F(RecvFuzz, RandomAndMutatedStreamsKeepEveryInvariant)
     qx::fuzz::RecvTarget target;
     std::mt19937 rng(20240305);
     for (long runs = 0; runs < Runs; ++runs) {
-        Bytes input{uint8_t(rng())}; // the read-size seed
-        const int kind = int(runs % 3);
-        if (kind == 0) {
-            const size_t n = rng() % 400;
-            for (size_t i = 0; i < n; ++i)
-                input.push_back(biasedByte(rng));
-        } else {
-            const Bytes s = frameStream(rng);
-            input.insert(input.end(), s.begin(), s.end());
-            if (kind == 2)
-                mutate(rng, input);
-        }
+        const Bytes input = qx::test::fuzzInput(rng, runs, frameStream);
         const std::string e = target.check(input.data(), input.size());
-        ASSERT_EQ(e, "") << "input " << runs << ": " << hex(input);
+        ASSERT_EQ(e, "") << "input " << runs << ": " << qx::test::hexOf(input);
     }
 }

@@ -1,26 +1,12 @@
 #pragma once
 // The panel's Start and Stop commands as the test engines give them, for a
-// device and channel.
+// device and channel: true when the command's frame went out.
 #include "mainwin/frmMain.h"
 
 namespace qx::engine {
 
-template <class W>
-bool runCommand(W &w, int Index, int chn)
-{
-    if constexpr (requires { w.DevCtrl_RunClick(Index, chn); })
-        return w.DevCtrl_RunClick(Index, chn);
-    else
-        return w.SendStart(Index, chn, 1);
-}
+inline bool runCommand(frmMain &w, int Index, int chn) { return w.DevCtrl_RunClick(Index, chn); }
 
-template <class W>
-bool stopCommand(W &w, int Index, int chn)
-{
-    if constexpr (requires { w.DevCtrl_StopClick(Index, chn); })
-        return w.DevCtrl_StopClick(Index, chn);
-    else
-        return w.SendStop(Index, chn);
-}
+inline bool stopCommand(frmMain &w, int Index, int chn) { return w.DevCtrl_StopClick(Index, chn); }
 
 } // namespace qx::engine

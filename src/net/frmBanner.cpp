@@ -3,6 +3,7 @@
 #include "net/NewsReply.h"
 #include "platform/Colors.h"
 #include "platform/Guard.h"
+#include "platform/WindowAlpha.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -63,7 +64,7 @@ frmBanner::frmBanner() : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint)
     Picture1->setGeometry(0, 0, width(), height());
 }
 
-void frmBanner::applyAlpha() { setWindowOpacity(alpha_ / 255.0); }
+void frmBanner::applyAlpha() { qx::setWindowAlpha(this, alpha_); }
 
 void frmBanner::ShowPic(const QString &fname)
 {

@@ -8,6 +8,7 @@
 #include "platform/Guard.h"
 #include "platform/PropertyBag.h"
 #include "platform/WidgetStyle.h"
+#include "platform/WindowAlpha.h"
 
 #include <QEvent>
 #include <QFrame>
@@ -146,7 +147,7 @@ void FloatingReadout::takePanelColours()
     }
 }
 
-void FloatingReadout::SetAlpha(int alpha) { setWindowOpacity(alpha / 255.0); }
+void FloatingReadout::SetAlpha(int alpha) { qx::setWindowAlpha(this, alpha); }
 
 void FloatingReadout::RoundWindow(int cornerWidth, int cornerHeight)
 {

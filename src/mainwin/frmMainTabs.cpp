@@ -113,10 +113,7 @@ void frmMain::setupResultGrid(int n)
     qx::Grid &g = gridRun(n);
     // The panel's compact face: the column widths are fixed in twips, and
     // the headers "CurveV" and "CurveA" must fit their 750 twips whole.
-    QFont f(QStringLiteral("Sans Serif"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPointSizeF(8.5);
-    g.setFont(f);
+    g.setFont(::DevCtrl::compactFont());
     const char *headers[] = {"Device", "Mode", "Begin Volt", "Cutoff Volt", "Capacity",
                              "Energy", "Avg Volt", "CurveV", "CurveA"};
     for (int c = 0; c < 9; ++c)

@@ -189,16 +189,19 @@ void DevCtrl::relay(Sender *from, Signal what, void (DevCtrl::*event)(A...), std
     connect(from, what, this, [this, event, args...] { raiseGuarded(event, args...); });
 }
 
+QFont DevCtrl::compactFont()
+{
+    QFont f(QStringLiteral("Sans Serif"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPointSizeF(8.5);
+    return f;
+}
+
 DevCtrl::DevCtrl(QWidget *parent) : QWidget(parent)
 {
     allPanels().push_back(this);
     resize(qx::twipsToPx(3600), qx::twipsToPx(7560));
-    // The layout is fixed in twips: one compact sans-serif face keeps the
-    // captions inside their places whatever the desktop's font.
-    QFont f(QStringLiteral("Sans Serif"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPointSizeF(8.5);
-    setFont(f);
+    setFont(compactFont());
     volColor_ = Blue;
     curColor_ = Red;
     pwrColor_ = Olive;

@@ -35,6 +35,7 @@
 
 class LCDisp;
 class QComboBox;
+class QFont;
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -58,6 +59,11 @@ public:
     int Index() const { return index_; }
     void set_Index(int index) { index_ = index; }
     static DevCtrl *find(int index);
+
+    // The panel's compact face: one small sans-serif face that keeps the
+    // captions inside their places (fixed in twips) whatever the desktop's
+    // font. The result grid beside the panel uses it too.
+    static QFont compactFont();
 
     // ---- Methods ----
     void AutoC1Add(const QString &val);

@@ -1,43 +1,47 @@
 #pragma once
-// A device tab set up as the identification of a model row sets it up: the
-// per-device tables, the mode list, the two-channel layout, the model name
-// in the result rows and a port of its own (COM3 for device 0, COM4 for 1...).
+// A device tab identified as a device of a given type: the identification
+// pass of the main window takes a frame of that type (and, for a firmware
+// version, a parameter frame that reports it), so the per-device tables, the
+// mode list, the pages, the two-channel layout and the model name in the
+// result rows are those of the model table; the tab also gets a port of its
+// own (COM3 for device 0, COM4 for 1...).
+#include "link/Frames.h"
 #include "link/ModelTable.h"
 #include "link/State.h"
 #include "mainwin/frmMain.h"
 #include "panel/DevCtrl.h"
-#include "platform/Grid.h"
+
+#include <algorithm>
+#include <array>
 
 namespace qx::test {
 
-inline void applyModelRow(frmMain &w, int Index, int type, int devVer = 0)
+// Bytes b0..b16 of a device frame, as the receive routine hands them on.
+inline Frames::DevBytes devBytes(int status, int typeByte, const std::array<int32_t, 7> &pairs = {})
+{
+    const Frames::DevFrame f = Frames::deviceFrame(status, pairs, typeByte);
+    Frames::DevBytes b{};
+    std::copy(f.begin() + 1, f.end() - 1, b.begin());
+    return b;
+}
+
+// Device Index identified as type `type` (firmware version devVer x 100,
+// 0 = none reported) on each of its channels, as after Connect.
+inline void identifyAs(frmMain &w, int Index, int type, int devVer = 0)
 {
     while (w.viewCount() <= Index)
         w.menuAddDev_Click();
-    const models::ModelRow r = models::modelRow(type, devVer);
-    DevType[Index] = type;
-    DevVer[Index] = devVer;
-    MaxCur[Index] = r.maxCur.value_or(10);
-    MaxVol[Index] = r.maxVol.value_or(60);
-    MinCur[Index] = r.minCur;
-    MinVol[Index] = r.minVol;
-    CurScale[Index] = r.curScale;
-    VolScale[Index] = r.volScale;
-    PwrScale[Index] = r.pwrScale;
-    LastDisMode[Index] = r.lastDisMode;
-    LastChgMode[Index] = r.lastChgMode;
-    CvFlag[Index] = r.cvFlag;
-    dev(Index).HasTemp = r.hasTemp;
+    DevVer[Index] = 0;
+    dev(Index).ParCount = 0;
+    w.IdentifyStart(Index);
+    for (int chn = 0; chn < (models::isTwoChannel(type) ? 2 : 1); ++chn) {
+        const int typeByte = type + 100 * chn;
+        // A parameter frame carries the version as its set value.
+        const Frames::DevBytes b = devVer ? devBytes(100, typeByte, {0, 0, 0, 0, devVer, 0, 0})
+                                          : devBytes(0, typeByte);
+        w.IdentifyModel(Index, chn, b);
+    }
     DevCtrl &p = w.DevCtrl(Index);
-    const bool two = models::isTwoChannel(type);
-    p.set_Dev2S(two);
-    p.ModeClr();
-    for (const QString &m : r.modes)
-        p.ModeAdd(m);
-    if (two)
-        w.InitDual(Index);
-    for (int row = 1; row <= (two ? 2 : 1); ++row)
-        w.gridRun(Index).set_TextMatrix(row, 0, r.name);
     p.PortAdd(QStringLiteral("COM%1").arg(3 + Index));
     p.set_tPort(QStringLiteral("COM%1").arg(3 + Index));
 }

@@ -1,5 +1,5 @@
 #pragma once
-// A main window whose device tabs are set up as a model row sets them
+// A main window whose device tabs are identified as devices of given types
 // (tables, mode list, two-channel layout, model name), for the reading
 // presentation, the run log and Continue.
 #include "MainFixture.h"
@@ -26,8 +26,8 @@ protected:
     }
     void TearDown() override { setErrLogClock(previousClock); }
 
-    // Device Index as identified with the model of `type`.
-    void model(int Index, int type, int devVer = 0) { applyModelRow(*w, Index, type, devVer); }
+    // Device Index identified as a device of `type`.
+    void model(int Index, int type, int devVer = 0) { identifyAs(*w, Index, type, devVer); }
     // The channel's mode with its setting boxes as the mode fields show
     // them for the stored frame integers.
     void settings(int Index, int chn, int mode, int32_t val, int32_t lmt, int32_t tim)

@@ -2,6 +2,7 @@
 // parameter frames that refine it: what the panel, the chart, the result
 // grid, the menus and the device's tables show afterwards.
 #include "MainFixture.h"
+#include "ModelSetup.h"
 
 #include "curves/CurveGraph.h"
 #include "link/Frames.h"
@@ -18,10 +19,7 @@ namespace {
 
 Frames::DevBytes frame(int status, int typeByte, std::array<int32_t, 7> pairs = {})
 {
-    const Frames::DevFrame w = Frames::deviceFrame(status, pairs, typeByte);
-    Frames::DevBytes b{};
-    std::copy(w.begin() + 1, w.end() - 1, b.begin());
-    return b;
+    return test::devBytes(status, typeByte, pairs);
 }
 
 // A parameter frame reporting version ver, limits vol and cur in raw units.

@@ -1,6 +1,7 @@
 // The panel's setting boxes checked when they lose the focus: the message
 // shown and the text left in the box, for several models and modes.
 #include "MainFixture.h"
+#include "ModelSetup.h"
 #include "common/QtPrint.h"
 
 #include "panel/DevCtrl.h"
@@ -14,23 +15,24 @@ using qx::test::MainFixture;
 
 namespace {
 
-// Limits of a model row: type, MaxCur, MaxVol, MinCur, MinVol, LastDisMode,
-// LastChgMode, CvFlag.
+// Devices identified from the model table (type, firmware version), with
+// the limits the table gives them: MaxCur, MaxVol, MinCur, MinVol,
+// LastDisMode, LastChgMode, CvFlag.
 struct Model {
     int type;
-    float maxCur, maxVol, minCur, minVol;
-    int lastDis, lastChg;
-    bool cv;
+    int devVer = 0;
 };
-constexpr Model QM01{1, 5, 15, 0.1f, 0.8f, 0, 6, false};
-constexpr Model QM02{2, 5, 20, 0.1f, 0.8f, 0, 6, false};
-constexpr Model QM03{3, 10, 15, 0.1f, 0.8f, 0, 6, false};
-constexpr Model QM04{4, 10, 30, 0.1f, 0.8f, 0, 6, false};
-constexpr Model Type5{5, 5, 30, 0.06f, 0, 1, 7, true};
-constexpr Model QM05{7, 10, 30, 0.1f, 0, 1, 2, true};
-constexpr Model QM20{26, 4, 21, 0.01f, 0, 0, 0, false};
-constexpr Model QM31{36, 1, 30, 0.001f, 0, 1, 2, true};
-constexpr Model QM16{21, 10, 100, 0.5f, 2, 0, 0, false};
+constexpr Model QM01{1};      // 5 A, 15 V, 0.1 A, 0.8 V, 0, 6, no
+constexpr Model QM02{2};      // 5 A, 20 V, 0.1 A, 0.8 V, 0, 6, no
+constexpr Model QM03{3};      // 10 A, 15 V, 0.1 A, 0.8 V, 0, 6, no
+constexpr Model QM04{4};      // 10 A, 30 V, 0.1 A, 0.8 V, 0, 6, no
+constexpr Model Type5{5};     // 5 A, 30 V, 0.06 A, 0 V, 1, 7, yes
+constexpr Model QM05{7};      // 10 A, 30 V, 0.1 A, 0 V, 1, 2, yes
+constexpr Model QM20{26, 320}; // 4 A, 21 V, 0.01 A, 0 V, 0, 0, no
+constexpr Model QM31{36};     // 1 A, 30 V, 0.001 A, 0 V, 1, 2, yes
+constexpr Model QM16{21};     // 10 A, 100 V, 0.5 A, 2 V, 0, 0, no
+constexpr Model QM13{17};     // two channels: 2.5 A, 15 V, 0.03 A, 0 V, 1, 1, no
+constexpr Model Unknown{0};
 
 const char *const Invalid = "Invalid value!";
 const char *const Range = "Setting value out of range!";
@@ -48,18 +50,7 @@ class InputChecks : public MainFixture {
 protected:
     void SetUp() override { main = &load(); }
 
-    void identify(const Model &m, int chn, int mode)
-    {
-        DevType[0] = m.type;
-        MaxCur[0] = m.maxCur;
-        MaxVol[0] = m.maxVol;
-        MinCur[0] = m.minCur;
-        MinVol[0] = m.minVol;
-        LastDisMode[0] = m.lastDis;
-        LastChgMode[0] = m.lastChg;
-        CvFlag[0] = m.cv;
-        chan(0, chn).Mode = mode;
-    }
+    void identify(const Model &m) { test::identifyAs(*main, 0, m.type, m.devVer); }
     QLineEdit *box(const char *name) { return main->DevCtrl(0).findChild<QLineEdit *>(QLatin1String(name)); }
     // Types the text into the box and moves the focus away, as a user does.
     void typeAndLeave(const char *name, const QString &text)
@@ -72,7 +63,8 @@ protected:
     }
     void run(const Case &c)
     {
-        identify(c.model, 0, c.mode);
+        identify(c.model);
+        chan(0, 0).Mode = c.mode;
         ui.msgs.clear();
         typeAndLeave(c.box, QString::fromUtf8(c.typed));
         const std::string what = std::to_string(c.model.type) + " mode " + std::to_string(c.mode) + " " + c.box +
@@ -186,29 +178,35 @@ TEST_F(InputChecks, ThirdValueAsMinutesOrCutoffCurrent)
 
 TEST_F(InputChecks, NothingIsCheckedBeforeADeviceIsIdentified)
 {
-    Model none = QM03;
-    none.type = 0;
-    run({none, 0, "txtSval", "abc", "", "abc"});
-    run({none, 0, "txtSval", "99", "", "99"});
-    run({none, 0, "txtStim", "-5", "", "-5"});
+    // Frames of type code 0 identify nothing.
+    const Case cases[] = {
+        {Unknown, 0, "txtSval", "abc", "", "abc"},
+        {Unknown, 0, "txtSval", "99", "", "99"},
+        {Unknown, 0, "txtStim", "-5", "", "-5"},
+    };
+    for (const Case &c : cases)
+        run(c);
 }
 
 TEST_F(InputChecks, TwoChannelBoxesUseTheirChannelsMode)
 {
     // A two-channel model: channel 0 in the current mode, channel 1 in the
     // power mode; each box is checked by its own channel's mode.
-    const Model qm13{17, 2.5f, 15, 0.03f, 0, 1, 1, false};
-    main->DevCtrl(0).set_Dev2S(true);
-    identify(qm13, 0, 0);
+    identify(QM13);
+    chan(0, 0).Mode = 0;
     chan(0, 1).Mode = 1;
-    typeAndLeave("txtSval2S_0", "3");
-    EXPECT_EQ(box("txtSval2S_0")->text(), "2.50");
-    typeAndLeave("txtSval2S_1", "1500");
-    EXPECT_EQ(box("txtSval2S_1")->text(), "100");
-    typeAndLeave("txtSval2S_1", "3");
-    EXPECT_EQ(box("txtSval2S_1")->text(), "3");
-    typeAndLeave("txtSlmt2S_1", "16");
-    EXPECT_EQ(box("txtSlmt2S_1")->text(), "15.00");
+    const struct {
+        const char *box, *typed, *after;
+    } steps[] = {
+        {"txtSval2S_0", "3", "2.50"},
+        {"txtSval2S_1", "1500", "100"},
+        {"txtSval2S_1", "3", "3"},
+        {"txtSlmt2S_1", "16", "15.00"},
+    };
+    for (const auto &s : steps) {
+        typeAndLeave(s.box, QLatin1String(s.typed));
+        EXPECT_EQ(box(s.box)->text(), QLatin1String(s.after)) << s.box << " " << s.typed;
+    }
     EXPECT_EQ(ui.msgTexts(), QStringList({Range, Range, Range}));
     // The other channel's box keeps its text.
     EXPECT_EQ(box("txtSval2S_0")->text(), "2.50");

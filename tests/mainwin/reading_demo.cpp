@@ -26,7 +26,7 @@ using namespace qx;
 
 void identify(frmMain &w, int i, int type, int devVer)
 {
-    test::applyModelRow(w, i, type, devVer);
+    test::identifyAs(w, i, type, devVer);
     dev(i).ParCount = 2;
     w.DevCtrl(i).set_Conn(true);
 }

@@ -3,6 +3,7 @@
 // program it hands back to the panel.
 #include "common/QtPrint.h"
 #include "mainwin/MainFixture.h"
+#include "mainwin/ModelSetup.h"
 
 #include "panel/DevCtrl.h"
 #include "platform/Grid.h"
@@ -21,21 +22,18 @@ using qx::test::MainFixture;
 
 namespace {
 
+// Devices identified from the model table; their modes and their limits
+// (MinCur, MaxCur, MinVol, MaxVol, scales, LastDisMode, LastChgMode, CvFlag)
+// are the table's.
 struct Model {
     int type;
-    QStringList modes;
-    float minCur, maxCur, minVol, maxVol;
-    int curScale, volScale, pwrScale;
-    int lastDis, lastChg;
-    bool cv;
 };
-const Model QM05{7, {"D-CC", "D-CP", "C-CV"}, 0.1f, 10, 0, 30, 100, 100, 1, 1, 2, true};
-const Model QM31{36, {"D-CC", "D-CP", "C-CV"}, 0.001f, 1, 0, 30, 1000, 100, 10, 1, 2, true};
-const Model QM01{1, {"D-CC", "C-NiMh", "C-NiCD", "C-Liion", "C-LiFe", "C-VRLA", "C-CV"}, 0.1f, 5, 0.8f, 15,
-                 100, 100, 1, 0, 6, false};
-const Model Type5{5,    {"D-CC", "D-CP", "C-NiMh", "C-NiCD", "C-LiPo", "C-LiFe", "C-PB", "C-CV", "DC5V"},
-                  0.06f, 5, 0, 30, 1000, 100, 10, 1, 7, true};
-const Model QM16{21, {"D-CC"}, 0.5f, 10, 2, 100, 100, 100, 1, 0, 0, false};
+const Model QM05{7};   // D-CC D-CP C-CV; 0.1-10 A, 0-30 V; 100 100 1; 1 2 yes
+const Model QM31{36};  // D-CC D-CP C-CV; 0.001-1 A, 0-30 V; 1000 100 10; 1 2 yes
+const Model QM01{1};   // D-CC C-NiMh C-NiCD C-Liion C-LiFe C-VRLA C-CV; 0.1-5 A, 0.8-15 V; 100 100 1; 0 6 no
+const Model Type5{5};  // D-CC D-CP C-NiMh C-NiCD C-LiPo C-LiFe C-PB C-CV DC5V; 0.06-5 A, 0-30 V;
+                       // 1000 100 10; 1 7 yes
+const Model QM16{21};  // D-CC; 0.5-10 A, 2-100 V; 100 100 1; 0 0 no
 
 const QString Invalid = "Invalid value!";
 const QString Range = "Setting value out of range!";
@@ -46,23 +44,7 @@ protected:
     void TearDown() override { frmSetForm().unload(); }
 
     DevCtrl &panel() { return main->DevCtrl(0); }
-    void identify(const Model &m)
-    {
-        DevType[0] = m.type;
-        MinCur[0] = m.minCur;
-        MaxCur[0] = m.maxCur;
-        MinVol[0] = m.minVol;
-        MaxVol[0] = m.maxVol;
-        CurScale[0] = m.curScale;
-        VolScale[0] = m.volScale;
-        PwrScale[0] = m.pwrScale;
-        LastDisMode[0] = m.lastDis;
-        LastChgMode[0] = m.lastChg;
-        CvFlag[0] = m.cv;
-        panel().ModeClr();
-        for (const QString &t : m.modes)
-            panel().ModeAdd(t);
-    }
+    void identify(const Model &m) { test::identifyAs(*main, 0, m.type); }
     void setRow(int r, const QString &mode, const QString &set, const QString &lmt, const QString &third)
     {
         const QString cells[] = {mode, set, lmt, third};

@@ -1,26 +1,30 @@
 // The resistance test: the test frame as it arrives on the far end of the
 // port, the result worked out from the captured answer and the current the
-// frame carried, the four one-second polls, the refusals, and a whole test
-// against the simulated device answering with its idle frames.
+// frame carried, the four one-second polls, the refusals, and whole tests
+// against simulated devices connected through their panels.
 #include "common/Hex.h"
 #include "common/Loopback.h"
 #include "common/QtPrint.h"
 #include "common/RawPty.h"
-#include "mainwin/MainFixture.h"
+#include "mainwin/LinkFixture.h"
 #include "sim/DevSim.h"
 
 #include "link/COMM.h"
-#include "link/FrameReader.h"
 #include "panel/DevCtrl.h"
 #include "platform/KeyedTabBar.h"
 #include "tools/frmRes.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+
+#include <array>
+#include <memory>
+#include <vector>
 
 using namespace qx;
 
@@ -274,52 +278,158 @@ TEST_F(ResFixture, MenuOpensItForOneCellOfAnIdentifiedDevice)
     EXPECT_TRUE(w->tabDev->isEnabled());
 }
 
-// The whole test in real time: the simulated device (a 5 A model, internal
-// resistance 50 milliohm) answers the test frame in its idle frames with the
-// voltage drop; the answer is captured as the receive routine captures it.
-TEST_F(ResFixture, SimulatedDeviceAnswersInItsIdleFrames)
-{
-    sim::DevSim dev({.home = home.path(), .com = 4, .type = 5, .firmware = 300, .rate = 4});
-    ASSERT_TRUE(dev.start()) << dev.error().toStdString();
-    PortHandle[0] = COMM::OpenComm(4);
-    ASSERT_NE(PortHandle[0], 0);
-    COMM::SetCommParams(PortHandle[0], 9600, 8, 0, 2); // a pseudo-terminal may refuse the parity
-    ASSERT_TRUE(w->SendConnect(0));
-    ASSERT_TRUE(dev.waitForCommand(Frames::OpConnect, 5000));
-    device(5, 1000, 5);
+// The whole test through the program's own road: simulated devices on ports
+// of the home folder, connected with their panel's Connect button and
+// identified by the receive routine, the window opened from the menu, and
+// the answer taken by the receive routine from the device's idle frames.
+namespace {
 
-    // What the receive routine does with an idle data frame of the selected
-    // device: capacity field x 0.001, when positive and not the shown capacity.
-    FrameReader reader;
-    const auto capture = [&] {
-        int32_t n = 0;
-        const std::vector<uint8_t> bytes = COMM::ReadComm(PortHandle[0], n);
-        for (const Frames::DevBytes &b : reader.feed(bytes).frames) {
-            const Frames::FrameFields f = Frames::decode(b);
-            const float v = float(f.capacity * 0.001);
-            if (!f.isParameter() && !f.running() && ResVolt == 0 && v > 0 && v != chan(0, 0).Cap)
-                ResVolt = v;
-        }
+class ResE2E : public test::LinkFixture {
+protected:
+    void SetUp() override
+    {
+        LinkFixture::SetUp();
+        open();
+    }
+    void TearDown() override
+    {
+        frmResForm().unload();
+        for (int i = 0; i < w->viewCount(); ++i)
+            COMM::CloseComm(PortHandle[i]);
+        sims.clear();
+        LinkFixture::TearDown();
+    }
+    // A simulated device of `type` (cells of internal resistance rOhm) on
+    // COM`com`, connected and identified on tab Index.
+    sim::DevSim &connect(int Index, int com, int type, double rOhm)
+    {
+        sim::DevSimOptions o;
+        o.home = home.path();
+        o.com = com;
+        o.type = type;
+        o.rate = 10;
+        sim::DevSim &s = *sims.emplace_back(std::make_unique<sim::DevSim>(o));
+        EXPECT_TRUE(s.start()) << s.error().toStdString();
+        s.withDevice([&](sim::SimDevice &d) {
+            for (int c = 0; c < 2; ++c)
+                d.channel(c).battery.rOhm = rOhm;
+        });
+        choosePort(Index, com);
+        clickConnect(Index);
+        EXPECT_TRUE(test::waitUntil([&] { return identified(Index) && chan(Index, 0).Vol > 3; }));
+        return s;
+    }
+    struct Measured {
+        QString title, shown;
+        bool idleAgain = false;
+        qint64 ms = 0;  // from Test to idle again
     };
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, capture);
-    poll.start(50);
+    // "Resistance Test" from the menu, Test clicked with `current` mA, and
+    // the window's state once it is idle again; then the window is closed.
+    Measured measure(const char *current)
+    {
+        Measured m;
+        QTimer inWindow;  // runs inside the menu's wait for the window
+        inWindow.setSingleShot(true);
+        QObject::connect(&inWindow, &QTimer::timeout, [&] {
+            if (!frmResForm().isOpen())
+                return;
+            frmRes &r = frmResForm().get();
+            m.title = r.windowTitle();
+            r.txtCap->setText(QString::fromLatin1(current));
+            QElapsedTimer clock;
+            clock.start();
+            r.cmdTest->click();
+            m.idleAgain = test::waitUntil([&] { return r.cmdTest->isEnabled(); }, 15000);
+            m.ms = clock.elapsed();
+            m.shown = r.txtRes->text();
+            r.close();
+        });
+        inWindow.start(0);
+        w->menuRes_Click();
+        return m;
+    }
+    static std::vector<int> resTests(const sim::DevSim &s)
+    {
+        std::vector<int> out;
+        for (const sim::SimCommand &c : s.commands())
+            if (c.op == Frames::OpResTest)
+                out.push_back(c.commandByte);
+        return out;
+    }
 
-    QString shown;
-    QTimer::singleShot(0, [&] {
-        frmRes &r = frmResForm().get();
-        r.cmdTest->click();
-        EXPECT_TRUE(dev.waitForCommand(Frames::OpResTest, 5000));
-        EXPECT_TRUE(test::waitUntil([&] { return r.cmdTest->isEnabled(); }, 15000));
-        shown = r.txtRes->text();
-        r.close();
-    });
-    w->menuRes_Click();
-    poll.stop();
-    const auto sent = dev.commands();
-    ASSERT_FALSE(sent.empty());
-    EXPECT_EQ(sent.back().commandByte, 9);
-    EXPECT_EQ(sent.back().pair(1), 1000);
-    // 50 mV over 1000 mA
-    EXPECT_EQ(shown, "50.0");
+    std::vector<std::unique_ptr<sim::DevSim>> sims;
+};
+
+} // namespace
+
+TEST_F(ResE2E, DeviceAnswersInItsIdleFramesAndTheResultIsShown)
+{
+    struct Case {
+        const char *what;
+        int type;
+        bool secondChannel;
+        double rOhm;
+        const char *current;
+        const char *title;
+        int commandByte;
+        std::array<uint8_t, 6> d;
+        int checksum;
+        const char *shown;
+    };
+    const Case cases[] = {
+        // 1000 mA = 4 * 240 + 40 through 50 milliohm: 50 mV, 50.0 mR
+        {"one channel", 5, false, 0.05, "1000", "Resistance Test-Device1", 0x09, {4, 40, 0, 0, 0, 0}, 0x25, "50.0"},
+        // 2000 mA = 8 * 240 + 80 through 30 milliohm: 60 mV, 30.0 mR; the
+        // check A9 ^ 08 ^ 50 = 241 goes out as 241 mod 240
+        {"second channel", 17, true, 0.03, "2000", "Resistance Test-Device1-Channel2", 0xA9, {8, 80, 0, 0, 0, 0},
+         0x01, "30.0"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        sims.clear();
+        sim::DevSim &dev = connect(0, 3, c.type, c.rOhm);
+        if (c.secondChannel)
+            w->DevCtrl(0).findChild<QRadioButton *>("optChn1")->click();
+        const Measured m = measure(c.current);
+        EXPECT_EQ(m.title, c.title);
+        EXPECT_TRUE(m.idleAgain);
+        EXPECT_EQ(m.shown, c.shown);
+        EXPECT_EQ(resTests(dev), std::vector<int>{c.commandByte});
+        const sim::SimCommand sent = dev.commands().back();
+        EXPECT_TRUE(sent.valid);
+        EXPECT_EQ(sent.commandByte, c.commandByte);
+        EXPECT_EQ(sent.d, c.d);
+        EXPECT_EQ(sent.checksum, c.checksum);
+        EXPECT_TRUE(ui.msgs.empty()) << ui.msgTexts().join('|').toStdString();
+        clickConnect(0);
+        ASSERT_TRUE(dev.waitForCommand(Frames::OpDisconnect, 3000));
+    }
+}
+
+// Only the selected device's frames answer its test. The other tab's device
+// reports 80 mAh in its idle frames, which read as an answer would show
+// "80.0"; the selected device never answers, so its window waits out its
+// four one-second polls and keeps the result it had.
+TEST_F(ResE2E, OtherDevicesFramesDoNotAnswerAndASilentDeviceIsGivenUpAtTheFourthPoll)
+{
+    sim::DevSim &other = connect(0, 3, 5, 0.05);
+    other.withDevice([](sim::SimDevice &d) { d.channel(0).capacityAh = 0.08; });
+    sim::DevSim &selected = connect(1, 4, 5, 0.05);
+    w->tabDev->set_SelectedIndex(2);
+    ASSERT_EQ(CurDev, 1);
+    selected.setSilent(true);
+
+    const int otherFrames = other.framesSent();
+    const Measured m = measure("1000");
+    EXPECT_EQ(m.title, "Resistance Test-Device2");
+    EXPECT_TRUE(m.idleAgain);
+    EXPECT_EQ(m.shown, "0");
+    // not before the fourth poll (four seconds)
+    EXPECT_GE(m.ms, 3000);
+    EXPECT_EQ(resTests(selected), std::vector<int>{0x09});
+    EXPECT_TRUE(resTests(other).empty());
+    EXPECT_TRUE(ui.msgs.empty()) << ui.msgTexts().join('|').toStdString();
+    // The other device went on reporting all the while (ten frames a second).
+    EXPECT_GE(other.framesSent() - otherFrames, 20);
 }

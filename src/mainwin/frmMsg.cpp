@@ -75,24 +75,17 @@ void frmMsg::applyAlpha() { qx::setWindowAlpha(this, alpha_); }
 
 void frmMsg::Timer1_Timer()
 {
-    if (alpha_ + AlphaStep > AlphaMax) {
+    if (!qx::fadeStep(this, alpha_, AlphaStep, AlphaMax))
         Timer1->stop();
-        return;
-    }
-    alpha_ += AlphaStep;
-    applyAlpha();
 }
 
 void frmMsg::Timer2_Timer()
 {
-    if (alpha_ - AlphaStep < 0) {
+    if (!qx::fadeStep(this, alpha_, -AlphaStep, 0)) {
         Timer2->stop();
         closing_ = true;
         fadeOutEnded();
-        return;
     }
-    alpha_ -= AlphaStep;
-    applyAlpha();
 }
 
 void frmMsg::fadeOutEnded()

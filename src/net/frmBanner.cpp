@@ -77,24 +77,17 @@ void frmBanner::ShowPic(const QString &fname)
 
 void frmBanner::Timer1_Timer()
 {
-    if (alpha_ + AlphaStep > AlphaMax) {
+    if (!qx::fadeStep(this, alpha_, AlphaStep, AlphaMax))
         Timer1->stop();
-        return;
-    }
-    alpha_ += AlphaStep;
-    applyAlpha();
 }
 
 void frmBanner::Timer2_Timer()
 {
-    if (alpha_ - AlphaStep < 0) {
+    if (!qx::fadeStep(this, alpha_, -AlphaStep, 0)) {
         Timer2->stop();
         fadeDone_ = true;
         close();
-        return;
     }
-    alpha_ -= AlphaStep;
-    applyAlpha();
 }
 
 void frmBanner::Picture1_Click()

@@ -21,4 +21,14 @@ void setWindowAlpha(QWidget *w, int alpha)
 #endif
 }
 
+bool fadeStep(QWidget *w, int &alpha, int step, int limit)
+{
+    const int next = alpha + step;
+    if (step > 0 ? next > limit : next < limit)
+        return false;
+    alpha = next;
+    setWindowAlpha(w, alpha);
+    return true;
+}
+
 } // namespace qx

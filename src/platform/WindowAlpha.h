@@ -11,4 +11,10 @@ namespace qx {
 // are held to that range.
 void setWindowAlpha(QWidget *w, int alpha);
 
+// One step of a fade: alpha moves by step (negative for a fade-out) and
+// window w takes it at once; when the step would take alpha above limit
+// (fading in) or below it (fading out), alpha stays and the answer is false:
+// the fade is over.
+bool fadeStep(QWidget *w, int &alpha, int step, int limit);
+
 } // namespace qx

@@ -27,7 +27,7 @@
 #include "mainwin/frmMain.h"
 #include "mainwin/frmMsg.h"
 #include "panel/DevCtrl.h"
-#include "platform/AppHome.h"
+#include "common/DemoHome.h"
 #include "platform/Grid.h"
 #include "platform/KeyedTabBar.h"
 
@@ -35,7 +35,6 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QSocketNotifier>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -135,9 +134,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     const QStringList args = QApplication::arguments();
     const QString what = args.size() > 1 ? args[1] : QStringLiteral("main");
-    QTemporaryDir temp;
-    const int homeArg = int(args.indexOf(QStringLiteral("--home")));
-    qx::setHomeDir(homeArg > 0 && homeArg + 1 < args.size() ? args[homeArg + 1] : temp.path());
+    const qx::test::DemoHome home(args);
 
     if (what == QLatin1String("splash")) {
         (new frmLogo([] {}))->show();

@@ -10,13 +10,12 @@
 #include "mainwin/frmMain.h"
 #include "panel/DevCtrl.h"
 #include "panel/frmMeter.h"
-#include "platform/AppHome.h"
+#include "common/DemoHome.h"
 #include "platform/Grid.h"
 #include "platform/KeyedTabBar.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <cmath>
 
@@ -79,9 +78,7 @@ void history(frmMain &w, int i, int c, int secs, F reading)
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    QTemporaryDir tmp;
-    const int homeArg = int(app.arguments().indexOf(QStringLiteral("--home")));
-    setHomeDir(homeArg > 0 && homeArg + 1 < argc ? app.arguments().at(homeArg + 1) : tmp.path());
+    const test::DemoHome home(app.arguments());
     int front = 1;
     if (argc > 1 && app.arguments().at(1).toInt() >= 1 && app.arguments().at(1).toInt() <= 4)
         front = app.arguments().at(1).toInt();

@@ -8,11 +8,10 @@
 #include "link/State.h"
 #include "mainwin/frmMain.h"
 #include "panel/DevCtrl.h"
-#include "platform/AppHome.h"
+#include "common/DemoHome.h"
 #include "platform/KeyedTabBar.h"
 
 #include <QApplication>
-#include <QTemporaryDir>
 #include <QTimer>
 
 namespace {
@@ -58,9 +57,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     const QStringList args = QApplication::arguments();
     const QString what = args.size() > 1 ? args[1] : QStringLiteral("program");
-    QTemporaryDir temp;
-    const int homeArg = int(args.indexOf(QStringLiteral("--home")));
-    qx::setHomeDir(homeArg > 0 && homeArg + 1 < args.size() ? args[homeArg + 1] : temp.path());
+    const qx::test::DemoHome home(args);
 
     frmMain &w = frmMainForm().get();
     w.show();

@@ -10,7 +10,7 @@
 #include "link/State.h"
 #include "mainwin/frmMain.h"
 #include "panel/DevCtrl.h"
-#include "platform/AppHome.h"
+#include "common/DemoHome.h"
 #include "platform/SerialPort.h"
 #include "tools/frmQC.h"
 #include "tools/frmUSB.h"
@@ -19,7 +19,6 @@
 #include <QApplication>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QTimer>
 
 int main(int argc, char *argv[])
@@ -27,13 +26,10 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     const QStringList args = QApplication::arguments();
     const QString what = args.size() > 1 ? args[1] : QStringLiteral("usb");
-    QTemporaryDir temp;
-    const int homeArg = int(args.indexOf(QStringLiteral("--home")));
-    const QString home = homeArg > 0 && homeArg + 1 < args.size() ? args[homeArg + 1] : temp.path();
-    qx::setHomeDir(home);
+    const qx::test::DemoHome home(args);
     qx::SerialPort::setSystemPorts(false);
 
-    qx::sim::DevSim sim({.home = home, .com = 3, .type = 26, .firmware = 320, .rate = 4});
+    qx::sim::DevSim sim({.home = home.path(), .com = 3, .type = 26, .firmware = 320, .rate = 4});
     if (!sim.start()) {
         qWarning("simulated device: %s", qPrintable(sim.error()));
         return 1;

@@ -60,4 +60,19 @@ QStringList FakeUi::msgTexts() const
     return l;
 }
 
+::testing::AssertionResult FakeUi::shownPrompt(const QString &text) const
+{
+    const bool ok = text.isEmpty()
+        ? msgs.empty()
+        : msgs.size() == 1 && msgs[0].text == text && msgs[0].style == MbCritical && msgs[0].title == "Prompt";
+    if (ok)
+        return ::testing::AssertionSuccess();
+    auto failure = ::testing::AssertionFailure();
+    failure << "wanted " << (text.isEmpty() ? std::string("no message") : "the prompt \"" + text.toStdString() + '"')
+            << ", shown:";
+    for (const Msg &m : msgs)
+        failure << " [" << m.title.toStdString() << ", style " << m.style << ": " << m.text.toStdString() << ']';
+    return failure;
+}
+
 } // namespace qx::test

@@ -6,6 +6,7 @@
 #include "platform/UiServices.h"
 
 #include <QStringList>
+#include <gtest/gtest.h>
 #include <deque>
 #include <vector>
 
@@ -49,6 +50,9 @@ public:
 
     // Texts of the messages shown so far.
     QStringList msgTexts() const;
+    // The messages shown so far are one critical box titled "Prompt" with
+    // this text; for an empty text, no message was shown at all.
+    ::testing::AssertionResult shownPrompt(const QString &text) const;
 
 private:
     UiServices *previous_;

@@ -2,34 +2,20 @@
 // send read on the far end of the port (a pseudo-terminal opened through the
 // program's serial layer), the device's running state, capacity and energy
 // set as the receive routine sets them, and the step result table as shown.
-#include "MainFixture.h"
-
-#include "common/RawPty.h"
-#include "link/COMM.h"
-#include "link/ErrLog.h"
-#include "link/State.h"
-#include "panel/DevCtrl.h"
-
-#include <QDateTime>
+#include "EngineFixture.h"
 
 using namespace qx;
+using test::Stop0;
 
 namespace {
 
-const std::string Stop0 = "FA 02 00 00 00 00 00 00 02 F8";
-
-class StepRun : public test::MainFixture {
+class StepRun : public test::EngineFixture {
 protected:
     void SetUp() override
     {
-        previousClock = setErrLogClock([] { return QDateTime(QDate(2024, 3, 5), QTime(9, 7, 3)); });
-        w = &load();
-        ASSERT_TRUE(pty.ok());
-        PortHandle[0] = COMM::OpenComm(3);
-        ASSERT_NE(PortHandle[0], 0);
-        DevType[0] = 10;
-        CurScale[0] = VolScale[0] = 100;
-        PwrScale[0] = 1;
+        EngineFixture::SetUp();
+        if (HasFatalFailure())
+            return;
         LastDisMode[0] = 1;
         LastChgMode[0] = 3;
         p().ModeClr();
@@ -39,12 +25,6 @@ protected:
         // The mode list's handler keeps the channel's mode index.
         QObject::connect(&p(), &DevCtrl::ModeClick, w, [this] { chan(0, 0).Mode = p().ModeIdx(); });
     }
-    void TearDown() override
-    {
-        COMM::CloseComm(PortHandle[0]);
-        setErrLogClock(previousClock);
-    }
-    DevCtrl &p() { return w->DevCtrl(0); }
     void program(std::initializer_list<std::array<const char *, 4>> rows)
     {
         int r = 1;
@@ -70,7 +50,6 @@ protected:
         p().set_StopEnable(false);
     }
     void tick() { Q_EMIT p().StepTmrOn(); }
-    std::string next(int ms = 3000) { return test::hexText(pty.read(10, ms)).toStdString(); }
     std::string startCmd() { return next().substr(0, 5); }
     std::string row(int r)
     {
@@ -79,11 +58,6 @@ protected:
             cells << p().tStepList(r, c);
         return cells.join(QLatin1Char('|')).toStdString();
     }
-    QString errLog() const { return QString::fromUtf8(home.read(QStringLiteral("Log/qx-202435.log"))); }
-
-    test::RawPty pty{home.path(), 3};
-    frmMain *w = nullptr;
-    ErrLogClock previousClock;
 };
 
 } // namespace

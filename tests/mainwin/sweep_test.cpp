@@ -2,37 +2,24 @@
 // end of the port (a pseudo-terminal opened through the program's serial
 // layer), its result table and file line by line, with the device's running
 // state and readings set as the receive routine sets them.
-#include "MainFixture.h"
+#include "EngineFixture.h"
 
-#include "common/RawPty.h"
-#include "link/COMM.h"
-#include "link/ErrLog.h"
-#include "link/State.h"
-#include "panel/DevCtrl.h"
 #include "platform/Grid.h"
 
-#include <QDateTime>
 #include <QRadioButton>
 
 using namespace qx;
+using test::Stop0;
 
 namespace {
 
-const std::string Stop0 = "FA 02 00 00 00 00 00 00 02 F8";
-
-class Sweep : public test::MainFixture {
+class Sweep : public test::EngineFixture {
 protected:
     void SetUp() override
     {
-        previousClock = setErrLogClock([] { return QDateTime(QDate(2024, 3, 5), QTime(9, 7, 3)); });
-        w = &load();
-        ASSERT_TRUE(pty.ok());
-        PortHandle[0] = COMM::OpenComm(3);
-        ASSERT_NE(PortHandle[0], 0);
-        // A one-channel load of 100 units per A and V, identified.
-        DevType[0] = 10;
-        CurScale[0] = VolScale[0] = 100;
-        PwrScale[0] = 1;
+        EngineFixture::SetUp();
+        if (HasFatalFailure())
+            return;
         MaxCur[0] = 5;
         MinVol[0] = 0.5f;
         MaxVol[0] = 30;
@@ -43,12 +30,6 @@ protected:
         w->gridRun(0).set_TextMatrix(1, 0, QStringLiteral("QM-07"));
         w->gridRun(0).set_TextMatrix(2, 0, QStringLiteral("QM-07B"));
     }
-    void TearDown() override
-    {
-        COMM::CloseComm(PortHandle[0]);
-        setErrLogClock(previousClock);
-    }
-    DevCtrl &p() { return w->DevCtrl(0); }
     void settings(const char *c1, const char *c2, const char *step, const char *time, bool sec = true)
     {
         p().set_tAutoC1(QString::fromLatin1(c1));
@@ -64,8 +45,6 @@ protected:
         p().set_tVol(chn, QString::fromLatin1(vol));
     }
     void tick() { Q_EMIT p().AutoTmrOn(); }
-    // The next frame on the wire, or "" when none comes.
-    std::string next(int ms = 3000) { return test::hexText(pty.read(10, ms)).toStdString(); }
     std::string row(int r)
     {
         QStringList cells;
@@ -73,11 +52,6 @@ protected:
             cells << p().tAutoRun(r, c);
         return cells.join(QLatin1Char('|')).toStdString();
     }
-    QString errLog() const { return QString::fromUtf8(home.read(QStringLiteral("Log/qx-202435.log"))); }
-
-    test::RawPty pty{home.path(), 3};
-    frmMain *w = nullptr;
-    ErrLogClock previousClock;
 };
 
 } // namespace

@@ -1,0 +1,52 @@
+#pragma once
+// A main window whose device 0 is a one-channel load of 100 units per A and
+// V (type 10) on COM3, the far end of that port a bare pseudo-terminal the
+// test reads the engines' frames from; the device's running state and
+// readings are set by the test as the receive routine sets them. The error
+// log's clock is fixed.
+#include "MainFixture.h"
+
+#include "common/RawPty.h"
+#include "link/COMM.h"
+#include "link/ErrLog.h"
+#include "link/State.h"
+#include "panel/DevCtrl.h"
+
+#include <QDateTime>
+
+#include <string>
+
+namespace qx::test {
+
+// The stop frame of channel 0.
+inline const std::string Stop0 = "FA 02 00 00 00 00 00 00 02 F8";
+
+class EngineFixture : public MainFixture {
+protected:
+    void SetUp() override
+    {
+        previousClock = setErrLogClock([] { return QDateTime(QDate(2024, 3, 5), QTime(9, 7, 3)); });
+        w = &load();
+        ASSERT_TRUE(pty.ok());
+        PortHandle[0] = COMM::OpenComm(3);
+        ASSERT_NE(PortHandle[0], 0);
+        DevType[0] = 10;
+        CurScale[0] = VolScale[0] = 100;
+        PwrScale[0] = 1;
+    }
+    void TearDown() override
+    {
+        COMM::CloseComm(PortHandle[0]);
+        setErrLogClock(previousClock);
+    }
+    DevCtrl &p() { return w->DevCtrl(0); }
+    // The next frame on the wire, or "" when none comes.
+    std::string next(int ms = 3000) { return hexText(pty.read(10, ms)).toStdString(); }
+    QString errLog() const { return QString::fromUtf8(home.read(QStringLiteral("Log/qx-202435.log"))); }
+
+    RawPty pty{home.path(), 3};
+    frmMain *w = nullptr;
+    ErrLogClock previousClock;
+};
+
+} // namespace qx::test

@@ -7,18 +7,19 @@
 #include "LinkFixture.h"
 
 #include "DevSim.h"
+#include "common/UserInput.h"
 #include "link/COMM.h"
 #include "platform/Guard.h"
 #include "tools/frmSet.h"
 
-#include <QApplication>
 #include <QComboBox>
-#include <QFocusEvent>
 #include <QLineEdit>
 
 #include <memory>
 
 using namespace qx;
+using test::choose;
+using test::type;
 
 namespace {
 
@@ -108,21 +109,6 @@ protected:
         for (int c = 1; c <= 4; ++c)
             l << p().tStepSet(r, c);
         return l;
-    }
-
-    // A user's choice in a list, and typing into a box and leaving it.
-    static void choose(QComboBox *c, const QString &text)
-    {
-        const int i = c->findText(text);
-        ASSERT_GE(i, 0) << text.toStdString();
-        c->setCurrentIndex(i);
-        Q_EMIT c->activated(i);
-    }
-    static void type(QLineEdit *e, const QString &text)
-    {
-        e->setText(text);
-        QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-        QApplication::sendEvent(e, &out);
     }
 
     std::unique_ptr<sim::DevSim> sim;

@@ -1,46 +1,20 @@
 // Command senders: every frame as it arrives on the far end of the port
 // (a pseudo-terminal opened through the program's serial layer), with the
 // per-type rules, failures logged with the sender's tag and nothing sent.
-#include "MainFixture.h"
-
-#include "common/RawPty.h"
-#include "link/COMM.h"
-#include "link/ErrLog.h"
-#include "link/State.h"
-#include "panel/DevCtrl.h"
-
-#include <QDateTime>
+#include "PtyFixture.h"
 
 using namespace qx;
 
 namespace {
 
-class Senders : public test::MainFixture {
+class Senders : public test::PtyFixture {
 protected:
-    void SetUp() override
-    {
-        previousClock = setErrLogClock([] { return QDateTime(QDate(2024, 3, 5), QTime(9, 7, 3)); });
-        w = &load();
-        ASSERT_TRUE(pty.ok());
-        PortHandle[0] = COMM::OpenComm(3);
-        ASSERT_NE(PortHandle[0], 0);
-    }
-    void TearDown() override
-    {
-        COMM::CloseComm(PortHandle[0]);
-        setErrLogClock(previousClock);
-    }
-
-    // The next ten bytes on the wire.
-    std::string next() { return test::hexText(pty.read(10)).toStdString(); }
     // Nothing was written: the next bytes are those of a connect frame.
     void expectNothingSent()
     {
         w->SendConnect(0);
         EXPECT_EQ(next(), "FA 05 00 00 00 00 00 00 05 F8");
     }
-    QString errLog() const { return QString::fromUtf8(home.read(QStringLiteral("Log/qx-202435.log"))); }
-
     // A device as its model row would set it up.
     void model(int type, int curScale, int volScale, int pwrScale = 1, int lastDis = 0, int lastChg = 0,
                bool cv = false)
@@ -60,10 +34,6 @@ protected:
         p.set_tSlmt(chn, QString::fromLatin1(slmt));
         p.set_tStim(chn, QString::fromLatin1(stim));
     }
-
-    test::RawPty pty{home.path(), 3};
-    frmMain *w = nullptr;
-    ErrLogClock previousClock;
 };
 
 } // namespace

@@ -2,7 +2,7 @@
 // send read on the far end of the port (a pseudo-terminal opened through the
 // program's serial layer), the device's running state, capacity and energy
 // set as the receive routine sets them, and the step result table as shown.
-#include "EngineFixture.h"
+#include "PtyFixture.h"
 
 using namespace qx;
 using test::Stop0;

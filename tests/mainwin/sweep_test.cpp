@@ -2,7 +2,7 @@
 // end of the port (a pseudo-terminal opened through the program's serial
 // layer), its result table and file line by line, with the device's running
 // state and readings set as the receive routine sets them.
-#include "EngineFixture.h"
+#include "PtyFixture.h"
 
 #include "platform/Grid.h"
 

@@ -5,6 +5,7 @@
 #include "common/Hex.h"
 #include "common/QtPrint.h"
 #include "common/RawPty.h"
+#include "common/UserInput.h"
 #include "mainwin/MainFixture.h"
 
 #include "link/COMM.h"
@@ -13,13 +14,12 @@
 #include "tools/frmAdj.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QFocusEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 
 using namespace qx;
+using qx::test::type;
 
 namespace {
 
@@ -70,13 +70,6 @@ protected:
         a.cmdOK->click();
         EXPECT_EQ(next(), "FA 04 04 00 00 00 00 00 00 F8");
     }
-    static void type(QLineEdit *e, const QString &text)
-    {
-        e->setText(text);
-        QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-        QApplication::sendEvent(e, &out);
-    }
-
     test::RawPty pty{home.path(), 3};
     frmMain *w = nullptr;
 };

@@ -2,6 +2,7 @@
 // starting texts by mode, the checks of its fields and of Add, and the
 // program it hands back to the panel.
 #include "common/QtPrint.h"
+#include "common/UserInput.h"
 #include "mainwin/MainFixture.h"
 #include "mainwin/ModelSetup.h"
 
@@ -9,9 +10,7 @@
 #include "platform/Grid.h"
 #include "tools/frmSet.h"
 
-#include <QApplication>
 #include <QComboBox>
-#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -19,6 +18,8 @@
 
 using namespace qx;
 using qx::test::MainFixture;
+using qx::test::choose;
+using qx::test::type;
 
 namespace {
 
@@ -62,21 +63,6 @@ protected:
         for (int i = 0; i < c->count(); ++i)
             l << c->itemText(i);
         return l;
-    }
-    // A user's choice in a list.
-    static void choose(QComboBox *c, const QString &text)
-    {
-        const int i = c->findText(text);
-        ASSERT_GE(i, 0) << text.toStdString();
-        c->setCurrentIndex(i);
-        Q_EMIT c->activated(i);
-    }
-    // Typing into a field and leaving it.
-    static void type(QLineEdit *e, const QString &text)
-    {
-        e->setText(text);
-        QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-        QApplication::sendEvent(e, &out);
     }
     // The three fields as "caption|unit|text|enabled".
     static QStringList fields(const frmSet &f)

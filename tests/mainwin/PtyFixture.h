@@ -1,9 +1,9 @@
 #pragma once
-// A main window whose device 0 is a one-channel load of 100 units per A and
-// V (type 10) on COM3, the far end of that port a bare pseudo-terminal the
-// test reads the engines' frames from; the device's running state and
-// readings are set by the test as the receive routine sets them. The error
-// log's clock is fixed.
+// A main window whose device 0 has COM3 open, the far end of that port a
+// bare pseudo-terminal the test reads the program's frames from; what the
+// device would report is set by the test as the receive routine sets it.
+// The error log's clock is fixed. EngineFixture makes device 0 a
+// one-channel load of 100 units per A and V (type 10) for the test engines.
 #include "MainFixture.h"
 
 #include "common/RawPty.h"
@@ -21,7 +21,7 @@ namespace qx::test {
 // The stop frame of channel 0.
 inline const std::string Stop0 = "FA 02 00 00 00 00 00 00 02 F8";
 
-class EngineFixture : public MainFixture {
+class PtyFixture : public MainFixture {
 protected:
     void SetUp() override
     {
@@ -30,9 +30,6 @@ protected:
         ASSERT_TRUE(pty.ok());
         PortHandle[0] = COMM::OpenComm(3);
         ASSERT_NE(PortHandle[0], 0);
-        DevType[0] = 10;
-        CurScale[0] = VolScale[0] = 100;
-        PwrScale[0] = 1;
     }
     void TearDown() override
     {
@@ -47,6 +44,19 @@ protected:
     RawPty pty{home.path(), 3};
     frmMain *w = nullptr;
     ErrLogClock previousClock;
+};
+
+class EngineFixture : public PtyFixture {
+protected:
+    void SetUp() override
+    {
+        PtyFixture::SetUp();
+        if (HasFatalFailure())
+            return;
+        DevType[0] = 10;
+        CurScale[0] = VolScale[0] = 100;
+        PwrScale[0] = 1;
+    }
 };
 
 } // namespace qx::test

@@ -215,11 +215,47 @@ TEST_F(EnginesE2E, StepProgramRunsADischargeAWaitAndAChargeTwiceAndFillsTheStepT
     EXPECT_EQ(stepRow(5), "2-2|Wait|0|0");
     EXPECT_EQ(stepRow(6), "2-3|C-NiMh|0.008|0.032");
     EXPECT_EQ(stepRow(7), "|||");
-    // The program's end leaves the panel idle, its curve one chain of the rows.
+    // The program's end leaves the panel idle without the STOP notice.
     EXPECT_TRUE(p().RunEnable());
     EXPECT_FALSE(p().StopEnable());
     EXPECT_FALSE(p().StepTmrEnable());
     EXPECT_FALSE(frmMsgForm().isLoaded() && frmMsgForm()->isVisible());
+
+    // Saved from the step page, the result data file carries the step table
+    // and the rows' readings on one time axis.
+    ui.fileAnswers = {home.file(QStringLiteral("program.csv")), home.file(QStringLiteral("program.csv"))};
+    w->menuSaveData_Click();
+    const QStringList lines = fileLines(QStringLiteral("program.csv"));
+    const QStringList head{
+        "-----------QX Tester Software-----------",
+        "*Step,Mode,Capacity,Energy",
+        "*1-1,D-CC,0.017,0.067",
+        "*1-2,Wait,0,0",
+        "*1-3,C-NiMh,0.008,0.032",
+        "*2-1,D-CC,0.017,0.067",
+        "*2-2,Wait,0,0",
+        "*2-3,C-NiMh,0.008,0.032",
+        "Title:QX Tester Software",
+        "------------Curve Data--------------",
+        "Time(S),Cur(A),Vol(V)",
+    };
+    ASSERT_GT(lines.size(), head.size());
+    EXPECT_EQ(lines.mid(0, int(head.size())), head);
+    // Second by second from the first row's start to the last row's end;
+    // the currents, each run of equal ones once, in the order of the rows.
+    QStringList currents;
+    int last = 0;
+    for (const QString &line : lines.mid(int(head.size()))) {
+        const QStringList f = line.split(QLatin1Char(','));
+        ASSERT_EQ(f.size(), 3) << line.toStdString();
+        EXPECT_GE(f[0].toInt(), last) << line.toStdString();
+        last = f[0].toInt();
+        EXPECT_EQ(f[2], "3.960") << line.toStdString();
+        if (currents.isEmpty() || currents.last() != f[1])
+            currents << f[1];
+    }
+    EXPECT_EQ(currents, QStringList({"1.00", "0.00", "0.50", "0.00", "1.00", "0.00", "0.50", "0.00"}));
+    EXPECT_GE(last, 8);  // four rows of 1.5 s and two waits of 1 s at least
 }
 
 TEST_F(EnginesE2E, ProgramTypedIntoTheStepEditorRunsOnTheDevice)

@@ -6,6 +6,7 @@
 #include "common/Loopback.h"
 #include "common/QtPrint.h"
 #include "common/RawPty.h"
+#include "common/UserInput.h"
 #include "mainwin/LinkFixture.h"
 #include "sim/DevSim.h"
 
@@ -27,6 +28,7 @@
 #include <vector>
 
 using namespace qx;
+using test::type;
 
 namespace {
 
@@ -48,12 +50,6 @@ protected:
         MaxCur[0] = maxCur;
         chan(0, 0).Vol = 3.9f;
         chan(0, 1).Vol = 3.9f;
-    }
-    static void type(QLineEdit *e, const QString &text)
-    {
-        e->setText(text);
-        QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-        QApplication::sendEvent(e, &out);
     }
     frmMain *w = nullptr;
 };

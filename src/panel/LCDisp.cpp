@@ -244,9 +244,19 @@ void LCDisp::redraw()
 QRect LCDisp::wipeRect(int gi, int cellX) const
 {
     const Group &g = group(gi);
-    if (g.sizes.style == StyleHex) // the whole column inside the border
-        return QRect(cellX, p_.BorderWidth, g.cell.width(), height() - 2 * p_.BorderWidth);
-    return QRect(cellX, g.yOffset, g.cell.width(), g.cell.height());
+    QRect r = g.sizes.style == StyleHex // the whole column inside the border
+        ? QRect(cellX, p_.BorderWidth, g.cell.width(), height() - 2 * p_.BorderWidth)
+        : QRect(cellX, g.yOffset, g.cell.width(), g.cell.height());
+    // A segment can reach a row past that (the top segment of a cell at the
+    // top edge lies on the border row): those rows go and are shown again
+    // with the cell, or a segment that goes out leaves a line behind.
+    if (const auto places = segmentPlaces(g.sizes))
+        for (const SegmentPlace &pl : *places) {
+            const QRect b = g.regions[size_t(pl.region)].boundingRect().translated(QPoint(cellX, g.yOffset) + pl.at);
+            r.setTop(std::min(r.top(), b.top()));
+            r.setBottom(std::max(r.bottom(), b.bottom()));
+        }
+    return r;
 }
 
 QRegion LCDisp::cellArea(int gi, int i) const

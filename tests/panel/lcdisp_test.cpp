@@ -6,7 +6,9 @@
 #include "panel/LCDispText.h"
 #include "platform/Colors.h"
 
+#include <QApplication>
 #include <QHash>
+#include <QScreen>
 #include <gtest/gtest.h>
 
 using namespace qx::lcd;
@@ -470,4 +472,48 @@ TEST(LCDispRender, PictureBackgrounds)
     LCDisp empty;
     empty.set_Picture(QImage(0, 5, QImage::Format_RGB32)); // counts as no picture
     EXPECT_EQ(pixel(render(empty), QPoint(3, 3)), rgbOf(empty.BackColor1()));
+}
+
+TEST(LCDispRender, ScreenShowsWhatTheValueLightsWhenSegmentsTouchTheBorder)
+{
+    // Cells at the top edge (no offset) of a bordered readout, as the panel
+    // places them: a segment that goes out must go off the screen too, also
+    // on the border row its outline reaches. What the window system holds of
+    // the window is compared, pixel for pixel, with a readout that was drawn
+    // whole with the new value.
+    for (int style : {StyleHex, StyleTrapezoid, StyleRect})
+        for (bool burnIn : {true, false}) {
+            QWidget window;
+            window.resize(100, 40);
+            LCDisp stepped(&window), fresh;
+            fresh.set_Value(QStringLiteral("11.11")); // drawn whole when it gets its size
+            for (LCDisp *d : {&stepped, &fresh}) {
+                d->set_NumDigits(4);
+                d->set_NumDigitsExp(0);
+                d->set_SegmentStyle(style);
+                d->set_SegmentHeight(12);
+                d->set_SegmentWidth(4);
+                d->set_XOffset(0);
+                d->set_YOffset(0);
+                d->set_BorderWidth(1);
+                d->set_ShowBurnIn(burnIn);
+                d->resize(83, 30);
+            }
+            const auto onScreen = [&window, &stepped] {
+                for (int i = 0; i < 5; ++i)
+                    QApplication::processEvents();
+                const QImage all = QGuiApplication::primaryScreen()->grabWindow(window.winId()).toImage();
+                return all.copy(stepped.geometry()).convertToFormat(QImage::Format_RGB32);
+            };
+            stepped.set_Value(QStringLiteral("88.88"));
+            window.show();
+            onScreen();
+            stepped.set_Value(QStringLiteral("11.11"));
+            const QImage shown = onScreen(), whole = render(fresh);
+            ASSERT_EQ(shown.size(), whole.size());
+            for (int y = 0; y < shown.height(); ++y)
+                for (int x = 0; x < shown.width(); ++x)
+                    ASSERT_EQ(pixel(shown, QPoint(x, y)), pixel(whole, QPoint(x, y)))
+                        << "style " << style << " burn-in " << burnIn << " at " << x << "," << y;
+        }
 }

@@ -97,6 +97,37 @@ QPoint pointPlace(const LCDisp &d, int cell)
 }
 } // namespace
 
+TEST(LCDispRender, CellsLieWhereTheOffsetsGapsAndSizesPutThem)
+{
+    LCDisp d;
+    d.set_BorderWidth(1);
+    d.set_NumDigits(3);
+    d.set_SegmentStyle(StyleHex);
+    d.set_SegmentHeight(12);
+    d.set_SegmentWidth(4);
+    d.set_InterSegmentGap(1);
+    d.set_InterDigitGap(6);
+    d.set_XOffset(5);
+    d.set_YOffset(3);
+    d.set_ShowExponent(true);
+    d.set_NumDigitsExp(2);
+    d.set_SegmentStyleExp(StyleRect);
+    d.set_SegmentHeightExp(8);
+    d.set_SegmentWidthExp(4);
+    d.set_InterSegmentGapExp(0);
+    d.set_InterDigitGapExp(2);
+    d.set_XOffsetExp(70);
+    d.set_YOffsetExp(4);
+    d.resize(120, 45);
+    // Hexagonal cells 12 + 4 + 2 wide and 24 + 4 + 4 high from x = 1 + 5,
+    // rectangular ones 8 + 8 - 3 wide and 16 + 12 - 4 high from x = 1 + 70.
+    EXPECT_EQ(d.cellRect(false, 0), QRect(6, 3, 18, 32));
+    EXPECT_EQ(d.cellRect(false, 1), QRect(30, 3, 18, 32));
+    EXPECT_EQ(d.cellRect(false, 2), QRect(54, 3, 18, 32));
+    EXPECT_EQ(d.cellRect(true, 0), QRect(71, 4, 13, 24));
+    EXPECT_EQ(d.cellRect(true, 1), QRect(86, 4, 13, 24));
+}
+
 TEST(LCDispRender, ValuesShowAsLitSegments)
 {
     struct Case {

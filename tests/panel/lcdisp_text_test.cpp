@@ -117,6 +117,34 @@ TEST(LCDispGeometry, CellSizesByStyle)
     EXPECT_FALSE(cellSize({8, 3, 0, 7}).has_value());
 }
 
+TEST(LCDispGeometry, SegmentPlacesInACell)
+{
+    // Segment length 12, width 4, gap 1: region and top left corner of the
+    // segments a to g, worked out from the placement rules of each style.
+    struct Case {
+        int style;
+        std::array<std::pair<int, QPoint>, 7> places;
+    };
+    const Case cases[] = {
+        {StyleHex,
+         {{{HexHorizontal, {3, 0}}, {HexVertical, {14, 3}}, {HexVertical, {14, 17}}, {HexHorizontal, {3, 28}},
+           {HexVertical, {0, 17}}, {HexVertical, {0, 3}}, {HexHorizontal, {3, 14}}}}},
+        {StyleTrapezoid,
+         {{{TrapTop, {1, 0}}, {TrapRight, {10, 1}}, {TrapRight, {10, 15}}, {TrapBottom, {1, 24}},
+           {TrapLeft, {0, 15}}, {TrapLeft, {0, 1}}, {HexHorizontal, {1, 12}}}}},
+        {StyleRect,
+         {{{RectHorizontal, {4, 0}}, {RectVertical, {16, 4}}, {RectVertical, {16, 20}}, {RectHorizontal, {4, 32}},
+           {RectVertical, {0, 20}}, {RectVertical, {0, 4}}, {RectHorizontal, {4, 16}}}}},
+    };
+    for (const Case &c : cases) {
+        const auto places = *segmentPlaces({12, 4, 1, c.style});
+        for (size_t i = 0; i < 7; ++i) {
+            EXPECT_EQ(places[i].region, c.places[i].first) << "style " << c.style << " segment " << i;
+            EXPECT_EQ(places[i].at, c.places[i].second) << "style " << c.style << " segment " << i;
+        }
+    }
+}
+
 TEST(LCDispGeometry, SegmentsStayInsideTheirCellAndDoNotOverlap)
 {
     for (int style : {StyleHex, StyleTrapezoid, StyleRect}) {

@@ -165,11 +165,25 @@ void LCDisp::layoutCells()
     } groups[] = {{&main_, p_.NumDigits, p_.XOffset, p_.InterDigitGap},
                   {&exp_, p_.NumDigitsExp, p_.XOffsetExp, p_.InterDigitGapExp}};
     for (const auto &it : groups) {
-        if (const auto cs = cellSize(it.g->sizes))
-            it.g->cell = *cs;
-        it.g->cellX.resize(size_t(std::max(0, it.count)));
-        for (size_t i = 0; i < it.g->cellX.size(); ++i)
-            it.g->cellX[i] = p_.BorderWidth + it.x0 + int(i) * (it.g->cell.width() + it.gap);
+        Group &g = *it.g;
+        if (const auto cs = cellSize(g.sizes))
+            g.cell = *cs;
+        g.cellX.resize(size_t(std::max(0, it.count)));
+        for (size_t i = 0; i < g.cellX.size(); ++i)
+            g.cellX[i] = p_.BorderWidth + it.x0 + int(i) * (g.cell.width() + it.gap);
+        // A cell's wipe: the whole column inside the border for hexagonal
+        // cells, else the cell; and every row a segment reaches past that
+        // (the top segment of a cell at the top edge lies on the border
+        // row), or a segment that goes out leaves a line behind.
+        const bool hex = g.sizes.style == StyleHex;
+        g.wipeTop = hex ? p_.BorderWidth : g.yOffset;
+        g.wipeBottom = hex ? height() - p_.BorderWidth - 1 : g.yOffset + g.cell.height() - 1;
+        if (const auto places = segmentPlaces(g.sizes))
+            for (const SegmentPlace &pl : *places) {
+                const QRect b = g.regions[size_t(pl.region)].boundingRect().translated(pl.at);
+                g.wipeTop = std::min(g.wipeTop, g.yOffset + b.top());
+                g.wipeBottom = std::max(g.wipeBottom, g.yOffset + b.bottom());
+            }
     }
 }
 
@@ -244,19 +258,7 @@ void LCDisp::redraw()
 QRect LCDisp::wipeRect(int gi, int cellX) const
 {
     const Group &g = group(gi);
-    QRect r = g.sizes.style == StyleHex // the whole column inside the border
-        ? QRect(cellX, p_.BorderWidth, g.cell.width(), height() - 2 * p_.BorderWidth)
-        : QRect(cellX, g.yOffset, g.cell.width(), g.cell.height());
-    // A segment can reach a row past that (the top segment of a cell at the
-    // top edge lies on the border row): those rows go and are shown again
-    // with the cell, or a segment that goes out leaves a line behind.
-    if (const auto places = segmentPlaces(g.sizes))
-        for (const SegmentPlace &pl : *places) {
-            const QRect b = g.regions[size_t(pl.region)].boundingRect().translated(QPoint(cellX, g.yOffset) + pl.at);
-            r.setTop(std::min(r.top(), b.top()));
-            r.setBottom(std::max(r.bottom(), b.bottom()));
-        }
-    return r;
+    return QRect(QPoint(cellX, g.wipeTop), QPoint(cellX + g.cell.width() - 1, g.wipeBottom));
 }
 
 QRegion LCDisp::cellArea(int gi, int i) const

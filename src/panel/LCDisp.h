@@ -187,7 +187,8 @@ private:
         QSize cell;
         std::vector<int> cellX;
         qx::lcd::Regions regions;
-        QImage horizontal, vertical; // shaded fills
+        int wipeTop = 0, wipeBottom = -1; // rows a cell's wipe spans, made with the regions
+        QImage horizontal, vertical;      // shaded fills
         QString last;                // characters as last drawn
     };
     Group &group(int g) { return g == 0 ? main_ : exp_; }

@@ -5,6 +5,7 @@
 #include "curves/CurveGraph.h"
 #include "link/Module3.h"
 #include "link/Module4.h"
+#include "link/Prompt.h"
 #include "link/State.h"
 #include "mainwin/ResultFile.h"
 #include "panel/DevCtrl.h"
@@ -112,8 +113,7 @@ void frmMain::menuSaveData_Click()
         if (path.right(3) != ext)
             path += QLatin1Char('.') + ext;
         if (!WriteDataFile(dev, chn, path))
-            ui().msgBox(Module3::LangText(QStringLiteral("Save failed!")), MbCritical,
-                        Module3::LangText(QStringLiteral("Prompt")));
+            promptBox(QStringLiteral("Save failed!"), MbCritical);
     } catch (const std::exception &e) {
         ErrLog(QStringLiteral("ErrSaveData"), QString::fromUtf8(e.what()));
     }

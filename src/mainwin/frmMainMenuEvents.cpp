@@ -8,6 +8,7 @@
 #include "link/Module1.h"
 #include "link/Module3.h"
 #include "link/Module4.h"
+#include "link/Prompt.h"
 #include "link/State.h"
 #include "mainwin/frmAbout.h"
 #include "panel/DevCtrl.h"
@@ -20,14 +21,6 @@
 #include <QAction>
 #include <QDateTime>
 #include <QToolBar>
-
-namespace {
-
-QString prompt() { return qx::Module3::LangText(QStringLiteral("Prompt")); }
-
-int message(const QString &text, int style) { return qx::ui().msgBox(qx::Module3::LangText(text), style, prompt()); }
-
-} // namespace
 
 void frmMain::wireMenuEvents()
 {
@@ -120,7 +113,7 @@ void frmMain::menuExit_Click() { close(); }
 void frmMain::menuClear_Click()
 {
     using namespace qx;
-    if (message(QStringLiteral("Clear Curve?"), MbOkCancel | MbInformation) != MrOk)
+    if (promptBox(QStringLiteral("Clear Curve?"), MbOkCancel | MbInformation) != MrOk)
         return;
     const int d = CurDev;
     CurveGraph(d).ClearAll();
@@ -139,7 +132,7 @@ void frmMain::menuSearch_Click()
     if (DevCtrl(qx::CurDev).Conn())
         return;
     ScanPorts(qx::CurDev);
-    message(QStringLiteral("Search comm port finished"), qx::MbInformation);
+    qx::promptBox(QStringLiteral("Search comm port finished"), qx::MbInformation);
 }
 
 namespace {

@@ -8,8 +8,8 @@
 #include "curves/frmData.h"
 #include "curves/frmShow.h"
 #include "link/COMM.h"
-#include "link/Module3.h"
 #include "link/Module5.h"
+#include "link/Prompt.h"
 #include "link/State.h"
 #include "link/Timer.h"
 #include "mainwin/frmAbout.h"
@@ -66,12 +66,7 @@ const Unload UnloadOrder[] = {
     {"curve windows", [] { unloadCurveWindows(); }},
 };
 
-int ask(const char *text)
-{
-    using namespace qx;
-    return ui().msgBox(Module3::LangText(QLatin1String(text)), MbOkCancel | MbInformation,
-                       Module3::LangText(QStringLiteral("Prompt")));
-}
+int ask(const char *text) { return qx::promptBox(QLatin1String(text), qx::MbOkCancel | qx::MbInformation); }
 
 } // namespace
 

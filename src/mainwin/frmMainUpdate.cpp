@@ -2,7 +2,7 @@
 // port, with the device tab strip disabled while it is open.
 #include "mainwin/frmMain.h"
 
-#include "link/Module3.h"
+#include "link/Prompt.h"
 #include "link/State.h"
 #include "panel/DevCtrl.h"
 #include "platform/DialogWait.h"
@@ -42,8 +42,7 @@ void frmMain::menuUpdate_Click()
         qx::waitForDialog(&f);
         enableTabs();
     } catch (const std::exception &e) {
-        qx::ui().msgBox(qx::Module3::LangText(QStringLiteral("Wrong Port!")), qx::MbCritical,
-                        qx::Module3::LangText(QStringLiteral("Prompt")));
+        qx::promptBox(QStringLiteral("Wrong Port!"), qx::MbCritical);
         ErrLog(QStringLiteral("ErrUpdate"), QString::fromStdString(e.what()));
         enableTabs();
     }

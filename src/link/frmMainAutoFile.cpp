@@ -4,6 +4,7 @@
 #include "link/Module3.h"
 #include "link/Module4.h"
 #include "link/State.h"
+#include "mainwin/ResultFile.h"
 #include "panel/DevCtrl.h"
 #include "platform/Grid.h"
 #include "platform/Numbers.h"
@@ -14,9 +15,9 @@ using namespace qx;
 
 void frmMain::DevCtrl_AutoSaveClick(int Index)
 {
-    const QString ext = OptCsv ? QStringLiteral("csv") : QStringLiteral("dat");
-    const QString filter = OptCsv ? QStringLiteral("csv file(*.csv)|*.csv") : QStringLiteral("data file(*.dat)|*.dat");
-    const QString sep = !OptCsv ? QStringLiteral("\t") : OptCsvT == 0 ? QStringLiteral(",") : QStringLiteral(";");
+    const QString ext = resultfile::extension(OptCsv);
+    const QString filter = resultfile::dialogFilter(OptCsv);
+    const QString sep = resultfile::separator(OptCsv, OptCsvT);
     QString name = Module4::ShowFileDialog(this, true, Module3::LangText(QStringLiteral("Save Result")), filter,
                                            QString(), QString(), QString());
     if (name.isEmpty())

@@ -16,6 +16,11 @@ QString separator(bool csv, int csvT)
 
 QString extension(bool csv) { return csv ? QStringLiteral("csv") : QStringLiteral("dat"); }
 
+QString dialogFilter(bool csv)
+{
+    return csv ? QStringLiteral("csv file(*.csv)|*.csv") : QStringLiteral("data file(*.dat)|*.dat");
+}
+
 QStringList lines(const Content &c)
 {
     const QString &sep = c.sep;

@@ -25,6 +25,8 @@ namespace qx::resultfile {
 QString separator(bool csv, int csvT);
 // "csv" or "dat".
 QString extension(bool csv);
+// The file dialog's filter: "csv file(*.csv)|*.csv" or "data file(*.dat)|*.dat".
+QString dialogFilter(bool csv);
 
 enum class Columns {
     CurA,     // Time(S), Cur(A), Vol(V)

@@ -106,7 +106,7 @@ void frmMain::menuSaveData_Click()
         if (p.Dev2S())
             title += QStringLiteral("-Channel%1").arg(chn + 1);
         const QString ext = resultfile::extension(OptCsv);
-        const QString filter = OptCsv ? QStringLiteral("csv file(*.csv)|*.csv") : QStringLiteral("data file(*.dat)|*.dat");
+        const QString filter = resultfile::dialogFilter(OptCsv);
         QString path = Module4::ShowFileDialog(this, true, title, filter, name, QString(), QString());
         if (path.isEmpty())
             return;

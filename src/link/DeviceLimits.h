@@ -1,6 +1,7 @@
 #pragma once
-// A device's model data as the setting checks read it: type code, bounds,
-// scales and mode groups, taken from the shared per-device tables.
+// A device's model data as the setting checks and the start frame read
+// it: type code, bounds, scales and mode groups, taken from the shared
+// per-device tables.
 namespace qx {
 
 struct DeviceLimits {

@@ -4,6 +4,8 @@
 // the limit as a voltage (or a cell count), the third value as minutes (or
 // a cut-off current). Pure rules; the sender in the main window reads the
 // panel texts and writes the frame.
+#include "link/DeviceLimits.h"
+
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -23,12 +25,8 @@ Rule ruleFor(int devType, int mode, int lastDisMode);
 // The third value is a cut-off current (x CurScale) rather than minutes.
 bool thirdIsCurrent(int mode, int lastChgMode, bool cvFlag);
 
-struct Device {
-    int devType = 0;
-    int curScale = 0, volScale = 0, pwrScale = 0;
-    int lastDisMode = 0, lastChgMode = 0;
-    bool cvFlag = false;
-};
+// The device's type, scales and mode groups.
+using Device = DeviceLimits;
 
 struct Texts {
     QString sval, slmt, stim;

@@ -107,8 +107,7 @@ bool frmMain::SendStart(int Index, int chn, int op)
         buf[2] = Frames::commandByte(chn, mode, op);
 
         const ::DevCtrl &p = DevCtrl(Index);
-        const startrules::Device d{DevType[Index],    CurScale[Index],    VolScale[Index], PwrScale[Index],
-                                   LastDisMode[Index], LastChgMode[Index], CvFlag[Index]};
+        const startrules::Device d = deviceLimits(Index);
         startrules::Values v{c.SetVal, c.SetLmt, c.SetTim, {}};
         // The values converted before a failure stay stored.
         const auto keep = [&] {

@@ -8,7 +8,6 @@
 #include "link/State.h"
 #include "panel/DevCtrl.h"
 #include "platform/DialogWait.h"
-#include "platform/Guard.h"
 #include "platform/KeyedTabBar.h"
 #include "platform/UiServices.h"
 #include "tools/frmAdj.h"
@@ -23,10 +22,8 @@
 
 void frmMain::wireAdjResMenus()
 {
-    connect(menuAdj, &QAction::triggered, this,
-            [this] { qx::guarded(QStringLiteral("menuAdj_Click"), [this] { menuAdj_Click(); }); });
-    connect(menuRes, &QAction::triggered, this,
-            [this] { qx::guarded(QStringLiteral("menuRes_Click"), [this] { menuRes_Click(); }); });
+    wireEntry(menuAdj, "menuAdj_Click", &frmMain::menuAdj_Click);
+    wireEntry(menuRes, "menuRes_Click", &frmMain::menuRes_Click);
 }
 
 std::function<void(bool)> frmMain::tabsSwitch()

@@ -2,7 +2,6 @@
 // entry in its start state, and the toolbar with its six keyed buttons.
 #include "mainwin/frmMain.h"
 
-#include "platform/Guard.h"
 
 #include <QAction>
 #include <QApplication>
@@ -45,17 +44,14 @@ void frmMain::buildMenus()
     menuCapture = entry(mnuFile, "menuCapture", QStringLiteral("Save Picture"));
     mnuFile->addSeparator();
     menuExit = entry(mnuFile, "menuExit", QStringLiteral("Exit"));
-    connect(menuSaveData, &QAction::triggered, this,
-            [this] { qx::guarded(QStringLiteral("menuSaveData_Click"), [this] { menuSaveData_Click(); }); });
+    wireEntry(menuSaveData, "menuSaveData_Click", &frmMain::menuSaveData_Click);
 
     mnuSys = menuOf(bar, "mnuSys", QStringLiteral("System"));
     menuAddDev = entry(mnuSys, "menuAddDev", QStringLiteral("Add Device"));
     menuAdj = entry(mnuSys, "menuAdj", QStringLiteral("Parameter Calibration"), false);
     menuUpdate = entry(mnuSys, "menuUpdate", QStringLiteral("Firmware Update"));
-    connect(menuAddDev, &QAction::triggered, this,
-            [this] { qx::guarded(QStringLiteral("menuAddDev_Click"), [this] { menuAddDev_Click(); }); });
-    connect(menuUpdate, &QAction::triggered, this,
-            [this] { qx::guarded(QStringLiteral("menuUpdate_Click"), [this] { menuUpdate_Click(); }); });
+    wireEntry(menuAddDev, "menuAddDev_Click", &frmMain::menuAddDev_Click);
+    wireEntry(menuUpdate, "menuUpdate_Click", &frmMain::menuUpdate_Click);
 
     mnuTool = menuOf(bar, "mnuTool", QStringLiteral("Tools"));
     menuClear = entry(mnuTool, "menuClear", QStringLiteral("Clear Curve"));

@@ -2,7 +2,6 @@
 // and the operations they reach through qx::tools::MainOps.
 #include "mainwin/frmMain.h"
 
-#include "platform/Guard.h"
 #include "tools/MainOps.h"
 #include "tools/frmQC.h"
 #include "tools/frmUSB.h"
@@ -38,10 +37,8 @@ private:
 void frmMain::wireQuickCharge()
 {
     new MainWindowOps(this);
-    connect(menuUsb, &QAction::triggered, this,
-            [this] { qx::guarded(QStringLiteral("menuUsb_Click"), [this] { menuUsb_Click(); }); });
-    connect(menuQc, &QAction::triggered, this,
-            [this] { qx::guarded(QStringLiteral("menuQc_Click"), [this] { menuQc_Click(); }); });
+    wireEntry(menuUsb, "menuUsb_Click", &frmMain::menuUsb_Click);
+    wireEntry(menuQc, "menuQc_Click", &frmMain::menuQc_Click);
 }
 
 void frmMain::menuUsb_Click() { frmUSBForm().showOrRaise(); }

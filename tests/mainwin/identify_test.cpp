@@ -287,27 +287,30 @@ TEST_F(Identify, ParameterFrameRefinesNameAndModes)
         int type, ver;
         QString name;
         QStringList modes; // empty: as identification built them
+        float maxCur;      // the frame's 1000 at the model's current scale
     };
+    // Every model here has the voltage scale 100: the frame's 3000 is 30 V.
+    // The current scale is 1000 for types 5, 25 and 26 (1.000 A), else 100 (10.00 A).
     const Case cases[] = {
-        {5, 302, "QM-37", {"D-CC", "D-CP", "C-NiMh", "C-NiCD", "C-Liion", "C-LiFe", "C-VRLA", "C-CV", "Meter"}},
-        {5, 301, "QM-38", {}},
-        {6, 310, "QM-48", {}},
-        {6, 311, "QM-49", {}},
-        {9, 311, "QM-39", {"D-CC", "C-CV"}},
-        {9, 310, "QM-40", {}},
-        {10, 311, "QM-41", {"D-CC", "C-CV"}},
-        {10, 300, "QM-42", {}},
-        {20, 310, "QM-46", {}},
-        {20, 320, "QM-47", {}},
-        {25, 310, "QM-43", {"D-CC", "Meter"}},
-        {25, 315, "QM-44", {}},
-        {25, 316, "QM-45", {}},
-        {38, 310, "QM-50", {}},
-        {38, 320, "QM-51", {}},
-        {38, 311, "QM-32", {"D-CC", "C-CV"}},
-        {38, 312, "QM-52", {}},
-        {1, 302, "QM-01", {}},
-        {26, 330, "QM-21", {}}, // named once, by the version known at identification
+        {5, 302, "QM-37", {"D-CC", "D-CP", "C-NiMh", "C-NiCD", "C-Liion", "C-LiFe", "C-VRLA", "C-CV", "Meter"}, 1},
+        {5, 301, "QM-38", {}, 1},
+        {6, 310, "QM-48", {}, 10},
+        {6, 311, "QM-49", {}, 10},
+        {9, 311, "QM-39", {"D-CC", "C-CV"}, 10},
+        {9, 310, "QM-40", {}, 10},
+        {10, 311, "QM-41", {"D-CC", "C-CV"}, 10},
+        {10, 300, "QM-42", {}, 10},
+        {20, 310, "QM-46", {}, 10},
+        {20, 320, "QM-47", {}, 10},
+        {25, 310, "QM-43", {"D-CC", "Meter"}, 1},
+        {25, 315, "QM-44", {}, 1},
+        {25, 316, "QM-45", {}, 1},
+        {38, 310, "QM-50", {}, 10},
+        {38, 320, "QM-51", {}, 10},
+        {38, 311, "QM-32", {"D-CC", "C-CV"}, 10},
+        {38, 312, "QM-52", {}, 10},
+        {1, 302, "QM-01", {}, 10},
+        {26, 330, "QM-21", {}, 1}, // named once, by the version known at identification
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(testing::Message() << "type " << c.type << " version " << c.ver);
@@ -318,8 +321,8 @@ TEST_F(Identify, ParameterFrameRefinesNameAndModes)
         EXPECT_EQ(name(1), c.name);
         EXPECT_EQ(modes(p), c.modes.isEmpty() ? identified : c.modes);
         EXPECT_EQ(DevVer[0], c.ver);
-        EXPECT_FLOAT_EQ(MaxVol[0], 3000.0f / float(VolScale[0]));
-        EXPECT_FLOAT_EQ(MaxCur[0], 1000.0f / float(CurScale[0]));
+        EXPECT_FLOAT_EQ(MaxVol[0], 30.0f);
+        EXPECT_FLOAT_EQ(MaxCur[0], c.maxCur);
     }
 }
 

@@ -8,14 +8,12 @@
 #include "common/Loopback.h"
 #include "common/RawPty.h"
 #include "curves/CurveGraph.h"
-#include "link/ErrLog.h"
 #include "link/Frames.h"
 #include "link/State.h"
 #include "panel/DevCtrl.h"
 #include "platform/Grid.h"
 #include "platform/KeyedTabBar.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QPushButton>
 #include <QTimer>
@@ -44,11 +42,7 @@ Bytes cat(const B &...parts)
 
 class LinkFixture : public MainFixture {
 protected:
-    void SetUp() override
-    {
-        previousClock = setErrLogClock([] { return QDateTime(QDate(2024, 3, 5), QTime(9, 7, 3)); });
-    }
-    void TearDown() override { setErrLogClock(previousClock); }
+    void SetUp() override { fixErrLogClock(); }
 
     // The main window with qx.ini holding ini (automatic save and the STOP
     // notice on, ".csv" with ",", unless the test gives its own).
@@ -95,7 +89,6 @@ protected:
             l << tabs->Key(i) + ':' + tabs->Caption(i);
         return l;
     }
-    QString errLog() const { return QString::fromUtf8(home.read(QStringLiteral("Log/qx-202435.log"))); }
     // Lines of a file of the home folder (CR LF).
     QStringList fileLines(const QString &name) const
     {
@@ -112,7 +105,6 @@ protected:
     int points(int curve, int Index = 0) const { return w->CurveGraph(Index).DpCnt(curve); }
 
     frmMain *w = nullptr;
-    ErrLogClock previousClock;
 };
 
 } // namespace qx::test

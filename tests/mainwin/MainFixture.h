@@ -5,6 +5,7 @@
 #include "common/FakeUi.h"
 #include "common/TempHome.h"
 #include "curves/frmData.h"
+#include "link/ErrLog.h"
 #include "link/State.h"
 #include "mainwin/frmMain.h"
 #include "mainwin/frmMsg.h"
@@ -14,6 +15,7 @@
 #include "tools/frmAdj.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QEvent>
 #include <gtest/gtest.h>
 
@@ -33,7 +35,17 @@ protected:
         tray::setAvailableOverride(std::nullopt);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         resetState();
+        if (clockFixed_)
+            setErrLogClock(previousClock_);
     }
+    // From here on the error log's entries are stamped 2024-03-05 09:07:03,
+    // so they go to the file errLog() reads.
+    void fixErrLogClock()
+    {
+        previousClock_ = setErrLogClock([] { return QDateTime(QDate(2024, 3, 5), QTime(9, 7, 3)); });
+        clockFixed_ = true;
+    }
+    QString errLog() const { return QString::fromUtf8(home.read(QStringLiteral("Log/qx-202435.log"))); }
     // Loads the main window, with qx.ini holding `ini` when it is not empty.
     frmMain &load(const QByteArray &ini = {})
     {
@@ -44,6 +56,10 @@ protected:
 
     TempHome home;
     FakeUi ui;
+
+private:
+    bool clockFixed_ = false;
+    ErrLogClock previousClock_;
 };
 
 } // namespace qx::test

@@ -8,11 +8,9 @@
 
 #include "common/RawPty.h"
 #include "link/COMM.h"
-#include "link/ErrLog.h"
 #include "link/State.h"
 #include "panel/DevCtrl.h"
 
-#include <QDateTime>
 
 #include <string>
 
@@ -25,25 +23,19 @@ class PtyFixture : public MainFixture {
 protected:
     void SetUp() override
     {
-        previousClock = setErrLogClock([] { return QDateTime(QDate(2024, 3, 5), QTime(9, 7, 3)); });
+        fixErrLogClock();
         w = &load();
         ASSERT_TRUE(pty.ok());
         PortHandle[0] = COMM::OpenComm(3);
         ASSERT_NE(PortHandle[0], 0);
     }
-    void TearDown() override
-    {
-        COMM::CloseComm(PortHandle[0]);
-        setErrLogClock(previousClock);
-    }
+    void TearDown() override { COMM::CloseComm(PortHandle[0]); }
     DevCtrl &p() { return w->DevCtrl(0); }
     // The next frame on the wire, or "" when none comes.
     std::string next(int ms = 3000) { return hexText(pty.read(10, ms)).toStdString(); }
-    QString errLog() const { return QString::fromUtf8(home.read(QStringLiteral("Log/qx-202435.log"))); }
 
     RawPty pty{home.path(), 3};
     frmMain *w = nullptr;
-    ErrLogClock previousClock;
 };
 
 class EngineFixture : public PtyFixture {

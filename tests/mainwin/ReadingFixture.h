@@ -6,13 +6,11 @@
 #include "ModelSetup.h"
 
 #include "curves/CurveGraph.h"
-#include "link/ErrLog.h"
 #include "link/State.h"
 #include "panel/DevCtrl.h"
 #include "platform/Grid.h"
 #include "platform/Numbers.h"
 
-#include <QDateTime>
 #include <QListWidget>
 
 namespace qx::test {
@@ -21,10 +19,9 @@ class ReadingFixture : public MainFixture {
 protected:
     void SetUp() override
     {
-        previousClock = setErrLogClock([] { return QDateTime(QDate(2024, 3, 5), QTime(9, 7, 3)); });
+        fixErrLogClock();
         w = &load();
     }
-    void TearDown() override { setErrLogClock(previousClock); }
 
     // Device Index identified as a device of `type`.
     void model(int Index, int type, int devVer = 0) { identifyAs(*w, Index, type, devVer); }
@@ -77,7 +74,6 @@ protected:
     }
     std::string cell(int Index, int row, int col) { return w->gridRun(Index).TextMatrix(row, col).toStdString(); }
     std::string info(int Index, int line) { return w->lstInfoLine(Index, line).toStdString(); }
-    QString errLog() const { return QString::fromUtf8(home.read(QStringLiteral("Log/qx-202435.log"))); }
     QStringList errLines() const { return errLog().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts); }
     QStringList fileLines(const QString &name) const
     {
@@ -85,7 +81,6 @@ protected:
     }
 
     frmMain *w = nullptr;
-    ErrLogClock previousClock;
 };
 
 } // namespace qx::test

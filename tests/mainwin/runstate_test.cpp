@@ -2,7 +2,6 @@
 // calibration window's point buttons, and the automatic-test page's lists.
 #include "MainFixture.h"
 
-#include "link/ErrLog.h"
 #include "link/State.h"
 #include "panel/DevCtrl.h"
 #include "platform/Grid.h"
@@ -10,7 +9,6 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QDateTime>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -203,11 +201,10 @@ TEST_F(RunState, AutomaticTestListsForTheMaximumCurrent)
 
 TEST_F(RunState, AutomaticTestListsFailingAreLogged)
 {
-    const ErrLogClock previous = setErrLogClock([] { return QDateTime(QDate(2024, 3, 5), QTime(9, 7, 3)); });
+    fixErrLogClock();
     DevType[0] = 1;
     MaxCur[0] = 0; // no current entries: the default choice is not in the list
     w->AutoListInit(0);
     EXPECT_TRUE(entries("cmbC1Auto").isEmpty());
-    EXPECT_TRUE(home.read(QStringLiteral("Log/qx-202435.log")).contains("[ErrAutoInit]"));
-    setErrLogClock(previous);
+    EXPECT_TRUE(errLog().contains("[ErrAutoInit]"));
 }

@@ -171,7 +171,7 @@ TEST_F(Senders, NothingIsWrittenToAClosedPort)
     EXPECT_FALSE(w->SendStop(0, 0));
     PortHandle[0] = h;
     expectNothingSent();
-    EXPECT_TRUE(home.read(QStringLiteral("Log/qx-202435.log")).isEmpty());
+    EXPECT_TRUE(errLog().isEmpty());
 }
 
 TEST_F(Senders, RemoteSetConvertsInThirtyTwoBits)

@@ -12,6 +12,7 @@
 #include "platform/Guard.h"
 #include "platform/Numbers.h"
 #include "platform/UiServices.h"
+#include "tools/ToolPanel.h"
 
 #include <QListWidget>
 
@@ -50,7 +51,7 @@ void frmMain::DevCtrl_AutoTestClick(int Index)
     try {
         ::DevCtrl &p = DevCtrl(Index);
         if (!d.AutoOn) {
-            const int chn = int(num::val(p.chn()));
+            const int chn = qx::tools::panelChannel(&p);
             // Everything the sweep will use is checked before the device starts.
             const float c1 = sweepNumber(p.tAutoC1(), "start current");
             const float c2 = sweepNumber(p.tAutoC2(), "stop current");

@@ -7,7 +7,7 @@
 #include "mainwin/ResultFile.h"
 #include "panel/DevCtrl.h"
 #include "platform/Grid.h"
-#include "platform/Numbers.h"
+#include "tools/ToolPanel.h"
 
 #include <QFile>
 
@@ -35,7 +35,7 @@ void frmMain::DevCtrl_AutoSaveClick(int Index)
     };
     try {
         const ::DevCtrl &p = DevCtrl(Index);
-        const int chn = int(num::val(p.chn()));
+        const int chn = qx::tools::panelChannel(&p);
         const Grid &g = gridRun(Index);
         if (!line(g.TextMatrix(0, 0) + QLatin1Char(':') + g.TextMatrix(chn + 1, 0)))
             return;

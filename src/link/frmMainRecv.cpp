@@ -15,18 +15,11 @@
 #include "link/Timer.h"
 #include "panel/DevCtrl.h"
 #include "platform/Grid.h"
-#include "platform/Numbers.h"
+#include "tools/ToolPanel.h"
 
 #include <QAction>
 #include <QTimer>
 #include <exception>
-
-namespace {
-
-// The channel the panel shows, as a number.
-int panelChannel(const DevCtrl &p) { return int(qx::num::val(p.chn())); }
-
-} // namespace
 
 void frmMain::tmrComm_Timer(int Index) { CommRecv(Index); }
 
@@ -190,7 +183,7 @@ void frmMain::runningFrame(int Index, int chn, const qx::Frames::FrameFields &f,
             c.SetRefresh = 0;
     }
 
-    if (panelChannel(p) == chn)
+    if (qx::tools::panelChannel(&p) == chn)
         SetRunState(false, Index);
     AdjButtonsCurDev();
     p.set_TmrShowEnable(chn, true);
@@ -227,7 +220,7 @@ void frmMain::idleFrame(int Index, int chn)
         CurveGraph(Index).set_Size(true);
     }
     Running[Index][chn] = false;
-    if (panelChannel(p) == chn)
+    if (qx::tools::panelChannel(&p) == chn)
         SetRunState(true, Index);
     AdjButtonsCurDev();
 }

@@ -10,6 +10,7 @@
 #include "panel/DevCtrl.h"
 #include "platform/Numbers.h"
 #include "platform/QxError.h"
+#include "tools/ToolPanel.h"
 
 #include <exception>
 #include <limits>
@@ -40,14 +41,12 @@ bool trapped(const QString &tag, F &&build)
     return false;
 }
 
-// The channel the panel shows, as a number.
-int panelChannel(const DevCtrl &p) { return int(qx::num::val(p.chn())); }
 
 // The channel a public sender acts on: chn, or the panel's when it is -1.
 int senderChannel(const DevCtrl &p, int chn)
 {
     if (chn == -1)
-        return panelChannel(p);
+        return qx::tools::panelChannel(&p);
     if (chn < 0 || chn >= qx::ChnSlots)
         qx::raise(qx::ErrSubscript);
     return chn;

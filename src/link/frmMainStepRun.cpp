@@ -11,6 +11,7 @@
 #include "panel/DevCtrl.h"
 #include "platform/Colors.h"
 #include "platform/Numbers.h"
+#include "tools/ToolPanel.h"
 
 using namespace qx;
 
@@ -36,7 +37,7 @@ void frmMain::DevCtrl_StepTestClick(int Index)
 {
     DeviceState &d = dev(Index);
     ::DevCtrl &p = DevCtrl(Index);
-    const int chn = int(num::val(p.chn()));
+    const int chn = qx::tools::panelChannel(&p);
     if (!d.StepOn) {
         if (p.tStepSet(1, 1).isEmpty())
             return;
@@ -165,7 +166,7 @@ void frmMain::DevCtrl_StepTmrOn(int Index)
     bool running = false;
     try {
         ::DevCtrl &p = DevCtrl(Index);
-        const int chn = int(num::val(p.chn()));
+        const int chn = qx::tools::panelChannel(&p);
         running = Running[Index][chn];
         if (running) {
             ++d.StepTick;

@@ -41,7 +41,7 @@ void frmMain::menuAdj_Click()
     // Only a notice: the calibration goes ahead whatever the answer.
     promptBox(QStringLiteral("Calibrate Parameter?"), MbInformation);
     ::DevCtrl &p = DevCtrl(CurDev);
-    AdjButtons(!Running[CurDev][qx::tools::panelChannel(&p)]);
+    AdjButtonsCurDev();
     tabDev->setEnabled(false);
     p.set_ChnEnable(false);
     // Until the window shows (it gives them back when it closes), a failure

@@ -8,7 +8,7 @@
 #include "mainwin/CfgFile.h"
 #include "panel/DevCtrl.h"
 #include "platform/Grid.h"
-#include "platform/Numbers.h"
+#include "tools/ToolPanel.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -20,7 +20,7 @@ void frmMain::menuSaveCfg_Click()
     try {
         const int dev = CurDev;
         const ::DevCtrl &p = DevCtrl(dev);
-        const int chn = num::toLong(p.chn());
+        const int chn = qx::tools::panelChannel(&p);
         if (Running[dev][chn])
             return;
         const QString path =
@@ -61,7 +61,7 @@ void frmMain::menuOpenCfg_Click()
         const int dev = CurDev;
         const cfgfile::Loaded l = cfgfile::read(f, gridRun(dev).TextMatrix(1, 0));
         ::DevCtrl &p = DevCtrl(dev);
-        const int chn = num::toLong(p.chn());
+        const int chn = qx::tools::panelChannel(&p);
         if (l.title)
             CurveGraph(dev).set_TitleText(*l.title);
         if (l.sval)

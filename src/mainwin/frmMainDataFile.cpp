@@ -11,9 +11,9 @@
 #include "panel/DevCtrl.h"
 #include "platform/AppHome.h"
 #include "platform/Grid.h"
-#include "platform/Numbers.h"
 #include "platform/QxError.h"
 #include "platform/UiServices.h"
+#include "tools/ToolPanel.h"
 
 #include <QAction>
 #include <QDir>
@@ -97,7 +97,7 @@ void frmMain::menuSaveData_Click()
     try {
         const int dev = CurDev;
         const ::DevCtrl &p = DevCtrl(dev);
-        const int chn = num::toLong(p.chn());
+        const int chn = qx::tools::panelChannel(&p);
         if (Running[dev][chn])
             return;
         QString title = Module3::LangText(QStringLiteral("Save Data--Device%1").arg(dev + 1));

@@ -15,8 +15,8 @@
 #include "platform/AppVersion.h"
 #include "platform/Grid.h"
 #include "platform/Guard.h"
-#include "platform/Numbers.h"
 #include "platform/UiServices.h"
+#include "tools/ToolPanel.h"
 
 #include <QAction>
 #include <QDateTime>
@@ -64,7 +64,7 @@ QString frmMain::askSavePath(const QString &word, const QString &filter, const Q
     using namespace qx;
     const int dev = CurDev;
     const ::DevCtrl &p = DevCtrl(dev);
-    const int chn = num::toLong(p.chn());
+    const int chn = qx::tools::panelChannel(&p);
     QString title = Module3::LangText(word + QStringLiteral("--Device%1").arg(dev + 1));
     QString name =
         Module4::DateStamp(QDateTime::currentDateTime()) + QLatin1Char('-') + gridRun(dev).TextMatrix(chn + 1, 0);

@@ -7,6 +7,7 @@
 #include "panel/DevCtrl.h"
 #include "platform/Numbers.h"
 #include "tools/frmAdj.h"
+#include "tools/ToolPanel.h"
 
 #include <QAction>
 #include <QPushButton>
@@ -36,7 +37,7 @@ void frmMain::SetRunState(bool idle, int Index)
     p.set_RunEnable(false);
     p.set_ContEnable(false);
     p.set_StopEnable(true);
-    const int c = int(num::val(p.chn()));
+    const int c = qx::tools::panelChannel(&p);
     if (chan(Index, c).Mode == 0 && !chained)
         p.set_SetEnable(true);
     p.set_ModeEnable(false);
@@ -59,7 +60,7 @@ void frmMain::AdjButtonsCurDev()
 {
     using namespace qx;
     const ::DevCtrl &p = DevCtrl(CurDev);
-    const int c = p.Dev2S() && p.chn() == QLatin1String("1") ? 1 : 0;
+    const int c = qx::tools::panelChannel(&p);
     AdjButtons(!Running[CurDev][c]);
 }
 

@@ -4,10 +4,12 @@
 
 #include "link/Module3.h"
 #include "link/Module4.h"
+#include "link/Prompt.h"
 #include "link/State.h"
 #include "link/StepFile.h"
 #include "panel/DevCtrl.h"
 #include "platform/DialogWait.h"
+#include "platform/UiServices.h"
 #include "tools/frmSet.h"
 
 #include <QFile>
@@ -44,12 +46,14 @@ void frmMain::DevCtrl_StepSaveClick(int Index)
     for (int r = 1; r <= qx::stepfile::MaxRows; ++r)
         for (int c = 1; c <= qx::stepfile::MaxCols; ++c)
             table.at(r, c) = p.tStepSet(r, c);
-    // The file is replaced only once it is written whole.
+    // The file is replaced only once it is written whole; a save that
+    // fails is logged and told, so nobody takes it for saved.
+    const QByteArray bytes = qx::stepfile::write(table, qx::DevType[Index], modeList(p));
     QSaveFile f(name);
-    if (!f.open(QIODevice::WriteOnly))
-        return;
-    f.write(qx::stepfile::write(table, qx::DevType[Index], modeList(p)));
-    f.commit();
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit()) {
+        ErrLog(QStringLiteral("ErrSaveStep"), name + QStringLiteral(": ") + f.errorString());
+        qx::promptBox(QStringLiteral("Save failed!"), qx::MbCritical);
+    }
 }
 
 void frmMain::DevCtrl_StepOpenClick(int Index)

@@ -119,6 +119,16 @@ TEST_F(StepFile, ExtensionAddedUnlessTheNameEndsInStp)
     EXPECT_EQ(QDir(home.path()).entryList({"*stp"}, QDir::Files).size(), 3);
 }
 
+TEST_F(StepFile, ASaveThatFailsIsToldAndLogged)
+{
+    fixErrLogClock();
+    setRow(1, "D-CC", "1.00", "3.00", "10");
+    save(home.file("no-such-folder/prog.stp"));
+    EXPECT_EQ(ui.msgTexts(), QStringList{"Save failed!"});
+    EXPECT_TRUE(errLog().contains(":[ErrSaveStep]")) << errLog().toStdString();
+    EXPECT_TRUE(errLog().contains("no-such-folder/prog.stp"));
+}
+
 TEST_F(StepFile, TenRowsRoundTrip)
 {
     for (int r = 1; r <= 9; ++r)

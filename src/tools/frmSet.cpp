@@ -6,6 +6,7 @@
 #include "panel/DevCtrl.h"
 #include "platform/Grid.h"
 #include "platform/Guard.h"
+#include "platform/Placement.h"
 #include "platform/UiServices.h"
 #include "platform/WidgetStyle.h"
 #include "tools/StepEditRules.h"
@@ -13,11 +14,9 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QFocusEvent>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 
 #include <algorithm>
 
@@ -33,22 +32,6 @@ constexpr int NumberColumn = 700;
 QString lang(const char *text) { return qx::Module3::LangText(QLatin1String(text)); }
 QString stepName(int n) { return lang("Step") + QString::number(n); }
 
-template <class W>
-W *make(QWidget *parent, const char *name, const QRect &r)
-{
-    auto *w = new W(parent);
-    w->setObjectName(QLatin1String(name));
-    w->setGeometry(r);
-    return w;
-}
-
-QLabel *label(QWidget *parent, const char *name, const QString &text, const QRect &r)
-{
-    QLabel *l = make<QLabel>(parent, name, r);
-    l->setText(text);
-    return l;
-}
-
 ::DevCtrl *panel() { return DevCtrl::find(qx::CurDev); }
 
 } // namespace
@@ -62,10 +45,7 @@ frmSet::frmSet()
     buildControls();
 
     // Form_Load.
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect s = screen->geometry();
-        move(s.left() + (s.width() - width()) / 2, s.top() + (s.height() - height()) / 2);
-    }
+    qx::centreOnScreen(this);
     const qx::stepedit::Device d = qx::deviceLimits(qx::CurDev);
     CurFmt = qx::stepedit::curFormat(d);
     VolFmt = qx::stepedit::volFormat(d);
@@ -106,7 +86,7 @@ frmSet::~frmSet() { Form_Unload(); }
 
 void frmSet::buildControls()
 {
-    gridSet = make<qx::Grid>(this, "gridSet", qx::twipsRect(120, 120, GridWidth, 3000));
+    gridSet = qx::control<qx::Grid>(this, "gridSet", qx::twipsRect(120, 120, GridWidth, 3000));
     gridSet->set_Rows(Steps + 1);
     gridSet->set_Cols(5);
     gridSet->set_FixedRows(1);
@@ -132,31 +112,25 @@ void frmSet::buildControls()
     setFixedSize(qx::twipsToPx(GridWidth + 3300), qx::twipsToPx(std::max(120 + height, 3195) + 120));
 
     const int x = GridWidth + 360;
-    Label9 = label(this, "Label9", lang("Step:"), qx::twipsRect(x, 180, 900, 300));
-    cmbFlow = make<QComboBox>(this, "cmbFlow", qx::twipsRect(x + 900, 150, 1500, 330));
-    Label13 = label(this, "Label13", lang("Mode:"), qx::twipsRect(x, 600, 900, 300));
-    cmbMode = make<QComboBox>(this, "cmbMode", qx::twipsRect(x + 900, 570, 1500, 330));
+    Label9 = qx::control<QLabel>(this, "Label9", qx::twipsRect(x, 180, 900, 300), lang("Step:"));
+    cmbFlow = qx::control<QComboBox>(this, "cmbFlow", qx::twipsRect(x + 900, 150, 1500, 330));
+    Label13 = qx::control<QLabel>(this, "Label13", qx::twipsRect(x, 600, 900, 300), lang("Mode:"));
+    cmbMode = qx::control<QComboBox>(this, "cmbMode", qx::twipsRect(x + 900, 570, 1500, 330));
 
-    lblSet = label(this, "lblSet", lang("Curr:"), qx::twipsRect(x, 1050, 900, 300));
-    txtSet = make<QLineEdit>(this, "txtSet", qx::twipsRect(x + 900, 1020, 1200, 330));
-    txtSet->setText(QStringLiteral("00.10"));
-    lblSett = label(this, "lblSett", QStringLiteral("A"), qx::twipsRect(x + 2160, 1050, 600, 300));
-    lblLmt = label(this, "lblLmt", lang("Volt:"), qx::twipsRect(x, 1470, 900, 300));
-    txtLmt = make<QLineEdit>(this, "txtLmt", qx::twipsRect(x + 900, 1440, 1200, 330));
-    txtLmt->setText(QStringLiteral("01.00"));
-    lblLimit1t = label(this, "lblLimit1t", QStringLiteral("V"), qx::twipsRect(x + 2160, 1470, 600, 300));
-    lblLmt2 = label(this, "lblLmt2", lang("End:"), qx::twipsRect(x, 1890, 900, 300));
-    txtLmt2 = make<QLineEdit>(this, "txtLmt2", qx::twipsRect(x + 900, 1860, 1200, 330));
-    lblLmt2t = label(this, "lblLmt2t", QStringLiteral("M"), qx::twipsRect(x + 2160, 1890, 600, 300));
+    lblSet = qx::control<QLabel>(this, "lblSet", qx::twipsRect(x, 1050, 900, 300), lang("Curr:"));
+    txtSet = qx::control<QLineEdit>(this, "txtSet", qx::twipsRect(x + 900, 1020, 1200, 330), QStringLiteral("00.10"));
+    lblSett = qx::control<QLabel>(this, "lblSett", qx::twipsRect(x + 2160, 1050, 600, 300), QStringLiteral("A"));
+    lblLmt = qx::control<QLabel>(this, "lblLmt", qx::twipsRect(x, 1470, 900, 300), lang("Volt:"));
+    txtLmt = qx::control<QLineEdit>(this, "txtLmt", qx::twipsRect(x + 900, 1440, 1200, 330), QStringLiteral("01.00"));
+    lblLimit1t = qx::control<QLabel>(this, "lblLimit1t", qx::twipsRect(x + 2160, 1470, 600, 300), QStringLiteral("V"));
+    lblLmt2 = qx::control<QLabel>(this, "lblLmt2", qx::twipsRect(x, 1890, 900, 300), lang("End:"));
+    txtLmt2 = qx::control<QLineEdit>(this, "txtLmt2", qx::twipsRect(x + 900, 1860, 1200, 330));
+    lblLmt2t = qx::control<QLabel>(this, "lblLmt2t", qx::twipsRect(x + 2160, 1890, 600, 300), QStringLiteral("M"));
 
-    cmdSet = make<QPushButton>(this, "cmdSet", qx::twipsRect(x, 2400, 1140, 375));
-    cmdSet->setText(lang("Add"));
-    cmdClear = make<QPushButton>(this, "cmdClear", qx::twipsRect(x + 1260, 2400, 1140, 375));
-    cmdClear->setText(lang("Clear"));
-    cmdOK = make<QPushButton>(this, "cmdOK", qx::twipsRect(x, 2820, 1140, 375));
-    cmdOK->setText(lang("OK"));
-    cmdCancel = make<QPushButton>(this, "cmdCancel", qx::twipsRect(x + 1260, 2820, 1140, 375));
-    cmdCancel->setText(lang("Cancel"));
+    cmdSet = qx::control<QPushButton>(this, "cmdSet", qx::twipsRect(x, 2400, 1140, 375), lang("Add"));
+    cmdClear = qx::control<QPushButton>(this, "cmdClear", qx::twipsRect(x + 1260, 2400, 1140, 375), lang("Clear"));
+    cmdOK = qx::control<QPushButton>(this, "cmdOK", qx::twipsRect(x, 2820, 1140, 375), lang("OK"));
+    cmdCancel = qx::control<QPushButton>(this, "cmdCancel", qx::twipsRect(x + 1260, 2820, 1140, 375), lang("Cancel"));
     for (QPushButton *b : {cmdSet, cmdClear, cmdOK, cmdCancel})
         b->setAutoDefault(false);
 

@@ -1,20 +1,9 @@
 #include "tools/AdjResRules.h"
 
-#include "link/Prompt.h"
 #include "platform/Numbers.h"
 #include "platform/QxError.h"
-#include "platform/UiServices.h"
 
 namespace qx::adjres {
-
-bool tell(Verdict v)
-{
-    if (v == Verdict::NotNumber)
-        promptBox(QStringLiteral("Invalid value!"), MbCritical);
-    else if (v == Verdict::OutOfRange)
-        promptBox(QStringLiteral("Setting value out of range!"), MbCritical);
-    return v == Verdict::Accepted;
-}
 
 float adjScale(int type, int version, int curScale)
 {

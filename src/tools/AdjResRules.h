@@ -8,6 +8,7 @@
 // Resistance-test frame: operation 9 on the chosen channel, mode digit 0;
 // d1:d2 the test current (mA, or tens of mA on devices with CurScale 100).
 #include "link/Frames.h"
+#include "tools/Refusal.h"
 
 #include <QString>
 #include <cstdint>
@@ -24,11 +25,8 @@ enum Sub : int {
     CalReset = 5,
 };
 
-enum class Verdict { Accepted, NotNumber, OutOfRange };
-
-// Tells a refusal with its message ("Invalid value!", "Setting value out of
-// range!"); true when the verdict is Accepted.
-bool tell(Verdict v);
+using tools::Verdict;
+using tools::tell;
 
 // Raw units per ampere of a current point: CurScale, times ten for type 26
 // from firmware 320, type 5 with firmware exactly 310 and the types 6, 7, 9,

@@ -119,7 +119,7 @@ Layout layoutOf(const Device &d, Kind kind)
     return l;
 }
 
-Verdict leaveCheck(const Device &d, int k, Box box, const QString &text)
+Checked leaveCheck(const Device &d, int k, Box box, const QString &text)
 {
     const Range range = rangeOf(d, k, box);
     // Replacement (for a text that is not a number and for one out of range)
@@ -165,7 +165,7 @@ Verdict leaveCheck(const Device &d, int k, Box box, const QString &text)
     return {Verdict::Accepted, picture.isEmpty() ? text : num::format(v, picture)};
 }
 
-Verdict::Result addCheck(const Device &d, int k, const QString &set, const QString &lmt, const QString &lmt2)
+Verdict addCheck(const Device &d, int k, const QString &set, const QString &lmt, const QString &lmt2)
 {
     const Kind kind = kindOf(d, k);
     const bool deviceMode = kind != Kind::Wait && kind != Kind::Cycle;

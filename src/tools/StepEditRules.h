@@ -17,6 +17,7 @@
 // A cell count is checked as a count (1 to 12) only where LastDisMode < k <
 // LastChgMode on types below 5; elsewhere the limit is checked as a voltage.
 #include "link/DeviceLimits.h"
+#include "tools/Refusal.h"
 
 #include <QString>
 
@@ -44,16 +45,16 @@ struct Layout {
 };
 Layout layoutOf(const Device &d, Kind kind);
 
-struct Verdict {
-    enum Result { Accepted, NotNumber, OutOfRange };
-    Result result = Accepted;
+using tools::Verdict;
+struct Checked {
+    Verdict result = Verdict::Accepted;
     QString text;  // the field's text afterwards: accepted text as rewritten, or the replacement
 };
 // The check of a field that lost the focus, for entry k.
-Verdict leaveCheck(const Device &d, int k, Box box, const QString &text);
+Checked leaveCheck(const Device &d, int k, Box box, const QString &text);
 
 // The check of Add for entry k: Accepted, NotNumber or OutOfRange (the first
 // failing field decides).
-Verdict::Result addCheck(const Device &d, int k, const QString &set, const QString &lmt, const QString &lmt2);
+Verdict addCheck(const Device &d, int k, const QString &set, const QString &lmt, const QString &lmt2);
 
 } // namespace qx::stepedit

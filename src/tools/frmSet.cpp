@@ -1,14 +1,13 @@
 #include "tools/frmSet.h"
 
 #include "link/Module3.h"
-#include "link/Prompt.h"
 #include "link/State.h"
 #include "panel/DevCtrl.h"
 #include "platform/Grid.h"
 #include "platform/Guard.h"
 #include "platform/Placement.h"
-#include "platform/UiServices.h"
 #include "platform/WidgetStyle.h"
+#include "tools/Refusal.h"
 #include "tools/StepEditRules.h"
 
 #include <QComboBox>
@@ -21,7 +20,6 @@
 #include <algorithm>
 
 using qx::stepedit::Box;
-using qx::stepedit::Verdict;
 
 namespace {
 
@@ -237,11 +235,8 @@ void frmSet::leaveCheck(QLineEdit *box, int which)
     if (SelMode < 0)
         return;
     const Box b = which == 0 ? Box::Set : which == 1 ? Box::Lmt : Box::Lmt2;
-    const Verdict v = qx::stepedit::leaveCheck(qx::deviceLimits(qx::CurDev), SelMode, b, box->text());
-    if (v.result == Verdict::NotNumber)
-        qx::promptBox(QStringLiteral("Invalid value!"), qx::MbCritical);
-    else if (v.result == Verdict::OutOfRange)
-        qx::promptBox(QStringLiteral("Setting value out of range!"), qx::MbCritical);
+    const qx::stepedit::Checked v = qx::stepedit::leaveCheck(qx::deviceLimits(qx::CurDev), SelMode, b, box->text());
+    qx::tools::tell(v.result);
     box->setText(v.text);
 }
 
@@ -253,17 +248,9 @@ void frmSet::cmdSet_Click()
 {
     if (SelMode < 0 || SelStep < 0)
         return;
-    switch (qx::stepedit::addCheck(qx::deviceLimits(qx::CurDev), SelMode, txtSet->text(), txtLmt->text(),
-                                   txtLmt2->text())) {
-    case Verdict::NotNumber:
-        qx::promptBox(QStringLiteral("Invalid value!"), qx::MbCritical);
+    if (!qx::tools::tell(qx::stepedit::addCheck(qx::deviceLimits(qx::CurDev), SelMode, txtSet->text(),
+                                                 txtLmt->text(), txtLmt2->text())))
         return;
-    case Verdict::OutOfRange:
-        qx::promptBox(QStringLiteral("Setting value out of range!"), qx::MbCritical);
-        return;
-    case Verdict::Accepted:
-        break;
-    }
     const int row = SelStep + 1;
     gridSet->set_TextMatrix(row, 1, cmbMode->currentText());
     gridSet->set_TextMatrix(row, 2, txtSet->text());

@@ -1,0 +1,12 @@
+#pragma once
+// What the check of a typed value finds, and how the tool windows tell the
+// user a value they refuse.
+namespace qx::tools {
+
+enum class Verdict { Accepted, NotNumber, OutOfRange };
+
+// Tells a refusal with its message ("Invalid value!", "Setting value out of
+// range!"); true when the verdict is Accepted.
+bool tell(Verdict v);
+
+} // namespace qx::tools

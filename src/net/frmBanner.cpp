@@ -3,6 +3,7 @@
 #include "net/NewsReply.h"
 #include "platform/Colors.h"
 #include "platform/Guard.h"
+#include "platform/GuardedConnect.h"
 #include "platform/WindowAlpha.h"
 
 #include <QApplication>
@@ -47,10 +48,8 @@ frmBanner::frmBanner() : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint)
     Timer1->setInterval(25);
     Timer2 = new QTimer(this);
     Timer2->setInterval(25);
-    connect(Timer1, &QTimer::timeout, this,
-            [this] { qx::guarded(QStringLiteral("frmBanner.Timer1"), [this] { Timer1_Timer(); }); });
-    connect(Timer2, &QTimer::timeout, this,
-            [this] { qx::guarded(QStringLiteral("frmBanner.Timer2"), [this] { Timer2_Timer(); }); });
+    qx::onSignal(Timer1, &QTimer::timeout, this, "frmBanner.Timer1", &frmBanner::Timer1_Timer);
+    qx::onSignal(Timer2, &QTimer::timeout, this, "frmBanner.Timer2", &frmBanner::Timer2_Timer);
 
     // Form_Load: the bottom-right corner inside the main window.
     if (const QWidget *m = mainWindow()) {

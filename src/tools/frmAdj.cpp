@@ -6,6 +6,7 @@
 #include "link/State.h"
 #include "panel/DevCtrl.h"
 #include "platform/Guard.h"
+#include "platform/GuardedConnect.h"
 #include "platform/Numbers.h"
 #include "platform/Placement.h"
 #include "platform/UiServices.h"
@@ -65,16 +66,12 @@ void frmAdj::buildControls()
     cmdOK->setAutoDefault(false);
     cmdCancel->setAutoDefault(false);
 
-    const auto wire = [this](QPushButton *b, const char *tag, void (frmAdj::*handler)()) {
-        connect(b, &QPushButton::clicked, this,
-                [this, tag, handler] { qx::guarded(QLatin1String(tag), [this, handler] { (this->*handler)(); }); });
-    };
-    wire(cmdVL, "frmAdj.cmdVL_Click", &frmAdj::cmdVL_Click);
-    wire(cmdVH, "frmAdj.cmdVH_Click", &frmAdj::cmdVH_Click);
-    wire(cmdCL, "frmAdj.cmdCL_Click", &frmAdj::cmdCL_Click);
-    wire(cmdCH, "frmAdj.cmdCH_Click", &frmAdj::cmdCH_Click);
-    wire(cmdOK, "frmAdj.cmdOK_Click", &frmAdj::cmdOK_Click);
-    wire(cmdCancel, "frmAdj.cmdCancel_Click", &frmAdj::cmdCancel_Click);
+    qx::onSignal(cmdVL, &QPushButton::clicked, this, "frmAdj.cmdVL_Click", &frmAdj::cmdVL_Click);
+    qx::onSignal(cmdVH, &QPushButton::clicked, this, "frmAdj.cmdVH_Click", &frmAdj::cmdVH_Click);
+    qx::onSignal(cmdCL, &QPushButton::clicked, this, "frmAdj.cmdCL_Click", &frmAdj::cmdCL_Click);
+    qx::onSignal(cmdCH, &QPushButton::clicked, this, "frmAdj.cmdCH_Click", &frmAdj::cmdCH_Click);
+    qx::onSignal(cmdOK, &QPushButton::clicked, this, "frmAdj.cmdOK_Click", &frmAdj::cmdOK_Click);
+    qx::onSignal(cmdCancel, &QPushButton::clicked, this, "frmAdj.cmdCancel_Click", &frmAdj::cmdCancel_Click);
 }
 
 void frmAdj::Form_Load()

@@ -6,6 +6,7 @@
 #include "panel/DevCtrl.h"
 #include "platform/Grid.h"
 #include "platform/Guard.h"
+#include "platform/GuardedConnect.h"
 #include "platform/Numbers.h"
 #include "platform/Placement.h"
 #include "platform/UiServices.h"
@@ -122,14 +123,10 @@ void frmQC::buildControls()
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(2000);
 
-    connect(cmdTest, &QPushButton::clicked, this,
-            [this] { guarded(QStringLiteral("frmQC.cmdTest_Click"), [this] { cmdTest_Click(); }); });
-    connect(Timer1, &QTimer::timeout, this,
-            [this] { guarded(QStringLiteral("frmQC.Timer1_Timer"), [this] { Timer1_Timer(); }); });
-    connect(menuClear, &QAction::triggered, this,
-            [this] { guarded(QStringLiteral("frmQC.menuClear_Click"), [this] { menuClear_Click(); }); });
-    connect(menuTitle, &QAction::triggered, this,
-            [this] { guarded(QStringLiteral("frmQC.menuTitle_Click"), [this] { menuTitle_Click(); }); });
+    onSignal(cmdTest, &QPushButton::clicked, this, "frmQC.cmdTest_Click", &frmQC::cmdTest_Click);
+    onSignal(Timer1, &QTimer::timeout, this, "frmQC.Timer1_Timer", &frmQC::Timer1_Timer);
+    onSignal(menuClear, &QAction::triggered, this, "frmQC.menuClear_Click", &frmQC::menuClear_Click);
+    onSignal(menuTitle, &QAction::triggered, this, "frmQC.menuTitle_Click", &frmQC::menuTitle_Click);
 }
 
 void frmQC::writeHeaders(bool cleared)

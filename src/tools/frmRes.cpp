@@ -7,6 +7,7 @@
 #include "link/State.h"
 #include "panel/DevCtrl.h"
 #include "platform/Guard.h"
+#include "platform/GuardedConnect.h"
 #include "platform/Numbers.h"
 #include "platform/Placement.h"
 #include "platform/UiServices.h"
@@ -73,14 +74,12 @@ void frmRes::buildControls()
     control<QLabel>(this, "Label4", QRect(206, 52, 40, 22), QStringLiteral("mR"));
     cmdTest = control<QPushButton>(this, "cmdTest", QRect(84, 92, 100, 28), QStringLiteral("Test"));
     cmdTest->setAutoDefault(false);
-    connect(cmdTest, &QPushButton::clicked, this,
-            [this] { qx::guarded(QStringLiteral("frmRes.cmdTest_Click"), [this] { cmdTest_Click(); }); });
+    qx::onSignal(cmdTest, &QPushButton::clicked, this, "frmRes.cmdTest_Click", &frmRes::cmdTest_Click);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(1000);
-    connect(Timer1, &QTimer::timeout, this,
-            [this] { qx::guarded(QStringLiteral("frmRes.Timer1_Timer"), [this] { Timer1_Timer(); }); });
+    qx::onSignal(Timer1, &QTimer::timeout, this, "frmRes.Timer1_Timer", &frmRes::Timer1_Timer);
     connect(this, &QDialog::finished, this, [this] { Form_Unload(); });
 }
 

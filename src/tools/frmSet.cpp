@@ -5,6 +5,7 @@
 #include "panel/DevCtrl.h"
 #include "platform/Grid.h"
 #include "platform/Guard.h"
+#include "platform/GuardedConnect.h"
 #include "platform/Placement.h"
 #include "platform/WidgetStyle.h"
 #include "tools/Refusal.h"
@@ -132,17 +133,12 @@ void frmSet::buildControls()
     for (QPushButton *b : {cmdSet, cmdClear, cmdOK, cmdCancel})
         b->setAutoDefault(false);
 
-    const auto on = [this](auto *sender, auto signal, void (frmSet::*handler)(), const char *tag) {
-        connect(sender, signal, this, [this, handler, tag] {
-            qx::guarded(QLatin1String(tag), [this, handler] { (this->*handler)(); });
-        });
-    };
-    on(cmbFlow, &QComboBox::activated, &frmSet::cmbFlow_Click, "frmSet.cmbFlow_Click");
-    on(cmbMode, &QComboBox::activated, &frmSet::cmbMode_Click, "frmSet.cmbMode_Click");
-    on(cmdSet, &QPushButton::clicked, &frmSet::cmdSet_Click, "frmSet.cmdSet_Click");
-    on(cmdClear, &QPushButton::clicked, &frmSet::cmdClear_Click, "frmSet.cmdClear_Click");
-    on(cmdOK, &QPushButton::clicked, &frmSet::cmdOK_Click, "frmSet.cmdOK_Click");
-    on(cmdCancel, &QPushButton::clicked, &frmSet::cmdCancel_Click, "frmSet.cmdCancel_Click");
+    qx::onSignal(cmbFlow, &QComboBox::activated, this, "frmSet.cmbFlow_Click", &frmSet::cmbFlow_Click);
+    qx::onSignal(cmbMode, &QComboBox::activated, this, "frmSet.cmbMode_Click", &frmSet::cmbMode_Click);
+    qx::onSignal(cmdSet, &QPushButton::clicked, this, "frmSet.cmdSet_Click", &frmSet::cmdSet_Click);
+    qx::onSignal(cmdClear, &QPushButton::clicked, this, "frmSet.cmdClear_Click", &frmSet::cmdClear_Click);
+    qx::onSignal(cmdOK, &QPushButton::clicked, this, "frmSet.cmdOK_Click", &frmSet::cmdOK_Click);
+    qx::onSignal(cmdCancel, &QPushButton::clicked, this, "frmSet.cmdCancel_Click", &frmSet::cmdCancel_Click);
     // Closing in any way unloads the window (deleted on close).
     connect(this, &QDialog::finished, this, [this] { Form_Unload(); });
     for (QLineEdit *e : {txtSet, txtLmt, txtLmt2})

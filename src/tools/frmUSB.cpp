@@ -7,6 +7,7 @@
 #include "panel/DevCtrlFit.h"
 #include "panel/LCDisp.h"
 #include "platform/Guard.h"
+#include "platform/GuardedConnect.h"
 #include "platform/Placement.h"
 #include "platform/WidgetStyle.h"
 #include "tools/MainOps.h"
@@ -121,18 +122,12 @@ void frmUSB::buildControls()
     on(opt9V, "frmUSB.opt9V_Click", &frmUSB::opt9V_Click);
     on(opt12V, "frmUSB.opt12V_Click", &frmUSB::opt12V_Click);
     on(opt20V, "frmUSB.opt20V_Click", &frmUSB::opt20V_Click);
-    const auto press = [this](QPushButton *b, const char *tag, void (frmUSB::*handler)()) {
-        const QString name = QLatin1String(tag);
-        connect(b, &QPushButton::clicked, this, [this, name, handler] { guarded(name, [&] { (this->*handler)(); }); });
-    };
-    press(cmdQCInc, "frmUSB.cmdQCInc_Click", &frmUSB::cmdQCInc_Click);
-    press(cmdQCDec, "frmUSB.cmdQCDec_Click", &frmUSB::cmdQCDec_Click);
-    press(cmdPEInc, "frmUSB.cmdPEInc_Click", &frmUSB::cmdPEInc_Click);
-    press(cmdPEDec, "frmUSB.cmdPEDec_Click", &frmUSB::cmdPEDec_Click);
-    connect(Timer1, &QTimer::timeout, this,
-            [this] { guarded(QStringLiteral("frmUSB.Timer1_Timer"), [this] { Timer1_Timer(); }); });
-    connect(Timer2, &QTimer::timeout, this,
-            [this] { guarded(QStringLiteral("frmUSB.Timer2_Timer"), [this] { Timer2_Timer(); }); });
+    onSignal(cmdQCInc, &QPushButton::clicked, this, "frmUSB.cmdQCInc_Click", &frmUSB::cmdQCInc_Click);
+    onSignal(cmdQCDec, &QPushButton::clicked, this, "frmUSB.cmdQCDec_Click", &frmUSB::cmdQCDec_Click);
+    onSignal(cmdPEInc, &QPushButton::clicked, this, "frmUSB.cmdPEInc_Click", &frmUSB::cmdPEInc_Click);
+    onSignal(cmdPEDec, &QPushButton::clicked, this, "frmUSB.cmdPEDec_Click", &frmUSB::cmdPEDec_Click);
+    onSignal(Timer1, &QTimer::timeout, this, "frmUSB.Timer1_Timer", &frmUSB::Timer1_Timer);
+    onSignal(Timer2, &QTimer::timeout, this, "frmUSB.Timer2_Timer", &frmUSB::Timer2_Timer);
     Timer1->start();
 }
 

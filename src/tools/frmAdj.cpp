@@ -6,6 +6,7 @@
 #include "link/State.h"
 #include "panel/DevCtrl.h"
 #include "platform/Guard.h"
+#include "platform/LostFocus.h"
 #include "platform/GuardedConnect.h"
 #include "platform/Numbers.h"
 #include "platform/Placement.h"
@@ -15,7 +16,6 @@
 #include "tools/ToolPanel.h"
 
 #include <QCloseEvent>
-#include <QFocusEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -99,19 +99,15 @@ void frmAdj::Form_Load()
 
 bool frmAdj::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::FocusOut) {
-        const auto reason = static_cast<QFocusEvent *>(event)->reason();
-        // Another window taking the focus, or a pop-up menu, is no loss of focus.
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-            if (watched == txtVL)
-                qx::guarded(QStringLiteral("frmAdj.txtVL_LostFocus"), [this] { txtVL_LostFocus(); });
-            else if (watched == txtVH)
-                qx::guarded(QStringLiteral("frmAdj.txtVH_LostFocus"), [this] { txtVH_LostFocus(); });
-            else if (watched == txtCL)
-                qx::guarded(QStringLiteral("frmAdj.txtCL_LostFocus"), [this] { txtCL_LostFocus(); });
-            else if (watched == txtCH)
-                qx::guarded(QStringLiteral("frmAdj.txtCH_LostFocus"), [this] { txtCH_LostFocus(); });
-        }
+    if (qx::lostFocus(event)) {
+        if (watched == txtVL)
+            qx::guarded(QStringLiteral("frmAdj.txtVL_LostFocus"), [this] { txtVL_LostFocus(); });
+        else if (watched == txtVH)
+            qx::guarded(QStringLiteral("frmAdj.txtVH_LostFocus"), [this] { txtVH_LostFocus(); });
+        else if (watched == txtCL)
+            qx::guarded(QStringLiteral("frmAdj.txtCL_LostFocus"), [this] { txtCL_LostFocus(); });
+        else if (watched == txtCH)
+            qx::guarded(QStringLiteral("frmAdj.txtCH_LostFocus"), [this] { txtCH_LostFocus(); });
     }
     return QDialog::eventFilter(watched, event);
 }

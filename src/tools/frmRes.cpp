@@ -7,6 +7,7 @@
 #include "link/State.h"
 #include "panel/DevCtrl.h"
 #include "platform/Guard.h"
+#include "platform/LostFocus.h"
 #include "platform/GuardedConnect.h"
 #include "platform/Numbers.h"
 #include "platform/Placement.h"
@@ -15,7 +16,6 @@
 #include "tools/AdjResRules.h"
 #include "tools/ToolPanel.h"
 
-#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -85,12 +85,8 @@ void frmRes::buildControls()
 
 bool frmRes::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == txtCap && event->type() == QEvent::FocusOut) {
-        const auto reason = static_cast<QFocusEvent *>(event)->reason();
-        // Another window taking the focus, or a pop-up menu, is no loss of focus.
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-            qx::guarded(QStringLiteral("frmRes.txtCap_LostFocus"), [this] { txtCap_LostFocus(); });
-    }
+    if (watched == txtCap && qx::lostFocus(event))
+        qx::guarded(QStringLiteral("frmRes.txtCap_LostFocus"), [this] { txtCap_LostFocus(); });
     return QDialog::eventFilter(watched, event);
 }
 

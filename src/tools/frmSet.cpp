@@ -5,6 +5,7 @@
 #include "panel/DevCtrl.h"
 #include "platform/Grid.h"
 #include "platform/Guard.h"
+#include "platform/LostFocus.h"
 #include "platform/GuardedConnect.h"
 #include "platform/Placement.h"
 #include "platform/WidgetStyle.h"
@@ -12,8 +13,6 @@
 #include "tools/StepEditRules.h"
 
 #include <QComboBox>
-#include <QEvent>
-#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -147,17 +146,13 @@ void frmSet::buildControls()
 
 bool frmSet::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::FocusOut) {
-        const auto reason = static_cast<QFocusEvent *>(event)->reason();
-        // Another window taking the focus, or a pop-up menu, is no loss of focus.
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-            if (watched == txtSet)
-                qx::guarded(QStringLiteral("frmSet.txtSet_LostFocus"), [this] { txtSet_LostFocus(); });
-            else if (watched == txtLmt)
-                qx::guarded(QStringLiteral("frmSet.txtLmt_LostFocus"), [this] { txtLmt_LostFocus(); });
-            else if (watched == txtLmt2)
-                qx::guarded(QStringLiteral("frmSet.txtLmt2_LostFocus"), [this] { txtLmt2_LostFocus(); });
-        }
+    if (qx::lostFocus(event)) {
+        if (watched == txtSet)
+            qx::guarded(QStringLiteral("frmSet.txtSet_LostFocus"), [this] { txtSet_LostFocus(); });
+        else if (watched == txtLmt)
+            qx::guarded(QStringLiteral("frmSet.txtLmt_LostFocus"), [this] { txtLmt_LostFocus(); });
+        else if (watched == txtLmt2)
+            qx::guarded(QStringLiteral("frmSet.txtLmt2_LostFocus"), [this] { txtLmt2_LostFocus(); });
     }
     return QDialog::eventFilter(watched, event);
 }

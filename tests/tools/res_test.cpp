@@ -242,6 +242,14 @@ TEST_F(Resistance, LeaveCheckOfTheCurrent)
     type(r.txtCap, "abc");
     EXPECT_EQ(ui.msgTexts(), (QStringList{Range, Invalid}));
     EXPECT_EQ(r.txtCap->text(), "abc");
+
+    // Another window taking the focus, or a pop-up menu, checks nothing.
+    ui.msgs.clear();
+    for (const Qt::FocusReason reason : {Qt::ActiveWindowFocusReason, Qt::PopupFocusReason}) {
+        QFocusEvent out(QEvent::FocusOut, reason);
+        QApplication::sendEvent(r.txtCap, &out);
+    }
+    EXPECT_TRUE(ui.msgTexts().isEmpty()) << ui.msgTexts().join('|').toStdString();
 }
 
 TEST_F(ResFixture, MenuOpensItForOneCellOfAnIdentifiedDevice)

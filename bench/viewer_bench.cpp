@@ -1,5 +1,5 @@
-// Data viewer loading: ten result files of 1e6 data lines each, read in
-// blocks, checked, summarised and appended to the chart's curve storage,
+// Data viewer loading: ten result files of 1e6 data lines each, read (once
+// each), checked, summarised and appended to the chart's curve storage,
 // against a bare std::from_chars parse of the same bytes in the same run.
 // Target: the viewer's load within 2x of the bare parse, and 8 bytes per
 // stored point (four curves per file: voltage, current, capacity, energy).

@@ -8,14 +8,11 @@
 #include <cstring>
 #include <cmath>
 #include <limits>
-#include <memory>
 #include <string>
 
 namespace qx::curves {
 
 namespace {
-
-constexpr int64_t BlockSize = 1 << 20;
 
 // Numbers of LF and of CR bytes in b[0..n), eight bytes at a time: per-byte
 // tallies in a word, summed before any byte can overflow.
@@ -407,6 +404,11 @@ ResultData parseResultBytes(std::string_view bytes, const ReadOptions &opt)
 {
     Parser parser(opt);
     LineSplitter lines;
+    // The line ends, counted first, give the curves their room once and
+    // exactly (a bound: header lines are few).
+    int64_t lf = 0, cr = 0;
+    countLineEnds(bytes.data(), bytes.size(), lf, cr);
+    parser.reserve(size_t(std::max(lf, cr)) + 1 + CurveTable::GrowBy + 1);
     auto onLine = [&](int64_t no, std::string_view s) { return parser.line(no, s); };
     if (lines.feed(bytes, onLine))
         lines.end(onLine);
@@ -415,43 +417,21 @@ ResultData parseResultBytes(std::string_view bytes, const ReadOptions &opt)
 
 ResultData readResultFile(const QString &path, const ReadOptions &opt)
 {
-    Parser parser(opt);
+    // The file is read from the disk once, whole; counting and parsing then
+    // work on the bytes in memory.
     QFile f(path);
-    LineSplitter lines;
-    if (!f.open(QIODevice::ReadOnly)) {
-        parser.fail(0, QStringLiteral("the file cannot be opened (%1)").arg(f.errorString()));
-        return parser.finish(lines);
+    QByteArray bytes;
+    QString failure;
+    if (!f.open(QIODevice::ReadOnly))
+        failure = QStringLiteral("the file cannot be opened (%1)").arg(f.errorString());
+    else if (bytes = f.readAll(); f.error() != QFileDevice::NoError)
+        failure = QStringLiteral("the file cannot be read (%1)").arg(f.errorString());
+    if (!failure.isEmpty()) {
+        Parser parser(opt);
+        parser.fail(0, failure);
+        return parser.finish(LineSplitter());
     }
-    auto onLine = [&](int64_t no, std::string_view s) { return parser.line(no, s); };
-    std::unique_ptr<char[]> block(new char[BlockSize]);
-    // A first pass counts the line ends, so that the curves get their room
-    // once and exactly (a bound: header lines are few).
-    int64_t lf = 0, cr = 0;
-    for (;;) {
-        const qint64 got = f.read(block.get(), BlockSize);
-        if (got <= 0)
-            break;
-        countLineEnds(block.get(), size_t(got), lf, cr);
-    }
-    if (!f.seek(0)) {
-        parser.fail(0, QStringLiteral("the file cannot be read (%1)").arg(f.errorString()));
-        return parser.finish(lines);
-    }
-    parser.reserve(size_t(std::max(lf, cr)) + 1 + CurveTable::GrowBy + 1);
-    for (;;) {
-        const qint64 got = f.read(block.get(), BlockSize);
-        if (got < 0) {
-            parser.fail(lines.lineNo() + 1, QStringLiteral("the file cannot be read (%1)").arg(f.errorString()));
-            break;
-        }
-        if (got == 0) {
-            lines.end(onLine);
-            break;
-        }
-        if (!lines.feed(std::string_view(block.get(), size_t(got)), onLine))
-            break;
-    }
-    return parser.finish(lines);
+    return parseResultBytes(std::string_view(bytes.constData(), size_t(bytes.size())), opt);
 }
 
 char separatorForName(const QString &name, int csvType)

@@ -68,9 +68,10 @@ struct ResultData {
 // Longest line accepted (bytes, without its line end).
 constexpr int64_t MaxLineLength = 65536;
 
-// Reads the file at path in blocks.
+// Reads the file at path: from the disk once, whole, then as the bytes below.
 ResultData readResultFile(const QString &path, const ReadOptions &opt);
-// The same for bytes already in memory.
+// The same for bytes already in memory: the line ends are counted first, so
+// that the curves get their room once and exactly.
 ResultData parseResultBytes(std::string_view bytes, const ReadOptions &opt);
 
 // The separator the viewer would choose from a file name alone: TAB unless

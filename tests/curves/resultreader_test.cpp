@@ -1,7 +1,8 @@
 // Reading result files for the data viewer: the program's own files (one-
 // and two-channel, "," ";" and TAB), the worked example, line ends, the
-// separator taken from the file, the summary cells computed where the file
-// states none, sums over a million lines, and a table of malformed files.
+// separator taken from the file, a file read once (a pipe reads too), the
+// summary cells computed where the file states none, sums over a million
+// lines, and a table of malformed files.
 #include "curves/ResultReader.h"
 
 #include <QDir>
@@ -10,6 +11,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/stat.h>
+#include <thread>
 
 using namespace qx::curves;
 
@@ -177,7 +180,8 @@ TEST(ResultReader, LineEndsCrLfLfAndCrReadAlike)
 
 TEST(ResultReader, BlockEdgesDoNotSplitOrDoubleLines)
 {
-    // More than one 1 MiB block, with a CR LF falling across a block edge.
+    // More than 1 MiB, a CR LF falling on each offset around the 1 MiB mark
+    // (where a reader working in blocks of that size would split it).
     std::string bytes = "Time(S),Cur(A),Vol(V)\r\n";
     int n = 0;
     while (bytes.size() < (1u << 20) + 100) {
@@ -246,6 +250,25 @@ TEST(ResultReader, MalformedFilesNameTheLineAndWhatIsWrong)
     const ResultData missing = readResultFile(fixture("no_such_file.csv"), o);
     EXPECT_FALSE(missing.ok);
     EXPECT_TRUE(missing.error.startsWith("the file cannot be opened")) << missing.error.toStdString();
+}
+
+TEST(ResultReader, FileIsReadOnceSoAPipeReadsToo)
+{
+    // A named pipe gives its bytes only once: a reader that goes back to the
+    // start of the file for a second pass finds nothing there.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("pipe.csv"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    std::thread writer([&] {
+        QFile f(path);
+        if (f.open(QIODevice::WriteOnly))
+            f.write("Device:QM-20\r\nTime(S),Cur(A),Vol(V)\r\n0,1.00,4.000\r\n10,1.00,3.900\r\n");
+    });
+    const ResultData r = readResultFile(path, ReadOptions{});
+    writer.join();
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(r.cells[ColDevice], "QM-20");
+    expectPoints(r.volt, {{0, 4}, {10, 3.9f}}, "voltage");
 }
 
 TEST(ResultReader, SeparatorFromTheFileElseFromTheSetting)

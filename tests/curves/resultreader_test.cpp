@@ -38,6 +38,13 @@ ResultData parse(const std::string &bytes, char fallback = ',')
     return parseResultBytes(bytes, o);
 }
 
+// Writes bytes to a new file at path; false when it cannot.
+bool writeFile(const QString &path, const std::string &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size());
+}
+
 struct Pt {
     float x, y;
 };
@@ -164,10 +171,7 @@ TEST(ResultReader, LineEndsCrLfLfAndCrReadAlike)
         bytes.pop_back(); // no line end after the last line either
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("ends.csv"));
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes.data(), qint64(bytes.size()));
-        f.close();
+        ASSERT_TRUE(writeFile(path, bytes));
         for (const ResultData &r : {parse(bytes), readResultFile(path, ReadOptions{})}) {
             ASSERT_TRUE(r.ok) << r.error.toStdString();
             EXPECT_EQ(r.cells[ColDevice], "QM-20");
@@ -192,10 +196,7 @@ TEST(ResultReader, BlockEdgesDoNotSplitOrDoubleLines)
         std::string b = std::string(pad, '\r') + bytes;
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("big.csv"));
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(b.data(), qint64(b.size()));
-        f.close();
+        ASSERT_TRUE(writeFile(path, b));
         ReadOptions o;
         const ResultData r = readResultFile(path, o);
         ASSERT_TRUE(r.ok) << r.error.toStdString();

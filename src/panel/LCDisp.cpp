@@ -349,7 +349,10 @@ void LCDisp::drawMainCells(QPainter &p, QString text, bool force, QRegion &dirty
     // Marks that moved or went are wiped first; cells they touched are
     // repainted with the changed ones, and the marks go on top.
     QRegion erased;
+    bool changed = false; // a mark or a cell differs from what is on screen
     const auto retire = [&](QRegion &drawn, const QRegion &now) {
+        if (drawn != now)
+            changed = true;
         if (!drawn.isEmpty() && drawn != now) {
             restoreBackground(p, drawn);
             erased += drawn;
@@ -370,9 +373,13 @@ void LCDisp::drawMainCells(QPainter &p, QString text, bool force, QRegion &dirty
             paintCell(p, MainGroup, g.cellX[size_t(i)], aligned.at(i));
             painted_.main << i;
             dirty += area;
+            changed = true;
         }
     }
     g.last = aligned;
+    // The same picture as before: the marks on screen stay as they are.
+    if (!changed)
+        return;
 
     for (int k = 0; k < n; ++k)
         for (const QPoint &at : marksNow[size_t(k)])

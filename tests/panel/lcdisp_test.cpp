@@ -1,6 +1,7 @@
 // The readout as drawn: the control is rendered into an image and each
 // segment of each cell is read back as lit, unlit (burned in) or not
 // painted, for values, presets and drawing options.
+#include "common/PaintCounter.h"
 #include "panel/LCDisp.h"
 #include "panel/LCDispGeometry.h"
 #include "panel/LCDispText.h"
@@ -264,6 +265,28 @@ TEST(LCDispRender, OnlyChangedCellsAreRepainted)
     EXPECT_EQ(d.lastPainted().exponent, QList<int>({0, 1, 2}));
     d.set_Value(QStringLiteral("123.9E-2"));
     EXPECT_EQ(d.lastPainted().exponent, QList<int>({2}));
+}
+
+TEST(LCDispRender, AReadingOfTheSameValueRepaintsNothing)
+{
+    // A reading that shows what is on screen already (a steady voltage, a
+    // point and thousands marks included) asks the window system for no
+    // repaint; a changed digit does.
+    LCDisp d;
+    smallReadout(d, 8, 0);
+    d.set_ShowThousandsSeparator(true);
+    d.set_Value(QStringLiteral("12345.6"));
+    d.show();
+    QApplication::processEvents();
+    qx::test::PaintCounter count(&d);
+    for (int k = 0; k < 3; ++k) {
+        d.set_Value(QStringLiteral("12345.6"));
+        QApplication::processEvents();
+    }
+    EXPECT_EQ(count.paints, 0);
+    d.set_Value(QStringLiteral("12345.7"));
+    QApplication::processEvents();
+    EXPECT_EQ(count.paints, 1);
 }
 
 TEST(LCDispRender, StepByStepDrawingEqualsAFreshDrawing)

@@ -10,21 +10,17 @@
 
 namespace qx::panel {
 
-int mainCells(const QString &value)
+MainPart mainPart(const QString &value)
 {
     QString main = qx::lcd::splitValue(qx::lcd::normaliseValue(value), 0).main;
+    const bool colon = main.contains(QLatin1Char(':'));
     // The readout removes the first decimal separator and the first colon.
     qx::lcd::takeSeparator(main, 1, u".,");
     qx::lcd::takeSeparator(main, 1, u":");
-    return int(main.size());
+    return {int(main.size()), colon};
 }
 
 namespace {
-// The main part of a readout value (before "E+"/"E-") holds a colon.
-bool hasColon(const QString &value)
-{
-    return qx::lcd::splitValue(qx::lcd::normaliseValue(value), 0).main.contains(QLatin1Char(':'));
-}
 
 int groupWidth(int cells, int h, int w, int g, int style, int gap)
 {
@@ -106,9 +102,9 @@ void ReadoutFit::refit()
         explicit Busy(bool &f) : b(f) { b = true; }
         ~Busy() { b = false; }
     } busy(busy_);
-    const DigitGeometry want =
-        fitDigits(design_, mainCells(lcd_->Value()), roomPx(), lcd_->SegmentWidth(),
-                  lcd_->InterSegmentGap(), lcd_->SegmentStyle(), hasColon(lcd_->Value()));
+    const MainPart part = mainPart(lcd_->Value());
+    const DigitGeometry want = fitDigits(design_, part.cells, roomPx(), lcd_->SegmentWidth(),
+                                         lcd_->InterSegmentGap(), lcd_->SegmentStyle(), part.colon);
     const DigitGeometry now{lcd_->NumDigits(), lcd_->SegmentHeight(), lcd_->InterDigitGap(),
                             lcd_->YOffset()};
     if (!(want == now)) {

@@ -16,10 +16,16 @@ class QWidget;
 
 namespace qx::panel {
 
-// Main cells a readout value occupies: its main part (before "E+"/"E-")
-// without the decimal point and the colon, after the readout's own
-// normalising (a leading "." gains a "0").
-int mainCells(const QString &value);
+// What fitting needs of a readout value's main part (before "E+"/"E-"),
+// after the readout's own normalising (a leading "." gains a "0"): the cells
+// it occupies (without the decimal point and the colon) and whether it holds
+// a colon.
+struct MainPart {
+    int cells = 0;
+    bool colon = false;
+};
+MainPart mainPart(const QString &value);
+inline int mainCells(const QString &value) { return mainPart(value).cells; }
 
 // Geometry of the main group that fitting changes.
 struct DigitGeometry {

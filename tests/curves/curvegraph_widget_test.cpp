@@ -5,6 +5,7 @@
 #include "common/ErrorCode.h"
 #include "platform/QxError.h"
 #include "common/Mouse.h"
+#include "common/PaintCounter.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -33,16 +34,6 @@ bool hasColour(const QImage &img, QRgb c)
                 return true;
     return false;
 }
-
-class PaintCounter : public QObject {
-public:
-    int paints = 0;
-    bool eventFilter(QObject *, QEvent *e) override
-    {
-        paints += e->type() == QEvent::Paint;
-        return false;
-    }
-};
 
 // A 600 x 300 chart, shown, five curves with legends 0 to 4 shown.
 class Chart : public ::testing::Test {
@@ -127,8 +118,7 @@ TEST_F(Chart, DegenerateRangesAndHugeValuesStillDraw)
 
 TEST_F(Chart, DrawRequestsCoalesceAndAHiddenChartWaits)
 {
-    PaintCounter count;
-    g.picGraph()->installEventFilter(&count);
+    qx::test::PaintCounter count(g.picGraph());
     QApplication::processEvents();
     count.paints = 0;
     for (int k = 0; k < 3; ++k) {

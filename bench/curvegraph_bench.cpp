@@ -3,6 +3,7 @@
 // cursor move. The cost should follow the picture's width, not the points.
 #include "curves/CurveGraph.h"
 #include "common/Mouse.h"
+#include "QtBenchMain.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -97,13 +98,4 @@ BENCHMARK(BM_NormalView)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark:
 BENCHMARK(BM_ZoomedView)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CursorMove)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 
-int main(int argc, char **argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return qx::bench::runWithQt(argc, argv); }

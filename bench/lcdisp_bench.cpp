@@ -5,8 +5,8 @@
 // (regions, images and layout as well).
 #include "panel/LCDisp.h"
 #include "panel/LCDispProps.h"
+#include "QtBenchMain.h"
 
-#include <QApplication>
 #include <benchmark/benchmark.h>
 #include <functional>
 #include <memory>
@@ -93,16 +93,11 @@ void BM_Rebuild(benchmark::State &state, const Case &c)
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
     for (const Case &c : kCases) {
         benchmark::RegisterBenchmark((std::string("ForcedDrawing/") + c.name).c_str(), BM_ForcedDrawing, c)
             ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark((std::string("Rebuild/") + c.name).c_str(), BM_Rebuild, c)
             ->Unit(benchmark::kMillisecond);
     }
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return qx::bench::runWithQt(argc, argv);
 }

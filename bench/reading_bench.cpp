@@ -14,6 +14,7 @@
 #include "panel/DevCtrl.h"
 #include "platform/AppHome.h"
 #include "platform/Grid.h"
+#include "QtBenchMain.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -134,13 +135,4 @@ void BM_ShowReading(benchmark::State &state)
 
 BENCHMARK(BM_ShowReading)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(300);
 
-int main(int argc, char **argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return qx::bench::runWithQt(argc, argv); }

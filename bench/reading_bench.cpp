@@ -35,12 +35,12 @@ double processCpuSeconds()
     return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
 }
 
-// Device Index as a two-channel model row sets it up, both channels running
+// Device Index identified as a two-channel device (type 18), both channels running
 // a test that this program started.
 void setUpDevice(frmMain &w, int Index)
 {
     using namespace qx;
-    test::applyModelRow(w, Index, 18);
+    test::identifyAs(w, Index, 18);
     DevCtrl &p = w.DevCtrl(Index);
     for (int c = 0; c < Channels; ++c) {
         ChannelState &s = chan(Index, c);

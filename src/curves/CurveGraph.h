@@ -42,10 +42,8 @@ public:
     void Initialize_DrawCurve();
     // Appends (x, y) to curve Index; draws nothing.
     void AddXY(int Index, float x, float y);
-    // Appends n points to curve Index in one go (as n AddXY calls would);
-    // draws nothing.
-    void AddPoints(int Index, const qx::curves::DataPoint *points, int32_t n) { table_.AddPoints(Index, points, n); }
-    // The same, taking over the vector's storage when the curve is empty.
+    // Appends the points to curve Index in one go (as AddXY calls would),
+    // taking over the vector's storage when the curve is empty; draws nothing.
     void TakePoints(int Index, std::vector<qx::curves::DataPoint> &&points, std::optional<bool> xRising = std::nullopt)
     {
         table_.TakePoints(Index, std::move(points), xRising);

@@ -7,6 +7,7 @@
 #include "link/Module3.h"
 #include "link/State.h"
 #include "platform/Guard.h"
+#include "platform/LostFocus.h"
 #include "platform/Numbers.h"
 #include "platform/Placement.h"
 #include "platform/UiServices.h"
@@ -125,13 +126,10 @@ void CoordDialog::LostFocus(CoordField f)
 
 bool CoordDialog::eventFilter(QObject *o, QEvent *e)
 {
-    if (e->type() == QEvent::FocusOut && !checking_) {
-        const auto reason = static_cast<QFocusEvent *>(e)->reason();
-        // Leaving the window (another window, a menu) or heading for Cancel
-        // checks nothing.
+    if (qx::lostFocus(e) && !checking_) {
+        // Leaving the window or heading for Cancel checks nothing.
         const QWidget *to = QApplication::focusWidget();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && to != cmdCancel &&
-            (!to || to->window() == this)) {
+        if (to != cmdCancel && (!to || to->window() == this)) {
             for (int f = 0; f < CoordFields; ++f)
                 if (o == field(CoordField(f)))
                     guarded(QStringLiteral("frmCurve.LostFocus"), [&] { LostFocus(CoordField(f)); });

@@ -10,6 +10,7 @@
 #include "platform/Grid.h"
 #include "platform/Guard.h"
 #include "platform/KeyedTabBar.h"
+#include "platform/LostFocus.h"
 #include "platform/PropertyBag.h"
 #include "platform/WidgetStyle.h"
 
@@ -567,18 +568,14 @@ void DevCtrl::watchFocus(QLineEdit *box, void (DevCtrl::*signal)(int), int chn)
 
 bool DevCtrl::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::FocusOut) {
-        const auto reason = static_cast<QFocusEvent *>(event)->reason();
-        // Another window taking the focus, or a pop-up menu, is no loss of focus.
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-            if (watched == txtVolAuto_) {
-                raiseGuarded(&DevCtrl::AutoVolLostFocus);
-            } else {
-                for (int i = 0; i < watchCount_; ++i) {
-                    const FocusWatch &w = watches_[size_t(i)];
-                    if (w.box == watched)
-                        raiseGuarded(w.signal, w.chn);
-                }
+    if (qx::lostFocus(event)) {
+        if (watched == txtVolAuto_) {
+            raiseGuarded(&DevCtrl::AutoVolLostFocus);
+        } else {
+            for (int i = 0; i < watchCount_; ++i) {
+                const FocusWatch &w = watches_[size_t(i)];
+                if (w.box == watched)
+                    raiseGuarded(w.signal, w.chn);
             }
         }
     }

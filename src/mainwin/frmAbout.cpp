@@ -3,6 +3,7 @@
 #include "platform/AppVersion.h"
 #include "platform/Colors.h"
 #include "platform/Guard.h"
+#include "platform/GuardedConnect.h"
 #include "platform/UiServices.h"
 #include "platform/WidgetStyle.h"
 
@@ -79,8 +80,7 @@ frmAbout::frmAbout()
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setGeometry(qx::twipsRect(4200, 2880, 1215, 375));
     cmdOK->setDefault(true);
-    connect(cmdOK, &QPushButton::clicked, this,
-            [this] { qx::guarded(QStringLiteral("frmAbout.cmdOK_Click"), [this] { cmdOK_Click(); }); });
+    qx::onSignal(cmdOK, &QPushButton::clicked, this, "frmAbout.cmdOK_Click", &frmAbout::cmdOK_Click);
 
     // Form_Load.
     lblTitle->setText(qx::app::programTitle());

@@ -4,6 +4,7 @@
 #include "platform/AppVersion.h"
 #include "platform/Colors.h"
 #include "platform/Guard.h"
+#include "platform/GuardedConnect.h"
 #include "platform/UiServices.h"
 
 #include <QBitmap>
@@ -68,8 +69,7 @@ frmLogo::frmLogo(std::function<void()> showMain)
     Timer1 = new QTimer(this);
     Timer1->setSingleShot(true);
     Timer1->setInterval(2000);
-    connect(Timer1, &QTimer::timeout, this,
-            [this] { qx::guarded(QStringLiteral("frmLogo.Timer1"), [this] { Timer1_Timer(); }); });
+    qx::onSignal(Timer1, &QTimer::timeout, this, "frmLogo.Timer1", &frmLogo::Timer1_Timer);
     Timer1->start();
 }
 

@@ -15,6 +15,7 @@
 #include "platform/AppVersion.h"
 #include "platform/Grid.h"
 #include "platform/Guard.h"
+#include "platform/GuardedConnect.h"
 #include "platform/UiServices.h"
 #include "tools/ToolPanel.h"
 
@@ -55,8 +56,7 @@ void frmMain::wireMenuEvents()
 
 void frmMain::wireEntry(QAction *entry, const char *tag, void (frmMain::*handler)())
 {
-    connect(entry, &QAction::triggered, this,
-            [this, tag = QLatin1String(tag), handler] { qx::guarded(tag, [&] { (this->*handler)(); }); });
+    qx::onSignal(entry, &QAction::triggered, this, tag, handler);
 }
 
 QString frmMain::askSavePath(const QString &word, const QString &filter, const QString &ext)

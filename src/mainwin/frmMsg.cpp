@@ -2,6 +2,7 @@
 
 #include "platform/Colors.h"
 #include "platform/Guard.h"
+#include "platform/GuardedConnect.h"
 #include "platform/WidgetStyle.h"
 #include "platform/WindowAlpha.h"
 
@@ -44,8 +45,8 @@ frmMsg::frmMsg()
     Timer1->setInterval(25);
     Timer2 = new QTimer(this);
     Timer2->setInterval(25);
-    connect(Timer1, &QTimer::timeout, this, [this] { qx::guarded(QStringLiteral("frmMsg.Timer1"), [this] { Timer1_Timer(); }); });
-    connect(Timer2, &QTimer::timeout, this, [this] { qx::guarded(QStringLiteral("frmMsg.Timer2"), [this] { Timer2_Timer(); }); });
+    qx::onSignal(Timer1, &QTimer::timeout, this, "frmMsg.Timer1", &frmMsg::Timer1_Timer);
+    qx::onSignal(Timer2, &QTimer::timeout, this, "frmMsg.Timer2", &frmMsg::Timer2_Timer);
 
     // Form_Load.
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {

@@ -38,7 +38,7 @@ bool isCutoffCurrent(const DeviceLimits &l, int mode)
 }
 
 template <class T>
-Verdict within(T v, T lo, const QString &loText, T hi, const QString &hiText)
+Outcome within(T v, T lo, const QString &loText, T hi, const QString &hiText)
 {
     if (v > hi)
         return {Verdict::OutOfRange, hiText};
@@ -49,7 +49,7 @@ Verdict within(T v, T lo, const QString &loText, T hi, const QString &hiText)
 
 } // namespace
 
-Verdict check(Field field, const DeviceLimits &l, int mode, const QString &text)
+Outcome check(Field field, const DeviceLimits &l, int mode, const QString &text)
 {
     if (!num::isNumeric(text))
         return {Verdict::NotNumber, QString()};

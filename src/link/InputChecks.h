@@ -20,6 +20,7 @@
 //               minutes: 0 to 999; above -> "999", below -> "0"
 // A number too large for single precision counts as out of range on its side.
 #include "link/DeviceLimits.h"
+#include "link/Refusal.h"
 
 #include <QString>
 
@@ -27,13 +28,12 @@ namespace qx::inputs {
 
 enum class Field { Sval, Slmt, Stim };
 
-struct Verdict {
-    enum Kind { Accepted, NotNumber, OutOfRange };
-    Kind kind = Accepted;
+struct Outcome {
+    Verdict verdict = Verdict::Accepted;
     QString replacement;  // the box's new text when OutOfRange
 };
 
 // The check of the field's text for a device in mode index `mode`.
-Verdict check(Field field, const DeviceLimits &d, int mode, const QString &text);
+Outcome check(Field field, const DeviceLimits &d, int mode, const QString &text);
 
 } // namespace qx::inputs

@@ -5,13 +5,12 @@
 #include "curves/CurveGraph.h"
 #include "link/EngineCommands.h"
 #include "link/Module3.h"
-#include "link/Prompt.h"
+#include "link/Refusal.h"
 #include "link/State.h"
 #include "panel/DevCtrl.h"
 #include "platform/Grid.h"
 #include "platform/Guard.h"
 #include "platform/Numbers.h"
-#include "platform/UiServices.h"
 #include "tools/ToolPanel.h"
 
 #include <QListWidget>
@@ -159,12 +158,12 @@ void frmMain::DevCtrl_AutoVolLostFocus(int Index)
     ::DevCtrl &p = DevCtrl(Index);
     const QString text = p.tAutoVol();
     if (!num::isNumeric(text)) {
-        promptBox(QStringLiteral("Invalid value!"), MbCritical);
+        tell(Verdict::NotNumber);
         return;
     }
     const float v = num::single(num::toDouble(text));
     if (v < MinVol[Index] || v > MaxVol[Index]) {
-        promptBox(QStringLiteral("Setting value out of range!"), MbCritical);
+        tell(Verdict::OutOfRange);
         p.set_tAutoVol(num::format(MinVol[Index], u"0.00"));
     }
 }

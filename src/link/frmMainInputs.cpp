@@ -3,10 +3,9 @@
 #include "mainwin/frmMain.h"
 
 #include "link/InputChecks.h"
-#include "link/Prompt.h"
+#include "link/Refusal.h"
 #include "link/State.h"
 #include "panel/DevCtrl.h"
-#include "platform/UiServices.h"
 
 void frmMain::connectInputsSteps(int n)
 {
@@ -22,23 +21,19 @@ void frmMain::connectInputsSteps(int n)
 void frmMain::checkSettingBox(int Index, int chn, qx::inputs::Field field)
 {
     using qx::inputs::Field;
-    using qx::inputs::Verdict;
     if (qx::DevType[Index] == 0)
         return;
     ::DevCtrl &p = DevCtrl(Index);
     const QString text = field == Field::Sval ? p.tSval(chn) : field == Field::Slmt ? p.tSlmt(chn) : p.tStim(chn);
-    const Verdict v = qx::inputs::check(field, qx::deviceLimits(Index), qx::chan(Index, chn).Mode, text);
-    if (v.kind == Verdict::NotNumber) {
-        qx::promptBox(QStringLiteral("Invalid value!"), qx::MbCritical);
-    } else if (v.kind == Verdict::OutOfRange) {
-        qx::promptBox(QStringLiteral("Setting value out of range!"), qx::MbCritical);
-        if (field == Field::Sval)
-            p.set_tSval(chn, v.replacement);
-        else if (field == Field::Slmt)
-            p.set_tSlmt(chn, v.replacement);
-        else
-            p.set_tStim(chn, v.replacement);
-    }
+    const qx::inputs::Outcome o = qx::inputs::check(field, qx::deviceLimits(Index), qx::chan(Index, chn).Mode, text);
+    if (qx::tell(o.verdict) || o.verdict != qx::Verdict::OutOfRange)
+        return;
+    if (field == Field::Sval)
+        p.set_tSval(chn, o.replacement);
+    else if (field == Field::Slmt)
+        p.set_tSlmt(chn, o.replacement);
+    else
+        p.set_tStim(chn, o.replacement);
 }
 
 void frmMain::DevCtrl_SvalLostFocus(int Index, int chn) { checkSettingBox(Index, chn, qx::inputs::Field::Sval); }

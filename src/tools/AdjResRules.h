@@ -8,7 +8,7 @@
 // Resistance-test frame: operation 9 on the chosen channel, mode digit 0;
 // d1:d2 the test current (mA, or tens of mA on devices with CurScale 100).
 #include "link/Frames.h"
-#include "tools/Refusal.h"
+#include "link/Refusal.h"
 
 #include <QString>
 #include <cstdint>
@@ -25,8 +25,8 @@ enum Sub : int {
     CalReset = 5,
 };
 
-using tools::Verdict;
-using tools::tell;
+using qx::Verdict;
+using qx::tell;
 
 // Raw units per ampere of a current point: CurScale, times ten for type 26
 // from firmware 320, type 5 with firmware exactly 310 and the types 6, 7, 9,

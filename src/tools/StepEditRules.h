@@ -17,7 +17,7 @@
 // A cell count is checked as a count (1 to 12) only where LastDisMode < k <
 // LastChgMode on types below 5; elsewhere the limit is checked as a voltage.
 #include "link/DeviceLimits.h"
-#include "tools/Refusal.h"
+#include "link/Refusal.h"
 
 #include <QString>
 
@@ -45,7 +45,7 @@ struct Layout {
 };
 Layout layoutOf(const Device &d, Kind kind);
 
-using tools::Verdict;
+using qx::Verdict;
 struct Checked {
     Verdict result = Verdict::Accepted;
     QString text;  // the field's text afterwards: accepted text as rewritten, or the replacement

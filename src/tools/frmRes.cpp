@@ -135,7 +135,7 @@ void frmRes::SendRes(int chn)
     try {
         const adjres::ResCurrent r = adjres::resCurrent(txtCap->text(), MaxCur[CurDev], CurScale[CurDev]);
         if (r.frameValue <= 0) {
-            promptBox(QStringLiteral("Setting value out of range!"), MbCritical);
+            adjres::tell(Verdict::OutOfRange);
             SentmA = -1;
             return;
         }

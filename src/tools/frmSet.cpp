@@ -9,7 +9,7 @@
 #include "platform/GuardedConnect.h"
 #include "platform/Placement.h"
 #include "platform/WidgetStyle.h"
-#include "tools/Refusal.h"
+#include "link/Refusal.h"
 #include "tools/StepEditRules.h"
 
 #include <QComboBox>
@@ -227,7 +227,7 @@ void frmSet::leaveCheck(QLineEdit *box, int which)
         return;
     const Box b = which == 0 ? Box::Set : which == 1 ? Box::Lmt : Box::Lmt2;
     const qx::stepedit::Checked v = qx::stepedit::leaveCheck(qx::deviceLimits(qx::CurDev), SelMode, b, box->text());
-    qx::tools::tell(v.result);
+    qx::tell(v.result);
     box->setText(v.text);
 }
 
@@ -239,7 +239,7 @@ void frmSet::cmdSet_Click()
 {
     if (SelMode < 0 || SelStep < 0)
         return;
-    if (!qx::tools::tell(qx::stepedit::addCheck(qx::deviceLimits(qx::CurDev), SelMode, txtSet->text(),
+    if (!qx::tell(qx::stepedit::addCheck(qx::deviceLimits(qx::CurDev), SelMode, txtSet->text(),
                                                  txtLmt->text(), txtLmt2->text())))
         return;
     const int row = SelStep + 1;

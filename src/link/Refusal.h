@@ -1,7 +1,7 @@
 #pragma once
-// What the check of a typed value finds, and how the tool windows tell the
-// user a value they refuse.
-namespace qx::tools {
+// What the check of a typed value finds, and how a refused value is told to
+// the user.
+namespace qx {
 
 enum class Verdict { Accepted, NotNumber, OutOfRange };
 
@@ -9,4 +9,4 @@ enum class Verdict { Accepted, NotNumber, OutOfRange };
 // range!"); true when the verdict is Accepted.
 bool tell(Verdict v);
 
-} // namespace qx::tools
+} // namespace qx

@@ -1,9 +1,9 @@
-#include "tools/Refusal.h"
+#include "link/Refusal.h"
 
 #include "link/Prompt.h"
 #include "platform/UiServices.h"
 
-namespace qx::tools {
+namespace qx {
 
 bool tell(Verdict v)
 {
@@ -14,4 +14,4 @@ bool tell(Verdict v)
     return v == Verdict::Accepted;
 }
 
-} // namespace qx::tools
+} // namespace qx

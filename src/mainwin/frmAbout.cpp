@@ -4,16 +4,15 @@
 #include "platform/Colors.h"
 #include "platform/Guard.h"
 #include "platform/GuardedConnect.h"
+#include "platform/Placement.h"
 #include "platform/UiServices.h"
 #include "platform/WidgetStyle.h"
 
 #include <QEvent>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
-#include <QScreen>
 
 namespace {
 
@@ -86,10 +85,7 @@ frmAbout::frmAbout()
     lblTitle->setText(qx::app::programTitle());
     lblVer->setText(QStringLiteral("Version: V") + qx::app::versionNumbers());
     lblRelease->setText(qx::app::buildText());
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect s = screen->geometry();
-        move(s.left() + (s.width() - width()) / 2, s.top() + (s.height() - height()) / 2);
-    }
+    qx::centreOnScreen(this);
 }
 
 void frmAbout::cmdOK_Click() { close(); }

@@ -5,14 +5,13 @@
 #include "platform/Colors.h"
 #include "platform/Guard.h"
 #include "platform/GuardedConnect.h"
+#include "platform/Placement.h"
 #include "platform/UiServices.h"
 
 #include <QBitmap>
 #include <QEvent>
 #include <QImage>
-#include <QGuiApplication>
 #include <QLabel>
-#include <QScreen>
 #include <QTimer>
 
 namespace {
@@ -61,10 +60,7 @@ frmLogo::frmLogo(std::function<void()> showMain)
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect s = screen->geometry();
-        move(s.left() + (s.width() - width()) / 2, s.top() + (s.height() - height()) / 2);
-    }
+    qx::centreOnScreen(this);
 
     Timer1 = new QTimer(this);
     Timer1->setSingleShot(true);

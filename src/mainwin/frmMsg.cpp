@@ -3,15 +3,14 @@
 #include "platform/Colors.h"
 #include "platform/Guard.h"
 #include "platform/GuardedConnect.h"
+#include "platform/Placement.h"
 #include "platform/WidgetStyle.h"
 #include "platform/WindowAlpha.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QScreen>
 #include <QTimer>
 
 namespace {
@@ -49,11 +48,7 @@ frmMsg::frmMsg()
     qx::onSignal(Timer2, &QTimer::timeout, this, "frmMsg.Timer2", &frmMsg::Timer2_Timer);
 
     // Form_Load.
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect s = screen->geometry();
-        const QSize outer = frameSize().isValid() ? frameSize() : size();
-        move(s.left() + (s.width() - outer.width()) / 2, s.top() + (s.height() - outer.height()) / 2);
-    }
+    qx::centreOnScreen(this);
     alpha_ = 0;
     applyAlpha();
     Timer1->start();

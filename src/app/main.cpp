@@ -10,18 +10,24 @@
 #include "panel/frmDisp.h"
 #include "panel/frmMeter.h"
 #include "platform/AppHome.h"
+#include "app/CommandLine.h"
 
 #include <QApplication>
 #include <QIcon>
 
 int main(int argc, char *argv[])
 {
+    if (const auto rc = qx::app::preflightCommandLine(argc, argv))
+        return *rc;
     QApplication app(argc, argv);
+    QString home;
+    if (const auto rc = qx::app::parseCommandLine(QApplication::arguments(), home))
+        return *rc;
     QApplication::setApplicationName(qx::app::programTitle());
     QApplication::setWindowIcon(QIcon(programLogo(64)));
     // The main window decides when the program ends, not the last window.
     QApplication::setQuitOnLastWindowClosed(false);
-    qx::initHome(QApplication::arguments());
+    qx::initHome(home);
     qx::installErrLogSink();
 
     auto *splash = new frmLogo([] { frmMainForm()->show(); });

@@ -24,19 +24,9 @@ QString clean(const QString &dir)
 }
 } // namespace
 
-QString initHome(const QStringList &args)
+QString initHome(const QString &homeOption)
 {
-    QString dir;
-    for (int i = 0; i + 1 < args.size(); ++i) {
-        if (args[i] == QLatin1String("--home")) {
-            dir = args[i + 1];
-            break;
-        }
-        if (args[i].startsWith(QLatin1String("--home=")))
-            dir = args[i].mid(7);
-    }
-    if (!args.isEmpty() && args.last().startsWith(QLatin1String("--home=")))
-        dir = args.last().mid(7);
+    QString dir = homeOption;
     if (dir.isEmpty())
         dir = qEnvironmentVariable("QX_HOME");
     if (dir.isEmpty() && QCoreApplication::instance()) {

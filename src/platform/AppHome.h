@@ -5,13 +5,13 @@
 //   --home DIR on the command line, else $QX_HOME, else the executable's
 //   folder when writable, else $XDG_DATA_HOME/qx-tester (~/.local/share/qx-tester).
 #include <QString>
-#include <QStringList>
 
 namespace qx {
 
-// Picks the home folder from the arguments and the environment, creates it
-// when missing and remembers it. Returns the chosen path.
-QString initHome(const QStringList &args);
+// Picks the home folder (the --home option's folder when given, else the
+// environment and the executable's place), creates it when missing and
+// remembers it. Returns the chosen path.
+QString initHome(const QString &homeOption);
 // Sets the home folder directly (tests use a temporary folder).
 void setHomeDir(const QString &dir);
 // The home folder without a trailing separator.

@@ -24,6 +24,8 @@ int main(int argc, char *argv[])
     if (const auto rc = qx::app::parseCommandLine(QApplication::arguments(), home))
         return *rc;
     QApplication::setApplicationName(qx::app::programTitle());
+    // Ties the windows to the installed desktop entry (its icon and name).
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.example.QxTester"));
     QApplication::setWindowIcon(QIcon(programLogo(64)));
     // The main window decides when the program ends, not the last window.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -2,9 +2,23 @@
 #include "common/TempHome.h"
 #include "platform/Guard.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
 
 using namespace qx;
+
+// The dictionary comes from the distribution's OpenCC package and is read
+// through the library's own classes: an upgrade that changes its file
+// header or format must fail here, not silently leave the captions in
+// simplified characters.
+TEST(TextMap, InstalledDictionaryLoadsAndMapsKnownCharacters)
+{
+    ASSERT_TRUE(QFile::exists(textmap::dictionaryPath())) << textmap::dictionaryPath().toStdString();
+    ASSERT_TRUE(textmap::dictionaryLoaded())
+        << "the installed character dictionary no longer loads (its header or format changed?)";
+    EXPECT_EQ(textmap::simpToTrad(QString::fromUtf8("电池测试设置")), QString::fromUtf8("電池測試設置"));
+    EXPECT_EQ(textmap::simpToTrad(QString::fromUtf8("过压")), QString::fromUtf8("過壓"));
+}
 
 TEST(TextMap, MapsCharacterForCharacter)
 {

@@ -20,12 +20,12 @@ std::optional<QString> FakeUi::inputBox(const QString &prompt, const QString &ti
                                         const QString &defaultText)
 {
     inputs.push_back({prompt, title, defaultText});
+    std::optional<QString> a;
     if (!inputAnswers.empty()) {
-        auto a = inputAnswers.front();
+        a.swap(inputAnswers.front());
         inputAnswers.pop_front();
-        return a;
     }
-    return std::nullopt;
+    return a;
 }
 
 QString FakeUi::fileDialog(const FileDialogRequest &req)

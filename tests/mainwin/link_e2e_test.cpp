@@ -140,8 +140,9 @@ TEST_F(LinkE2E, ConnectIdentifiesEveryKindOfModel)
         EXPECT_EQ(pages(), c.pages);
         EXPECT_EQ(w->DevCtrl(0).Dev2S(), c.dual);
         EXPECT_EQ(cell(0, 1, 0), c.name);
-        if (c.dual)
+        if (c.dual) {
             EXPECT_EQ(cell(0, 2, 0), c.name);
+        }
         EXPECT_FLOAT_EQ(MaxVol[0], c.maxVol);
         EXPECT_FLOAT_EQ(MinCur[0], c.minCur);
         EXPECT_EQ(w->CurveGraph(0).AxesY1Txt(), c.axis);
@@ -218,8 +219,9 @@ TEST_F(LinkE2E, DischargeTestRunsToTheCutoffAndSavesItsResultFile)
         const int t = f[0].toInt(&ok);
         EXPECT_TRUE(ok && t >= last) << data[i].toStdString();
         last = t;
-        if (i > 0 && i + 1 < data.size())
+        if (i > 0 && i + 1 < data.size()) {
             EXPECT_EQ(f.mid(1).join(QLatin1Char(',')), "1.00,3.960") << i;
+        }
     }
     EXPECT_GE(last, 2);
 }

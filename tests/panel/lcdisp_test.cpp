@@ -256,8 +256,9 @@ TEST(LCDispRender, OnlyChangedCellsAreRepainted)
     const QRect cell3 = d.cellRect(false, 3);
     for (int y = 0; y < after.height(); ++y)
         for (int x = 0; x < after.width(); ++x)
-            if (after.pixel(x, y) != moved.pixel(x, y))
+            if (after.pixel(x, y) != moved.pixel(x, y)) {
                 ASSERT_TRUE(cell3.contains(x, y)) << x << "," << y;
+            }
     EXPECT_NE(before, after);
 
     d.set_Value(QStringLiteral("123.9E-1"));

@@ -279,8 +279,8 @@ void SimBootLoader::feed(uint8_t b)
         const int n = acc_[0] + 1;
         if (acc_[1] != (acc_[0] ^ 0xFF) || int(addr_) + n > int(mem_.size()))
             return fail();
-        std::vector<uint8_t> reply{ACK};
-        reply.insert(reply.end(), mem_.begin() + addr_, mem_.begin() + addr_ + uint32_t(n));
+        std::vector<uint8_t> reply(size_t(n) + 1, ACK);
+        std::copy_n(mem_.begin() + addr_, n, reply.begin() + 1);
         answer(CmdRead, 3, reply, [] {});
         st_ = St::Idle;
         return;

@@ -163,8 +163,9 @@ TEST_F(Calibration, EntriesOutsideTheReadingOrTheDeviceAreRefused)
         a.txtVH->setText(QString::fromLatin1(c.entry));
         a.cmdVH->click();
         EXPECT_TRUE(ui.shownPrompt(QLatin1String(c.message)));
-        if (!*c.message)
+        if (!*c.message) {
             EXPECT_EQ(next().substr(0, 8), "FA 04 01");
+        }
     }
     EXPECT_EQ(pty.read(1, 200).size(), 0u);
 

@@ -57,7 +57,24 @@ int32_t OpenComm(int32_t port)
     return h;
 }
 
-bool PortAvailable(int32_t port) { return qx::SerialPort::available(qx::SerialPort::pathOf(port)); }
+bool PortAvailable(int32_t port) { return ProbePort(port).free; }
+
+PortProbe ProbePort(int32_t port)
+{
+    using Access = qx::SerialPort::Access;
+    const QString path = qx::SerialPort::pathOf(port);
+    PortProbe r;
+    switch (qx::SerialPort::check(path)) {
+    case Access::Free: r.free = true; break;
+    case Access::NoPermission: {
+        const QString who = qx::SerialPort::whoMayOpen(path);
+        r.refusal = who.isEmpty() ? QStringLiteral("no permission") : QStringLiteral("no permission (%1)").arg(who);
+        break;
+    }
+    default: break;
+    }
+    return r;
+}
 
 void CloseComm(int32_t &h)
 {
@@ -96,6 +113,11 @@ bool SetCommParams(int32_t h, int32_t baud, uint8_t byteSize, uint8_t stopBits, 
 bool SetPortTimeouts(int32_t h, int32_t /*a*/, int32_t /*b*/)
 {
     return withPort(h, false, [](qx::SerialPort &p) { return p.setTimeouts(); });
+}
+
+bool PurgeInput(int32_t h)
+{
+    return withPort(h, false, [](qx::SerialPort &p) { return p.flushInput(); });
 }
 
 bool PortGone(int32_t h)

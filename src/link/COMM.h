@@ -12,13 +12,22 @@
 
 namespace qx::COMM {
 
-// Opens port n exclusively (no other open of this or another program gets
-// it while it is held); its handle, or 0 when it cannot be opened. The line
-// settings stay as they were until SetCommParams.
+// Opens port n exclusively (no other open of this program, nor of another
+// that honours serial port locks, gets it while it is held; the hold ends
+// with the process however it ends); its handle, or 0 when it cannot be
+// opened. The line settings stay as they were until SetCommParams.
 int32_t OpenComm(int32_t port);
 // Whether port n is free and opens now (the port scan's test): the device
 // is opened and closed again without changing its settings or modem lines.
 bool PortAvailable(int32_t port);
+// The same test, saying why a port that is there does not open: "" when
+// it is free or simply not to be had (no device, a held port, no terminal),
+// "no permission (group dialout)" when this user may not open the device.
+struct PortProbe {
+    bool free = false;
+    QString refusal;
+};
+PortProbe ProbePort(int32_t port);
 // Releases the port and sets h to 0. A handle that is 0 or unknown is only
 // set to 0.
 void CloseComm(int32_t &h);
@@ -34,6 +43,9 @@ int32_t WriteComm(int32_t h, std::span<const uint8_t> buf);
 bool SetCommParams(int32_t h, int32_t baud, uint8_t byteSize, uint8_t stopBits, uint8_t parity);
 // Reads return at once, writes give up after 100 ms; a and b are unused.
 bool SetPortTimeouts(int32_t h, int32_t a, int32_t b);
+// Drops the bytes that arrived on h and were not read yet (Connect starts
+// with an empty input). False for h = 0.
+bool PurgeInput(int32_t h);
 
 // True when a read or write on h found that the far end hung up (the device
 // was unplugged or the other side closed). The device is released at once;

@@ -1,6 +1,6 @@
 // Connect and disconnect of a device tab, the connect timer that repeats
-// the connect frame until the device has identified itself, and the end of
-// a link whose port has hung up.
+// the connect frame until the device has identified itself, the end of a
+// link whose port has hung up, and what a port scan found refused.
 #include "mainwin/frmMain.h"
 
 #include "link/COMM.h"
@@ -62,6 +62,11 @@ void frmMain::connectLink(int Index)
     try {
         ::DevCtrl &p = DevCtrl(Index);
         const QString portText = p.tPort().mid(3);
+        if (!num::isNumeric(portText)) {
+            ErrLog(QStringLiteral("Conn"), noPortText(p.tPort()));
+            wrongPort();
+            return;
+        }
         const int32_t port = num::toLong(portText);
         PortHandle[Index] = COMM::OpenComm(port);
         if (PortHandle[Index] == 0) {
@@ -69,6 +74,9 @@ void frmMain::connectLink(int Index)
             return;
         }
         COMM::SetCommParams(PortHandle[Index], 9600, 8, 0, 2);
+        // What queued up while nobody read (a crashed run, a device left
+        // sending) is not this link's: it starts with an empty input.
+        COMM::PurgeInput(PortHandle[Index]);
         // A frame begun on an earlier link is not finished by this one.
         DeviceState &d = dev(Index);
         d.RxActive = false;
@@ -102,6 +110,31 @@ void frmMain::connectLink(int Index)
         wrongPort();
         releaseLink(Index);
     }
+}
+
+QString frmMain::noPortText(const QString &chosen) const
+{
+    const QString what = chosen.isEmpty() ? QStringLiteral("no port chosen")
+                                          : QStringLiteral("\"%1\" names no port").arg(chosen);
+    const QStringList &refused = portRefusals_.current();
+    if (refused.isEmpty())
+        return what + QStringLiteral(": no free port from COM%1 to COM%2 opened").arg(qx::ScanFirstPort).arg(qx::ScanLastPort);
+    return what + QStringLiteral(": the port could not be opened: ") + refused.join(QStringLiteral("; "));
+}
+
+void frmMain::notePortRefusals(int Index, const qx::PortScanResult &found)
+{
+    for (const QString &r : portRefusals_.update(found.refused))
+        ErrLog(QStringLiteral("ErrComm"), r);
+    // The information list of a tab without a link; line 1 is free then.
+    LinkWatch &w = link_.at(size_t(Index));
+    if (qx::PortHandle[Index] != 0 || DevCtrl(Index).Conn())
+        return;
+    const QString text = found.refused.isEmpty() ? QString() : QStringLiteral(" ") + found.refused.join(QStringLiteral("; "));
+    if (text.isEmpty() && lstInfoLine(Index, 1) != w.refusalShown)
+        return;
+    set_lstInfoLine(Index, 1, text);
+    w.refusalShown = text;
 }
 
 void frmMain::disconnectLink(int Index)

@@ -21,6 +21,7 @@
 // the accessors DevCtrl(i) and CurveGraph(i) hide the class names: write
 // ::DevCtrl and ::CurveGraph for the types.
 #include "link/Frames.h"
+#include "link/PortScan.h"
 #include "platform/FormHolder.h"
 #include "platform/Tray.h"
 
@@ -443,13 +444,21 @@ private:
     // What a failed connect or disconnect leaves: port closed, timers and
     // counters stopped, "Connect" offered. Every step runs.
     void releaseLink(int Index);
+    // After a port scan for tab Index: a port that is there but may not be
+    // opened is told once in the error log and on the tab's information
+    // list while the tab is not connected.
+    void notePortRefusals(int Index, const qx::PortScanResult &found);
+    // The error log's description of a Connect without a port to open.
+    QString noPortText(const QString &chosen) const;
     struct LinkWatch {
         QElapsedTimer sinceFrame; // since the last valid frame; invalid: none since Connect
         bool silent = false;      // "No Reply" is shown
         bool busy = false;        // a connect or disconnect is under way
         bool reading = false;     // CommRecv is under way
+        QString refusalShown;     // the port refusals shown on the information list
     };
     std::array<LinkWatch, 11> link_{};
+    qx::PortRefusals portRefusals_;
     // ---- end of panel commands, receive routine, connect and disconnect ----
 
 protected:

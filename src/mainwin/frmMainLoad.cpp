@@ -165,4 +165,8 @@ void frmMain::ScanPorts(int Index)
         } catch (...) {
         }
     }
+    try {
+        notePortRefusals(Index, found);
+    } catch (...) {
+    }
 }

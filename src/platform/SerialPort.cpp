@@ -15,9 +15,12 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -122,22 +125,49 @@ pid_t lockHolder(const QString &file)
 
 bool alive(pid_t pid) { return ::kill(pid, 0) == 0 || errno == EPERM; }
 
-// Opens a free terminal without changing it; -1 when path is no terminal,
-// does not open or is held (lock file, exclusive mode or flock; the flock
-// is then held through the returned descriptor).
-int openFree(const QString &path)
+SerialPort::Access openError(int error)
 {
-    if (path.isEmpty() || SerialPort::lockedByFile(path))
+    switch (error) {
+    case EACCES:
+    case EPERM: return SerialPort::Access::NoPermission;
+    case ENOENT:
+    case ENOTDIR:
+    case ENXIO:
+    case ENODEV:
+    case EIO: return SerialPort::Access::Missing; // a serial node without its hardware
+    // A terminal in exclusive mode refuses every open but root's.
+    case EBUSY: return SerialPort::Access::Held;
+    default: return SerialPort::Access::Failed;
+    }
+}
+
+// Opens a free terminal without changing it: the descriptor (holding the
+// flock), or -1 with why in access. A leftover exclusive mode is no hold.
+int openFree(const QString &path, SerialPort::Access &access)
+{
+    access = SerialPort::Access::Missing;
+    if (path.isEmpty())
         return -1;
+    if (SerialPort::lockedByFile(path)) {
+        access = SerialPort::Access::Held;
+        return -1;
+    }
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
+        access = openError(errno);
         return -1;
-    int exclusive = 0;
-    if (!::isatty(fd) || (::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0) ||
-        ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    }
+    if (!::isatty(fd)) {
+        ::close(fd);
+        access = SerialPort::Access::NotTerminal;
+        return -1;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        access = errno == EWOULDBLOCK ? SerialPort::Access::Held : SerialPort::Access::Failed;
         ::close(fd);
         return -1;
     }
+    access = SerialPort::Access::Free;
     return fd;
 }
 
@@ -165,13 +195,30 @@ bool SerialPort::lockedByFile(const QString &path)
     return false;
 }
 
-bool SerialPort::available(const QString &path)
+SerialPort::Access SerialPort::check(const QString &path)
 {
-    const int fd = openFree(path);
-    if (fd < 0)
-        return false;
-    ::close(fd); // also ends the flock
-    return true;
+    Access access = Access::Missing;
+    const int fd = openFree(path, access);
+    if (fd >= 0)
+        ::close(fd); // also ends the flock
+    return access;
+}
+
+QString SerialPort::whoMayOpen(const QString &path)
+{
+    struct stat st{};
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return {};
+    const auto readWrite = [&](mode_t r, mode_t w) { return (st.st_mode & r) && (st.st_mode & w); };
+    if (readWrite(S_IRGRP, S_IWGRP)) {
+        const group *g = ::getgrgid(st.st_gid);
+        return QStringLiteral("group ") + (g ? QString::fromLocal8Bit(g->gr_name) : QString::number(st.st_gid));
+    }
+    if (readWrite(S_IRUSR, S_IWUSR)) {
+        const passwd *u = ::getpwuid(st.st_uid);
+        return QStringLiteral("owner ") + (u ? QString::fromLocal8Bit(u->pw_name) : QString::number(st.st_uid));
+    }
+    return QStringLiteral("mode %1").arg(st.st_mode & 07777, 3, 8, QLatin1Char('0'));
 }
 
 QString SerialPort::pathOf(int port)
@@ -204,13 +251,16 @@ bool SerialPort::open(const QString &path)
 {
     close();
     gone_ = false;
-    const int fd = openFree(path);
+    Access access = Access::Missing;
+    const int fd = openFree(path, access);
     if (fd < 0)
         return false;
-    if (::ioctl(fd, TIOCEXCL) != 0) {
-        ::close(fd);
-        return false;
-    }
+    // The flock is our hold: it ends with this process however it ends.
+    // Exclusive mode would not, so it is never set here, and one found now
+    // (nobody holds a lock beside it) is cleared.
+    int exclusive = 0;
+    if (::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0)
+        ::ioctl(fd, TIOCNXCL);
     fd_ = fd;
     writeTimeoutMs_ = DefaultWriteTimeoutMs;
     return true;
@@ -220,10 +270,7 @@ void SerialPort::close()
 {
     if (fd_ < 0)
         return;
-    // Exclusive mode belongs to the terminal, not to this open: clear it so
-    // the next open of the port succeeds.
-    ::ioctl(fd_, TIOCNXCL);
-    ::close(fd_);
+    ::close(fd_); // also ends the flock
     fd_ = -1;
 }
 
@@ -282,6 +329,8 @@ bool SerialPort::setTimeouts(int writeTimeoutMs)
     writeTimeoutMs_ = std::max(0, writeTimeoutMs);
     return true;
 }
+
+bool SerialPort::flushInput() { return fd_ >= 0 && ::tcflush(fd_, TCIFLUSH) == 0; }
 
 int SerialPort::read(uint8_t *buf, int max)
 {

@@ -7,17 +7,23 @@
 // other numbers have no device. With the system ports switched off (the
 // tests do that) only the ports folder counts.
 //
-// A port is free when nobody holds it the ways Linux serial programs hold
-// one: a UUCP lock file LCK..<name> naming a live process in a lock folder
-// (/var/lock and /run/lock; $QX_LOCK_DIRS, folders separated by ":",
-// replaces them), the terminal's exclusive mode (TIOCEXCL, also honoured
-// when running as root), or an flock on the device.
+// A port is free when no live holder has it: a UUCP lock file LCK..<name>
+// naming a live process in a lock folder (/var/lock and /run/lock;
+// $QX_LOCK_DIRS, folders separated by ":", replaces them) or an flock on the
+// device (also honoured when running as root). The terminal's exclusive
+// mode (TIOCEXCL) is no hold on its own: it belongs to the terminal, not to
+// an open, and outlives a program killed while something else (the far end
+// of a pseudo-terminal, a serial bridge, another program) keeps the
+// terminal open. A flag without a live holder beside it is a crashed
+// program's leftover: open() clears it. (A user other than root cannot even
+// open a terminal in exclusive mode: that port shows as held.)
 //
-// available() only finds out whether a free port opens: it opens the device
-// (O_RDWR | O_NOCTTY | O_NONBLOCK), checks the locks and closes it again,
-// changing neither its line settings nor its modem lines. open() takes a
-// free port for exclusive use: flock(LOCK_EX) and TIOCEXCL, held until
-// close(); it changes no line setting either. setLine() is what makes the
+// check() and available() only find out whether a free port opens: they
+// open the device (O_RDWR | O_NOCTTY | O_NONBLOCK), check the locks and
+// close it again, changing neither its line settings nor its modem lines
+// nor a leftover exclusive mode. open() takes a free port for exclusive
+// use with flock(LOCK_EX), held until close() or the end of the process;
+// it changes no line setting either. setLine() is what makes the
 // line raw (nothing translated, no echo, no flow control) with the given
 // speed and framing; a device connection calls it. Reads never wait and
 // return at most 64 bytes; writes give up after the write time-out
@@ -53,15 +59,31 @@ public:
     static void setSystemPorts(bool on);
     static bool systemPorts();
 
-    // True when path is a terminal that is free and opens now; nothing of
-    // the device is changed and nothing stays open.
-    static bool available(const QString &path);
+    // What an open of a port would find now.
+    enum class Access {
+        Free,         // a terminal nobody holds: it opens
+        Missing,      // no such device (a dangling link, no hardware behind the node)
+        NotTerminal,  // opens, but is no terminal
+        Held,         // a live holder has it (lock file, flock; for a user
+                      // other than root also exclusive mode)
+        NoPermission, // the device exists but this user may not open it
+        Failed,       // any other failure of the open
+    };
+    // What an open of path finds now; nothing of the device is changed and
+    // nothing stays open.
+    static Access check(const QString &path);
+    static bool available(const QString &path) { return check(path) == Access::Free; }
+    // Who may open the device behind path, for a refused open: "group
+    // dialout" when its group may read and write it, else "owner root" when
+    // its owner may, else its mode ("mode 000"); "" when it cannot be seen.
+    static QString whoMayOpen(const QString &path);
     // True when a lock file in a lock folder names a live process as the
     // holder of the device behind path.
     static bool lockedByFile(const QString &path);
 
     // Opens path for exclusive use; false when it does not exist, is no
-    // terminal, or is held by anyone. The line settings stay as they were.
+    // terminal, or is held by anyone. The line settings stay as they were;
+    // a leftover exclusive mode is cleared.
     bool open(const QString &path);
     void close();
     bool isOpen() const { return fd_ >= 0; }
@@ -76,6 +98,9 @@ public:
     bool setLine(int baud, int byteSize, int stopBits, int parity);
     // Reads return at once; writes give up after writeTimeoutMs.
     bool setTimeouts(int writeTimeoutMs = DefaultWriteTimeoutMs);
+    // Drops what has arrived and not been read (tcflush TCIFLUSH): a link
+    // starts with an empty input, not with what queued up while nobody read.
+    bool flushInput();
 
     // At most min(max, 64) bytes that have arrived; 0 when none (or gone).
     int read(uint8_t *buf, int max);

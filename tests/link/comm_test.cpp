@@ -1,6 +1,11 @@
-// Serial port access: port names, exclusive opens, line settings, raw bytes,
-// reads that never wait, hang-up, the port scan, and a round trip with the
-// simulated device.
+// Serial port access: port names, exclusive opens, holds that end with
+// their process, line settings, raw bytes, reads that never wait, an input
+// that starts empty, hang-up, the port scan, refused permission, and a
+// round trip with the simulated device.
+#include "common/FileModes.h"
+#include "common/Loopback.h"
+#include "common/PortHolder.h"
+#include "common/QtPrint.h"
 #include "common/RawPty.h"
 #include "common/TempHome.h"
 #include "link/COMM.h"
@@ -20,9 +25,12 @@
 #include <chrono>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <pty.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -407,12 +415,24 @@ TEST(Comm, LockedPortsAreNeitherListedNorOpened)
     }
     locks.clear();
 
-    // exclusive mode set by another program (honoured also when running as root)
+    // exclusive mode set by another program that also holds an flock
+    // (honoured also when running as root)
+    ASSERT_EQ(::flock(pty.slave(), LOCK_EX | LOCK_NB), 0);
     ASSERT_EQ(::ioctl(pty.slave(), TIOCEXCL), 0);
     EXPECT_FALSE(scanPorts().ports.contains("COM7"));
     EXPECT_EQ(qx::COMM::OpenComm(7), 0);
     EXPECT_TRUE(exclusive(pty.slave())) << "the other program's exclusive mode was cleared";
-    ASSERT_EQ(::ioctl(pty.slave(), TIOCNXCL), 0);
+    ASSERT_EQ(::flock(pty.slave(), LOCK_UN), 0);
+
+    // exclusive mode with no live holder beside it: a crashed program's
+    // leftover, no reason to refuse the port; the scan leaves it, the open
+    // clears it
+    EXPECT_TRUE(scanPorts().ports.contains("COM7"));
+    EXPECT_TRUE(exclusive(pty.slave())) << "the scan changed the terminal";
+    int32_t h = qx::COMM::OpenComm(7);
+    EXPECT_NE(h, 0);
+    EXPECT_FALSE(exclusive(pty.slave())) << "the leftover exclusive mode stays";
+    qx::COMM::CloseComm(h);
 
     // flock held by another program
     ASSERT_EQ(::flock(pty.slave(), LOCK_EX | LOCK_NB), 0);
@@ -456,4 +476,93 @@ TEST(Comm, ConnectFrameIsAnsweredBySimulatedDevice)
     EXPECT_FALSE(d.running());
     EXPECT_NEAR(d.volts(), 3.96, 0.01); // the idle battery
     qx::COMM::CloseComm(h);
+}
+
+TEST(Comm, HoldOfAKilledProgramEndsWithIt)
+{
+    test::TempHome home;
+    // The terminal outlives the holder: its far end and the slave side stay
+    // open here, as a device, a serial bridge or a second program keep them.
+    test::RawPty pty(home.path(), 5);
+    ASSERT_FALSE(pty.path().isEmpty());
+    ASSERT_EQ(::fchmod(pty.slave(), 0666), 0); // a user's port
+    test::PortHolder holder;
+    ASSERT_TRUE(holder.start(5));
+    EXPECT_FALSE(scanPorts().ports.contains("COM5")) << "a live program's port offered";
+    EXPECT_EQ(qx::COMM::OpenComm(5), 0) << "a live program's port opened";
+
+    holder.kill();
+    EXPECT_TRUE(scanPorts().ports.contains("COM5")) << "the killed program's port is not offered";
+    // A user without root's rights opens it too: a terminal left in
+    // exclusive mode would refuse every open of theirs (EBUSY).
+    const pid_t user = ::fork();
+    if (user == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(2);
+        SerialPort p;
+        ::_exit(p.open(pty.path()) ? 0 : 1);
+    }
+    int status = -1;
+    ASSERT_EQ(::waitpid(user, &status, 0), user);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a user could not open the port";
+    int32_t h = qx::COMM::OpenComm(5);
+    EXPECT_NE(h, 0);
+    qx::COMM::CloseComm(h);
+}
+
+TEST(Comm, PurgeDropsWhatQueuedBeforeIt)
+{
+    PortOnPty port(6);
+    const int32_t h = port.h;
+    ASSERT_NE(h, 0);
+    qx::COMM::SetCommParams(h, 9600, 8, 0, 2);
+    ASSERT_TRUE(port.pty.write({0xFA, 0x11, 0x22, 0xF8, 0xFA, 0x33}));
+    // the pseudo-terminal has handed them over
+    ASSERT_TRUE(test::waitUntil([&] {
+        int queued = 0;
+        return ::ioctl(port.pty.slave(), FIONREAD, &queued) == 0 && queued == 6;
+    }, 2000));
+    EXPECT_TRUE(qx::COMM::PurgeInput(h));
+    ASSERT_TRUE(port.pty.write({0x44, 0x55}));
+    EXPECT_EQ(readAll(h, 2, 2000), (std::vector<uint8_t>{0x44, 0x55}));
+    EXPECT_FALSE(qx::COMM::PurgeInput(0));
+}
+
+TEST(Comm, RefusedPermissionIsToldWithWhoMayOpen)
+{
+    test::TempHome home;
+    test::RawPty pty(home.path(), 9);
+    ASSERT_FALSE(pty.path().isEmpty());
+    struct stat st{};
+    ASSERT_EQ(::fstat(pty.slave(), &st), 0);
+    const group *g = ::getgrgid(st.st_gid);
+    const passwd *u = ::getpwuid(st.st_uid);
+    ASSERT_TRUE(g && u);
+    const QString group = QString::fromLocal8Bit(g->gr_name), owner = QString::fromLocal8Bit(u->pw_name);
+    // The owner (the test's own user) is denied in each case; who else may?
+    struct Case {
+        mode_t mode;
+        QString who;
+    };
+    const Case cases[] = {
+        {0060, "group " + group}, // the group reads and writes: join it
+        {0020, "mode 020"},       // the group may only write: no use
+        {0000, "mode 000"},
+    };
+    for (const Case &c : cases) {
+        ASSERT_EQ(::fchmod(pty.slave(), c.mode), 0);
+        test::FileModesApply asUser;
+        const PortScanResult r = scanPorts();
+        EXPECT_FALSE(r.ports.contains("COM9")) << c.mode;
+        EXPECT_EQ(r.refused, QStringList{"COM9 " + pty.path() + ": no permission (" + c.who + ")"}) << c.mode;
+        EXPECT_EQ(qx::COMM::OpenComm(9), 0) << c.mode;
+    }
+    ::fchmod(pty.slave(), 0620);
+    EXPECT_EQ(SerialPort::whoMayOpen(pty.path()), "owner " + owner);
+    EXPECT_TRUE(scanPorts().refused.isEmpty());
+    // Ports that are not there are no refusal.
+    QFile::link(home.file("gone"), home.file("ports/COM10"));
+    const PortScanResult r = scanPorts();
+    EXPECT_EQ(r.ports, QStringList{"COM9"});
+    EXPECT_TRUE(r.refused.isEmpty());
 }

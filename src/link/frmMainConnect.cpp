@@ -77,6 +77,7 @@ void frmMain::connectLink(int Index)
         // What queued up while nobody read (a crashed run, a device left
         // sending) is not this link's: it starts with an empty input.
         COMM::PurgeInput(PortHandle[Index]);
+        link_.at(size_t(Index)).faults.restart();
         // A frame begun on an earlier link is not finished by this one.
         DeviceState &d = dev(Index);
         d.RxActive = false;
@@ -162,6 +163,7 @@ void frmMain::closeLink(int Index, bool sendFrame)
 {
     using namespace qx;
     ::DevCtrl &p = DevCtrl(Index);
+    reportFrameFaults(Index);
     if (PortHandle[Index] != 0) {
         if (sendFrame)
             SendDisconnect(Index);
@@ -217,6 +219,7 @@ void frmMain::closeLink(int Index, bool sendFrame)
 void frmMain::releaseLink(int Index)
 {
     using namespace qx;
+    step([&] { reportFrameFaults(Index); });
     step([&] { COMM::CloseComm(PortHandle[Index]); });
     step([&] {
         tmrComm(Index).stop();

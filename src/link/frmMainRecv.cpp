@@ -61,7 +61,7 @@ void frmMain::RecvBytes(int Index, std::span<const uint8_t> bytes)
         DeviceState &d = dev(Index);
         const int32_t h = PortHandle[Index];
         for (const uint8_t b : bytes) {
-            switch (takeByte(RxView::of(d), b)) {
+            switch (takeRxByte(Index, b)) {
             case RxEvent::Start:
                 DevCtrl(Index).set_LedRecv(true);
                 if (!tmrRecv(Index).isActive())

@@ -20,6 +20,7 @@
 // QxError(ErrSubscript). Shared state lives in link/State.h. Inside members
 // the accessors DevCtrl(i) and CurveGraph(i) hide the class names: write
 // ::DevCtrl and ::CurveGraph for the types.
+#include "link/FrameFaults.h"
 #include "link/Frames.h"
 #include "link/PortScan.h"
 #include "platform/FormHolder.h"
@@ -444,6 +445,12 @@ private:
     // What a failed connect or disconnect leaves: port closed, timers and
     // counters stopped, "Connect" offered. Every step runs.
     void releaseLink(int Index);
+    // One received byte of device Index through its frame receiver, the
+    // frames and bytes it loses counted and reported in the error log
+    // ("ErrFrame", at most once a minute); reportFrameFaults(Index) tells
+    // what is left when the link ends.
+    qx::RxEvent takeRxByte(int Index, uint8_t b);
+    void reportFrameFaults(int Index);
     // After a port scan for tab Index: a port that is there but may not be
     // opened is told once in the error log and on the tab's information
     // list while the tab is not connected.
@@ -455,6 +462,7 @@ private:
         bool silent = false;      // "No Reply" is shown
         bool busy = false;        // a connect or disconnect is under way
         bool reading = false;     // CommRecv is under way
+        qx::FrameFaults faults;   // what the wire lost since Connect
         QString refusalShown;     // the port refusals shown on the information list
     };
     std::array<LinkWatch, 11> link_{};

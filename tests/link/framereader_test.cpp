@@ -1,5 +1,7 @@
 // Cutting device frames from the byte stream: markers, noise, truncated and
-// overlong frames, stray end markers, reads that split a frame.
+// overlong frames, stray end markers, reads that split a frame; what a link
+// loses that way, counted for the error log.
+#include "link/FrameFaults.h"
 #include "link/FrameReader.h"
 #include "link/State.h"
 
@@ -182,4 +184,77 @@ TEST(FrameReader, ReadAcrossChunksKeepsOpenFrame)
         got.insert(got.end(), read.frames.begin(), read.frames.end());
     }
     EXPECT_EQ(got, (std::vector<DevBytes>{inner(A), inner(B), inner(A)}));
+}
+
+namespace {
+
+// What FrameFaults counted in a stream, as its report ("" when nothing).
+QString lossOf(const Bytes &stream)
+{
+    FrameFaults f;
+    RxState s;
+    for (uint8_t b : stream)
+        f.take(RxView::of(s), b);
+    return f.pending() ? f.report(0) : QString();
+}
+
+} // namespace
+
+TEST(FrameFaults, CountsWhatTheLinkLoses)
+{
+    Bytes badSum = A;
+    badSum[17] = uint8_t((badSum[17] + 1) % 240);
+    struct Case {
+        const char *name;
+        Bytes stream;
+        const char *loss;
+    };
+    const Case cases[] = {
+        {"clean frames", cat({A, B, A}), ""},
+        {"the tail of a frame the link opened into", cat({{3, 4, 5, 0xF8, 9}, A, B}), ""},
+        {"bad checksum", cat({A, badSum, B}), "1 bad frame"},
+        {"byte of 240 or more", cat({A, withHighByte(), B}), "1 bad frame"},
+        {"channel digit 2", cat({A, channelTwo(), B}), "1 bad frame"},
+        {"short frame", cat({A, {0xFA, 1, 2, 0xF8}, B}), "1 bad frame"},
+        {"empty frame", cat({A, {0xFA, 0xF8}, B}), "1 bad frame"},
+        {"opened and never closed", cat({A, head(B, 11), A}), "1 bad frame"},
+        {"overlong: one frame, its rest no stray bytes", cat({A, head(A, 18), {7, 8, 0xF8}, B}), "1 bad frame"},
+        {"noise between frames", cat({A, {1, 0xF0, 0xFF}, B}), "3 stray bytes"},
+        {"stray end marker", cat({A, {0xF8}, B}), "1 stray byte"},
+        {"several of each", cat({A, badSum, {9, 9}, B, {0xFA, 0xF8}, A, {0xF8}}), "2 bad frames, 3 stray bytes"},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(lossOf(c.stream).toStdString(), c.loss) << c.name;
+}
+
+TEST(FrameFaults, FirstLossAtOnceThenAtMostOnceAMinute)
+{
+    Bytes badSum = A;
+    badSum[17] = uint8_t((badSum[17] + 1) % 240);
+    FrameFaults f;
+    RxState s;
+    const auto feed = [&](const Bytes &bytes) {
+        for (uint8_t b : bytes)
+            f.take(RxView::of(s), b);
+    };
+    feed(A);
+    EXPECT_FALSE(f.due(5000)) << "nothing lost";
+    feed(badSum);
+    ASSERT_TRUE(f.due(5000)) << "the first loss of a link waits";
+    EXPECT_EQ(f.report(5000), "1 bad frame");
+    EXPECT_FALSE(f.pending());
+
+    feed(cat({badSum, badSum, {1}, A}));
+    EXPECT_FALSE(f.due(5000 + 59999));
+    ASSERT_TRUE(f.due(5000 + 60000));
+    EXPECT_EQ(f.report(65000), "2 bad frames, 1 stray byte");
+    EXPECT_FALSE(f.due(200000)) << "a report with nothing lost";
+
+    // A new link reports its first loss at once again.
+    feed(badSum);
+    f.restart();
+    EXPECT_FALSE(f.pending());
+    feed(cat({{1, 2}, A, badSum}));
+    EXPECT_TRUE(f.due(66000));
+    EXPECT_EQ(f.report(66000), "1 bad frame");
 }

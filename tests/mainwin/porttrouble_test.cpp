@@ -1,6 +1,6 @@
 // A tab's port when things go wrong around it: a copy of the program killed
-// while it held the port, bytes that queued up while nobody read, and a
-// port the user may not open. What the user sees:
+// while it held the port, bytes that queued up while nobody read, a port
+// the user may not open, and frames the wire spoils. What the user sees:
 // the port list, Connect, the tab, the information list, the error log.
 #include "LinkFixture.h"
 
@@ -163,4 +163,30 @@ TEST_F(PortTrouble, PortTheUserMayNotOpenIsToldOnce)
     clickConnect();
     EXPECT_TRUE(connected());
     EXPECT_EQ(logEntries().size(), 2);
+}
+
+TEST_F(PortTrouble, FramesTheWireSpoilsLeaveATraceInTheErrorLog)
+{
+    test::RawPty pty(home.path(), 3);
+    ASSERT_TRUE(pty.ok());
+    open();
+    choosePort(0, 3);
+    clickConnect();
+    ASSERT_EQ(test::hexText(pty.read(10)), "FA 05 00 00 00 00 00 00 05 F8");
+    // Connected in the middle of a frame: its tail is no fault.
+    const Bytes first = idle21(3960);
+    ASSERT_TRUE(pty.write(cat(Bytes(first.begin() + 9, first.end()), first)));
+    ASSERT_TRUE(waitFor([&] { return identified(); }));
+
+    Bytes badSum = idle21(3950);
+    badSum[17] = uint8_t((badSum[17] + 1) % 240);
+    ASSERT_TRUE(pty.write(cat(badSum, Bytes{0x13, 0x37}, idle21(3940))));
+    ASSERT_TRUE(waitFor([&] { return w->DevCtrl(0).tVol(0) == "03.94"; }));
+    // The first loss is told at once; what follows within the minute waits.
+    EXPECT_EQ(logEntries(QStringLiteral("ErrFrame")), QStringList{"[ErrFrame]COM3: 1 bad frame"});
+    // The link ends: what is left is told.
+    clickConnect();
+    ASSERT_FALSE(connected());
+    EXPECT_EQ(logEntries(QStringLiteral("ErrFrame")),
+              (QStringList{"[ErrFrame]COM3: 1 bad frame", "[ErrFrame]COM3: 2 stray bytes"}));
 }

@@ -1,10 +1,10 @@
 #include "platform/Numbers.h"
 #include "platform/QxError.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 #include <string>
 
@@ -54,7 +54,7 @@ bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
 // Parses sign, mantissa and exponent starting at text[pos]; returns the
 // number of characters used (0 when no digit was found). With skipBlanks the
 // blanks between the characters are passed over. The accepted characters are
-// collected into out (ASCII) for strtod.
+// collected into out as "[-]digits[.digits][e[+|-]digits]" for parse().
 qsizetype scanNumber(QStringView text, bool skipBlanks, std::string &out)
 {
     qsizetype i = 0, n = text.size();
@@ -64,7 +64,8 @@ qsizetype scanNumber(QStringView text, bool skipBlanks, std::string &out)
     };
     skip();
     if (i < n && (text[i] == u'+' || text[i] == u'-')) {
-        out += char(text[i].unicode());
+        if (text[i] == u'-')
+            out += '-';
         ++i;
         skip();
     }
@@ -116,9 +117,51 @@ qsizetype scanNumber(QStringView text, bool skipBlanks, std::string &out)
     return mantEnd;
 }
 
+// Where the decimal point of the number s stands (the power of ten of its
+// leading digit, give or take one): only its sign is asked for, to tell an
+// overflow from an underflow.
+long long magnitude(const std::string &s)
+{
+    const auto e = s.find('e');
+    long long exp = 0;
+    if (e != std::string::npos) {
+        size_t i = e + 1;
+        const bool down = i < s.size() && s[i] == '-';
+        if (i < s.size() && (s[i] == '-' || s[i] == '+'))
+            ++i;
+        // An exponent far beyond any double's range needs no more digits.
+        for (; i < s.size(); ++i)
+            exp = std::min(exp * 10 + (s[i] - '0'), 1000000LL);
+        if (down)
+            exp = -exp;
+    }
+    const std::string mant = s.substr(0, e);
+    const auto dot = mant.find('.');
+    const std::string intPart = mant.substr(0, dot);
+    const auto firstInt = intPart.find_first_not_of("-0");
+    if (firstInt != std::string::npos)
+        return exp + static_cast<long long>(intPart.size() - firstInt);
+    if (dot == std::string::npos)
+        return exp;
+    const auto firstFrac = mant.find_first_not_of('0', dot + 1);
+    return exp - static_cast<long long>(firstFrac == std::string::npos ? 0 : firstFrac - dot - 1);
+}
+
+// The value of the text scanNumber collected. The decimal mark is "." in
+// every locale: files travel between machines, and the C library's own
+// conversions would follow the locale Qt sets from the environment. Beyond
+// the double range an infinity of the number's sign, below it zero.
 double parse(const std::string &s)
 {
-    return std::strtod(s.c_str(), nullptr);
+    double v = 0;
+    const std::errc ec = std::from_chars(s.data(), s.data() + s.size(), v).ec;
+    if (ec == std::errc::result_out_of_range) {
+        const bool negative = s.front() == '-';
+        if (magnitude(s) > 0)
+            return negative ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
+        return negative ? -0.0 : 0.0;
+    }
+    return ec == std::errc() ? v : 0.0;
 }
 
 } // namespace
@@ -284,9 +327,13 @@ QString generalImpl(double v, int digits)
         return v > 0 ? QStringLiteral("Inf") : QStringLiteral("-Inf");
     if (v == 0)
         return QStringLiteral("0");
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*G", digits, v);
-    std::string s(buf);
+    // As printf's "%.*G", without the locale's decimal mark.
+    std::array<char, 64> buf{};
+    const auto res = std::to_chars(buf.data(), buf.data() + buf.size(), v, std::chars_format::general, digits);
+    std::string s(buf.data(), res.ptr);
+    for (char &c : s)
+        if (c == 'e')
+            c = 'E';
     auto e = s.find('E');
     std::string mant = e == std::string::npos ? s : s.substr(0, e);
     std::string exp = e == std::string::npos ? std::string() : s.substr(e);

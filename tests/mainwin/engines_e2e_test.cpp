@@ -3,10 +3,13 @@
 // an automatic current sweep with its result file, a step program of a
 // discharge, a wait, a charge and a cycle with its step table, a program
 // typed into the step editor and run, and a failure inside Run from the
-// panel's own button, logged while the program goes on.
+// panel's own button, logged while the program goes on, and a Start under a
+// locale whose decimal mark is ",".
 #include "LinkFixture.h"
 
 #include "DevSim.h"
+#include "common/DecimalComma.h"
+#include "common/QtPrint.h"
 #include "common/UserInput.h"
 #include "link/COMM.h"
 #include "platform/Guard.h"
@@ -335,4 +338,30 @@ TEST_F(EnginesE2E, FailureInsideRunFromThePanelsButtonIsLoggedAndTheProgramGoesO
     control<QPushButton>("cmdStop")->click();
     ASSERT_TRUE(waitFor([&] { return info(0, 1) == " Device1: STOP" && p().RunEnable(); }));
     EXPECT_EQ(sim->channel(0).endReason, "stop");
+}
+
+TEST_F(EnginesE2E, StartUnderADecimalCommaLocaleSendsTheValuesTyped)
+{
+    // Started with LANG=de_DE.UTF-8: the C library's decimal mark is ",",
+    // the program's numbers keep ".".
+    test::DecimalComma german;
+    if (!german.ok())
+        GTEST_SKIP() << german.why();
+    connectDevice(7, 0.01, 0);
+    showPage(1);
+    type(control<QLineEdit>("txtSval"), QStringLiteral("1.50"));
+    type(control<QLineEdit>("txtSlmt"), QStringLiteral("2.75"));
+    type(control<QLineEdit>("txtStim"), QStringLiteral("0"));
+    EXPECT_EQ(p().tSval(0), "1.50");
+    EXPECT_EQ(p().tSlmt(0), "2.75");
+    control<QPushButton>("cmdRun")->click();
+
+    // 1.50 A = 0:150, 2.75 V = 1:35 (240 units a pair), no time limit.
+    ASSERT_TRUE(sim->waitForCommand(Frames::OpStart, 3000));
+    EXPECT_EQ(received(), std::vector<std::string>({"FA 01 00 96 01 23 00 00 B5 F8"}));
+    ASSERT_TRUE(waitFor([&] { return info(0, 1) == " Device1: START" && points(1) >= 2; }));
+    EXPECT_EQ(cell(0, 1, 1), "D-CC  1.50A  2.75V");
+    EXPECT_EQ(p().tCur(0), "01.50");
+    control<QPushButton>("cmdStop")->click();
+    ASSERT_TRUE(waitFor([&] { return info(0, 1) == " Device1: STOP" && p().RunEnable(); }));
 }

@@ -1,3 +1,6 @@
+#include "common/DecimalComma.h"
+#include "common/ErrorCode.h"
+#include "common/QtPrint.h"
 #include "platform/Numbers.h"
 #include "platform/QxError.h"
 
@@ -49,6 +52,57 @@ TEST(Numbers, IsNumericAndStrictConversion)
     EXPECT_EQ(toLong(u"2.5"), 2);
 }
 
+TEST(Numbers, BeyondTheDoubleRange)
+{
+    // Too large is an overflow (and no number for val), too small is zero.
+    struct { const char16_t *in; int error; double value; } cases[] = {
+        {u"1e400", ErrOverflow, 0},        {u"-1e400", ErrOverflow, 0},
+        {u"123456e304", ErrOverflow, 0},   {u"1e99999999999999999999", ErrOverflow, 0},
+        {u"1e-400", 0, 0},                 {u"-0.0001e-320", 0, 0},
+        {u"0.000001e-330", 0, 0},          {u"1e-99999999999999999999", 0, 0},
+        {u"1.5e308", 0, 1.5e308},          {u"4.9e-324", 0, 4.9e-324},
+    };
+    for (auto c : cases) {
+        const QString in = QString::fromUtf16(c.in);
+        SCOPED_TRACE(in.toStdString());
+        double got = -1;
+        EXPECT_EQ(test::errorCode([&] { got = toDouble(in); }), c.error);
+        if (!c.error) {
+            EXPECT_EQ(got, c.value);
+        }
+        EXPECT_EQ(isNumeric(in), c.error == 0);
+        EXPECT_EQ(val(in), c.value);
+    }
+}
+
+// A program started under a locale whose decimal mark is "," (Qt hands the
+// environment's locale to the C library) reads and writes numbers with "."
+// all the same: typed values, files and frames mean what they say.
+TEST(Numbers, DecimalPointInADecimalCommaLocale)
+{
+    test::DecimalComma german;
+    if (!german.ok())
+        GTEST_SKIP() << german.why();
+
+    EXPECT_EQ(val(u"2.75"), 2.75);
+    EXPECT_EQ(val(u" 1.50A"), 1.5);
+    EXPECT_EQ(val(u"3,98"), 3);
+    EXPECT_EQ(val(u"1.5e-3"), 0.0015);
+    EXPECT_EQ(toDouble(u"2.75"), 2.75);
+    EXPECT_EQ(toSingle(u"-0.125"), -0.125f);
+    EXPECT_EQ(toLong(u"3.5"), 4);
+    EXPECT_TRUE(isNumeric(u"4.20"));
+    EXPECT_FALSE(isNumeric(u"4,20"));
+    EXPECT_EQ(test::errorCode([] { toDouble(u"1e400"); }), ErrOverflow);
+
+    EXPECT_EQ(general(3.98), QStringLiteral("3.98"));
+    EXPECT_EQ(general(-0.5f), QStringLiteral("-0.5"));
+    EXPECT_EQ(general(12345678.0f), QStringLiteral("1.234568E+07"));
+    EXPECT_EQ(general(1.25e-7), QStringLiteral("1.25E-07"));
+    EXPECT_EQ(format(2.75, u"0.00"), QStringLiteral("2.75"));
+    EXPECT_EQ(format(1.5f, u"00.000"), QStringLiteral("01.500"));
+}
+
 TEST(Numbers, Pictures)
 {
     struct { double v; const char16_t *pic; const char16_t *out; } cases[] = {
@@ -74,6 +128,10 @@ TEST(Numbers, GeneralForm)
     EXPECT_EQ(general(30.0), QStringLiteral("30"));
     EXPECT_EQ(general(-1.25), QStringLiteral("-1.25"));
     EXPECT_EQ(general(12345678.0f), QStringLiteral("1.234568E+07"));
+    EXPECT_EQ(general(1e20), QStringLiteral("1E+20"));
+    EXPECT_EQ(general(0.00001234), QStringLiteral("1.234E-05"));
+    EXPECT_EQ(general(123456789012345.0), QStringLiteral("123456789012345"));
+    EXPECT_EQ(general(0.1 + 0.2), QStringLiteral("0.3"));
 }
 
 TEST(Numbers, IntegerDivisionTruncates)

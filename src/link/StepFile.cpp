@@ -73,13 +73,14 @@ QByteArray write(const Program &table, int devType, const ModeList &m)
 std::vector<Cell> read(QIODevice &file, int devType, const ModeList &m)
 {
     std::vector<Cell> cells;
+    textlines::Lines lines(file);
     QString line;
     bool tooLong = false;
-    if (!textlines::nextLine(file, line, tooLong) || !textlines::nextLine(file, line, tooLong) || tooLong)
+    if (!lines.next(line, tooLong) || !lines.next(line, tooLong) || tooLong)
         return cells;
     if (!line.startsWith(QLatin1String("DEV:")) || digits(QStringView(line).mid(4)) != qint64(devType))
         return cells;
-    while (textlines::nextLine(file, line, tooLong)) {
+    while (lines.next(line, tooLong)) {
         if (tooLong || line.size() < 4)
             continue;
         const auto row = digits(QStringView(line).first(2));

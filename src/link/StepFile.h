@@ -5,10 +5,12 @@
 //   line 2   DEV:<model code>                      for example DEV:7
 //   line 3.. one line per cell: row as two digits (01 to 10), column (1 to
 //            4), ":", value; for example 011:0, 012:0.50, 104:3
-// Lines end with CR LF; reading accepts LF too. Column 1 holds a number: the
-// row's mode as an index into the device's mode list, the list's count for
-// "Wait", the count + 1 for "Cycle" (any larger number reads as "Cycle").
-// Columns 2 to 4 hold the cell texts as they stand.
+// Lines end with CR LF; reading accepts LF too. Text is written as UTF-8;
+// a file from Windows in its ANSI code page reads as well (TextLines.h).
+// Column 1 holds a number: the row's mode as an index into the device's
+// mode list, the list's count for "Wait", the count + 1 for "Cycle" (any
+// larger number reads as "Cycle"). Columns 2 to 4 hold the cell texts as
+// they stand.
 //
 // Writing goes row by row from row 1 up to the first row whose column 1 is
 // empty, or whose mode is not in the mode list (a row the device cannot

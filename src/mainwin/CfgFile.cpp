@@ -27,11 +27,12 @@ QByteArray write(const Texts &t)
 Loaded read(QIODevice &file, const QString &model)
 {
     Loaded out;
+    textlines::Lines lines(file);
     QString line;
     bool tooLong = false;
-    if (!textlines::nextLine(file, line, tooLong))
+    if (!lines.next(line, tooLong))
         return out;
-    while (textlines::nextLine(file, line, tooLong)) {
+    while (lines.next(line, tooLong)) {
         if (tooLong || line.size() < 3)
             continue;
         const QStringView tag = QStringView(line).left(2);

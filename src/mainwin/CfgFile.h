@@ -10,7 +10,8 @@
 //   M:<time limit>   the third box (time limit or cut-off current)
 //   ----------QX Parameter File----------   (ignored when read)
 //
-// Lines end with CR LF (reading accepts LF), text is UTF-8. No widgets: the
+// Lines end with CR LF (reading accepts LF), text is written as UTF-8 (a file
+// from Windows in its ANSI code page reads as well). No widgets: the
 // main window gathers the texts and applies what a file loads.
 //
 // Reading: every line after the first whose length is at least 3 (a tag of

@@ -176,6 +176,11 @@ TEST_F(CfgFile, MalformedFilesLoadOnlyWellFormedEntriesOfTheModel)
         {"a later entry wins", head + "D:QM-01\r\nS:1\r\nS:2\r\n", {"T0", "2", "2.00", "30"}},
         {"an over-long line is passed over", head + "D:QM-01\r\n" + longLine + "S:3\r\n", {"T0", "3", "2.00", "30"}},
         {"binary bytes", head + QByteArray("D:QM-01\r\n\0\xff\xfe\r\nS:\0\r\nL:8\r\n", 24), {"T0", "1.00", "8", "30"}},
+        // Written on Windows in its ANSI code page.
+        {"a Western title", head + "D:QM-01\r\nT:Akku Pr\xFC" "fung 5\xB0" "C\r\nS:1.5\r\n",
+         {"Akku Prüfung 5°C", "1.5", "2.00", "30"}},
+        {"a Chinese title", head + "D:QM-01\r\nT:\xB5\xE7\xB3\xD8\xB2\xE2\xCA\xD4\r\n",
+         {"电池测试", "1.00", "2.00", "30"}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);

@@ -1,4 +1,5 @@
 #include "platform/IniFile.h"
+#include "platform/TextDecode.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -273,7 +274,7 @@ std::optional<QString> read(const QString &path, const QString &section, const Q
         QFile f(path);
         if (!f.open(QIODevice::ReadOnly))
             return std::nullopt;
-        QByteArray bytes = f.readAll();
+        QByteArray bytes = text::toUtf8(f.readAll());
         if (f.error() != QFileDevice::NoError)
             return std::nullopt;
         if (it == c.files.end() && c.files.size() >= Cache::MaxFiles)
@@ -309,7 +310,8 @@ bool write(const QString &path, const QString &section, const QString &key, cons
         QFile in(path);
         if (!in.open(QIODevice::ReadOnly))
             return false;
-        old = in.readAll();
+        // A file in a Windows code page is written back as UTF-8 whole.
+        old = text::toUtf8(in.readAll());
         if (in.error() != QFileDevice::NoError)
             return false;
     }

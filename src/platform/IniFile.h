@@ -6,7 +6,9 @@
 // lines, other sections and keys, their line ends) stays as it is: a write
 // replaces the one value in place, or adds the key at the end of its section,
 // or adds the section (with the key) at the end of the file. Written lines
-// end with CR LF; CR LF and LF are both read. Text is UTF-8.
+// end with CR LF; CR LF and LF are both read. Text is UTF-8; a file written
+// on Windows in its ANSI code page reads as such (platform/TextDecode.h),
+// and the first write turns it into UTF-8, every line as it reads.
 #include <QString>
 #include <optional>
 

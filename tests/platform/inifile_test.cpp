@@ -1,4 +1,5 @@
 #include "platform/IniFile.h"
+#include "common/QtPrint.h"
 #include "common/TempHome.h"
 
 #include <QDateTime>
@@ -34,6 +35,28 @@ TEST(Profile, ReadFindsNamesWithoutRegardToCase)
     };
     for (const auto &c : cases)
         EXPECT_EQ(profile::read(ini, c.section, c.key), c.value) << c.section << " " << c.key;
+}
+
+TEST(Profile, AFileInAWindowsCodePageReadsAsWrittenAndIsWrittenBackInUtf8)
+{
+    const struct {
+        QByteArray title; // as the file holds it
+        const char *text; // UTF-8
+    } cases[] = {
+        {"Akku Pr\xFC" "fung 5\xB0" "C", "Akku Prüfung 5°C"},
+        {"\xB5\xE7\xB3\xD8\xB2\xE2\xCA\xD4", "电池测试"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.text);
+        TempHome home;
+        const QString ini = home.file("qx.ini");
+        home.write("qx.ini", comment + "[DATA]\r\nTITLE=" + c.title + "\r\n;" + c.title + "\r\n");
+        EXPECT_EQ(profile::read(ini, "DATA", "TITLE"), QString::fromUtf8(c.text));
+        ASSERT_TRUE(profile::write(ini, "COMM", "PORT1", "3"));
+        EXPECT_EQ(home.read("qx.ini"), comment + "[DATA]\r\nTITLE=" + c.text + "\r\n;" + c.text +
+                                           "\r\n[COMM]\r\nPORT1=3\r\n");
+        EXPECT_EQ(profile::read(ini, "DATA", "TITLE"), QString::fromUtf8(c.text));
+    }
 }
 
 TEST(Profile, ReadOfAMissingFileCreatesNothing)

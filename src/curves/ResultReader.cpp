@@ -1,6 +1,7 @@
 #include "curves/ResultReader.h"
 
 #include "platform/Numbers.h"
+#include "platform/TextDecode.h"
 
 #include <QFile>
 #include <algorithm>
@@ -147,7 +148,7 @@ constexpr std::string_view ColumnLine = "Time(S)";
 QString shown(std::string_view field)
 {
     constexpr size_t Most = 40;
-    QString s = QString::fromUtf8(field.data(), qsizetype(std::min(field.size(), Most)));
+    QString s = text::decode(QByteArrayView(field.data(), qsizetype(std::min(field.size(), Most))));
     if (field.size() > Most)
         s += QStringLiteral("...");
     return s;
@@ -171,7 +172,7 @@ public:
             if (s.size() > k.text.size() && s.substr(0, k.text.size()) == k.text && s[k.text.size()] == ':') {
                 if (s.size() > k.text.size() + 2) {
                     const std::string_view v = s.substr(k.text.size() + 1);
-                    r_.cells[size_t(k.column)] = QString::fromUtf8(v.data(), qsizetype(v.size()));
+                    r_.cells[size_t(k.column)] = text::decode(QByteArrayView(v.data(), qsizetype(v.size())));
                     keyLine_[size_t(k.column)] = no;
                     if (k.column == ColDevice)
                         r_.deviceStated = true;

@@ -17,6 +17,8 @@
 // separator is taken from the column line ("Time(S)" and the separator) or,
 // failing that, from the first data line; the caller's choice applies only
 // when neither shows one.
+// A value that is not UTF-8 (a file written on Windows) is read in the code
+// page it most likely came from (platform/TextDecode.h).
 #include "curves/CurveGraphData.h"
 #include "curves/ViewerScale.h"
 

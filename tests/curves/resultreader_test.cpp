@@ -253,6 +253,23 @@ TEST(ResultReader, MalformedFilesNameTheLineAndWhatIsWrong)
     EXPECT_TRUE(missing.error.startsWith("the file cannot be opened")) << missing.error.toStdString();
 }
 
+TEST(ResultReader, TextWrittenOnWindowsReadsInItsCodePage)
+{
+    const ResultData r = parse("Device:QM-20\r\nMode:Entladen \xB5" "A\r\nTitle:Akku Pr\xFC" "fung 5\xB0" "C\r\n"
+                               "0,1.00,4.000\r\n");
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(r.cells[ColMode], QString::fromUtf8("Entladen µA"));
+    EXPECT_EQ(r.cells[ColTitle], QString::fromUtf8("Akku Prüfung 5°C"));
+    const ResultData gbk = parse("Title:\xB5\xE7\xB3\xD8\xB2\xE2\xCA\xD4\r\nDevice:QM-20\r\n0,1.00,4.000\r\n");
+    ASSERT_TRUE(gbk.ok) << gbk.error.toStdString();
+    EXPECT_EQ(gbk.cells[ColTitle], QString::fromUtf8("电池测试"));
+    EXPECT_EQ(gbk.cells[ColDevice], "QM-20");
+    // UTF-8 stays UTF-8; the error names a field as written.
+    EXPECT_EQ(parse("Title:\xE7\x94\xB5\xE6\xB1\xA0 Pr\xC3\xBC" "fung\r\n0,1.00,4.000\r\n").cells[ColTitle],
+              QString::fromUtf8("电池 Prüfung"));
+    EXPECT_EQ(parse("0,1.00,4.0\xB0\r\n").error, QString::fromUtf8("\"4.0°\" is not a number"));
+}
+
 TEST(ResultReader, FileIsReadOnceSoAPipeReadsToo)
 {
     // A named pipe gives its bytes only once: a reader that goes back to the

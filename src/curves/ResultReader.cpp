@@ -1,5 +1,6 @@
 #include "curves/ResultReader.h"
 
+#include "platform/FileEnding.h"
 #include "platform/Numbers.h"
 #include "platform/TextDecode.h"
 
@@ -437,8 +438,7 @@ ResultData readResultFile(const QString &path, const ReadOptions &opt)
 
 char separatorForName(const QString &name, int csvType)
 {
-    const QString tail = name.right(3);
-    if (tail == QStringLiteral("csv") || tail == QStringLiteral("CSV"))
+    if (endsIn(name, u"csv"))
         return csvType != 0 ? ';' : ',';
     return '\t';
 }

@@ -77,7 +77,7 @@ ResultData readResultFile(const QString &path, const ReadOptions &opt);
 ResultData parseResultBytes(std::string_view bytes, const ReadOptions &opt);
 
 // The separator the viewer would choose from a file name alone: TAB unless
-// the name ends in "csv" or "CSV", then ";" when csvType is not 0, else ",".
+// the name ends in "csv" in any case, then ";" when csvType is not 0, else ",".
 char separatorForName(const QString &name, int csvType);
 
 } // namespace qx::curves

@@ -9,6 +9,7 @@
 #include "link/Module4.h"
 #include "link/State.h"
 #include "platform/AppHome.h"
+#include "platform/FileEnding.h"
 #include "platform/DialogWait.h"
 #include "platform/Grid.h"
 #include "platform/Guard.h"
@@ -493,8 +494,7 @@ bool frmData::savePicture(const QString &title, const QString &defaultName, bool
                                            QStringLiteral("bmp file(*.bmp)|*.bmp"), defaultName, QString(), QString());
     if (path.isEmpty())
         return true;
-    if (path.right(3) != QStringLiteral("bmp"))
-        path += QStringLiteral(".bmp");
+    path = withEnding(path, u"bmp");
     QApplication::processEvents();
     QApplication::processEvents();
     QString reason;

@@ -6,6 +6,7 @@
 #include "link/State.h"
 #include "mainwin/ResultFile.h"
 #include "panel/DevCtrl.h"
+#include "platform/FileEnding.h"
 #include "platform/Grid.h"
 #include "tools/ToolPanel.h"
 
@@ -22,8 +23,7 @@ void frmMain::DevCtrl_AutoSaveClick(int Index)
                                            QString(), QString(), QString());
     if (name.isEmpty())
         return;
-    if (name.right(3) != ext)
-        name += QLatin1Char('.') + ext;
+    name = withEnding(name, ext);
 
     // A failure while writing ends silently; the lines written stay.
     QFile f(name);

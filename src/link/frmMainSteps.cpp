@@ -9,6 +9,7 @@
 #include "link/StepFile.h"
 #include "panel/DevCtrl.h"
 #include "platform/DialogWait.h"
+#include "platform/FileEnding.h"
 #include "platform/UiServices.h"
 #include "tools/frmSet.h"
 
@@ -29,8 +30,6 @@ qx::stepfile::ModeList modeList(const ::DevCtrl &p)
     return m;
 }
 
-bool endsWithStp(const QString &name) { return name.right(3) == QLatin1String("stp"); }
-
 } // namespace
 
 void frmMain::DevCtrl_StepSaveClick(int Index)
@@ -39,8 +38,7 @@ void frmMain::DevCtrl_StepSaveClick(int Index)
                                                StepFilter, QString(), QString(), QString());
     if (name.isEmpty())
         return;
-    if (!endsWithStp(name))
-        name += QLatin1String(".stp");
+    name = qx::withEnding(name, u"stp");
     const ::DevCtrl &p = DevCtrl(Index);
     qx::stepfile::Program table;
     for (int r = 1; r <= qx::stepfile::MaxRows; ++r)
@@ -60,7 +58,7 @@ void frmMain::DevCtrl_StepOpenClick(int Index)
 {
     const QString name = qx::Module4::ShowFileDialog(this, false, qx::Module3::LangText(QStringLiteral("Open Step")),
                                                      StepFilter, QString(), QString(), QString());
-    if (name.isEmpty() || !endsWithStp(name))
+    if (name.isEmpty() || !qx::endsIn(name, u"stp"))
         return;
     QFile f(name);
     if (!f.open(QIODevice::ReadOnly))

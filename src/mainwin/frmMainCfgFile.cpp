@@ -7,6 +7,7 @@
 #include "link/State.h"
 #include "mainwin/CfgFile.h"
 #include "panel/DevCtrl.h"
+#include "platform/FileEnding.h"
 #include "platform/Grid.h"
 #include "tools/ToolPanel.h"
 
@@ -53,7 +54,7 @@ void frmMain::menuOpenCfg_Click()
         const QString path = Module4::ShowFileDialog(this, false, Module3::LangText(QStringLiteral("Open Parameter")),
                                                      QStringLiteral("config file(*.cfg)|*.cfg"), QString(), QString(),
                                                      QString());
-        if (path.isEmpty() || path.right(3) != QStringLiteral("cfg"))
+        if (path.isEmpty() || !endsIn(path, u"cfg"))
             return;
         QFile f(path);
         if (!f.open(QIODevice::ReadOnly))

@@ -10,6 +10,7 @@
 #include "mainwin/ResultFile.h"
 #include "panel/DevCtrl.h"
 #include "platform/AppHome.h"
+#include "platform/FileEnding.h"
 #include "platform/Grid.h"
 #include "platform/QxError.h"
 #include "platform/UiServices.h"
@@ -110,8 +111,7 @@ void frmMain::menuSaveData_Click()
         QString path = Module4::ShowFileDialog(this, true, title, filter, name, QString(), QString());
         if (path.isEmpty())
             return;
-        if (path.right(3) != ext)
-            path += QLatin1Char('.') + ext;
+        path = withEnding(path, ext);
         if (!WriteDataFile(dev, chn, path))
             promptBox(QStringLiteral("Save failed!"), MbCritical);
     } catch (const std::exception &e) {

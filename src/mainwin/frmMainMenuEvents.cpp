@@ -13,6 +13,7 @@
 #include "mainwin/frmAbout.h"
 #include "panel/DevCtrl.h"
 #include "platform/AppVersion.h"
+#include "platform/FileEnding.h"
 #include "platform/Grid.h"
 #include "platform/Guard.h"
 #include "platform/GuardedConnect.h"
@@ -73,10 +74,8 @@ QString frmMain::askSavePath(const QString &word, const QString &filter, const Q
         name += QStringLiteral("-%1").arg(chn + 1);
     }
     QString path = Module4::ShowFileDialog(this, true, title, filter, name, QString(), QString());
-    // The ending is compared as it is written: "x.CFG" gets ".cfg".
-    if (!path.isEmpty() && path.right(ext.size()) != ext)
-        path += QLatin1Char('.') + ext;
-    return path;
+    // "x.CFG" keeps its ending as it stands.
+    return path.isEmpty() ? path : withEnding(path, ext);
 }
 
 void frmMain::connectViewEvents(int n)

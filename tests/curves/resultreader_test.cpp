@@ -297,7 +297,7 @@ TEST(ResultReader, SeparatorFromTheFileElseFromTheSetting)
     EXPECT_EQ(parse("Time(S);Cur(A);Vol(V)\r\n0;1.00;4.000\r\n").separator, ';');
     EXPECT_EQ(separatorForName(QStringLiteral("a.csv"), 0), ',');
     EXPECT_EQ(separatorForName(QStringLiteral("a.CSV"), 1), ';');
-    EXPECT_EQ(separatorForName(QStringLiteral("a.Csv"), 0), '\t');
+    EXPECT_EQ(separatorForName(QStringLiteral("a.Csv"), 0), ',');
     EXPECT_EQ(separatorForName(QStringLiteral("a.dat"), 0), '\t');
 }
 

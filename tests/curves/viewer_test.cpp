@@ -411,12 +411,14 @@ TEST_F(Viewer, PicturesAreRenderedFromTheChartAndGrid)
               gridPic);
 
     // "Save Curve": the chart alone, named after the file's device; a name
-    // ending in ".BMP" still gets ".bmp".
+    // ending in ".BMP" keeps its ending as it stands.
     ui.fileAnswers = {home.file("alone.BMP")};
     v.menuSavePic->trigger();
     EXPECT_EQ(ui.fileRequests.back().title, "Save Curve");
     EXPECT_TRUE(ui.fileRequests.back().defaultName.endsWith("-QM-20"));
-    QImage alone(home.file("alone.BMP.bmp"));
+    EXPECT_TRUE(QFile::exists(home.file("alone.BMP")));
+    EXPECT_FALSE(QFile::exists(home.file("alone.BMP.bmp")));
+    QImage alone(home.file("alone.BMP"));
     ASSERT_FALSE(alone.isNull());
     EXPECT_EQ(alone.size(), QSize(chart.width() + 3, chart.height()));
 

@@ -126,9 +126,10 @@ TEST_F(CfgFile, TwoChannelDeviceUsesTheShownChannelAndTheFirstRowsModel)
 TEST_F(CfgFile, SaveNamesRunningChannelAndFailures)
 {
     texts(0, "T", "1.00", "2.00", "10");
-    // Upper-case "CFG" is not the extension (the comparison keeps the case).
+    // The ending in any case is the extension: "upper.CFG" is written as such.
     save(path("upper.CFG"));
-    EXPECT_TRUE(QFile::exists(path("upper.CFG.cfg")));
+    EXPECT_TRUE(QFile::exists(path("upper.CFG")));
+    EXPECT_FALSE(QFile::exists(path("upper.CFG.cfg")));
     save(path("kept.cfg"));
     EXPECT_TRUE(QFile::exists(path("kept.cfg")));
     // Cancelled dialog: nothing.
@@ -196,9 +197,7 @@ TEST_F(CfgFile, OpenRefusesOtherNamesUnreadableFilesAndUnidentifiedDevices)
 {
     const QByteArray file = "---------QX Tester Software--------\r\nD:QM-01\r\nS:5\r\n";
     texts(0, "T0", "1.00", "2.00", "30");
-    home.write("a.CFG", file);
     home.write("a.txt", file);
-    open(path("a.CFG"));
     open(path("a.txt"));
     open(path("missing.cfg"));
     QDir(home.path()).mkdir("folder.cfg");
@@ -211,4 +210,9 @@ TEST_F(CfgFile, OpenRefusesOtherNamesUnreadableFilesAndUnidentifiedDevices)
     open(path("a.cfg"));
     EXPECT_EQ(p.tSval(0), "1.00");
     EXPECT_TRUE(ui.msgs.empty());
+    // The ending counts in any case, as files from Windows carry it.
+    w.gridRun(0).set_TextMatrix(1, 0, "QM-01");
+    home.write("PARAM.CFG", file);
+    open(path("PARAM.CFG"));
+    EXPECT_EQ(p.tSval(0), "5");
 }

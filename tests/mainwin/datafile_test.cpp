@@ -232,14 +232,14 @@ TEST_F(DataFile, SaveDataDialog)
     summary(1, "QM-01");
     struct Case {
         const char *chosen, *written;
-    } cases[] = {{"test", "test.csv"}, {"test.CSV", "test.CSV.csv"}, {"test.csv", "test.csv"}};
+    } cases[] = {{"test", "test.csv"}, {"test.CSV", "test.CSV"}, {"test.csv", "test.csv"}, {"t.Csv", "t.Csv"}};
     for (const Case &c : cases) {
         ui.fileAnswers = {path(c.chosen)};
         w.menuSaveData->trigger();
         EXPECT_TRUE(QFile::exists(path(c.written))) << c.chosen;
         QFile::remove(path(c.written));
     }
-    ASSERT_EQ(ui.fileRequests.size(), 3u);
+    ASSERT_EQ(ui.fileRequests.size(), 4u);
     const FileDialogRequest &r = ui.fileRequests.back();
     EXPECT_TRUE(r.save);
     EXPECT_EQ(r.title, "Save Data--Device1");

@@ -170,8 +170,11 @@ TEST_F(Picture, TheSelectedDeviceOnATwoChannelPanel)
     trigger(w.menuSavePic, path("second.BMP"));
     EXPECT_EQ(ui.fileRequests.at(0).title, "Save Curve--Device2-Channel2");
     EXPECT_TRUE(ui.fileRequests.at(0).defaultName.endsWith("-QM-08-2"));
-    // Upper-case BMP is not the extension.
-    const QImage saved(path("second.BMP.bmp"));
+    // Upper-case BMP is the extension too. (QImage would find "x.BMP.bmp"
+    // by "x.BMP" as well: the file's own name is checked.)
+    EXPECT_TRUE(QFile::exists(path("second.BMP")));
+    EXPECT_FALSE(QFile::exists(path("second.BMP.bmp")));
+    const QImage saved(path("second.BMP"));
     ASSERT_FALSE(saved.isNull());
     EXPECT_EQ(differences(saved, w.CurveGraph(1).grab().toImage(), 0, 0), 0);
     EXPECT_GT(differences(saved, w.CurveGraph(0).grab().toImage(), 0, 0), 0);

@@ -104,19 +104,21 @@ TEST_F(StepFile, SaveWritesTheModelAndOneLinePerCellUpToTheFirstEmptyRow)
                                          "041:4\r\n042:0.00\r\n043:\r\n044:3\r\n");
 }
 
-TEST_F(StepFile, ExtensionAddedUnlessTheNameEndsInStp)
+TEST_F(StepFile, ExtensionAddedUnlessTheNameEndsInStpInAnyCase)
 {
     setRow(1, "D-CC", "1.00", "3.00", "10");
-    save(home.file("a.STP"));
-    save(home.file("b.stp"));
-    save(home.file("c"));
-    EXPECT_TRUE(QFile::exists(home.file("a.STP.stp")));
-    EXPECT_TRUE(QFile::exists(home.file("b.stp")));
-    EXPECT_FALSE(QFile::exists(home.file("b.stp.stp")));
-    EXPECT_TRUE(QFile::exists(home.file("c.stp")));
-    // Cancel writes nothing.
+    const struct {
+        const char *chosen, *written;
+    } cases[] = {
+        {"a.STP", "a.STP"}, {"b.stp", "b.stp"}, {"c", "c.stp"}, {"d.Stp", "d.Stp"}, {"e.stp.txt", "e.stp.txt.stp"},
+    };
+    for (const auto &c : cases) {
+        save(home.file(c.chosen));
+        EXPECT_TRUE(QFile::exists(home.file(c.written))) << c.chosen;
+    }
+    // Those files and nothing else; cancel writes nothing.
     save(QString());
-    EXPECT_EQ(QDir(home.path()).entryList({"*stp"}, QDir::Files).size(), 3);
+    EXPECT_EQ(QDir(home.path()).entryList({"*.stp", "*.STP", "*.Stp"}, QDir::Files).size(), 5);
 }
 
 TEST_F(StepFile, ASaveThatFailsIsToldAndLogged)
@@ -190,6 +192,10 @@ TEST_F(StepFile, OpenOnlyTakesStpFilesOfTheSameModel)
     }
     // "DEV:07" is model 7, and LF line ends read as well.
     EXPECT_EQ(openBytes("x\nDEV:07\n011:2\n"), QStringList({"1,1=C-CV"}));
+    // An ending in upper case, as files from Windows carry it, is the same.
+    home.write("PROG.STP", Head + "011:2\r\n");
+    open(home.file("PROG.STP"));
+    EXPECT_EQ(cells(), QStringList({"1,1=C-CV"}));
 }
 
 TEST_F(StepFile, MalformedLinesAreSkippedAndWellFormedOnesLoad)

@@ -104,7 +104,7 @@ TEST_F(Sweep, CurrentsStepFromC1ToC2AndTheResultFileHoldsOneLinePerStep)
         int csvT;
         const char *chosen, *written, *sep;
     };
-    for (const Case &c : {Case{true, 0, "result", "result.csv", ","}, Case{true, 1, "r2.CSV", "r2.CSV.csv", ";"},
+    for (const Case &c : {Case{true, 0, "result", "result.csv", ","}, Case{true, 1, "r2.CSV", "r2.CSV", ";"},
                           Case{false, 0, "r3.dat", "r3.dat", "\t"}}) {
         OptCsv = c.csv;
         OptCsvT = c.csvT;

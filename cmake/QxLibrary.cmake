@@ -20,6 +20,7 @@ function(qx_library name dir)
   add_library(${name} STATIC ${_srcs})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  qx_use_pch(${name})
 endfunction()
 
 # One test program per test source file, each linked with the Qt-aware
@@ -32,6 +33,7 @@ function(qx_tests dir)
     set(_exe ${dir}_${_n})
     add_executable(${_exe} ${_t})
     target_link_libraries(${_exe} PRIVATE qx_testmain ${ARG_LIBS})
+    target_precompile_headers(${_exe} REUSE_FROM qx_testpch)
     # Sanitizer options come from the test main (__asan_default_options),
     # so no environment list is needed here. Test names carry the program's
     # name (link_comm_test.Comm.ScanListsPortsThatOpen): several programs
@@ -51,8 +53,11 @@ function(qx_demos dir)
   file(GLOB _demos CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*_demo.cpp)
   foreach(_d IN LISTS _demos)
     get_filename_component(_n ${_d} NAME_WE)
-    add_executable(${dir}_${_n} ${_d})
+    # Built on demand (a test that runs one depends on it), not with "all".
+    add_executable(${dir}_${_n} EXCLUDE_FROM_ALL ${_d})
     target_include_directories(${dir}_${_n} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+    target_compile_definitions(${dir}_${_n} PRIVATE QX_TESTS_DIR="${CMAKE_CURRENT_SOURCE_DIR}")
     target_link_libraries(${dir}_${_n} PRIVATE ${ARG_LIBS})
+    qx_use_pch(${dir}_${_n})
   endforeach()
 endfunction()

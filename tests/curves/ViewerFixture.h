@@ -25,7 +25,7 @@ namespace qx::test {
 
 inline QString viewerFixture(const char *name)
 {
-    return QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("data/") + QLatin1String(name));
+    return QStringLiteral(QX_TESTS_DIR "/curves/data/") + QLatin1String(name);
 }
 
 class ViewerFixture : public ::testing::Test {

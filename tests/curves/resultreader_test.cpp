@@ -20,7 +20,7 @@ namespace {
 
 QString fixture(const char *name)
 {
-    return QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("data/") + QLatin1String(name));
+    return QStringLiteral(QX_TESTS_DIR "/curves/data/") + QLatin1String(name);
 }
 
 ResultData read(const char *name, bool cap = false, char fallback = ',')

@@ -31,7 +31,7 @@ namespace {
 
 QString fixture(const char *name)
 {
-    return QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("../curves/data/") + QLatin1String(name));
+    return QStringLiteral(QX_TESTS_DIR "/curves/data/") + QLatin1String(name);
 }
 
 // Clicks OK on the dialog of this holder whenever it shows.

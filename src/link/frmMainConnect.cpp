@@ -201,10 +201,8 @@ void frmMain::closeLink(int Index, bool sendFrame)
     clearPanel(Index);
 
     menuAdj->setEnabled(false);
-    menuQc->setEnabled(false);
-    menuRes->setEnabled(false);
-    menuCurve->setEnabled(true);
     menuUpdate->setEnabled(true);
+    unlinkedMenus(Index);
     if (MeterOpen)
         frmMeterForm()->hide();
 
@@ -258,16 +256,10 @@ void frmMain::portLost(int Index)
     // The program no longer knows whether a channel runs: its tests end
     // here, their run logs and curves stay (Continue resumes them after a
     // new Connect), and the data menus are free again for "Save Data".
-    bool running = false;
-    for (int c = 0; c < 2; ++c) {
-        running = running || Running[Index][c];
+    for (int c = 0; c < 2; ++c)
         Running[Index][c] = false;
-    }
     try {
         closeLink(Index, false);
-        if (running)
-            for (QAction *a : {menuOpenData, menuSaveData, menuClear, menuCurve, menuSwSet})
-                a->setEnabled(true);
         set_lstInfoLine(Index, 1,
                         QStringLiteral(" ") + Module3::LangText(QStringLiteral("Device%1: Port Lost").arg(Index + 1)));
     } catch (const std::exception &e) {

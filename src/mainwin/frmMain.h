@@ -219,7 +219,15 @@ public:
     void CurveAutoScale(int Index);
 
     // ---- Run and idle enabling (mainwin/frmMainRunState.cpp) ----
+    // The panel's running or idle look, and the running or idle look of
+    // the shared menu entries that belongs to device Index: "running" while
+    // any channel of the device runs. The entries show the look of the
+    // selected device only (ShowSharedMenus).
     void SetRunState(bool idle, int Index);
+    // The shared menu entries (Open/Save Parameter, Open/Save Data, Clear
+    // Curve, Coordinate Settings, Resistance Test, QC2.0 Test, Software
+    // Setting) take the look of the selected device CurDev.
+    void ShowSharedMenus();
     // The calibration window's point buttons: voltage points while idle
     // (flag True), current points while a test runs.
     void AdjButtons(bool flag);
@@ -230,6 +238,24 @@ public:
     // another tab leaves the calibration buttons alone.
     void AdjButtonsFor(int Index, bool flag);
     void AutoListInit(int Index);
+
+private:
+    // The shared menu entries' look of one device, in the order of
+    // ShowSharedMenus; as at start-up until the device's first run or idle.
+    struct MenuLook {
+        bool openCfg = false, saveCfg = false, openData = true, saveData = true, clear = true, curve = true,
+             res = false, qc = false, swSet = true;
+    };
+    std::array<MenuLook, 11> menuLook_{};
+    void setMenuLook(int Index, const MenuLook &look);
+    // The look of a device that is not running: the parameter entries only
+    // while it is connected.
+    static MenuLook idleMenuLook(bool connected);
+    static MenuLook runningMenuLook();
+    // The link of device Index has ended (Disconnect, a port that hung up).
+    void unlinkedMenus(int Index);
+
+public:
 
     // ---- Calibration and resistance test (mainwin/frmMainAdjRes.cpp) ----
     // "Parameter Calibration": shows frmAdj for the selected device without

@@ -28,10 +28,11 @@ void frmMain::SetRunState(bool idle, int Index)
             return;
         p.set_ModeEnable(true);
         p.set_MonitorEnable(true);
-        menuOpenCfg->setEnabled(p.Conn());
-        menuSaveCfg->setEnabled(p.Conn());
-        for (QAction *a : {menuOpenData, menuSaveData, menuClear, menuCurve, menuRes, menuQc, menuSwSet})
-            a->setEnabled(true);
+        // Clear Curve and the data files wait until no channel of the device
+        // runs any more (the device may not have reported a stop yet, or
+        // the other channel of a two-channel device still runs).
+        const bool running = Running[Index][0] || (p.Dev2S() && Running[Index][1]);
+        setMenuLook(Index, running ? runningMenuLook() : idleMenuLook(p.Conn()));
         return;
     }
     p.set_RunEnable(false);
@@ -42,9 +43,43 @@ void frmMain::SetRunState(bool idle, int Index)
         p.set_SetEnable(true);
     p.set_ModeEnable(false);
     p.set_MonitorEnable(false);
-    for (QAction *a : {menuSwSet, menuOpenCfg, menuSaveCfg, menuOpenData, menuSaveData, menuClear, menuCurve,
-                       menuRes, menuQc})
-        a->setEnabled(false);
+    setMenuLook(Index, runningMenuLook());
+}
+
+frmMain::MenuLook frmMain::runningMenuLook() { return MenuLook{false, false, false, false, false, false, false, false, false}; }
+
+frmMain::MenuLook frmMain::idleMenuLook(bool connected)
+{
+    return MenuLook{connected, connected, true, true, true, true, true, true, true};
+}
+
+void frmMain::setMenuLook(int Index, const MenuLook &look)
+{
+    menuLook_.at(size_t(Index)) = look;
+    if (Index == qx::CurDev)
+        ShowSharedMenus();
+}
+
+void frmMain::unlinkedMenus(int Index)
+{
+    // Nothing is recorded from the device any more: its data may be saved
+    // or cleared; the device's own tools wait for the next link.
+    MenuLook m = menuLook_.at(size_t(Index));
+    m.openData = m.saveData = m.clear = m.curve = m.swSet = true;
+    m.res = m.qc = false;
+    setMenuLook(Index, m);
+}
+
+void frmMain::ShowSharedMenus()
+{
+    const MenuLook &m = menuLook_.at(size_t(qx::CurDev));
+    const std::pair<QAction *, bool> entries[] = {
+        {menuOpenCfg, m.openCfg}, {menuSaveCfg, m.saveCfg}, {menuOpenData, m.openData},
+        {menuSaveData, m.saveData}, {menuClear, m.clear},     {menuCurve, m.curve},
+        {menuRes, m.res},           {menuQc, m.qc},           {menuSwSet, m.swSet},
+    };
+    for (const auto &[entry, enabled] : entries)
+        entry->setEnabled(enabled);
 }
 
 void frmMain::AdjButtons(bool flag)

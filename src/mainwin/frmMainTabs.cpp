@@ -236,6 +236,7 @@ void frmMain::tabDev_Click()
 {
     qx::CurDev = tabDev->SelectedIndex() - 1;
     frmDev(qx::CurDev).raise();
+    ShowSharedMenus();
 }
 
 void frmMain::InitDual(int Index)

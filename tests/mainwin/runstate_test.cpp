@@ -5,6 +5,7 @@
 #include "link/State.h"
 #include "panel/DevCtrl.h"
 #include "platform/Grid.h"
+#include "platform/KeyedTabBar.h"
 #include "tools/frmAdj.h"
 
 #include <QAction>
@@ -93,6 +94,47 @@ TEST_F(RunState, RunningAndIdleLook)
     EXPECT_EQ(panel(), "010000"); // no Adjust during a step program
     w->SetRunState(true, 0);
     EXPECT_EQ(panel(), "101000");
+    EXPECT_EQ(menus(), "000000000");
+}
+
+TEST_F(RunState, SharedMenusShowTheSelectedDevicesLook)
+{
+    w->menuRes->setVisible(true);
+    w->menuQc->setVisible(true);
+    w->menuAddDev_Click();
+    for (int i = 0; i < 2; ++i)
+        w->DevCtrl(i).set_Conn(true);
+    w->SetRunState(true, 0);
+    ASSERT_EQ(menus(), "111111111");
+    // The other tab's test starts: the selected device's entries stay.
+    Running[1][0] = true;
+    w->SetRunState(false, 1);
+    EXPECT_EQ(menus(), "111111111");
+    w->tabDev->set_SelectedIndex(2);
+    EXPECT_EQ(menus(), "000000000");
+    // Its idle frames of the other tab change nothing here.
+    w->SetRunState(true, 0);
+    EXPECT_EQ(menus(), "000000000");
+    w->tabDev->set_SelectedIndex(1);
+    EXPECT_EQ(menus(), "111111111");
+
+    // Stop pressed on a device that has not reported the stop yet: the
+    // entries wait for its idle report.
+    Running[0][0] = true;
+    w->SetRunState(false, 0);
+    w->SetRunState(true, 0);
+    EXPECT_EQ(menus(), "000000000");
+    Running[0][0] = false;
+    w->SetRunState(true, 0);
+    EXPECT_EQ(menus(), "111111111");
+
+    // A two-channel panel showing its idle channel 2 while channel 1 runs.
+    DevCtrl &p = w->DevCtrl(0);
+    p.set_Dev2S(true);
+    p.findChild<QRadioButton *>(QStringLiteral("optChn1"))->setChecked(true);
+    Running[0][0] = true;
+    w->SetRunState(true, 0);
+    EXPECT_EQ(panel(), "101011") << "the shown channel's buttons are idle";
     EXPECT_EQ(menus(), "000000000");
 }
 

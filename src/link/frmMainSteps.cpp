@@ -11,6 +11,7 @@
 #include "platform/DialogWait.h"
 #include "platform/FileEnding.h"
 #include "platform/UiServices.h"
+#include "tools/StepEditRules.h"
 #include "tools/frmSet.h"
 
 #include <QFile>
@@ -65,8 +66,13 @@ void frmMain::DevCtrl_StepOpenClick(int Index)
         return;  // an unreadable file leaves the table as it is
     ::DevCtrl &p = DevCtrl(Index);
     p.StepSetClr();
-    for (const qx::stepfile::Cell &c : qx::stepfile::read(f, qx::DevType[Index], modeList(p)))
+    const qx::stepfile::ModeList m = modeList(p);
+    for (const qx::stepfile::Cell &c : qx::stepfile::read(f, qx::DevType[Index], m))
         p.set_tStepSet(c.row, c.col, c.text);
+    QStringList modes;
+    for (int r = 1; r <= qx::stepfile::MaxRows; ++r)
+        modes << p.tStepSet(r, 1);
+    qx::stepedit::tellRowsAfterCycle(modes, m.cycle);
 }
 
 void frmMain::DevCtrl_StepSetClick(int Index)

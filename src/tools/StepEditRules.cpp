@@ -1,6 +1,8 @@
 #include "tools/StepEditRules.h"
 
+#include "link/Prompt.h"
 #include "platform/Numbers.h"
+#include "platform/UiServices.h"
 
 
 namespace qx::stepedit {
@@ -183,6 +185,23 @@ Verdict addCheck(const Device &d, int k, const QString &set, const QString &lmt,
             return Verdict::OutOfRange;
     }
     return Verdict::Accepted;
+}
+
+bool rowsAfterCycle(const QStringList &modes, const QString &cycle)
+{
+    qsizetype end = modes.indexOf(QString());
+    if (end < 0)
+        end = modes.size();
+    const qsizetype at = modes.indexOf(cycle);
+    return at >= 0 && at + 1 < end;
+}
+
+bool tellRowsAfterCycle(const QStringList &modes, const QString &cycle)
+{
+    if (!rowsAfterCycle(modes, cycle))
+        return false;
+    promptBox(QStringLiteral("Steps after Cycle will not run!"), MbInformation);
+    return true;
 }
 
 } // namespace qx::stepedit

@@ -20,6 +20,7 @@
 #include "link/Refusal.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace qx::stepedit {
 
@@ -56,5 +57,14 @@ Checked leaveCheck(const Device &d, int k, Box box, const QString &text);
 // The check of Add for entry k: Accepted, NotNumber or OutOfRange (the first
 // failing field decides).
 Verdict addCheck(const Device &d, int k, const QString &set, const QString &lmt, const QString &lmt2);
+
+// The step program's rows go on after a "Cycle" row: modes are the mode
+// texts of rows 1, 2, ... (the program ends at the first empty one), cycle
+// the text of a "Cycle" row. The step engine repeats the program or ends it
+// at its first "Cycle" row, so the rows after it are never run.
+bool rowsAfterCycle(const QStringList &modes, const QString &cycle);
+// When rowsAfterCycle: tells the user ("Steps after Cycle will not run!",
+// information) and returns true. The rows stay as they are.
+bool tellRowsAfterCycle(const QStringList &modes, const QString &cycle);
 
 } // namespace qx::stepedit

@@ -39,7 +39,7 @@ frmSet::frmSet()
     setObjectName(QStringLiteral("frmSet"));
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(false);
-    setWindowTitle(lang("Step Setting"));
+    setWindowTitle(lang("Parameter Setting"));
     buildControls();
 
     // Form_Load.
@@ -270,10 +270,15 @@ void frmSet::cmdOK_Click()
     if (::DevCtrl *p = panel()) {
         p->StepSetClr();
         // Every row up to the first empty one goes over, rows after a
-        // "Cycle" row included: nothing the user entered is dropped.
-        for (int r = 1; r <= Steps && !gridSet->TextMatrix(r, 1).isEmpty(); ++r)
+        // "Cycle" row included: nothing the user entered is dropped, but
+        // the user learns that those rows will not run.
+        QStringList modes;
+        for (int r = 1; r <= Steps && !gridSet->TextMatrix(r, 1).isEmpty(); ++r) {
+            modes << gridSet->TextMatrix(r, 1);
             for (int c = 1; c <= 4; ++c)
                 p->set_tStepSet(r, c, gridSet->TextMatrix(r, c));
+        }
+        qx::stepedit::tellRowsAfterCycle(modes, lang("Cycle"));
     }
     close();
 }

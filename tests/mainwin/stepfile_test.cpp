@@ -152,6 +152,32 @@ TEST_F(StepFile, TenRowsRoundTrip)
     EXPECT_TRUE(framed());
 }
 
+TEST_F(StepFile, AProgramWhoseRowsGoOnAfterCycleIsLoadedAndTold)
+{
+    const char *const Told = "Steps after Cycle will not run!";
+    const struct {
+        const char *what;
+        QByteArray lines;
+        bool told;
+    } cases[] = {
+        {"rows after the cycle", "011:0\r\n021:4\r\n024:2\r\n031:1\r\n041:3\r\n", true},
+        {"a cycle first", "011:4\r\n014:2\r\n021:0\r\n", true},
+        {"the cycle last", "011:0\r\n021:3\r\n031:4\r\n034:2\r\n", false},
+        {"a cycle behind an empty row", "011:0\r\n031:4\r\n041:0\r\n", false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        ui.msgs.clear();
+        const QStringList loaded = openBytes(Head + c.lines);
+        EXPECT_EQ(ui.msgTexts(), c.told ? QStringList{Told} : QStringList{});
+        if (c.told) {
+            EXPECT_EQ(ui.msgs[0].style, MbInformation);
+            EXPECT_EQ(ui.msgs[0].title, "Prompt");
+        }
+        EXPECT_EQ(loaded.count(), QString::fromLatin1(c.lines).count(QLatin1Char(':'))) << "every row kept";
+    }
+}
+
 TEST_F(StepFile, ModesReadThroughTheCurrentModeList)
 {
     // The file holds mode indexes: a device with another list shows its own texts.

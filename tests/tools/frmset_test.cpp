@@ -96,6 +96,7 @@ protected:
 TEST_F(Editor, AnEmptyProgramOpensOnStepOneWithTheFirstModesDefaults)
 {
     frmSet &f = open(QM05);
+    EXPECT_EQ(f.windowTitle(), "Parameter Setting");
     EXPECT_EQ(items(f.cmbFlow), QStringList{"Step1"});
     EXPECT_EQ(items(f.cmbMode), QStringList({"D-CC", "D-CP", "C-CV", "Wait", "Cycle"}));
     EXPECT_EQ(f.cmbMode->currentText(), "D-CC");
@@ -346,6 +347,7 @@ TEST_F(Editor, OkHandsTheWholeProgramToThePanelCancelNothing)
     EXPECT_EQ(panelRow(3), QStringList({"C-CV", "1.00", "1.00", "0.10"}));
     EXPECT_EQ(panelRow(4), QStringList({"", "", "", ""}));
     EXPECT_EQ(panel().tStepSet(0, 2), "Set1");
+    EXPECT_EQ(ui.msgTexts(), QStringList{"Steps after Cycle will not run!"});
 
     // Cancel after any number of Adds, and Clear, leave the panel's table.
     DlgDone = false;
@@ -371,6 +373,35 @@ TEST_F(Editor, OkHandsTheWholeProgramToThePanelCancelNothing)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(DlgDone);
     EXPECT_EQ(panelRow(1), QStringList({"D-CC", "1.00", "3.00", "10"}));
+}
+
+TEST_F(Editor, OkSaysWhenStepsFollowACycleRowAndKeepsThem)
+{
+    const struct {
+        QStringList modes;
+        bool told;
+    } cases[] = {
+        {{"D-CC", "Cycle", "C-CV"}, true},
+        {{"Cycle", "D-CC"}, true},
+        {{"D-CC", "Wait", "Cycle"}, false},
+        {{"D-CC", "D-CP"}, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.modes.join(' ').toStdString());
+        panel().StepSetClr();
+        for (int r = 1; r <= c.modes.size(); ++r)
+            setRow(r, c.modes[r - 1], QStringLiteral("1.00"), QStringLiteral("3.00"), QStringLiteral("2"));
+        ui.msgs.clear();
+        open(QM05).cmdOK->click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_FALSE(frmSetForm().isLoaded());
+        EXPECT_EQ(ui.msgTexts(), c.told ? QStringList{"Steps after Cycle will not run!"} : QStringList{});
+        if (c.told) {
+            EXPECT_EQ(ui.msgs[0].style, MbInformation);
+        }
+        for (int r = 1; r <= c.modes.size(); ++r)
+            EXPECT_EQ(panelRow(r), QStringList({c.modes[r - 1], "1.00", "3.00", "2"}));
+    }
 }
 
 TEST_F(Editor, PanelSetButtonOpensTheEditorAndWaitsForIt)

@@ -157,7 +157,7 @@ void frmUpdate::cmdOpen_Click()
     if (!got) {
         message(QStringLiteral("Failed! Please check TTL cable"), qx::MbCritical);
         if (self)
-            close();
+            closeSelf();
         return;
     }
 
@@ -197,7 +197,7 @@ void frmUpdate::updateFailed()
     hide();
     message(QStringLiteral("Update failed"), qx::MbCritical);
     if (self)
-        close();
+        closeSelf();
 }
 
 void frmUpdate::cmdUpdate_Click()
@@ -212,6 +212,7 @@ void frmUpdate::cmdUpdate_Click()
     FwImage = imageSource ? imageSource(id) : QByteArray();
     FwLen = int(FwImage.size());
     setExchanging(true); // both stay disabled until the window closes
+    updating_ = true;
     if (!imageFits(id, link->BootType))
         return updateFailed();
     pbFw->set_Max(FwLen);
@@ -220,6 +221,7 @@ void frmUpdate::cmdUpdate_Click()
         return gone() ? void() : updateFailed();
     if (!imageFits(id, link->BootType)) // the type code was read again
         return updateFailed();
+    erased_ = true; // from here on a stop leaves the device without firmware
     if (!link->BootErase())
         return gone() ? void() : updateFailed();
 
@@ -246,12 +248,13 @@ void frmUpdate::cmdUpdate_Click()
         return gone() ? void() : updateFailed();
     if (gone())
         return;
+    erased_ = false;
 
     link->ClosePort();
     hide();
     message(QStringLiteral("Update OK"), qx::MbInformation);
     if (self)
-        close();
+        closeSelf();
 }
 
 void frmUpdate::Form_Unload()
@@ -261,6 +264,11 @@ void frmUpdate::Form_Unload()
     unloaded_ = true;
     link_->cancel(); // a wait in progress ends; nothing more is sent
     link_->ClosePort();
+    if (erased_ && exchanging_) {
+        const QString port = host.portName ? host.portName() : QString();
+        qx::ErrLog(QStringLiteral("ErrUpdate"),
+                   port + QStringLiteral(": the update was stopped before it finished; the device needs a new update"));
+    }
     qx::DlgDone = true;
     if (host.enableTabs)
         host.enableTabs();
@@ -269,8 +277,30 @@ void frmUpdate::Form_Unload()
 
 void frmUpdate::closeEvent(QCloseEvent *e)
 {
+    if (exchanging_ && !unloaded_) {
+        // The exchange waits while the question is open.
+        const QPointer<frmUpdate> self(this);
+        const int answer =
+            updating_ ? message(QStringLiteral("Stop the update? The device will need a new update."),
+                                qx::MbOkCancel | qx::MbInformation)
+                      : message(QStringLiteral("Stop identifying?"), qx::MbOkCancel | qx::MbInformation);
+        if (!self)
+            return;
+        // The exchange may have ended the window meanwhile.
+        if (answer != qx::MrOk && !unloaded_ && exchanging_) {
+            e->ignore();
+            return;
+        }
+    }
     Form_Unload();
     e->accept();
 }
 
 void frmUpdate::reject() { close(); }
+
+void frmUpdate::closeSelf()
+{
+    // The window's own end of an exchange: nothing to ask.
+    exchanging_ = false;
+    close();
+}

@@ -7,8 +7,12 @@
 //
 // The main window shows it without blocking and waits for finished(). The
 // window closes itself after a failed synchronisation or Get and after an
-// update; closing it during an exchange cancels the exchange (no further
-// byte is sent). Unloading closes the port, sets DlgDone and enables the main
+// update. The user closing it during an exchange is asked first ("Stop
+// identifying?", or for an update "Stop the update? The device will need a
+// new update."); a stop cancels the exchange (no further byte is sent). An
+// update stopped between the erase and the start of the new firmware, also
+// by the program's end, is logged ("ErrUpdate": the device needs a new
+// update). Unloading closes the port, sets DlgDone and enables the main
 // window's tab strip through host.
 //
 // Identify and Update are disabled while an exchange runs; Update stays
@@ -85,11 +89,15 @@ private:
     bool imageFits(int id, int bootType) const;
     // Hides the window, shows "Update failed" and closes it.
     void updateFailed();
+    // Closes the window at the end of its own exchange, without asking.
+    void closeSelf();
 
     // Shared with a running flow, so that the link outlives a window that is
     // destroyed while the flow waits on it.
     std::shared_ptr<qx::BootLink> link_;
     bool exchanging_ = false;
+    bool updating_ = false; // the exchange running is an update
+    bool erased_ = false;   // the device's firmware is erased and the new one not started
     bool unloaded_ = false;
 };
 

@@ -393,15 +393,17 @@ TEST_F(UpdateFixture, ButtonsAreDisabledWhileAnExchangeWaits)
     EXPECT_EQ(ui.msgTexts(), (QStringList{"Success! Please select device type", "Update OK"}));
 }
 
-TEST_F(UpdateFixture, ClosingTheWindowDuringAWaitCancelsCleanly)
+TEST_F(UpdateFixture, StoppingAnUpdateHalfWayIsAskedAndLogged)
 {
+    const QString Ask = "Stop the update? The device will need a new update.";
     struct Case {
         const char *how;
         void (*close)(frmUpdate &);
+        QStringList asked;
     };
     const Case cases[] = {
-        {"closed by the user", [](frmUpdate &w) { w.close(); }},
-        {"unloaded by the program", [](frmUpdate &) { frmUpdateForm().unload(); }},
+        {"closed by the user", [](frmUpdate &w) { w.close(); }, {Ask}},
+        {"the program ending", [](frmUpdate &) { frmUpdateForm().unload(); }, {}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.how);
@@ -410,18 +412,55 @@ TEST_F(UpdateFixture, ClosingTheWindowDuringAWaitCancelsCleanly)
         image = smallImage();
         boot.addFault({.kind = BootFaultKind::Silent, .command = 0x31, .step = 3, .nth = int(&c - cases) + 1});
         frmUpdate &w = identified();
+        ui.msgAnswers = {MrOk};
         QTimer::singleShot(300, qApp, [&w, &c] { c.close(w); });
         w.cmdUpdate_Click(); // returns once the wait is cancelled
-        EXPECT_TRUE(ui.msgTexts().isEmpty()) << "no message after a cancel";
+        EXPECT_EQ(ui.msgTexts(), c.asked) << "no \"Update failed\" after a stop";
+        if (!c.asked.isEmpty()) {
+            EXPECT_EQ(ui.msgs[0].style, MbOkCancel | MbInformation);
+        }
         EXPECT_TRUE(closed());
         EXPECT_TRUE(portFree());
         const auto host = chunks(boot.transcript(), true);
         ASSERT_FALSE(host.empty());
         EXPECT_EQ(host.back(), cat({{0x7F}, Block1, {0x7F}})) << "nothing after the packet that got no answer";
-        EXPECT_TRUE(logTags().isEmpty());
-        // The next opening starts afresh, unsynchronised.
+        EXPECT_EQ(logTags(), QStringList{"ErrUpdate"});
+        const QString log = QString::fromUtf8(home.read(QStringLiteral("Log/") + errLogFileName(QDate::currentDate())));
+        EXPECT_TRUE(log.contains("COM3: the update was stopped before it finished; the device needs a new update"))
+            << log.toStdString();
+        QFile::remove(home.file(QStringLiteral("Log/") + errLogFileName(QDate::currentDate())));
         boot.clearTranscript();
+        ui.msgs.clear();
     }
+}
+
+TEST_F(UpdateFixture, AStopThatIsDeclinedLetsTheUpdateFinish)
+{
+    image = smallImage();
+    // The first block's answer comes late, so the close comes during its wait.
+    boot.addFault({.kind = BootFaultKind::Late, .command = 0x31, .step = 3, .delayMs = 600});
+    frmUpdate &w = identified();
+    ui.msgAnswers = {MrCancel};
+    bool stayed = false;
+    QTimer::singleShot(300, qApp, [&w, &stayed] { stayed = !w.close() && w.isVisible(); });
+    w.cmdUpdate_Click();
+    EXPECT_TRUE(stayed);
+    EXPECT_EQ(ui.msgTexts(), (QStringList{"Stop the update? The device will need a new update.", "Update OK"}));
+    EXPECT_TRUE(closed());
+    EXPECT_TRUE(logTags().isEmpty());
+}
+
+TEST_F(UpdateFixture, StoppingAnIdentifyIsAskedToo)
+{
+    boot.addFault({.kind = BootFaultKind::Late, .command = 0x00, .delayMs = 600});
+    frmUpdate &w = open();
+    ui.msgAnswers = {MrOk};
+    QTimer::singleShot(300, qApp, [&w] { w.close(); });
+    w.cmdOpen_Click();
+    EXPECT_EQ(ui.msgTexts(), QStringList{"Stop identifying?"});
+    EXPECT_TRUE(closed());
+    EXPECT_TRUE(portFree());
+    EXPECT_TRUE(logTags().isEmpty()) << "the device's firmware was not touched";
 }
 
 TEST_F(UpdateFixture, ButtonClickRunsTheExchange)

@@ -2,6 +2,7 @@
 
 #include "curves/CurveGraph.h"
 #include "curves/MainViews.h"
+#include "link/Prompt.h"
 #include "link/State.h"
 #include "panel/DevCtrl.h"
 #include "platform/Grid.h"
@@ -22,6 +23,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+
+#include <algorithm>
 
 using namespace qx;
 
@@ -217,6 +220,15 @@ void frmQC::Timer1_Timer()
     ++PlotX;
     const int level = chosenLevel();
     const qc::LoadLevel &lv = qc::loadLevel(level);
+    // Once started, the channel must still be running: a device that has
+    // ended the test (its cut-off, a fault) reads no load any more.
+    if (test_.TestStep > 0 && !Running[TestDev][0]) {
+        deviceEnded(level);
+        plot(reading(V()), reading(I()));
+        CurveGraph->DrawCurve();
+        promptBox(QStringLiteral("The device ended the test!"), MbInformation);
+        return;
+    }
     const qc::LoadTest::Step step = test_.tick(level);
     if (step.column > 0)
         gridList->set_TextMatrix(lv.row, step.column, V());
@@ -246,14 +258,27 @@ void frmQC::Timer1_Timer()
     CurveGraph->DrawCurve();
 }
 
-void frmQC::endTest()
+void frmQC::endTest(bool stopLoad)
 {
     Timer1->stop();
     cmdTest->setEnabled(true);
     menuClear->setEnabled(true);
     lockLevels(false);
+    if (!stopLoad)
+        return;
     if (tools::MainOps *ops = tools::mainOps())
         ops->StopClick(TestDev, 0);
+}
+
+void frmQC::deviceEnded(int level)
+{
+    // The currents from the one applied last on were not measured: their
+    // cells stay empty, whatever an earlier test left there.
+    const qc::LoadTest::List &l = test_.list(level);
+    const int row = qc::loadLevel(level).row;
+    for (int k = std::max(test_.TestStep - 1, 0); k < qc::ListSize && l.cur[size_t(k)] > 0; ++k)
+        gridList->set_TextMatrix(row, l.col[size_t(k)], QString());
+    endTest(false);
 }
 
 void frmQC::menuClear_Click()

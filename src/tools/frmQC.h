@@ -12,7 +12,11 @@
 //
 // A test acts on the device selected when Test was pressed, even when
 // another tab is selected later. The level options are locked while a test
-// runs; closing the window during a test stops the device's load.
+// runs; closing the window during a test stops the device's load. When the
+// device reports channel 0 not running at a step after the start (its own
+// cut-off ended the test), the sequence stops without sending anything
+// more, the cells of the currents not measured stay empty and the user is
+// told "The device ended the test!".
 #include "platform/FormHolder.h"
 #include "tools/QcLoadTest.h"
 
@@ -76,7 +80,11 @@ private:
     void writeHeaders(bool cleared);
     int chosenLevel() const;
     void plot(float v, float i);
-    void endTest();
+    // Ends the test; stopLoad: the device's load is stopped too.
+    void endTest(bool stopLoad = true);
+    // The device ended the test by itself: the sequence stops, nothing more
+    // is sent, and the cells of the currents not measured are left empty.
+    void deviceEnded(int level);
     void lockLevels(bool locked);
 
     qx::qc::LoadTest test_;

@@ -2,9 +2,9 @@
 // The receive routine is not the subject of the quick-charge tests and
 // demo: SimReadings stands in for it. Each data frame of channel 0 that
 // arrives on device Index's port gives the channel its voltage and current
-// (the USB tester reports 0.1 mA units) and goes to the main window's
-// reading presentation, which writes the panel's readouts that the windows
-// read.
+// (the USB tester reports 0.1 mA units) and whether it runs, and goes to
+// the main window's reading presentation, which writes the panel's
+// readouts that the windows read.
 #include "link/COMM.h"
 #include "link/FrameReader.h"
 #include "link/Frames.h"
@@ -41,6 +41,7 @@ private:
                 ChannelState &c = chan(index_, 0);
                 c.Vol = float(f.volts());
                 c.Cur = c.CurFine = float(f.current / 10000.0);
+                Running[index_][0] = f.running();
                 w_.ShowReading(index_, 0);
             }
         }

@@ -178,6 +178,39 @@ TEST_F(QcLoad, NineVoltTestWithTwoCurrentsRunsOnItsOwnTimer)
     EXPECT_EQ(f.CurveGraph->DpCnt(0), 6);
 }
 
+TEST_F(QcLoad, ATestTheDeviceEndsStopsThereAndLeavesTheCurrentsNotMeasuredEmpty)
+{
+    // 9 V chosen, but the source still gives 5.1 V: the device's cut-off
+    // at 8 V ends the test soon after the start.
+    frmQC &f = open();
+    for (int i : {0, 2})
+        f.chk9[size_t(i)]->setChecked(false);
+    for (int col : {2, 3, 5})
+        f.gridList->set_TextMatrix(2, col, QStringLiteral("earlier"));
+    f.opt9V->click();
+    await("5.100", "0.000");
+    startByHand(f);
+    f.Timer1_Timer();
+    EXPECT_EQ(take(1), Sent{"FA 01 04 28 03 50 00 00 7E F8"}); // 1.0 A, limit 8.00 V
+    await("5.000", "1.000");
+    sim.withDevice([](sim::SimDevice &d) {
+        d.channel(0).running = false;
+        d.channel(0).endReason = "cutoff";
+    });
+    await("5.100", "0.000");
+    ASSERT_TRUE(test::waitUntil([] { return !Running[0][0]; }));
+
+    f.Timer1_Timer();
+    EXPECT_TRUE(idle(f));
+    ASSERT_EQ(ui.msgTexts(), QStringList{"The device ended the test!"});
+    EXPECT_EQ(ui.msgs[0].style, MbInformation);
+    // The open voltage stands; the voltages under 1.0 A and 2.0 A were not
+    // measured; the unticked 0.5 A keeps what it had.
+    EXPECT_EQ(row(f, 2), (std::vector<std::string>{"9V Out", "5.100", "earlier", "", "", "", ""}));
+    EXPECT_TRUE(takeAll().empty()) << "no adjust, no stop to a stopped device";
+    expectNothingMore();
+}
+
 TEST_F(QcLoad, ALevelWithoutCurrentsRecordsTheOpenVoltageAndStops)
 {
     frmQC &f = open();

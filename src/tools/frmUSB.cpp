@@ -3,6 +3,7 @@
 #include "curves/CurveGraph.h"
 #include "curves/MainViews.h"
 #include "link/State.h"
+#include "link/Module3.h"
 #include "panel/DevCtrl.h"
 #include "panel/DevCtrlFit.h"
 #include "panel/LCDisp.h"
@@ -46,6 +47,8 @@ frmUSB::frmUSB()
     // Form_Load.
     centreOnScreen(this);
     UsbDev = CurDev;
+    // The window stays with this device whichever tab is selected later.
+    setWindowTitle(Module3::LangText(QStringLiteral("USB Quick Charge--Device%1").arg(UsbDev + 1)));
     const DevCtrl *panel = DevCtrl::find(UsbDev);
     UsbChn = tools::panelChannel(panel);
     if (curves::MainViews *m = curves::mainViews(); m && UsbDev < m->viewCount())

@@ -240,6 +240,7 @@ TEST_F(QuickCharge, KeepsToTheDeviceItWasOpenedFor)
     w->DevCtrl(1).set_tVol(0, QStringLiteral("20.00"));
     w->tabDev->set_SelectedIndex(2);
     ASSERT_EQ(CurDev, 1);
+    EXPECT_EQ(f.windowTitle(), "USB Quick Charge--Device1") << "it names the device it drives";
 
     f.optQc3->click();
     f.cmdQCInc->click();
@@ -257,7 +258,7 @@ TEST_F(QuickCharge, TheMenuEntryOpensOneWindowAndBringsItForward)
     w->menuUsb->trigger();
     ASSERT_TRUE(frmUSBForm().isOpen());
     frmUSB *first = &frmUSBForm().get();
-    EXPECT_EQ(first->windowTitle(), "USB Quick Charge");
+    EXPECT_EQ(first->windowTitle(), "USB Quick Charge--Device1");
     EXPECT_TRUE(first->windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_EQ(take(1), Sent{Level12V});
     w->menuUsb->trigger();

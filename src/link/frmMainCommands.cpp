@@ -5,10 +5,13 @@
 
 #include "curves/CurveGraph.h"
 #include "link/Frames.h"
+#include "link/Refusal.h"
+#include "link/StartRules.h"
 #include "link/State.h"
 #include "panel/DevCtrl.h"
 #include "platform/Grid.h"
 #include "platform/Numbers.h"
+#include "platform/QxError.h"
 
 bool frmMain::DevCtrl_RunClick(int Index, int chn)
 {
@@ -87,6 +90,24 @@ bool frmMain::DevCtrl_RunClick(int Index, int chn)
                             p.tSlmt(chn) + p.lSlmtt(chn));
     WriteRunLogHeader(Index, chn);
     return true;
+}
+
+void frmMain::runClicked(int Index, int chn)
+{
+    using namespace qx;
+    if (DevCtrl_RunClick(Index, chn))
+        return;
+    // A start frame that cannot be built from the setting boxes is told as
+    // the boxes' own checks tell a value they refuse.
+    const ::DevCtrl &p = DevCtrl(Index);
+    startrules::Values v;
+    Verdict why = Verdict::Accepted;
+    try {
+        startrules::convert(deviceLimits(Index), chan(Index, chn).Mode, {p.tSval(chn), p.tSlmt(chn), p.tStim(chn)}, v);
+    } catch (const QxError &e) {
+        why = e.code() == ErrTypeMismatch ? Verdict::NotNumber : Verdict::OutOfRange;
+    }
+    tell(why);
 }
 
 void frmMain::DevCtrl_SetClick(int Index, int chn)

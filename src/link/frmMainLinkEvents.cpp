@@ -13,7 +13,7 @@ void frmMain::connectLinkEvents(int n)
     ::DevCtrl *p = &DevCtrl(n);
     connect(p, &::DevCtrl::ConnClick, this, [this, p] { DevCtrl_ConnClick(p->Index()); });
     connect(p, &::DevCtrl::ModeClick, this, [this, p] { DevCtrl_ModeClick(p->Index()); });
-    connect(p, &::DevCtrl::RunClick, this, [this, p](int chn) { DevCtrl_RunClick(p->Index(), chn); });
+    connect(p, &::DevCtrl::RunClick, this, [this, p](int chn) { runClicked(p->Index(), chn); });
     connect(p, &::DevCtrl::SetClick, this, [this, p](int chn) { DevCtrl_SetClick(p->Index(), chn); });
     connect(p, &::DevCtrl::StopClick, this, [this, p](int chn) { DevCtrl_StopClick(p->Index(), chn); });
     const auto onTick = [this, n](const char *name, void (frmMain::*handler)(int)) {

@@ -447,6 +447,10 @@ public:
     // the result row and a new run log. True when the start frame was sent.
     // A run log that cannot be written throws QxError after everything else.
     bool DevCtrl_RunClick(int Index, int chn);
+    // The panel's Start button: Run, and when the start frame could not be
+    // built from the setting boxes, why ("Invalid value!", "Setting value
+    // out of range!").
+    void runClicked(int Index, int chn);
     // Set: the adjust frame; the next running frames refresh the settings.
     void DevCtrl_SetClick(int Index, int chn);
     // Stop: the stop frame and the idle panel. True when the frame was sent.

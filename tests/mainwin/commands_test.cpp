@@ -107,6 +107,39 @@ TEST_F(Commands, StartThatCannotGoOutChangesNothing)
     unchanged("closed port");
 }
 
+TEST_F(Commands, StartClickedWithASettingItCannotSendSaysWhy)
+{
+    DevCtrl &p = w->DevCtrl(0);
+    const struct {
+        const char *what;
+        const char *sval, *slmt, *stim;
+        const char *told; // "" nothing
+    } cases[] = {
+        {"a set value that is no number", "abc", "3.50", "0", "Invalid value!"},
+        {"an empty time limit", "1.00", "3.50", "", "Invalid value!"},
+        {"a limit beyond what a frame carries", "1.00", "999", "0", "Setting value out of range!"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        ui.msgs.clear();
+        p.set_tSval(0, QLatin1String(c.sval));
+        p.set_tSlmt(0, QLatin1String(c.slmt));
+        p.set_tStim(0, QLatin1String(c.stim));
+        button("cmdRun")->click();
+        EXPECT_TRUE(ui.shownPrompt(QLatin1String(c.told)));
+        EXPECT_EQ(wire(300), "");
+        EXPECT_TRUE(p.RunEnable());
+    }
+    // A port that is closed: the panel says nothing more than before.
+    p.set_tSval(0, QStringLiteral("1.00"));
+    p.set_tSlmt(0, QStringLiteral("3.50"));
+    p.set_tStim(0, QStringLiteral("0"));
+    COMM::CloseComm(PortHandle[0]);
+    ui.msgs.clear();
+    button("cmdRun")->click();
+    EXPECT_TRUE(ui.shownPrompt(QString()));
+}
+
 TEST_F(Commands, FreshStartSeedsTheVoltageAxisFromTheReadingDownToTheCutoff)
 {
     OptScale = 1;

@@ -8,4 +8,8 @@ namespace qx {
 // Shows text with the given MsgStyle (buttons + icon); returns the answer.
 int promptBox(const QString &text, int style);
 
+// Opens one of the program's web pages in the desktop's browser; when that
+// is not possible, tells the address instead ("Please visit <url>").
+void openWebPage(const QString &url);
+
 } // namespace qx

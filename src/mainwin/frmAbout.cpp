@@ -5,7 +5,7 @@
 #include "platform/Guard.h"
 #include "platform/GuardedConnect.h"
 #include "platform/Placement.h"
-#include "platform/UiServices.h"
+#include "link/Prompt.h"
 #include "platform/WidgetStyle.h"
 
 #include <QEvent>
@@ -90,7 +90,7 @@ frmAbout::frmAbout()
 
 void frmAbout::cmdOK_Click() { close(); }
 
-void frmAbout::Label1_Click() { qx::ui().openLink(qx::app::webAddress()); }
+void frmAbout::Label1_Click() { qx::openWebPage(qx::app::webAddress()); }
 
 bool frmAbout::eventFilter(QObject *watched, QEvent *event)
 {

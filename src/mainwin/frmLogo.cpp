@@ -6,7 +6,7 @@
 #include "platform/Guard.h"
 #include "platform/GuardedConnect.h"
 #include "platform/Placement.h"
-#include "platform/UiServices.h"
+#include "link/Prompt.h"
 
 #include <QBitmap>
 #include <QEvent>
@@ -91,7 +91,7 @@ void frmLogo::Timer1_Timer()
     close();
 }
 
-void frmLogo::Label2_Click() { qx::ui().openLink(qx::app::webAddress()); }
+void frmLogo::Label2_Click() { qx::openWebPage(qx::app::webAddress()); }
 
 bool frmLogo::eventFilter(QObject *watched, QEvent *event)
 {

@@ -173,9 +173,9 @@ void frmMain::menuUnSimp_Click()
     qx::Module1::WriteIni(qx::IniFile, QStringLiteral("LANGUAGE"), QStringLiteral("LANG"), QStringLiteral("1"));
 }
 
-void frmMain::menuHelp_Click() { qx::ui().openLink(qx::app::webAddress()); }
+void frmMain::menuHelp_Click() { qx::openWebPage(qx::app::webAddress()); }
 
-void frmMain::menuCDT_Click() { qx::ui().openLink(qx::app::partnerAddress()); }
+void frmMain::menuCDT_Click() { qx::openWebPage(qx::app::partnerAddress()); }
 
 void frmMain::menuAbout_Click() { frmAboutForm().showOrRaise(); }
 

@@ -37,6 +37,8 @@ int QtUiServices::msgBox(const QString &text, int style, const QString &title)
     QMessageBox box;
     box.setWindowTitle(title);
     box.setText(text);
+    // An address or a path in a message can be copied.
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
     switch (style & 0x70) {
     case MbCritical: box.setIcon(QMessageBox::Critical); break;
     case MbQuestion: box.setIcon(QMessageBox::Question); break;
@@ -97,6 +99,6 @@ int64_t QtUiServices::pickColor()
     return colorToOle(c);
 }
 
-void QtUiServices::openLink(const QString &url) { QDesktopServices::openUrl(QUrl(url)); }
+bool QtUiServices::openLink(const QString &url) { return QDesktopServices::openUrl(QUrl(url)); }
 
 } // namespace qx

@@ -45,8 +45,9 @@ public:
     virtual QString fileDialog(const FileDialogRequest &req) = 0;
     // Colour dialog; 0x00BBGGRR, or -1 on cancel.
     virtual int64_t pickColor() = 0;
-    // Opens a web link in the desktop's browser.
-    virtual void openLink(const QString &url) = 0;
+    // Opens a web link in the desktop's browser; false when the desktop has
+    // no way to open it (no browser found).
+    virtual bool openLink(const QString &url) = 0;
 };
 
 // The services in use (the Qt implementation unless one was installed).
@@ -63,7 +64,7 @@ public:
                                     const QString &defaultText) override;
     QString fileDialog(const FileDialogRequest &req) override;
     int64_t pickColor() override;
-    void openLink(const QString &url) override;
+    bool openLink(const QString &url) override;
 };
 
 } // namespace qx

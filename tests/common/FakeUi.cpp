@@ -50,7 +50,11 @@ int64_t FakeUi::pickColor()
     return -1;
 }
 
-void FakeUi::openLink(const QString &url) { links << url; }
+bool FakeUi::openLink(const QString &url)
+{
+    links << url;
+    return linksOpen;
+}
 
 QStringList FakeUi::msgTexts() const
 {

@@ -39,14 +39,15 @@ public:
     std::vector<Input> inputs;
     std::vector<FileDialogRequest> fileRequests;
     int colorRequests = 0;
-    QStringList links;
+    QStringList links;      // every link asked to open
+    bool linksOpen = true;  // false: the desktop has no browser
 
     int msgBox(const QString &text, int style, const QString &title) override;
     std::optional<QString> inputBox(const QString &prompt, const QString &title,
                                     const QString &defaultText) override;
     QString fileDialog(const FileDialogRequest &req) override;
     int64_t pickColor() override;
-    void openLink(const QString &url) override;
+    bool openLink(const QString &url) override;
 
     // Texts of the messages shown so far.
     QStringList msgTexts() const;

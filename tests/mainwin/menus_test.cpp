@@ -220,6 +220,18 @@ TEST_F(Menus, TemperatureLanguageAndWebEntriesWriteTheirSettings)
     w.menuHelp->trigger();
     w.menuCDT->trigger();
     EXPECT_EQ(ui.links, (QStringList{app::webAddress(), app::partnerAddress()}));
+    EXPECT_TRUE(ui.msgs.empty());
+}
+
+TEST_F(Menus, WithoutABrowserTheWebEntriesTellTheAddress)
+{
+    ui.linksOpen = false;
+    w.menuHelp->trigger();
+    frmAboutForm().get().Label1_Click();
+    ASSERT_EQ(ui.msgTexts(), (QStringList{"Please visit " + app::webAddress(), "Please visit " + app::webAddress()}));
+    EXPECT_EQ(ui.msgs[0].style, MbInformation);
+    EXPECT_EQ(ui.msgs[0].title, "Prompt");
+    EXPECT_EQ(ui.links.size(), 2) << "the browser was asked first";
 }
 
 TEST_F(Menus, ColourCellsOfTheChannelRows)

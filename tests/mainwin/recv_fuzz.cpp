@@ -179,7 +179,7 @@ public:
     std::optional<QString> inputBox(const QString &, const QString &, const QString &) override { return {}; }
     QString fileDialog(const qx::FileDialogRequest &) override { return {}; }
     int64_t pickColor() override { return -1; }
-    void openLink(const QString &) override {}
+    bool openLink(const QString &) override { return true; }
 };
 
 // What the target needs for its life, gone again at exit (before the leak check).

@@ -1,6 +1,7 @@
 #include "curves/ColorSwatch.h"
 
 #include "link/Module4.h"
+#include "platform/Colors.h"
 #include "platform/WidgetStyle.h"
 
 #include <QLabel>
@@ -28,7 +29,7 @@ uint32_t swatchColor(const QLabel *l) { return uint32_t(l->property("color").toU
 
 void pickSwatch(QLabel *l)
 {
-    const int32_t c = Module4::PickColor();
+    const int32_t c = Module4::PickColor(int32_t(oleResolve(swatchColor(l))));
     if (c >= 0)
         setSwatch(l, uint32_t(c));
 }

@@ -1,5 +1,8 @@
 #include "link/Module4.h"
+#include "platform/AppHome.h"
 #include "platform/UiServices.h"
+
+#include <QFileInfo>
 
 #include <chrono>
 
@@ -8,6 +11,22 @@ namespace qx::Module4 {
 namespace {
 constexpr qsizetype MaxPath = 260;
 constexpr int64_t QuickReturnMs = 20;
+
+QString &lastFolder()
+{
+    static QString folder;
+    return folder;
+}
+
+QString startFolder(const QString &initialDir)
+{
+    if (!initialDir.isEmpty())
+        return initialDir;
+    if (!lastFolder().isEmpty() && QFileInfo(lastFolder()).isDir())
+        return lastFolder();
+    const QString data = homePath(QStringLiteral("Data"));
+    return QFileInfo(data).isDir() ? data : homeDir();
+}
 
 TickSource &tickSource()
 {
@@ -48,7 +67,7 @@ QString ShowFileDialog(QWidget *, bool save, const QString &title, const QString
     req.filter = filter;
     req.defaultName = defaultName;
     req.defaultExt = defaultExt;
-    req.initialDir = initialDir;
+    req.initialDir = startFolder(initialDir);
     try {
         const int64_t shown = ticks();
         QString result = qx::ui().fileDialog(req);
@@ -56,16 +75,20 @@ QString ShowFileDialog(QWidget *, bool save, const QString &title, const QString
             req.defaultName.clear();
             result = qx::ui().fileDialog(req);
         }
+        if (!result.isEmpty())
+            lastFolder() = QFileInfo(result).absolutePath();
         return result;
     } catch (...) {
         return QString();
     }
 }
 
-int32_t PickColor()
+void forgetLastFolder() { lastFolder().clear(); }
+
+int32_t PickColor(int32_t initial)
 {
     try {
-        const int64_t c = qx::ui().pickColor();
+        const int64_t c = qx::ui().pickColor(initial);
         if (c < 0)
             return -1;
         return int32_t(c & 0xFFFFFF);

@@ -13,6 +13,7 @@
 #include "mainwin/frmAbout.h"
 #include "panel/DevCtrl.h"
 #include "platform/AppVersion.h"
+#include "platform/Colors.h"
 #include "platform/FileEnding.h"
 #include "platform/Grid.h"
 #include "platform/Guard.h"
@@ -192,7 +193,8 @@ void frmMain::gridRun_MouseDown(int Index)
             return;
         g.set_Row(row);
         g.set_Col(col);
-        const int32_t picked = Module4::PickColor();
+        // The dialog opens at the cell's colour.
+        const int32_t picked = Module4::PickColor(int32_t(oleResolve(g.CellBackColor())));
         if (picked >= 0)
             g.set_CellBackColor(uint32_t(picked));
         const int k = row - 1;

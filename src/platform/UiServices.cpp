@@ -70,13 +70,20 @@ std::optional<QString> QtUiServices::inputBox(const QString &prompt, const QStri
     return s;
 }
 
+QStringList fileDialogFilters(const QString &filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString named = QLatin1Char('(') + parts[i + 1] + QLatin1Char(')');
+        filters << (parts[i].contains(named) ? parts[i] : parts[i] + QLatin1Char(' ') + named);
+    }
+    return filters;
+}
+
 QString QtUiServices::fileDialog(const FileDialogRequest &req)
 {
-    // "desc|pattern|desc|pattern" -> "desc (pattern);;desc (pattern)"
-    QStringList parts = req.filter.split(QLatin1Char('|'));
-    QStringList filters;
-    for (int i = 0; i + 1 < parts.size(); i += 2)
-        filters << parts[i] + QLatin1String(" (") + parts[i + 1] + QLatin1Char(')');
+    const QStringList filters = fileDialogFilters(req.filter);
     QFileDialog dlg(nullptr, req.title, req.initialDir);
     dlg.setAcceptMode(req.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dlg.setFileMode(req.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -91,9 +98,10 @@ QString QtUiServices::fileDialog(const FileDialogRequest &req)
     return dlg.selectedFiles().first();
 }
 
-int64_t QtUiServices::pickColor()
+int64_t QtUiServices::pickColor(int64_t initial)
 {
-    QColor c = QColorDialog::getColor(Qt::black);
+    const QColor start = initial >= 0 ? oleToColor(uint32_t(initial & 0xFFFFFF)) : QColor(Qt::black);
+    QColor c = QColorDialog::getColor(start);
     if (!c.isValid())
         return -1;
     return colorToOle(c);

@@ -3,6 +3,7 @@
 // the program goes through this interface: the program installs the Qt
 // implementation, tests a scripted fake, so no test ever waits on a dialog.
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <optional>
 
@@ -43,12 +44,19 @@ public:
                                             const QString &defaultText) = 0;
     // Open or save dialog; the chosen full path, or "" on cancel.
     virtual QString fileDialog(const FileDialogRequest &req) = 0;
-    // Colour dialog; 0x00BBGGRR, or -1 on cancel.
-    virtual int64_t pickColor() = 0;
+    // Colour dialog opening at `initial` (0x00BBGGRR; -1: black); the chosen
+    // 0x00BBGGRR, or -1 on cancel.
+    virtual int64_t pickColor(int64_t initial) = 0;
     // Opens a web link in the desktop's browser; false when the desktop has
     // no way to open it (no browser found).
     virtual bool openLink(const QString &url) = 0;
 };
+
+// The name filters a file dialog shows for a "description|pattern" filter
+// (pairs may repeat): the description followed by its pattern in brackets,
+// or the description as it stands when it already names its pattern
+// ("csv file(*.csv)").
+QStringList fileDialogFilters(const QString &filter);
 
 // The services in use (the Qt implementation unless one was installed).
 UiServices &ui();
@@ -63,7 +71,7 @@ public:
     std::optional<QString> inputBox(const QString &prompt, const QString &title,
                                     const QString &defaultText) override;
     QString fileDialog(const FileDialogRequest &req) override;
-    int64_t pickColor() override;
+    int64_t pickColor(int64_t initial) override;
     bool openLink(const QString &url) override;
 };
 

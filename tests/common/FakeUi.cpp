@@ -39,9 +39,10 @@ QString FakeUi::fileDialog(const FileDialogRequest &req)
     return QString();
 }
 
-int64_t FakeUi::pickColor()
+int64_t FakeUi::pickColor(int64_t initial)
 {
     ++colorRequests;
+    colorStarts.push_back(initial);
     if (!colorAnswers.empty()) {
         int64_t a = colorAnswers.front();
         colorAnswers.pop_front();

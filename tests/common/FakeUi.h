@@ -39,6 +39,7 @@ public:
     std::vector<Input> inputs;
     std::vector<FileDialogRequest> fileRequests;
     int colorRequests = 0;
+    std::vector<int64_t> colorStarts; // the colour each colour dialog opened at
     QStringList links;      // every link asked to open
     bool linksOpen = true;  // false: the desktop has no browser
 
@@ -46,7 +47,7 @@ public:
     std::optional<QString> inputBox(const QString &prompt, const QString &title,
                                     const QString &defaultText) override;
     QString fileDialog(const FileDialogRequest &req) override;
-    int64_t pickColor() override;
+    int64_t pickColor(int64_t initial) override;
     bool openLink(const QString &url) override;
 
     // Texts of the messages shown so far.

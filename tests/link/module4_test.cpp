@@ -1,8 +1,11 @@
 #include "link/Module4.h"
 #include "common/FakeUi.h"
+#include "common/TempHome.h"
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDir>
+#include <QFileDialog>
 #include <QTimer>
 
 #include <deque>
@@ -11,6 +14,14 @@
 using qx::test::FakeUi;
 
 namespace {
+
+// A millisecond clock that moves on 100 ms at every reading: every dialog
+// takes long enough to be shown once.
+struct SlowTicks {
+    int64_t t = 0;
+    qx::Module4::TickSource previous = qx::Module4::setTickSource([this] { return t += 100; });
+    ~SlowTicks() { qx::Module4::setTickSource(previous); }
+};
 
 // A scripted millisecond clock: each reading takes the next value.
 struct ScriptedTicks {
@@ -83,6 +94,67 @@ TEST(Module4, OverlongDefaultNameShowsNothing)
     EXPECT_EQ(show(QString(260, 'n')), "/tmp/x.csv");
 }
 
+TEST(Module4, FileDialogsOpenInDataThenWhereTheLastFileWasChosen)
+{
+    FakeUi ui;
+    qx::test::TempHome home;
+    qx::Module4::forgetLastFolder();
+    SlowTicks t;
+    const auto open = [] {
+        return qx::Module4::ShowFileDialog(nullptr, false, "Open Step", "step file(*.stp)|*.stp", "", "", "");
+    };
+    // No Data folder yet: the home folder.
+    open();
+    ASSERT_TRUE(QDir(home.path()).mkpath("Data") && QDir(home.path()).mkpath("elsewhere/deeper"));
+    open();
+    ui.fileAnswers = {home.file("elsewhere/deeper/prog.stp")};
+    open();
+    open(); // cancelled: the folder stays
+    qx::Module4::ShowFileDialog(nullptr, true, "Save Result", "csv file(*.csv)|*.csv", "x", "", "/given");
+    ASSERT_EQ(ui.fileRequests.size(), 5u);
+    const QStringList expected{home.path(), home.file("Data"), home.file("Data"), home.file("elsewhere/deeper"),
+                               "/given"};
+    for (size_t i = 0; i < ui.fileRequests.size(); ++i)
+        EXPECT_EQ(ui.fileRequests[i].initialDir, expected[qsizetype(i)]) << i;
+    qx::Module4::forgetLastFolder();
+}
+
+TEST(Module4, TheDialogShowsEachPatternOnceInItsStartFolder)
+{
+    // The program's own file dialog (no fake installed), read while it shows.
+    qx::test::TempHome home;
+    ASSERT_TRUE(QDir(home.path()).mkpath("Data"));
+    qx::Module4::forgetLastFolder();
+    SlowTicks t;
+    const struct {
+        const char *filter;
+        QStringList shown;
+    } cases[] = {
+        {"csv file(*.csv)|*.csv", {"csv file(*.csv)"}},
+        {"step file(*.stp)|*.stp", {"step file(*.stp)"}},
+        {"csv file(*.csv)|*.csv|data file(*.dat)|*.dat", {"csv file(*.csv)", "data file(*.dat)"}},
+        {"Pictures|*.bmp", {"Pictures (*.bmp)"}},
+    };
+    for (const auto &c : cases) {
+        QStringList filters;
+        QString folder;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto *dlg = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            if (!dlg)
+                return;
+            poll.stop();
+            filters = dlg->nameFilters();
+            folder = dlg->directory().absolutePath();
+            dlg->reject();
+        });
+        poll.start(10);
+        EXPECT_EQ(qx::Module4::ShowFileDialog(nullptr, false, "Open", QLatin1String(c.filter), "", "", ""), "");
+        EXPECT_EQ(filters, c.shown) << c.filter;
+        EXPECT_EQ(folder, QDir(home.file("Data")).absolutePath());
+    }
+}
+
 TEST(Module4, PickColorReturnsTheDialogsChoiceAsBgrOrMinusOne)
 {
     // The program's own colour dialog (no fake installed): the test picks a
@@ -101,12 +173,14 @@ TEST(Module4, PickColorReturnsTheDialogsChoiceAsBgrOrMinusOne)
     };
     for (const Case &c : cases) {
         bool seen = false;
+        QColor openedAt;
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, [&] {
             auto *dlg = qobject_cast<QColorDialog *>(QApplication::activeModalWidget());
             if (!dlg)
                 return;
             seen = true;
+            openedAt = dlg->currentColor();
             poll.stop();
             if (c.pick.isValid()) {
                 dlg->setCurrentColor(c.pick);
@@ -116,7 +190,10 @@ TEST(Module4, PickColorReturnsTheDialogsChoiceAsBgrOrMinusOne)
             }
         });
         poll.start(10);
-        EXPECT_EQ(qx::Module4::PickColor(), c.result) << c.what;
+        // It opens at the colour it is given: 0x00BBGGRR 0x00A0B0C0 is
+        // red C0, green B0, blue A0.
+        EXPECT_EQ(qx::Module4::PickColor(0x00A0B0C0), c.result) << c.what;
         EXPECT_TRUE(seen) << c.what;
+        EXPECT_EQ(openedAt, QColor(0xC0, 0xB0, 0xA0)) << c.what;
     }
 }

@@ -239,9 +239,11 @@ TEST_F(Menus, ColourCellsOfTheChannelRows)
     ::CurveGraph &g = w.CurveGraph(0);
     DevCtrl &p = w.DevCtrl(0);
     // Column 7 of row 1: channel 0's voltage curve.
+    const uint32_t before = cellColour(0, 1, 7);
     ui.colorAnswers = {0x0000FF};
     clickCell(0, 1, 7);
     EXPECT_EQ(ui.colorRequests, 1);
+    EXPECT_EQ(ui.colorStarts, std::vector<int64_t>{int64_t(before)}) << "the dialog opens at the cell's colour";
     EXPECT_EQ(cellColour(0, 1, 7), 0x0000FFu);
     EXPECT_EQ(g.CurveLineColor(0), 0x0000FFu);
     EXPECT_EQ(p.VolColor(), 0x0000FFu);

@@ -178,7 +178,7 @@ public:
     }
     std::optional<QString> inputBox(const QString &, const QString &, const QString &) override { return {}; }
     QString fileDialog(const qx::FileDialogRequest &) override { return {}; }
-    int64_t pickColor() override { return -1; }
+    int64_t pickColor(int64_t) override { return -1; }
     bool openLink(const QString &) override { return true; }
 };
 

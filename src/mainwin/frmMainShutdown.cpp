@@ -52,7 +52,12 @@ const Unload UnloadOrder[] = {
          if (frmMsgForm().isLoaded())
              frmMsgForm()->Unload();
      }},
-    {"frmBanner", [] { frmBannerForm().unload(); }},
+    // A showing banner fades out too, as a close request to it does.
+    {"frmBanner",
+     [] {
+         if (frmBannerForm().isLoaded())
+             frmBannerForm()->Unload();
+     }},
     {"frmQC", [] { frmQCForm().unload(); }},
     {"frmUSB", [] { frmUSBForm().unload(); }},
     {"frmMeter", [] { frmMeterForm().unload(); }},

@@ -43,6 +43,9 @@ frmBanner::frmBanner() : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint)
     Picture1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Picture1->setCursor(Qt::PointingHandCursor);
     Picture1->installEventFilter(this);
+    // The program's end comes as a close request to every window, which
+    // this one refuses while it fades out: it ends the program itself then.
+    quitWait_ = new qx::QuitAfterFade(this, [this] { return !fadeDone_ && isVisible(); });
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(25);
@@ -86,6 +89,7 @@ void frmBanner::Timer2_Timer()
         Timer2->stop();
         fadeDone_ = true;
         close();
+        quitWait_->fadeOver();
     }
 }
 

@@ -2,14 +2,19 @@
 // The banner window: fades in at the bottom right inside the main window to
 // opacity 220 of 255 (5 steps every 25 ms), shows the banner picture and
 // opens its link when the picture is clicked, then fades out and unloads.
-// A request to close it first fades it out. The end of a banner download
-// shows it; nothing in the program starts one.
+// A request to close it first fades it out. When the program is asked to
+// end while the banner shows, it fades out first and then lets the program
+// end. The end of a banner download shows it; nothing in the program
+// starts one.
 #include "platform/FormHolder.h"
 
 #include <QWidget>
 
 class QLabel;
 class QTimer;
+namespace qx {
+class QuitAfterFade;
+}
 
 class frmBanner : public QWidget {
     Q_OBJECT
@@ -44,6 +49,7 @@ private:
     void applyAlpha();
     int alpha_ = 0;
     bool fadeDone_ = false;
+    qx::QuitAfterFade *quitWait_ = nullptr;  // the program's end waits for the fade-out
     QString linkUrl_;
 };
 

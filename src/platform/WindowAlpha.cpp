@@ -1,6 +1,9 @@
 #include "platform/WindowAlpha.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QGuiApplication>
+#include <QTimer>
 #include <QWidget>
 #include <algorithm>
 
@@ -29,6 +32,25 @@ bool fadeStep(QWidget *w, int &alpha, int step, int limit)
     alpha = next;
     setWindowAlpha(w, alpha);
     return true;
+}
+
+QuitAfterFade::QuitAfterFade(QObject *parent, std::function<bool()> fading)
+    : QObject(parent), fading_(std::move(fading))
+{
+    QCoreApplication::instance()->installEventFilter(this);
+}
+
+bool QuitAfterFade::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == QCoreApplication::instance() && event->type() == QEvent::Quit && fading_())
+        waiting_ = true;
+    return QObject::eventFilter(watched, event);
+}
+
+void QuitAfterFade::fadeOver()
+{
+    if (waiting_)
+        QTimer::singleShot(0, QCoreApplication::instance(), [] { QCoreApplication::quit(); });
 }
 
 } // namespace qx

@@ -13,6 +13,7 @@
 #include "link/Module5.h"
 #include "link/Timer.h"
 #include "mainwin/frmAbout.h"
+#include "net/frmBanner.h"
 #include "panel/DevCtrl.h"
 #include "platform/Tray.h"
 #include "tools/frmSet.h"
@@ -186,4 +187,31 @@ TEST_F(Shutdown, TheProgramEndsWithAPopupADialogWaitedForAndTheStepEditorOpen)
     EXPECT_TRUE(open.isEmpty()) << open.join(", ").toStdString();
     EXPECT_FALSE(frmCurveForm().isLoaded());
     EXPECT_FALSE(frmSetForm().isLoaded());
+}
+
+TEST_F(Shutdown, AShowingBannerFadesOutBeforeTheProgramEnds)
+{
+    QApplication::setQuitOnLastWindowClosed(false);
+    frmBanner &b = frmBannerForm().get();
+    b.show();
+    std::vector<int> fade; // the banner's opacity after each fade-out step
+    QObject::connect(b.Timer2, &QTimer::timeout, &b, [&fade, &b] { fade.push_back(b.Alpha()); });
+    int shownAt = -1;
+    ui.msgAnswers = {MrOk};
+    QTimer::singleShot(300, &w, [&] {
+        shownAt = b.Alpha();
+        w.close();
+    });
+    const int rc = test::execWithWatchdog();
+    QApplication::setQuitOnLastWindowClosed(true);
+    EXPECT_EQ(rc, 0) << "the program did not end";
+    ASSERT_GT(shownAt, 0);
+    // From its opacity at the close down to 0 in steps of 5, then gone.
+    std::vector<int> expected;
+    for (int a = shownAt - 5; a >= 0; a -= 5)
+        expected.push_back(a);
+    expected.push_back(0); // the tick that finds the fade over
+    EXPECT_EQ(fade, expected);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(frmBannerForm().isLoaded());
 }

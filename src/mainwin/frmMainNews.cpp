@@ -26,6 +26,18 @@ namespace {
 const QString kNewsServiceAddr = QStringLiteral("192.0.2.10");
 constexpr int kNewsServicePort = 8068;
 constexpr int32_t kTickLimit = 65530;
+// The longest news text the status line scrolls: a line or two of news, not
+// whatever length a reply brings.
+constexpr qsizetype kNewsTextLimit = 256;
+
+QString capped(const QString &text)
+{
+    if (text.size() <= kNewsTextLimit)
+        return text;
+    // Never half a character that takes two UTF-16 units.
+    const qsizetype n = text.at(kNewsTextLimit - 1).isHighSurrogate() ? kNewsTextLimit - 1 : kNewsTextLimit;
+    return text.left(n);
+}
 
 template <class F>
 void quietly(F &&f)
@@ -137,7 +149,7 @@ void frmMain::newsReply(const QByteArray &raw)
         const qx::news::NewsItem item = qx::news::ParseNews(reply);
         if (item.store) {
             NewsLink = item.link;
-            NewsText = item.text;
+            NewsText = capped(item.text);
         }
         Timer3->start();
         break;

@@ -190,6 +190,31 @@ TEST_F(News, RepliesWellFormedMalformedAndHostile)
     EXPECT_EQ(w.NewsLink, "");
 }
 
+TEST_F(News, AnOverlongNewsTextIsCutToTwoHundredFiftySixCharacters)
+{
+    const struct {
+        const char *what;
+        QByteArray text;
+        QString kept;
+    } cases[] = {
+        {"2 MB", QByteArray(2 * 1024 * 1024, 'x'), QString(256, QLatin1Char('x'))},
+        {"exactly 256", QByteArray(256, 'y'), QString(256, QLatin1Char('y'))},
+        // U+1F50B takes two UTF-16 units: it is not cut in half.
+        {"a wide character across the limit", QByteArray(255, 'z') + "\xF0\x9F\x94\x8B" + "zz",
+         QString(255, QLatin1Char('z'))},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        pollConnect();
+        reply(QByteArray("104000") + c.text);
+        EXPECT_EQ(w.NewsText, c.kept);
+        w.Timer3_Timer();
+    }
+    // The status line scrolls 40 blanks and the kept text.
+    w.Timer1_Timer();
+    EXPECT_EQ(w.ScrollText.size(), 40 + 255);
+}
+
 TEST_F(News, AServerAddressReachesTheSettingsFileOnlyWhenItIsADottedAddress)
 {
     const QString before = iniText();

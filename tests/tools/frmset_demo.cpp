@@ -1,8 +1,9 @@
 // Opens the step-program editor over the main window for screenshots:
-//   tools_frmset_demo empty|program|cells [--home DIR]
+//   tools_frmset_demo empty|program|cells|aftercycle [--home DIR]
 // empty: a device with no program yet; program: a program of five steps
 // (discharge, wait, constant-voltage charge, cycle) on a one-channel load;
-// cells: a charger whose step 2 charges by cells.
+// cells: a charger whose step 2 charges by cells; aftercycle: a program
+// whose step 3 follows its "Cycle" row (OK says it will not run).
 #include "link/ModelTable.h"
 #include "link/Module3.h"
 #include "link/State.h"
@@ -74,6 +75,10 @@ int main(int argc, char *argv[])
             row(p, 3, "C-CV", "1.50", "4.20", "0.10");
             row(p, 4, "D-CP", "25", "3.00", "30");
             row(p, 5, "Cycle", "0.00", "0.00", "3");
+        } else if (what == QLatin1String("aftercycle")) {
+            row(p, 1, "D-CC", "2.00", "3.00", "60");
+            row(p, 2, "Cycle", "0.00", "0.00", "3");
+            row(p, 3, "C-CV", "1.50", "4.20", "0.10");
         }
     }
     // The editor opens as the panel's Set button opens it.

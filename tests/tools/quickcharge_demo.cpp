@@ -1,9 +1,10 @@
 // The quick-charge windows over the main window, driving a simulated USB
 // tester on COM3, for screenshots:
-//   tools_quickcharge_demo usb|qc [--home DIR]
+//   tools_quickcharge_demo usb|qc|qcend [--home DIR]
 // usb: the trigger window, which asks the source for 9 V after a second;
 // qc: the QC2.0 load test, run at 5 V with every current (one step every
-// 500 ms instead of 2 s).
+// 500 ms instead of 2 s); qcend: the load test at 9 V while the source
+// still gives 5 V, which the device ends soon after the start.
 #include "DevSim.h"
 #include "SimReadings.h"
 #include "link/COMM.h"
@@ -45,11 +46,18 @@ int main(int argc, char *argv[])
     w.SendConnect(0);
     qx::test::SimReadings readings(w, 0);
 
-    if (what == QLatin1String("qc")) {
+    if (what == QLatin1String("qc") || what == QLatin1String("qcend")) {
         w.menuQc_Click();
         frmQC &f = frmQCForm().get();
         f.Timer1->setInterval(500);
         QTimer::singleShot(1000, &f, [&f] { f.cmdTest->click(); });
+        if (what == QLatin1String("qcend")) {
+            f.opt9V->click();
+            // The device's cut-off (8 V) ends the test after the start.
+            QTimer::singleShot(1700, &f, [&sim] {
+                sim.withDevice([](qx::sim::SimDevice &d) { d.channel(0).running = false; });
+            });
+        }
     } else {
         w.menuUsb_Click();
         frmUSB &f = frmUSBForm().get();

@@ -1,16 +1,28 @@
-// Chart drawing cost against the number of points: ten shown curves of 1e4,
-// 1e5 and 1e6 points each, in the normal view, in a zoomed view, and for a
-// cursor move. The cost should follow the picture's width, not the points.
+// Chart drawing cost against the number of points: ten shown curves of 1e4
+// to 1e7 points each, in the normal view, in a zoomed view, and for a cursor
+// move. The cost should follow the picture's width, not the points.
+//
+// And the memory of the points: ten curves filled point by point (as a
+// running test fills them) in a fresh process, with counters in bytes per
+// stored point at 1e4, 1e5, 1e6 and 1e7 points a curve: reserved_N (the
+// growth of the process's data segment, touched or not) and resident_N
+// (pages in memory); worst_reserved is the highest reserved figure seen from
+// 1e4 to 1e7 points, sampled every 250 points a curve and so just after
+// every growth of the storage, worst_at the point count where it was seen.
 #include "curves/CurveGraph.h"
+#include "curves/CurveGraphData.h"
 #include "common/Mouse.h"
+#include "ProcessMemory.h"
 #include "QtBenchMain.h"
 
 #include <QApplication>
 #include <QMouseEvent>
 #include <QWindow>
 #include <benchmark/benchmark.h>
+#include <algorithm>
 #include <cmath>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -92,10 +104,74 @@ void BM_CursorMove(benchmark::State &state)
     qx::test::sendMouse(s, QEvent::MouseButtonRelease, {x, 300}, Qt::RightButton);
 }
 
+// Fills ten curves to 1e7 points each; returns, for each of 1e4 .. 1e7,
+// reserved and resident bytes a point, then the worst reserved figure from
+// 1e4 on and the count where it was seen.
+std::vector<double> fillAndMeasure()
+{
+    constexpr int64_t Sizes[] = {10'000, 100'000, 1'000'000, 10'000'000};
+    constexpr int64_t Sample = 250;
+    {
+        // The code and the libraries it runs fault in first (a forked
+        // process maps its parent's code pages afresh), not counted below.
+        qx::curves::CurveTable warm;
+        for (int j = 0; j < 5000; ++j)
+            warm.AddXY(0, float(j), 0);
+        qx::bench::memoryNow();
+    }
+    qx::curves::CurveTable t;
+    t.setCurveCount(Curves);
+    const qx::bench::MemoryFigures before = qx::bench::memoryNow();
+    std::vector<double> at;
+    double worstReserved = 0, worstAt = 0;
+    size_t next = 0;
+    for (int64_t j = 0; j < Sizes[3]; ++j) {
+        const float x = float(j) * 0.36f;
+        for (int c = 0; c < Curves; ++c)
+            t.AddXY(c, x, float(c) + float(j % 1000) * 0.001f);
+        const int64_t count = j + 1;
+        const bool decade = count == Sizes[next];
+        if (count < Sizes[0] || (count % Sample != 1 && !decade))
+            continue;
+        const qx::bench::MemoryFigures now = qx::bench::memoryNow();
+        const double points = double(count) * Curves;
+        const double reserved = (now.reserved - before.reserved) / points;
+        if (reserved > worstReserved) {
+            worstReserved = reserved;
+            worstAt = double(count);
+        }
+        if (decade) {
+            at.insert(at.end(), {reserved, (now.resident - before.resident) / points});
+            ++next;
+        }
+    }
+    at.insert(at.end(), {worstReserved, worstAt});
+    return at;
+}
+
+void BM_PointMemory(benchmark::State &state)
+{
+    std::vector<double> m;
+    for (auto _ : state)
+        m = qx::bench::inChild(fillAndMeasure);
+    if (m.size() != 10) {
+        state.SkipWithError("the measuring process failed");
+        return;
+    }
+    const char *sizes[] = {"1e4", "1e5", "1e6", "1e7"};
+    for (size_t k = 0; k < 4; ++k) {
+        state.counters[std::string("reserved_") + sizes[k]] = m[2 * k];
+        state.counters[std::string("resident_") + sizes[k]] = m[2 * k + 1];
+    }
+    state.counters["worst_reserved"] = m[8];
+    state.counters["worst_at"] = m[9];
+}
+
 } // namespace
 
-BENCHMARK(BM_NormalView)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_ZoomedView)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_CursorMove)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_NormalView)->Arg(10000)->Arg(100000)->Arg(1000000)->Arg(10000000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ZoomedView)->Arg(10000)->Arg(100000)->Arg(1000000)->Arg(10000000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CursorMove)->Arg(10000)->Arg(100000)->Arg(1000000)->Arg(10000000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PointMemory)->Iterations(1)->Unit(benchmark::kSecond);
 
 int main(int argc, char **argv) { return qx::bench::runWithQt(argc, argv); }

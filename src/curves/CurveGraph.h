@@ -43,8 +43,8 @@ public:
     // Appends (x, y) to curve Index; draws nothing.
     void AddXY(int Index, float x, float y);
     // Appends the points to curve Index in one go (as AddXY calls would),
-    // taking over the vector's storage when the curve is empty; draws nothing.
-    void TakePoints(int Index, std::vector<qx::curves::DataPoint> &&points, std::optional<bool> xRising = std::nullopt)
+    // taking over the store when the curve is empty; draws nothing.
+    void TakePoints(int Index, qx::curves::PointStore &&points, std::optional<bool> xRising = std::nullopt)
     {
         table_.TakePoints(Index, std::move(points), xRising);
     }

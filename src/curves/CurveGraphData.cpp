@@ -11,20 +11,19 @@ namespace qx::curves {
 
 namespace {
 
-// Grows the slots to `slots`, doubling the capacity when it runs out so that
-// the points are not copied on every step of 1000.
-void growSlots(std::vector<DataPoint> &dp, size_t slots)
-{
-    if (slots > dp.capacity())
-        dp.reserve(std::max(slots, dp.capacity() * 2));
-    dp.resize(slots);
-}
-
 void freshSlots(CurveRec &c)
 {
-    std::vector<DataPoint>(2).swap(c.Dp);
+    c.Dp.clear();
+    c.Dp.resize(2);
     c.DpCnt = 0;
     c.xRising = true;
+}
+
+// Slots that AddXY leaves after `count` points (count >= 1): the last growth
+// happened when the count stood at the multiple of GrowBy just below it.
+size_t slotsFor(int64_t count)
+{
+    return size_t((count - 1) / CurveTable::GrowBy * CurveTable::GrowBy + CurveTable::GrowBy + 1);
 }
 
 } // namespace
@@ -62,18 +61,15 @@ void CurveTable::AddXY(int Index, float x, float y)
     CurveRec &c = curve(Index);
     if (c.DpCnt == std::numeric_limits<int32_t>::max())
         raise(ErrOverflow);
-    if (c.DpCnt % GrowBy == 0) {
-        try {
-            growSlots(c.Dp, size_t(c.DpCnt) + GrowBy + 1);
-        } catch (const std::bad_alloc &) {
-            raise(ErrOutOfMemory);
-        } catch (const std::length_error &) {
-            raise(ErrOutOfMemory);
-        }
+    try {
+        c.Dp.set(size_t(c.DpCnt), DataPoint{x, y});
+    } catch (const std::bad_alloc &) {
+        raise(ErrOutOfMemory);
     }
-    if (c.DpCnt > 0 && !(x >= c.Dp[size_t(c.DpCnt - 1)].x))
+    if (c.DpCnt % GrowBy == 0)
+        c.Dp.resize(size_t(c.DpCnt) + GrowBy + 1);
+    if (c.DpCnt > 0 && !(x >= c.Dp.data()[c.DpCnt - 1].x))
         c.xRising = false;
-    c.Dp[size_t(c.DpCnt)] = DataPoint{x, y};
     ++c.DpCnt;
 }
 
@@ -85,24 +81,14 @@ void CurveTable::AddPoints(int Index, const DataPoint *points, int32_t n)
     if (n > std::numeric_limits<int32_t>::max() - c.DpCnt)
         raise(ErrOverflow);
     const int64_t count = int64_t(c.DpCnt) + n;
-    // AddXY's slots after `count` points: the last growth happened when the
-    // count stood at the multiple of GrowBy just below it.
-    const size_t slots = size_t((count - 1) / GrowBy * GrowBy + GrowBy + 1);
     try {
-        if (slots > c.Dp.size()) {
-            if (slots > c.Dp.capacity()) {
-                std::vector<DataPoint> grown;
-                grown.reserve(slots);
-                grown.assign(c.Dp.begin(), c.Dp.begin() + c.DpCnt);
-                c.Dp.swap(grown);
-            }
-            c.Dp.resize(slots);
-        }
+        c.Dp.reserve(size_t(count));
     } catch (const std::bad_alloc &) {
         raise(ErrOutOfMemory);
-    } catch (const std::length_error &) {
-        raise(ErrOutOfMemory);
     }
+    const size_t slots = slotsFor(count);
+    if (slots > c.Dp.size())
+        c.Dp.resize(slots);
     DataPoint *to = c.Dp.data() + c.DpCnt;
     bool rising = c.xRising;
     for (int32_t k = 0; k < n; ++k) {
@@ -115,24 +101,25 @@ void CurveTable::AddPoints(int Index, const DataPoint *points, int32_t n)
     c.DpCnt = int32_t(count);
 }
 
-void CurveTable::TakePoints(int Index, std::vector<DataPoint> &&points, std::optional<bool> xRising)
+void CurveTable::TakePoints(int Index, PointStore &&points, std::optional<bool> xRising)
 {
     CurveRec &c = curve(Index);
-    if (c.DpCnt > 0 || points.empty() || points.size() > size_t(std::numeric_limits<int32_t>::max())) {
-        AddPoints(Index, points.data(), int32_t(std::min(points.size(), size_t(std::numeric_limits<int32_t>::max()))));
+    const size_t most = size_t(std::numeric_limits<int32_t>::max());
+    try {
+        points.reserve(std::min(points.size(), most)); // every point to take held in memory
+    } catch (const std::bad_alloc &) {
+        raise(ErrOutOfMemory);
+    }
+    if (c.DpCnt > 0 || points.empty() || points.size() > most) {
+        AddPoints(Index, points.data(), int32_t(std::min(points.size(), most)));
         return;
     }
     const auto n = int32_t(points.size());
+    const DataPoint *d = points.data();
     bool rising = xRising.value_or(true);
     for (int32_t k = 1; !xRising && k < n && rising; ++k)
-        rising = points[size_t(k)].x >= points[size_t(k - 1)].x;
-    try {
-        points.resize(size_t((int64_t(n) - 1) / GrowBy * GrowBy + GrowBy + 1));
-    } catch (const std::bad_alloc &) {
-        raise(ErrOutOfMemory);
-    } catch (const std::length_error &) {
-        raise(ErrOutOfMemory);
-    }
+        rising = d[k].x >= d[k - 1].x;
+    points.resize(slotsFor(n));
     c.Dp = std::move(points);
     c.DpCnt = n;
     c.xRising = rising;
@@ -146,7 +133,7 @@ void CurveTable::ClearAll()
         freshSlots(c);
 }
 
-const DataPoint &CurveTable::slot(int Index, int32_t n) const
+DataPoint CurveTable::slot(int Index, int32_t n) const
 {
     const CurveRec &c = curve(Index);
     if (n < 0 || size_t(n) >= c.Dp.size())
@@ -159,8 +146,13 @@ float CurveTable::DpY(int Index, int32_t n) const { return slot(Index, n).y; }
 
 void CurveTable::setDpY(int Index, int32_t n, float y)
 {
-    slot(Index, n); // checks
-    curves_[size_t(Index)].Dp[size_t(n)].y = y;
+    DataPoint d = slot(Index, n); // checks
+    d.y = y;
+    try {
+        curves_[size_t(Index)].Dp.set(size_t(n), d); // a spare slot may need memory
+    } catch (const std::bad_alloc &) {
+        raise(ErrOutOfMemory);
+    }
 }
 
 int32_t thinStep(int64_t n, double w)
@@ -178,7 +170,8 @@ int32_t firstVisitedAtOrAbove(const CurveRec &c, double xd, int32_t s)
     if (n <= 0 || s < 1)
         return -1;
     const int32_t steps = (n - 1) / s; // visited points are k * s, k = 0 .. steps
-    auto at = [&](int32_t k) { return double(c.Dp[size_t(k) * size_t(s)].x); };
+    const DataPoint *d = c.Dp.data();
+    auto at = [&](int32_t k) { return double(d[size_t(k) * size_t(s)].x); };
     if (c.xRising) {
         int32_t lo = 0, hi = steps + 1; // first k with x >= xd lies in [lo, hi]
         while (lo < hi) {
@@ -202,7 +195,7 @@ PointSpan zoomSpan(const CurveRec &c, float minX, float maxX)
     PointSpan span{0, n - 1};
     if (n <= 0)
         return span;
-    auto begin = c.Dp.begin(), end = c.Dp.begin() + n;
+    const DataPoint *begin = c.Dp.data(), *end = begin + n;
     if (c.xRising) {
         const int32_t jMax = int32_t(std::partition_point(begin, end, [&](const DataPoint &p) { return !(p.x >= maxX); }) - begin);
         const int32_t jMin = int32_t(std::partition_point(begin, end, [&](const DataPoint &p) { return !(p.x >= minX); }) - begin);
@@ -212,7 +205,7 @@ PointSpan zoomSpan(const CurveRec &c, float minX, float maxX)
     }
     int32_t first = -1;
     for (int32_t j = 0; j < n; ++j) {
-        const float x = c.Dp[size_t(j)].x;
+        const float x = begin[j].x;
         if (first < 0 && x >= minX)
             first = j;
         if (x >= maxX) {

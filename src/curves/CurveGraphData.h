@@ -5,22 +5,19 @@
 // Point storage follows the control's array model: a curve that was never
 // given a point has no slots; Clear leaves two spare slots; AddXY grows the
 // slots to DpCnt + 1001 whenever DpCnt is a multiple of 1000. Slots from DpCnt
-// on are spare (zero) and may be read. The vector's capacity grows
-// geometrically underneath, so a long run never copies its points on every
-// thousand.
+// on are spare (zero) and may be read. The points live in a PointStore:
+// spare slots take no memory until written, and the memory held grows by
+// small steps without copying, so a long run keeps about 8 bytes a point.
+#include "curves/PointStore.h"
+
 #include <cstdint>
 #include <optional>
 #include <vector>
 
 namespace qx::curves {
 
-struct DataPoint {
-    float x = 0;
-    float y = 0;
-};
-
 struct CurveRec {
-    std::vector<DataPoint> Dp; // size() is the number of slots
+    PointStore Dp; // size() is the number of slots
     int32_t DpCnt = 0;
     int16_t AxesY = 0;
     bool ShowCurve = false;
@@ -56,12 +53,12 @@ public:
     void AddXY(int Index, float x, float y);
     // Appends n points at once, leaving the curve as n calls of AddXY would
     // (same points, same slot count) but growing the storage only once, to
-    // exactly the slots needed.
+    // exactly the points held.
     void AddPoints(int Index, const DataPoint *points, int32_t n);
-    // The same for a vector of points; when the curve is empty the vector's
-    // storage becomes the curve's, so nothing is copied. xRising: whether
-    // the caller has found x never decreasing (unknown: checked here).
-    void TakePoints(int Index, std::vector<DataPoint> &&points, std::optional<bool> xRising = std::nullopt);
+    // The same for a store of points (all its size() points); when the curve
+    // is empty the store becomes the curve's, so nothing is copied. xRising:
+    // whether the caller has found x never decreasing (unknown: checked here).
+    void TakePoints(int Index, PointStore &&points, std::optional<bool> xRising = std::nullopt);
     void Clear(int Index);
     void ClearAll();
 
@@ -76,7 +73,7 @@ public:
     static constexpr uint32_t Red = 0x0000FF;
 
 private:
-    const DataPoint &slot(int Index, int32_t n) const;
+    DataPoint slot(int Index, int32_t n) const;
     std::vector<CurveRec> curves_;
 };
 

@@ -10,37 +10,13 @@
 #include <cstring>
 #include <cmath>
 #include <limits>
+#include <memory>
+#include <new>
 #include <string>
 
 namespace qx::curves {
 
 namespace {
-
-// Numbers of LF and of CR bytes in b[0..n), eight bytes at a time: per-byte
-// tallies in a word, summed before any byte can overflow.
-void countLineEnds(const char *b, size_t n, int64_t &lf, int64_t &cr)
-{
-    constexpr uint64_t Ones = 0x0101010101010101ull, Low7 = 0x7F7F7F7F7F7F7F7Full;
-    // 1 in every byte of x that is zero, else 0.
-    auto zeros = [](uint64_t x) { return (~(((x & Low7) + Low7) | x) >> 7) & Ones; };
-    auto sum = [](uint64_t t) { return int64_t((t * Ones) >> 56); };
-    size_t k = 0;
-    while (k + 8 <= n) {
-        uint64_t tl = 0, tc = 0;
-        for (int r = 0; r < 255 && k + 8 <= n; ++r, k += 8) {
-            uint64_t w;
-            std::memcpy(&w, b + k, 8);
-            tl += zeros(w ^ (Ones * '\n'));
-            tc += zeros(w ^ (Ones * '\r'));
-        }
-        lf += sum(tl);
-        cr += sum(tc);
-    }
-    for (; k < n; ++k) {
-        lf += b[k] == '\n';
-        cr += b[k] == '\r';
-    }
-}
 
 bool isSeparator(char c) { return c == ',' || c == ';' || c == '\t'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
@@ -202,7 +178,7 @@ public:
         r_.ok = !failed_;
         if (r_.ok)
             for (auto *v : {&r_.volt, &r_.curr, &r_.cap, &r_.energy})
-                v->resize(size_t(r_.lines));
+                v->shrink_to_fit();
         return std::move(r_);
     }
 
@@ -215,17 +191,8 @@ public:
         r_.ok = false;
         r_.errorLine = no;
         r_.error = why;
-        r_.volt = {};
-        r_.curr = {};
-        r_.cap = {};
-        r_.energy = {};
-    }
-
-    // Room for about n more data lines in each curve.
-    void reserve(size_t n)
-    {
-        if (size_t(r_.lines) + n > r_.volt.size())
-            grow(size_t(r_.lines) + n);
+        for (auto *v : {&r_.volt, &r_.curr, &r_.cap, &r_.energy})
+            v->clear();
     }
 
 private:
@@ -327,7 +294,7 @@ private:
         // Sums in double precision: a million lines stay exact to the last
         // shown digit.
         constexpr double PerHour = 1.0 / 3600, Milli = 0.001;
-        const size_t k = size_t(r_.lines);
+        const bool first = r_.lines == 0;
         r_.voltSum += V;
         r_.lines += 1;
         r_.capacity += (double(t) - prev_) * double(I) * 1000;
@@ -341,27 +308,24 @@ private:
             fail(no, QStringLiteral("the capacity is out of range"));
             return false;
         }
-        if (k > 0) {
-            r_.xRising = r_.xRising && x >= r_.volt[k - 1].x;
-            r_.tRising = r_.tRising && t >= r_.cap[k - 1].x;
+        if (!first) {
+            r_.xRising = r_.xRising && x >= prevX_;
+            r_.tRising = r_.tRising && t >= prevT_;
         }
+        prevX_ = x;
+        prevT_ = t;
         r_.ranges.add(x, V, I);
-        if (k >= r_.volt.size())
-            grow(std::max<size_t>(2048, 2 * k));
-        r_.volt[k] = {x, V};
-        r_.curr[k] = {x, I};
-        // Capacity and energy are kept in Ah and Wh to three decimals.
-        r_.cap[k] = {t, float(roundEven(mAh) * Milli)};
-        r_.energy[k] = {t, float(roundEven(r_.energySum * PerHour) * Milli)};
+        try {
+            r_.volt.push_back({x, V});
+            r_.curr.push_back({x, I});
+            // Capacity and energy are kept in Ah and Wh to three decimals.
+            r_.cap.push_back({t, float(roundEven(mAh) * Milli)});
+            r_.energy.push_back({t, float(roundEven(r_.energySum * PerHour) * Milli)});
+        } catch (const std::bad_alloc &) {
+            fail(no, QStringLiteral("there is not enough memory for the points"));
+            return false;
+        }
         return true;
-    }
-
-    // The curves hold room for n points; points beyond r_.lines are spare
-    // until finish() cuts them off.
-    void grow(size_t n)
-    {
-        for (auto *v : {&r_.volt, &r_.curr, &r_.cap, &r_.energy})
-            v->resize(n);
     }
 
     void summarise()
@@ -397,6 +361,7 @@ private:
     bool sepKnown_ = false;
     bool failed_ = false;
     int32_t prev_ = 0;
+    float prevX_ = 0, prevT_ = 0; // x and seconds of the last point
     std::array<int64_t, SummaryColumns> keyLine_{};
 };
 
@@ -406,11 +371,6 @@ ResultData parseResultBytes(std::string_view bytes, const ReadOptions &opt)
 {
     Parser parser(opt);
     LineSplitter lines;
-    // The line ends, counted first, give the curves their room once and
-    // exactly (a bound: header lines are few).
-    int64_t lf = 0, cr = 0;
-    countLineEnds(bytes.data(), bytes.size(), lf, cr);
-    parser.reserve(size_t(std::max(lf, cr)) + 1 + CurveTable::GrowBy + 1);
     auto onLine = [&](int64_t no, std::string_view s) { return parser.line(no, s); };
     if (lines.feed(bytes, onLine))
         lines.end(onLine);
@@ -419,21 +379,33 @@ ResultData parseResultBytes(std::string_view bytes, const ReadOptions &opt)
 
 ResultData readResultFile(const QString &path, const ReadOptions &opt)
 {
-    // The file is read from the disk once, whole; counting and parsing then
-    // work on the bytes in memory.
+    // One pass over the file in blocks, each parsed as it comes: the memory
+    // is the points and one block, whatever the size of the file, and a pipe
+    // gives its bytes once.
+    constexpr qint64 BlockSize = 256 << 10;
+    Parser parser(opt);
+    LineSplitter lines;
     QFile f(path);
-    QByteArray bytes;
-    QString failure;
-    if (!f.open(QIODevice::ReadOnly))
-        failure = QStringLiteral("the file cannot be opened (%1)").arg(f.errorString());
-    else if (bytes = f.readAll(); f.error() != QFileDevice::NoError)
-        failure = QStringLiteral("the file cannot be read (%1)").arg(f.errorString());
-    if (!failure.isEmpty()) {
-        Parser parser(opt);
-        parser.fail(0, failure);
-        return parser.finish(LineSplitter());
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+        parser.fail(0, QStringLiteral("the file cannot be opened (%1)").arg(f.errorString()));
+        return parser.finish(lines);
     }
-    return parseResultBytes(std::string_view(bytes.constData(), size_t(bytes.size())), opt);
+    auto onLine = [&](int64_t no, std::string_view s) { return parser.line(no, s); };
+    const std::unique_ptr<char[]> block(new char[size_t(BlockSize)]);
+    for (;;) {
+        const qint64 got = f.read(block.get(), BlockSize);
+        if (got < 0) {
+            parser.fail(0, QStringLiteral("the file cannot be read (%1)").arg(f.errorString()));
+            break;
+        }
+        if (got == 0) {
+            lines.end(onLine);
+            break;
+        }
+        if (!lines.feed(std::string_view(block.get(), size_t(got)), onLine))
+            break;
+    }
+    return parser.finish(lines);
 }
 
 char separatorForName(const QString &name, int csvType)

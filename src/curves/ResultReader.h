@@ -4,9 +4,10 @@
 // current against x, capacity and energy against seconds), the computed
 // capacity, energy and average voltage, and the tracked axis ranges.
 //
-// A file is read whole before anything is shown: it either gives a complete
-// ResultData or an error naming the line that failed, so a bad file changes
-// nothing in the viewer.
+// A file is read to its end before anything is shown: it either gives a
+// complete ResultData or an error naming the line that failed, so a bad file
+// changes nothing in the viewer. It is read once, in blocks, into the curves'
+// points: the memory a read takes is its points and one block.
 //
 // Format accepted (what the main window writes): lines ending in CR, CR LF
 // or LF; key lines "Device:", "Mode:", "Begin Volt:", "Cutoff Volt:",
@@ -26,7 +27,6 @@
 #include <array>
 #include <cstdint>
 #include <string_view>
-#include <vector>
 
 namespace qx::curves {
 
@@ -55,8 +55,8 @@ struct ResultData {
     bool deviceStated = false;   // a "Device" line gave cell 0
     char separator = ',';
 
-    // The four curves of the file's block, ready to append.
-    std::vector<DataPoint> volt, curr, cap, energy;
+    // The four curves of the file's block, ready to hand to the chart.
+    PointStore volt, curr, cap, energy;
     bool xRising = true;     // x of the voltage and current points never decreases
     bool tRising = true;     // nor the seconds of the capacity and energy points
     int32_t lines = 0;       // data lines
@@ -70,10 +70,9 @@ struct ResultData {
 // Longest line accepted (bytes, without its line end).
 constexpr int64_t MaxLineLength = 65536;
 
-// Reads the file at path: from the disk once, whole, then as the bytes below.
+// Reads the file at path, from the disk once, in blocks (a pipe reads too).
 ResultData readResultFile(const QString &path, const ReadOptions &opt);
-// The same for bytes already in memory: the line ends are counted first, so
-// that the curves get their room once and exactly.
+// The same for bytes already in memory.
 ResultData parseResultBytes(std::string_view bytes, const ReadOptions &opt);
 
 // The separator the viewer would choose from a file name alone: TAB unless

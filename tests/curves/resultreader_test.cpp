@@ -49,7 +49,7 @@ struct Pt {
     float x, y;
 };
 
-void expectPoints(const std::vector<DataPoint> &got, std::initializer_list<Pt> want, const char *what)
+void expectPoints(const PointStore &got, std::initializer_list<Pt> want, const char *what)
 {
     ASSERT_EQ(got.size(), want.size()) << what;
     size_t k = 0;
@@ -124,7 +124,7 @@ TEST(ResultReader, StepProgramDatFileSkipsItsStepLines)
 TEST(ResultReader, WorkedExampleTwoPointsTenSecondsApart)
 {
     const ResultData r = read("worked_example.csv");
-    ASSERT_TRUE(r.ok);
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
     EXPECT_DOUBLE_EQ(r.capacity, 10000);
     EXPECT_EQ(r.cells[ColCapacity], "2.777778mAh");
     EXPECT_EQ(r.cells[ColAvgVolt], "4V");
@@ -240,12 +240,17 @@ TEST(ResultReader, MalformedFilesNameTheLineAndWhatIsWrong)
         {"0,1.00,4.000\r\n" + std::string(100000, 'x') + "\r\n", 2, "the line is longer than 65536 characters"},
         {"0,1.00,4.000\r\nTitle:" + std::string(3 << 20, 'x'), 2, "the line is longer than 65536 characters"},
     };
+    // From memory and from a file read in blocks alike.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("bad.csv"));
     for (const auto &c : cases) {
-        const ResultData r = parse(c.bytes);
-        EXPECT_FALSE(r.ok) << c.bytes.substr(0, 60);
-        EXPECT_EQ(r.errorLine, c.line) << c.bytes.substr(0, 60);
-        EXPECT_EQ(r.error, QString::fromUtf8(c.error)) << c.bytes.substr(0, 60);
-        EXPECT_TRUE(r.volt.empty() && r.curr.empty() && r.cap.empty() && r.energy.empty());
+        ASSERT_TRUE(writeFile(path, c.bytes));
+        for (const ResultData &r : {parse(c.bytes), readResultFile(path, ReadOptions{})}) {
+            EXPECT_FALSE(r.ok) << c.bytes.substr(0, 60);
+            EXPECT_EQ(r.errorLine, c.line) << c.bytes.substr(0, 60);
+            EXPECT_EQ(r.error, QString::fromUtf8(c.error)) << c.bytes.substr(0, 60);
+            EXPECT_TRUE(r.volt.empty() && r.curr.empty() && r.cap.empty() && r.energy.empty());
+        }
     }
     ReadOptions o;
     const ResultData missing = readResultFile(fixture("no_such_file.csv"), o);

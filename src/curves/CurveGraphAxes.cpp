@@ -37,6 +37,17 @@ void gridRun(float start, float step, int div, Inside inside, Emit emit)
         emit(v);
 }
 
+// Two texts of one value axis, one above the other, overlap by no more than
+// MaxLabelOverlap of the lower one's height (a text's box holds blank rows
+// above its digits, and the digits leave the rows below the baseline empty).
+bool standApart(const TextItem &a, const TextItem &b)
+{
+    const int overlap = std::min(a.topLeft.y() + a.size.height(), b.topLeft.y() + b.size.height()) -
+                        std::max(a.topLeft.y(), b.topLeft.y());
+    const int lowerHeight = a.topLeft.y() > b.topLeft.y() ? a.size.height() : b.size.height();
+    return overlap <= 0 || overlap <= lowerHeight * MaxLabelOverlap;
+}
+
 } // namespace
 
 Scales computeScales(const ChartProps &p, int W, int H, int RM)
@@ -117,27 +128,48 @@ FrameLayout layoutFrame(const ChartProps &p, int W, int H, const TextMeasure &me
 
     // Value axis labels, ticks and unit text; labelLeft is the labels' left
     // edge (null for the left axis, whose labels end 16 pixels left of the
-    // plot area), tickX where the ticks of a right axis start.
+    // plot area), tickX where the ticks of a right axis start. Labels are
+    // taken from the bottom up; one that would overlap the last one shown by
+    // more than MaxLabelOverlap of its height is left out (its tick stays),
+    // so a short chart shows every second or third value instead of a smear
+    // of digits. The unit stands half a division above the top label, moved
+    // up as far as it must to keep clear of it, but never above the
+    // picture's top edge; where even that is too close, the top labels give
+    // way to it.
     auto valueAxis = [&](int a, const QString &picture, const QString &unit, const double *labelLeft, double tickX) {
         const int div = p.YDiv[a];
         if (div <= 0)
             return;
-        auto place = [&](TextItem t, double ty) {
+        auto placed = [&](const QString &s, double ty) {
+            TextItem t = text(s);
             const int left = labelLeft ? px(*labelLeft) : 34 - t.size.width();
             t.topLeft = QPoint(left, px(ty - t.size.height() / 2.0));
-            f.labels.push_back(t);
+            return t;
         };
+        std::vector<TextItem> shown;
         for (int k = 0; k <= div; ++k) {
             const double ty = (h - 50) - (h - 90) / div * k;
             const double v = (double(p.MaxY[a]) - p.MinY[a]) / div * k + p.MinY[a];
-            place(text(num::format(v, picture)), ty);
+            const TextItem t = placed(num::format(v, picture), ty);
+            if (shown.empty() || standApart(t, shown.back()))
+                shown.push_back(t);
             const int y = px(ty);
             if (labelLeft)
                 f.axisLines.emplace_back(px(tickX), y, px(tickX + 6), y);
             else
                 f.axisLines.emplace_back(45, y, 39, y);
         }
-        place(text(unit), (h - 50) - (h - 90) / div * (div + 0.5));
+        TextItem u = placed(unit, (h - 50) - (h - 90) / div * (div + 0.5));
+        if (!shown.empty()) {
+            const TextItem &top = shown.back();
+            const int clear = top.topLeft.y() - u.size.height() + int(top.size.height() * MaxLabelOverlap);
+            u.topLeft.setY(std::min(u.topLeft.y(), clear));
+        }
+        u.topLeft.setY(std::max(u.topLeft.y(), 0));
+        while (!shown.empty() && !standApart(shown.back(), u))
+            shown.pop_back();
+        f.labels.insert(f.labels.end(), shown.begin(), shown.end());
+        f.labels.push_back(u);
     };
     valueAxis(0, QStringLiteral("0.00"), QStringLiteral("[V]"), nullptr, 0);
     if (p.ShowAxesY1) {

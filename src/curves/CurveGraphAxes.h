@@ -79,6 +79,11 @@ struct FrameLayout {
 // Fewest pixels between two x labels; a label that would come closer to
 // the last one shown is left out.
 constexpr int MinLabelGap = 4;
+// Most that two value labels (or a label and the unit text) stacked on one
+// axis may overlap, as a share of the lower text's height: the blank rows
+// above a digit (two of the frame font's 13, as the unit stands over the top
+// label on a default chart). A label that would overlap more is left out.
+constexpr double MaxLabelOverlap = 1.0 / 6;
 
 // Width and height of a text in the frame's font.
 using TextMeasure = std::function<QSize(const QString &)>;

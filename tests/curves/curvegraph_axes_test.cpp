@@ -206,6 +206,82 @@ TEST(ChartFrame, CrowdedTimeLabelsAreLeftOutNeverDrawnOverEachOther)
     }
 }
 
+// The texts of one value axis (labels and unit), from the bottom up.
+std::vector<std::pair<QString, int>> axisTexts(const FrameLayout &f, int left)
+{
+    std::vector<std::pair<QString, int>> out;
+    for (const TextItem &t : f.labels)
+        if ((left < 0 ? t.topLeft.x() + t.size.width() == 34 : t.topLeft.x() == left))
+            out.emplace_back(t.text, t.topLeft.y());
+    std::stable_sort(out.begin(), out.end(), [](const auto &a, const auto &b) { return a.second > b.second; });
+    return out;
+}
+
+TEST(ChartFrame, ValueLabelsOfAShortChartAreThinnedAndTheUnitKeepsClear)
+{
+    // Labels 12 high; two may overlap by 2 rows (a sixth) at most.
+    using Texts = std::vector<std::pair<QString, int>>;
+    const struct {
+        int H;
+        Texts left, right; // text and top, bottom up
+    } cases[] = {
+        // Divisions 7 apart: every second label. The unit, half a division
+        // above the top label (30.5 -> 30), would overlap it by 8; it moves
+        // up to overlap by 2: 34 - 12 + 2 = 24.
+        {160,
+         {{"0.00", 104}, {"4.00", 90}, {"8.00", 76}, {"12.00", 62}, {"16.00", 48}, {"20.00", 34}, {"[V]", 24}},
+         {{"0.00", 104}, {"2.00", 90}, {"4.00", 76}, {"6.00", 62}, {"8.00", 48}, {"10.00", 34}, {"[A]", 24}}},
+        // Divisions 2 apart: the next label shown must start 10 rows higher,
+        // five divisions up.
+        {110, {{"0.00", 54}, {"10.00", 44}, {"20.00", 34}, {"[V]", 24}}, {{"0.00", 54}, {"5.00", 44}, {"10.00", 34}, {"[A]", 24}}},
+        // Divisions 15 apart: every label; the unit (26.5 -> 26) moves up two.
+        {240,
+         {{"0.00", 184}, {"2.00", 169}, {"4.00", 154}, {"6.00", 139}, {"8.00", 124}, {"10.00", 109}, {"12.00", 94},
+          {"14.00", 79}, {"16.00", 64}, {"18.00", 49}, {"20.00", 34}, {"[V]", 24}},
+         {}},
+    };
+    for (const auto &c : cases) {
+        const FrameLayout f = layout(ChartProps{}, 600, c.H);
+        EXPECT_EQ(axisTexts(f, -1), c.left) << "H = " << c.H;
+        if (!c.right.empty()) {
+            EXPECT_EQ(axisTexts(f, 566), c.right) << "H = " << c.H;
+        }
+        int ticks = 0;
+        for (QLine l : f.axisLines)
+            ticks += l.x1() == 45 && l.x2() == 39;
+        EXPECT_EQ(ticks, 11) << "every tick stays, H = " << c.H;
+    }
+}
+
+TEST(ChartFrame, UnitTextsStayInsideThePictureAtEveryHeight)
+{
+    // 1000 high: half a division above the top label is 950 - 91 x 10.5 - 6
+    // = -11.5, above the picture; the unit stands at its top edge instead.
+    const FrameLayout tall = layout(ChartProps{}, 600, 1000);
+    EXPECT_EQ(find(tall, "[V]")->topLeft, QPoint(19, 0));
+    EXPECT_EQ(find(tall, "[A]")->topLeft, QPoint(566, 0));
+    EXPECT_NE(find(tall, "20.00"), nullptr);
+
+    // Whatever the height, with both right axes: every text inside the
+    // picture, and no two texts of one axis overlapping by more than two
+    // rows.
+    ChartProps p;
+    p.ShowAxesY2 = true;
+    for (int H = 100; H <= 1600; H += 11) {
+        const FrameLayout f = layout(p, 600, H);
+        for (const TextItem &t : f.labels)
+            EXPECT_GE(t.topLeft.y(), 0) << t.text.toStdString() << ", H = " << H;
+        for (int left : {-1, 516, 566}) {
+            const auto texts = axisTexts(f, left);
+            ASSERT_GE(texts.size(), 2u) << "H = " << H;
+            EXPECT_EQ(texts.back().first, left < 0 ? "[V]" : left == 516 ? "[A]" : "[W]");
+            for (size_t k = 1; k < texts.size(); ++k)
+                EXPECT_LE(texts[k].second + CharH - texts[k - 1].second, 2)
+                    << texts[k].first.toStdString() << " over " << texts[k - 1].first.toStdString() << ", H = " << H;
+        }
+    }
+}
+
 TEST(ChartFrame, GridsReachTheLastLineAndNeverRunAway)
 {
     const FrameLayout f = layout(ChartProps{});

@@ -407,13 +407,45 @@ TEST_F(Chart, TimeLabelsOfANarrowChartStandApart)
     }
 }
 
-TEST_F(Chart, DoubleClicksRaiseTheEvents)
+TEST(ChartTexts, ValueAxisTextsAreWholeAndApartAtEveryHeight)
 {
-    int title = 0, label = -1;
-    QObject::connect(&g, &CurveGraph::DblClick, [&] { ++title; });
-    QObject::connect(&g, &CurveGraph::LblClick, [&](int i) { label = i; });
-    qx::test::sendMouse(g.lblTitle(), QEvent::MouseButtonDblClick, {3, 3}, Qt::LeftButton);
-    qx::test::sendMouse(legend(2), QEvent::MouseButtonDblClick, {3, 3}, Qt::LeftButton);
-    EXPECT_EQ(title, 1);
-    EXPECT_EQ(label, 2);
+    const QFontMetrics fm(qx::curves::frameFont());
+    for (QSize size : {QSize(220, 160), QSize(600, 1000)}) {
+        SCOPED_TRACE(QStringLiteral("%1x%2").arg(size.width()).arg(size.height()).toStdString());
+        CurveGraph g;
+        g.resize(size);
+        g.show();
+        g.DrawCurve();
+        const QImage img = g.Picture();
+        // The left axis's texts end at x = 34: runs of rows with ink there,
+        // and the leftmost ink of each run.
+        struct Run {
+            int first, last, left;
+        };
+        std::vector<Run> runs;
+        for (int y = 0; y < size.height() - 45; ++y) {
+            int left = -1;
+            for (int x = 34; x >= 0; --x)
+                if (qGray(img.pixel(x, y)) < 160)
+                    left = x;
+            if (left < 0)
+                continue;
+            if (!runs.empty() && runs.back().last == y - 1) {
+                runs.back().last = y;
+                runs.back().left = std::min(runs.back().left, left);
+            } else {
+                runs.push_back({y, y, left});
+            }
+        }
+        ASSERT_GE(runs.size(), 4u);
+        // On top the unit "[V]", narrower than the labels.
+        EXPECT_GE(runs.front().left, 34 - fm.horizontalAdvance(QStringLiteral("[V]")) - 1);
+        // Every text whole and apart: no taller than one line of text (not
+        // run together), no shorter than a digit (not cut by the picture's
+        // edge or by the box of the text above).
+        for (const Run &r : runs) {
+            EXPECT_LE(r.last - r.first + 1, fm.height()) << "texts run together at row " << r.first;
+            EXPECT_GE(r.last - r.first + 1, fm.capHeight()) << "a text cut short at row " << r.first;
+        }
+    }
 }

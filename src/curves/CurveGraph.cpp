@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -210,12 +211,14 @@ void CurveGraph::colourLegend(int i) { qx::setTextColor(legends_[size_t(i)], tab
 
 void CurveGraph::Initialize_DrawCurve()
 {
+    // The buffer has the screen's pixels: on a scaled screen the chart is
+    // drawn sharp, not drawn small and stretched.
     const QSize sz = surface_->size();
-    if (back_.size() == sz)
+    const qreal ratio = surface_->devicePixelRatioF();
+    if (backSize_ == sz && back_.devicePixelRatio() == ratio && back_.isNull() == sz.isEmpty())
         return;
-    back_ = sz.isEmpty() ? QImage() : QImage(sz, QImage::Format_RGB32);
-    if (!back_.isNull())
-        back_.fill(Qt::white);
+    backSize_ = sz;
+    back_ = CurveRenderer::buffer(sz, ratio);
 }
 
 void CurveGraph::AddXY(int Index, float x, float y) { table_.AddXY(Index, x, y); }
@@ -251,32 +254,54 @@ void CurveGraph::schedule(Pending what)
     surface_->update(); // one paint per turn of the event loop, when shown
 }
 
+bool CurveGraph::bufferFits() const
+{
+    return backSize_ == surface_->size() && back_.devicePixelRatio() == surface_->devicePixelRatioF();
+}
+
 void CurveGraph::renderPending()
 {
-    if (back_.size() != surface_->size()) {
-        // The surface changed size since the last picture: draw it again.
+    if (!bufferFits()) {
+        // The surface changed size (or moved to a screen of another scale)
+        // since the last picture: draw it again.
         Initialize_DrawCurve();
         if (pending_ == Pending::None)
             pending_ = lastDrawn_;
     }
     if (pending_ == Pending::None || back_.isNull())
         return;
-    if (pending_ == Pending::Frame)
-        renderer_.drawFrame(back_, props_, font_);
-    else
-        renderer_.drawChart(back_, props_, table_, font_);
+    render(back_, pending_);
     lastDrawn_ = pending_;
     pending_ = Pending::None;
+}
+
+void CurveGraph::render(QImage &img, Pending what)
+{
+    if (what == Pending::Frame)
+        renderer_.drawFrame(img, backSize_, props_, font_);
+    else if (what == Pending::Full)
+        renderer_.drawChart(img, backSize_, props_, table_, font_);
 }
 
 void CurveGraph::paintSurface(const QRect &exposed)
 {
     renderPending();
     QPainter g(surface_);
-    if (back_.isNull())
+    if (back_.isNull()) {
         g.fillRect(exposed, Qt::white);
-    else
-        g.drawImage(exposed.topLeft(), back_, exposed);
+        return;
+    }
+    // A picture of the chart (the widget rendered into an image) has its own
+    // pixel ratio: the chart is drawn again for it rather than resampled.
+    const QPaintDevice *target = g.paintEngine() ? g.paintEngine()->paintDevice() : nullptr;
+    const qreal ratio = target ? target->devicePixelRatioF() : back_.devicePixelRatio();
+    if (ratio != back_.devicePixelRatio()) {
+        QImage copy = CurveRenderer::buffer(backSize_, ratio);
+        render(copy, lastDrawn_);
+        g.drawImage(QPointF(0, 0), copy);
+        return;
+    }
+    g.drawImage(QPointF(0, 0), back_);
 }
 
 QImage CurveGraph::Picture()

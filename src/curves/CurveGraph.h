@@ -121,7 +121,8 @@ public:
     float XScale() const { return scales_.XScale; }
     float YScale(int i) const;
 
-    // The chart's picture as drawn (a pending drawing is made first).
+    // The chart's picture as drawn (a pending drawing is made first), at
+    // the screen's pixel ratio.
     QImage Picture();
     // The cursor read-out's caption (lines separated by a carriage return).
     QString DispCaption() const { return dispCaption_; }
@@ -161,6 +162,8 @@ private:
 
     void paintSurface(const QRect &exposed);
     void renderPending();
+    bool bufferFits() const;
+    void render(QImage &img, Pending what);
     void schedule(Pending what);
     void layoutControl();
     void placeSurface();
@@ -199,6 +202,7 @@ private:
     QScrollBar *bar_ = nullptr;
 
     QImage back_;
+    QSize backSize_; // the chart pixels back_ holds
     QFont font_;
     Pending pending_ = Pending::None;
     Pending lastDrawn_ = Pending::None;

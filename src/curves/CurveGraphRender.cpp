@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 
 namespace qx::curves {
 
@@ -39,11 +40,37 @@ void drawText(QPainter &g, const TextItem &t, const QColor &back, const QFontMet
     g.drawText(t.topLeft.x(), t.topLeft.y() + fm.ascent(), t.text);
 }
 
+// A pen `width` chart pixels wide on a buffer of the given pixel ratio:
+// whole buffer pixels, at least one.
+QPen linePen(const QColor &colour, int width, qreal ratio, Qt::PenStyle style = Qt::SolidLine,
+             Qt::PenCapStyle cap = Qt::FlatCap)
+{
+    QPen pen(colour, std::max(1, int(std::lround(width * ratio))), style, cap, Qt::RoundJoin);
+    pen.setCosmetic(true);
+    return pen;
+}
+
+// Lines on a scaled buffer are centred on the middle of the chart pixel
+// they run along, so a one-pixel line at x = 45 covers what pixel 45 covers.
+void centreOnPixels(QPainter &g, qreal ratio)
+{
+    if (ratio != 1)
+        g.setTransform(QTransform::fromTranslate(0.5, 0.5));
+}
+
 // A narrow pen w pixels wide is the one-pixel line laid again w - 1 pixels
 // to the right and w - 1 pixels down: the raster engine draws one-pixel
-// lines several times faster than it strokes wide ones.
-void drawPolyline(QPainter &g, const QPoint *pts, int count, const QColor &colour, int width)
+// lines several times faster than it strokes wide ones. On a scaled buffer
+// the pen is stroked in buffer pixels instead.
+void drawPolyline(QPainter &g, const QPoint *pts, int count, const QColor &colour, int width, qreal ratio)
 {
+    if (ratio != 1) {
+        g.setPen(linePen(colour, width, ratio, Qt::SolidLine, Qt::RoundCap));
+        centreOnPixels(g, ratio);
+        g.drawPolyline(pts, count);
+        g.resetTransform();
+        return;
+    }
     if (width > 3) {
         g.setPen(QPen(colour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         g.drawPolyline(pts, count);
@@ -61,11 +88,26 @@ void drawPolyline(QPainter &g, const QPoint *pts, int count, const QColor &colou
 
 } // namespace
 
-void CurveRenderer::drawFrame(QImage &img, const ChartProps &p, const QFont &font)
+QImage CurveRenderer::buffer(QSize size, qreal ratio)
+{
+    if (size.isEmpty())
+        return {};
+    if (!(ratio > 0))
+        ratio = 1;
+    QImage img(int(std::ceil(size.width() * ratio)), int(std::ceil(size.height() * ratio)), QImage::Format_RGB32);
+    if (img.isNull())
+        return img;
+    img.setDevicePixelRatio(ratio);
+    img.fill(Qt::white);
+    return img;
+}
+
+void CurveRenderer::drawFrame(QImage &img, QSize size, const ChartProps &p, const QFont &font)
 {
     if (img.isNull())
         return;
-    const int W = img.width(), H = img.height();
+    const int W = size.width(), H = size.height();
+    const qreal ratio = img.devicePixelRatio();
     QPainter g(&img);
     g.setRenderHint(QPainter::Antialiasing, false);
     g.setFont(font);
@@ -73,28 +115,36 @@ void CurveRenderer::drawFrame(QImage &img, const ChartProps &p, const QFont &fon
     const FrameLayout f = layoutFrame(p, W, H, [&](const QString &s) { return QSize(fm.horizontalAdvance(s), fm.height()); });
 
     const QColor back = oleToColor(p.BackColor), axes = oleToColor(p.AxesColor), grid = oleToColor(p.GridColor);
-    g.fillRect(0, 0, W, H, back);
+    // The whole buffer: a scaled one may reach a fraction of a pixel past W x H.
+    g.fillRect(QRectF(QPointF(0, 0), img.deviceIndependentSize()), back);
 
-    g.setPen(QPen(axes, 1, Qt::SolidLine, Qt::FlatCap));
+    g.setPen(ratio == 1 ? QPen(axes, 1, Qt::SolidLine, Qt::FlatCap) : linePen(axes, 1, ratio));
+    centreOnPixels(g, ratio);
     g.drawLines(f.axisLines.data(), int(f.axisLines.size()));
+    g.resetTransform();
     for (const TextItem &t : f.labels)
         drawText(g, t, back, fm);
 
-    g.setPen(QPen(grid, 1, penStyleOf(p.GridType2), Qt::FlatCap));
+    auto gridPen = [&](int type) {
+        return ratio == 1 ? QPen(grid, 1, penStyleOf(type), Qt::FlatCap) : linePen(grid, 1, ratio, penStyleOf(type));
+    };
+    centreOnPixels(g, ratio);
+    g.setPen(gridPen(p.GridType2));
     g.drawLines(f.halfGrid.data(), int(f.halfGrid.size()));
-    g.setPen(QPen(grid, 1, penStyleOf(p.GridType1), Qt::FlatCap));
+    g.setPen(gridPen(p.GridType1));
     g.drawLines(f.majorGrid.data(), int(f.majorGrid.size()));
+    g.resetTransform();
 
     g.setPen(grid);
     drawText(g, f.watermark, back, fm);
 }
 
-void CurveRenderer::drawChart(QImage &img, const ChartProps &p, const CurveTable &t, const QFont &font)
+void CurveRenderer::drawChart(QImage &img, QSize size, const ChartProps &p, const CurveTable &t, const QFont &font)
 {
-    drawFrame(img, p, font);
+    drawFrame(img, size, p, font);
     if (img.isNull())
         return;
-    const int W = img.width(), H = img.height();
+    const int W = size.width(), H = size.height();
     const Scales s = computeScales(p, W, H, p.RightMargin());
     QPainter g(&img);
     g.setRenderHint(QPainter::Antialiasing, false);
@@ -108,7 +158,7 @@ void CurveRenderer::drawChart(QImage &img, const ChartProps &p, const CurveTable
         for (size_t k = 0; k < pieces_.size(); ++k) {
             const size_t from = pieces_[k], to = k + 1 < pieces_.size() ? pieces_[k + 1] : path_.size();
             if (to - from >= 2)
-                drawPolyline(g, path_.data() + from, int(to - from), colour, width);
+                drawPolyline(g, path_.data() + from, int(to - from), colour, width, img.devicePixelRatio());
         }
     }
 }

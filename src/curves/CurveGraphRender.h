@@ -3,6 +3,12 @@
 // labels, units, grids, watermark) and then every shown curve as one
 // polyline, thinned to a few points per pixel column. Plain raster drawing,
 // no antialiasing.
+//
+// The buffer may have more pixels than the chart (a scaled screen: its
+// device pixel ratio): the layout stays in the chart's own pixels, texts are
+// drawn at the buffer's resolution and lines keep whole buffer pixels, the
+// chart's widths times the ratio, rounded (so at 125% a one-pixel line is
+// one pixel everywhere, never one here and two there).
 #include "curves/CurveGraphAxes.h"
 #include "curves/CurveGraphData.h"
 
@@ -22,10 +28,14 @@ Qt::PenStyle penStyleOf(int style);
 
 class CurveRenderer {
 public:
-    // The frame alone (an emptied chart).
-    void drawFrame(QImage &img, const ChartProps &p, const QFont &font);
+    // The frame alone (an emptied chart) of a chart `size` pixels large.
+    void drawFrame(QImage &img, QSize size, const ChartProps &p, const QFont &font);
     // The frame and every shown curve.
-    void drawChart(QImage &img, const ChartProps &p, const CurveTable &t, const QFont &font);
+    void drawChart(QImage &img, QSize size, const ChartProps &p, const CurveTable &t, const QFont &font);
+
+    // A white buffer for a chart of `size` pixels at the device pixel ratio
+    // `ratio` (its pixels: the size times the ratio, rounded up).
+    static QImage buffer(QSize size, qreal ratio);
 
 private:
     std::vector<QPoint> path_; // reused between passes

@@ -368,9 +368,13 @@ void CurveGraph::set_CurveAxesY(int Index, int v)
 void CurveGraph::set_ShowLegend(int Index, bool v)
 {
     table_.curve(Index).ShowLegend = v;
-    legends_[size_t(Index)]->setVisible(v);
+    QLabel *l = legends_[size_t(Index)];
+    const bool shows = v && l->isHidden();
+    l->setVisible(v);
     if (Index == 2)
         layoutControl();
+    else if (shows)
+        stackLegends(); // a legend shown takes its place in the stack
 }
 
 float CurveGraph::MaxY(int i) const { return onAxis(props_.MaxY, i); }
@@ -437,19 +441,7 @@ void CurveGraph::layoutControl()
     const int W = surface_->width(), H = surface_->height();
     title_->move(int(std::nearbyint((W - title_->width()) / 2.0)), 10);
 
-    QLabel *l0 = legends_[0];
-    if (!legendState_[0].moved)
-        l0->move(props_.BothAxesY() ? W - 170 : W - 120, 73);
-    PlaceLegendShape(0);
-    QLabel *anchor = l0;
-    for (int i = 1; i < table_.CurveCount(); ++i) {
-        QLabel *l = legends_[size_t(i)];
-        if (!l->isHidden() && !legendState_[size_t(i)].moved) {
-            l->move(anchor->x(), anchor->y() + anchor->height() + 5);
-            anchor = l;
-        }
-        PlaceLegendShape(i);
-    }
+    stackLegends();
     // A legend the user placed stays put, unless the chart shrank so far that
     // it would be out of reach.
     const QRect inside(QPoint(0, 0), surface_->size());
@@ -464,6 +456,31 @@ void CurveGraph::layoutControl()
     line1_->setGeometry(line1_->x(), 41, 1, std::max(0, H - 51 - 41));
     Initialize_DrawCurve();
     DrawCurve();
+}
+
+void CurveGraph::stackLegends()
+{
+    const int W = surface_->width(), H = surface_->height();
+    QLabel *l0 = legends_[0];
+    if (!legendState_[0].moved)
+        l0->move(props_.BothAxesY() ? W - 170 : W - 120, 73);
+    PlaceLegendShape(0);
+    // The shown legends the user has not placed stack under legend 0, in
+    // columns that end above the time labels.
+    std::vector<int> stacked;
+    std::vector<QSize> sizes;
+    for (int i = 1; i < table_.CurveCount(); ++i) {
+        QLabel *l = legends_[size_t(i)];
+        if (!l->isHidden() && !legendState_[size_t(i)].moved) {
+            stacked.push_back(i);
+            sizes.push_back(l->size());
+        }
+    }
+    const std::vector<QPoint> at = legendColumns(l0->geometry(), sizes, H - 50);
+    for (size_t k = 0; k < stacked.size(); ++k)
+        legends_[size_t(stacked[k])]->move(at[k]);
+    for (int i = 1; i < table_.CurveCount(); ++i)
+        PlaceLegendShape(i);
 }
 
 void CurveGraph::SetupLegends()

@@ -168,6 +168,7 @@ private:
     void layoutControl();
     void placeSurface();
     void SetupLegends();
+    void stackLegends();
     void PlaceLegendShape(int i);
     QLabel *makeLegend(int i);
     void colourLegend(int i);

@@ -165,4 +165,33 @@ QPoint legendDrop(QPointF topLeft, QSize legend, QSize surface)
     return QPoint(snap(topLeft.x(), maxLeft), snap(topLeft.y(), maxTop));
 }
 
+std::vector<QPoint> legendColumns(const QRect &first, const std::vector<QSize> &legends, int bottom)
+{
+    // The column and height of each legend, and each column's width; the
+    // first column holds legend 0 already.
+    std::vector<QPoint> at(legends.size());
+    std::vector<int> column(legends.size()), widths{first.width()};
+    int y = first.bottom() + 1 + LegendGap, inColumn = 1;
+    for (size_t k = 0; k < legends.size(); ++k) {
+        const QSize s = legends[k];
+        if (y + s.height() > bottom && inColumn > 0) {
+            widths.push_back(0);
+            y = first.top();
+            inColumn = 0;
+        }
+        column[k] = int(widths.size()) - 1;
+        widths.back() = std::max(widths.back(), s.width());
+        at[k].setY(y);
+        y += s.height() + LegendGap;
+        ++inColumn;
+    }
+    // Each column left of the one before.
+    std::vector<int> lefts{first.left()};
+    for (size_t c = 1; c < widths.size(); ++c)
+        lefts.push_back(lefts.back() - LegendColumnGap - widths[c]);
+    for (size_t k = 0; k < legends.size(); ++k)
+        at[k].setX(lefts[size_t(column[k])]);
+    return at;
+}
+
 } // namespace qx::curves

@@ -9,6 +9,7 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <vector>
 
 namespace qx::curves {
 
@@ -64,5 +65,17 @@ QString readoutText(float v0, float v1, float v2, float v3);
 // surface (so the legend stays within reach), rounded to whole pixels and cut
 // to the 5-pixel grid.
 QPoint legendDrop(QPointF topLeft, QSize legend, QSize surface);
+
+// Gap between stacked legends, and between their columns.
+constexpr int LegendGap = 5, LegendColumnGap = 10;
+
+// Where the stacked legends go, in order: each under the one before,
+// LegendGap apart, starting under `first` (legend 0's place, which heads
+// the first column). A legend that would reach below `bottom` (the plot
+// area's lower edge) starts a new column at the height of `first`, left of
+// the column before by the new column's widest legend and LegendColumnGap;
+// a column holds one legend at least. Legends of a column share its left
+// edge.
+std::vector<QPoint> legendColumns(const QRect &first, const std::vector<QSize> &legends, int bottom);
 
 } // namespace qx::curves

@@ -157,3 +157,26 @@ TEST(ChartLegend, DropSnapsToTheGridAndStaysOnTheSurface)
         EXPECT_EQ(legendDrop(c.at, legend, surface), c.drop) << c.at.x() << "," << c.at.y();
     EXPECT_EQ(legendDrop({40, 40}, QSize(700, 400), surface), QPoint(0, 0)); // larger than the surface
 }
+
+TEST(ChartLegend, StackedLegendsTurnIntoColumnsAboveTheTimeLabels)
+{
+    // Legend 0 at (480, 73), 70 x 15; the others 15 high, 5 apart.
+    const QRect first(480, 73, 70, 15);
+    auto sized = [](std::initializer_list<int> widths) {
+        std::vector<QSize> out;
+        for (int w : widths)
+            out.emplace_back(w, 15);
+        return out;
+    };
+    using Points = std::vector<QPoint>;
+    // Down to 150: three fit under legend 0 (the third ends at 148); the
+    // next three start a column at 73, left of the first by its widest
+    // legend (90) and 10.
+    EXPECT_EQ(legendColumns(first, sized({60, 80, 50, 90, 40, 70}), 150),
+              (Points{{480, 93}, {480, 113}, {480, 133}, {380, 73}, {380, 93}, {380, 113}}));
+    // Room enough: one column, as the layout has always stacked them.
+    EXPECT_EQ(legendColumns(first, sized({60, 80}), 250), (Points{{480, 93}, {480, 113}}));
+    // No room under legend 0 at all: one legend a column.
+    EXPECT_EQ(legendColumns(first, sized({60, 80}), 80), (Points{{410, 73}, {320, 73}}));
+    EXPECT_TRUE(legendColumns(first, {}, 80).empty());
+}

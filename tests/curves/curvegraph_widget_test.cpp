@@ -192,6 +192,37 @@ TEST_F(Chart, LegendsStackAndRestackOnLayout)
     EXPECT_EQ(legend(1)->x(), 530);
 }
 
+TEST_F(Chart, ALegendShownLaterTakesItsPlaceInTheStack)
+{
+    // Shown after the layout (as a host sets its legends after adding a
+    // chart): under the legends before it, not where it was made.
+    g.set_CurveCount(10);
+    g.set_LegendText(5, QStringLiteral("Voltage2"));
+    g.set_LegendText(6, QStringLiteral("Current2"));
+    g.set_ShowLegend(5, true);
+    g.set_ShowLegend(6, true);
+    const int h = legend(5)->height();
+    EXPECT_EQ(legend(5)->pos(), QPoint(480, 73 + h + 5));
+    EXPECT_EQ(legend(6)->pos(), QPoint(480, 73 + 2 * (h + 5)));
+}
+
+TEST_F(Chart, ManyLegendsStayAboveTheTimeLabelsApartFromEachOther)
+{
+    g.set_CurveCount(25);
+    for (int i = 0; i < 25; ++i) {
+        g.set_LegendText(i, QStringLiteral("Voltage%1").arg(i + 1));
+        g.set_ShowLegend(i, true);
+    }
+    g.resize(600, 301); // lays the chart out
+    for (int i = 0; i < 25; ++i) {
+        const QRect r = legend(i)->geometry();
+        EXPECT_LE(r.bottom(), 250) << i;
+        EXPECT_GE(r.left(), 0) << i;
+        for (int j = 0; j < i; ++j)
+            EXPECT_FALSE(r.intersects(legend(j)->geometry())) << i << " on " << j;
+    }
+}
+
 TEST_F(Chart, DraggedLegendsSnapStayAndRemainInReach)
 {
     // A click without moving snaps the legend to the 5-pixel grid.

@@ -9,6 +9,7 @@
 #include "platform/Numbers.h"
 
 #include <QFrame>
+#include <QLabel>
 #include <QListWidget>
 #include <QAction>
 #include <QToolBar>
@@ -119,6 +120,26 @@ TEST_F(MainFixture, TheSmallestWindowKeepsEveryPanelControlAndTheToolbarInReach)
         QWidget *connect = w.DevCtrl(i).findChild<QWidget *>("cmdConn");
         ASSERT_NE(connect, nullptr);
         EXPECT_TRUE(reachable(w, connect));
+    }
+}
+
+TEST_F(MainFixture, AnAddedTabStacksItsLegendsWithLegendsOn)
+{
+    frmMain &w = load();
+    w.show();
+    OptSla = 1;
+    w.menuAddDev_Click();
+    w.menuAddDev_Click();
+    for (int i = 1; i <= 2; ++i) {
+        SCOPED_TRACE(i);
+        const ::CurveGraph &chart = w.CurveGraph(i);
+        const QLabel *volt = chart.lblLegend(0), *current = chart.lblLegend(1);
+        ASSERT_TRUE(volt->isVisible());
+        ASSERT_TRUE(current->isVisible());
+        // "Current" right under "Voltage", near the chart's right edge, not
+        // over the voltage labels at its left.
+        EXPECT_EQ(volt->pos(), QPoint(chart.width() - 120, 73));
+        EXPECT_EQ(current->pos(), QPoint(volt->x(), volt->y() + volt->height() + 5));
     }
 }
 

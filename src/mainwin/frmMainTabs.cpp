@@ -60,6 +60,12 @@ void frmMain::createDeviceViews(int n)
     v.lstInfo->setObjectName(QStringLiteral("lstInfo_%1").arg(n));
     for (int i = 0; i < InfoLines; ++i)
         v.lstInfo->addItem(QString());
+    // A read-out, not a choice: a click (which opens the news link) marks no
+    // line, and the news scrolling through line 0 brings no scroll bar.
+    v.lstInfo->setSelectionMode(QAbstractItemView::NoSelection);
+    v.lstInfo->setFocusPolicy(Qt::NoFocus);
+    v.lstInfo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    v.lstInfo->setTextElideMode(Qt::ElideNone);
     hookInfoList(v.lstInfo, n);
     v.gridAutolist = new qx::Grid(v.frmDev);
     v.gridAutolist->setObjectName(QStringLiteral("gridAutolist_%1").arg(n));

@@ -38,6 +38,7 @@ int pxAtLeast(int twips) { return (twips + 14) / 15; }
 
 constexpr int PanelHeight = 7575;  // as designed
 constexpr int FrameTop = 480, FrameBelow = 20;  // frame height = H - 500
+constexpr int ListGap = 100;  // between the panel and the information list
 constexpr int LastToolbarLeft = 9 * 800 + 820;  // with ten tabs
 
 } // namespace
@@ -58,9 +59,15 @@ void frmMain::Form_Resize()
 void frmMain::layoutViews()
 {
     // The smallest inner area keeps every panel control and the toolbar
-    // (where ten tabs put it) in reach.
+    // (where ten tabs put it) in reach, and the first three lines of the
+    // information list (status, START/STOP, temperature) in sight.
+    int listLines = 0;
+    if (viewCount_ > 0) {
+        const QListWidget *list = views(0).lstInfo;
+        listLines = 3 * std::max(list->sizeHintForRow(0), 0) + 2 * list->frameWidth();
+    }
     client_->setMinimumSize(qx::twipsToPx(LastToolbarLeft) + tlbSys->sizeHint().width(),
-                            pxAtLeast(FrameTop + PanelHeight + FrameBelow));
+                            pxAtLeast(FrameTop + PanelHeight + ListGap + FrameBelow) + listLines);
     const int W = tw(client_->width());
     const int H = tw(client_->height());
     tlbSys->move(qx::twipsToPx((qx::DevCount - 1) * 800 + 820), 0);
@@ -92,7 +99,7 @@ void frmMain::layoutDevice(int i, int W, int H)
     const int panelT = tw(v.panel->y());
     v.panel->move(qx::twipsToPx(panelL), qx::twipsToPx(panelT));
 
-    const int listT = panelT + panelH + 100;
+    const int listT = panelT + panelH + ListGap;
     place(v.lstInfo, panelL, listT, panelW - 100, frameH - listT);
 
     // Result grid columns: 0, 7 and 8 keep their widths, 2 to 6 share the

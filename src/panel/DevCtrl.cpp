@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -108,6 +109,7 @@ QComboBox *dropList(QWidget *parent, const QString &name, int left, int top, int
     c->setEditable(false);
     c->setGeometry(qx::twipsToPx(left), qx::twipsToPx(top), qx::twipsToPx(width),
                    c->sizeHint().height());
+    c->setProperty("designWidth", c->width());
     return c;
 }
 
@@ -167,6 +169,30 @@ QPixmap defaultLogo()
     p.drawText(QRectF(6, 14, 62, 36), Qt::AlignCenter, QStringLiteral("QX"));
     return pm;
 }
+
+// The receive mark: a small box that lights while frames arrive. Its
+// outline is laid in whole screen pixels along its inside edge (one per 100%
+// of scale): on a screen scaled by a fraction the frame's own pen lands
+// partly outside the mark, and a side goes missing.
+class RecvMark : public QFrame {
+public:
+    using QFrame::QFrame;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter g(this);
+        const qreal ratio = devicePixelRatioF();
+        const int t = std::max(1, int(std::lround(ratio)));
+        const int w = int(width() * ratio), h = int(height() * ratio);
+        g.scale(1 / ratio, 1 / ratio);
+        const QColor c = palette().color(QPalette::WindowText);
+        g.fillRect(0, 0, w, t, c);
+        g.fillRect(0, h - t, w, t, c);
+        g.fillRect(0, 0, t, h, c);
+        g.fillRect(w - t, 0, t, h, c);
+    }
+};
 
 } // namespace
 
@@ -423,7 +449,7 @@ void DevCtrl::buildComm(QGroupBox *f)
 {
     cmbPort_ = dropList(f, QStringLiteral("cmbPort"), 240, 360, 1335);
     cmdConn_ = button(f, QStringLiteral("cmdConn"), QStringLiteral("Connect"), qx::twipsRect(1680, 360, 1455, 495), true);
-    shpRecv_ = make<QFrame>(f, QStringLiteral("shpRecv"), qx::twipsRect(3120, 360, 150, 495));
+    shpRecv_ = make<RecvMark>(f, QStringLiteral("shpRecv"), qx::twipsRect(3120, 360, 150, 495));
     shpRecv_->setFrameShape(QFrame::Box);
     shpRecv_->setLineWidth(1);
     QPalette pal = shpRecv_->palette();

@@ -20,6 +20,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTimer>
 
 namespace {
@@ -37,6 +39,23 @@ void appendEntry(QComboBox *c, const QString &val)
     c->addItem(val);
     if (none)
         c->setCurrentIndex(-1);
+}
+
+// A mode box as wide as its longest entry needs ("No Device" in the panel's
+// font is wider than the designed box), never narrower than designed nor
+// past the inside of its frame.
+void fitToEntries(QComboBox *c)
+{
+    const int design = c->property("designWidth").toInt();
+    int text = 0;
+    for (int i = 0; i < c->count(); ++i)
+        text = std::max(text, c->fontMetrics().horizontalAdvance(c->itemText(i)));
+    QStyleOptionComboBox opt;
+    opt.initFrom(c);
+    // The label is drawn a pixel in from each side of the edit field.
+    const int need = c->style()->sizeFromContents(QStyle::CT_ComboBox, &opt, QSize(text + 2, c->height()), c).width();
+    const int room = c->parentWidget() ? c->parentWidget()->contentsRect().right() + 1 - c->x() : need;
+    c->resize(std::max(design, std::min(need, room)), c->height());
 }
 
 // Selects the entry whose text equals val; any other text is refused.
@@ -173,8 +192,17 @@ void DevCtrl::PortAdd(const QString &val, const QString &tip)
         cmbPort_->setItemData(cmbPort_->count() - 1, tip, Qt::ToolTipRole);
 }
 void DevCtrl::PortClr() { cmbPort_->clear(); }
-void DevCtrl::ModeAdd(const QString &val) { appendEntry(modeList(), val); }
-void DevCtrl::ModeClr() { modeList()->clear(); }
+void DevCtrl::ModeAdd(const QString &val)
+{
+    appendEntry(modeList(), val);
+    fitToEntries(modeList());
+}
+
+void DevCtrl::ModeClr()
+{
+    modeList()->clear();
+    fitToEntries(modeList());
+}
 
 void DevCtrl::TabAdd(int val, const QString &key)
 {

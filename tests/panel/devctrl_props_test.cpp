@@ -15,6 +15,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -368,6 +370,31 @@ TEST(DevCtrlProps, DropDownListsTakeOnlyTheirEntries)
     EXPECT_EQ(p.PortCnt(), 0);
     EXPECT_EQ(p.tAutoC1(), "");
     EXPECT_EQ(child<QComboBox>(p, "cmbTimeAuto")->count(), 0);
+}
+
+TEST(DevCtrlProps, ModeBoxesShowTheirLongestEntryWholeWithinTheirFrame)
+{
+    for (bool two : {false, true}) {
+        SCOPED_TRACE(two ? "two channels" : "one channel");
+        DevCtrl p;
+        p.set_Dev2S(two);
+        p.ModeClr();
+        p.ModeAdd(QStringLiteral("No Device"));
+        p.set_tMode(QStringLiteral("No Device"));
+        p.show();
+        QComboBox *c = child<QComboBox>(p, two ? "cmbMode2S" : "cmbMode");
+        QStyleOptionComboBox opt;
+        opt.initFrom(c);
+        opt.currentText = c->currentText();
+        const QRect field = c->style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, c);
+        // The label is drawn a pixel in from each side of the field.
+        EXPECT_GE(field.width() - 2, c->fontMetrics().horizontalAdvance(QStringLiteral("No Device")));
+        EXPECT_LE(c->geometry().right(), c->parentWidget()->contentsRect().right());
+        // Short entries keep the box as designed.
+        p.ModeClr();
+        p.ModeAdd(QStringLiteral("D-CC"));
+        EXPECT_EQ(c->width(), qx::twipsToPx(two ? 1455 : 1215));
+    }
 }
 
 TEST(DevCtrlProps, EnablesAndCaptionsOfEachLayout)

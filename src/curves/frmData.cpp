@@ -45,8 +45,13 @@ constexpr int MaxFiles = 10;
 
 const char *const Headers[SummaryColumns] = {"Device", "Mode", "Begin Volt", "Cutoff Volt",
                                              "Capacity", "Energy", "Avg Volt", "Title"};
+// Designed widths of columns 0 to 6 (twips); a column whose texts need more
+// gets what they need. The title column takes the rest of the grid, at
+// least TitleWidth.
 constexpr int Widths[SummaryColumns - 1] = {1100, 2200, 1000, 1000, 1100, 1100, 1000};
-constexpr int FixedWidths = 8500; // columns 0 to 6
+constexpr int TitleWidth = 1000;
+// The chart keeps at least this height (twips) when the window shrinks.
+constexpr int MinChartHeight = 2400;
 
 QAction *entry(QMenu *menu, const char *name, const char *caption)
 {
@@ -220,20 +225,39 @@ void frmData::resizeEvent(QResizeEvent *e)
     guarded(QStringLiteral("frmData.Form_Resize"), [this] { Form_Resize(); });
 }
 
+int frmData::fitGrid()
+{
+    // Columns 0 to 6 as wide as their texts need (at least as designed).
+    int fixed = 0;
+    for (int c = 0; c < ColTitle; ++c) {
+        const int w = std::max(Widths[c], gridRun->TextWidth(c));
+        if (gridRun->ColWidth(c) != w)
+            gridRun->set_ColWidth(c, w);
+        fixed += w;
+    }
+    // The smallest window keeps the chart and every row of the grid in sight.
+    centralWidget()->setMinimumSize(twipsToPx(200 + fixed + TitleWidth) + 2 * gridRun->frameWidth() + 1,
+                                    twipsToPx(gridRun->Height() + 300 + MinChartHeight) + 1);
+    return fixed;
+}
+
 void frmData::Form_Resize()
 {
+    const int fixed = fitGrid();
     const QWidget *client = centralWidget();
     const int cw = pxToTwips(client->width()), ch = pxToTwips(client->height());
     const int gridW = cw - 200;
     const int gridTop = ch - gridRun->Height() - 100;
     const int chartH = gridTop - 200;
-    // A window too small for the layout keeps the last one.
-    if (gridW - FixedWidths < 0 || chartH <= 0)
+    // Inside the grid's frame, the title column takes what the others leave.
+    const int titleW = gridW - fixed - pxToTwips(2 * gridRun->frameWidth());
+    // A window not yet grown to its minimum keeps the last layout.
+    if (titleW < 0 || chartH <= 0)
         return;
     gridRun->move(twipsToPx(100), twipsToPx(gridTop));
     gridRun->set_Width(gridW);
     chart_->setGeometry(twipsRect(100, 100, gridW, chartH));
-    gridRun->set_ColWidth(ColTitle, gridW - FixedWidths);
+    gridRun->set_ColWidth(ColTitle, titleW);
 }
 
 void frmData::placeTop()
@@ -341,6 +365,7 @@ void frmData::OpenFile(const QString &path)
     const int row = FileCount + 1;
     for (int c = 0; c < SummaryColumns; ++c)
         gridRun->set_TextMatrix(row, c, r.cells[size_t(c)]);
+    Form_Resize(); // the columns widen to values that need it
     if (r.deviceStated)
         FineCurAxis = r.cells[ColDevice] == QStringLiteral("QM-30");
     ranges = r.ranges;
@@ -463,12 +488,13 @@ void frmData::menuClear_Click()
     if (extra > 0) {
         gridRun->set_Rows(2);
         gridRun->set_Height(gridRun->Height() - extra * gridRun->RowHeight(0));
+        fitGrid(); // a smaller minimum first, so the window can shrink
         if (!isMaximized() && !isFullScreen()) {
             resize(width(), std::max(baseHeight_, height() - extra * rowHeightPx()));
             placeTop();
         }
-        Form_Resize();
     }
+    Form_Resize();
     g.set_CurveCount(5);
     FileCount = 0;
     ranges = DataRanges{};

@@ -91,6 +91,9 @@ private:
     void applyLegends();
     void layoutLegends();
     void growGrid();
+    // Fits columns 0 to 6 to their texts and the window's minimum size to
+    // the grid; returns the width of those columns (twips).
+    int fitGrid();
     // Window top = (screen height - window height) / 2 - 200 twips.
     void placeTop();
     int rowHeightPx() const;

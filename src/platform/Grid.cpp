@@ -5,10 +5,15 @@
 #include "platform/QxError.h"
 
 #include <QAbstractTableModel>
+#include <QFontMetricsF>
 #include <QApplication>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QStyle>
+#include <QToolTip>
+#include <cmath>
 
 namespace qx {
 
@@ -291,6 +296,49 @@ void Grid::set_ColWidth(int col, int twips)
     applyColWidth(col);
 }
 
+int Grid::textMargin() const
+{
+    // The item view draws a cell's text this far in from each side.
+    return style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+}
+
+int Grid::TextWidth(int col) const
+{
+    checkIndex(col, Cols());
+    // Whole pixels at least as wide as the text's fractional width: the view
+    // cuts a text that lacks a fraction of a pixel.
+    const QFontMetricsF fm(font());
+    int widest = 0;
+    for (const auto &row : model_->cells)
+        widest = std::max(widest, int(std::ceil(fm.horizontalAdvance(row[size_t(col)].text))));
+    // The text, its margins and the grid line.
+    return pxToTwips(widest + 2 * textMargin() + 1);
+}
+
+bool Grid::showCutText(QEvent *event, const QTableView *view)
+{
+    auto *help = static_cast<QHelpEvent *>(event);
+    const QModelIndex idx = view->indexAt(help->pos());
+    if (!idx.isValid()) {
+        QToolTip::hideText();
+        return true;
+    }
+    const QString text = model_->cells[size_t(idx.row())][size_t(idx.column())].text;
+    const int room = view->columnWidth(idx.column()) - 2 * textMargin() - 1;
+    if (QFontMetricsF(font()).horizontalAdvance(text) > room)
+        QToolTip::showText(help->globalPos(), text, view->viewport(), view->visualRect(idx));
+    else
+        QToolTip::hideText();
+    return true;
+}
+
+bool Grid::viewportEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip)
+        return showCutText(event, this);
+    return QTableView::viewportEvent(event);
+}
+
 int Grid::RowHeight(int row) const
 {
     checkIndex(row, Rows());
@@ -513,6 +561,8 @@ void Grid::mouseMoveEvent(QMouseEvent *e)
 bool Grid::eventFilter(QObject *watched, QEvent *event)
 {
     if (frozen_ && watched == frozen_->viewport()) {
+        if (event->type() == QEvent::ToolTip)
+            return showCutText(event, frozen_);
         if (event->type() == QEvent::Wheel) {
             // Scrolling over the header rows scrolls the grid.
             QApplication::sendEvent(viewport(), event);

@@ -48,6 +48,10 @@ public:
 
     int ColWidth(int col) const;            // twips
     void set_ColWidth(int col, int twips);
+    // Twips column col needs to show the text of every one of its cells
+    // whole in the grid's font. A cell whose text its column cuts short
+    // shows the whole text as its tooltip.
+    int TextWidth(int col) const;
     int RowHeight(int row) const;           // twips
     void set_RowHeight(int row, int twips);
     int ColAlignment(int col) const;
@@ -92,11 +96,15 @@ protected:
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void updateGeometries() override;
+    bool viewportEvent(QEvent *event) override;
     // The keys move the current cell among the scrolling cells only.
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
 
 private:
     void checkCell(int row, int col) const;
+    int textMargin() const;
+    // The tooltip of the cell at pos of view: its text when cut short.
+    bool showCutText(QEvent *event, const QTableView *view);
     void applyRowHeight(int row);
     void applyColWidth(int col);
     void layoutFrozen();

@@ -5,6 +5,7 @@
 #include "ViewerFixture.h"
 
 #include "common/Mouse.h"
+#include "common/QtPrint.h"
 #include "curves/ColorSwatch.h"
 #include "curves/frmCurve.h"
 
@@ -14,6 +15,9 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QRegularExpression>
+#include <QToolTip>
+#include <QStyle>
+#include <QHelpEvent>
 
 using namespace qx;
 using namespace qx::curves;
@@ -81,11 +85,15 @@ TEST_F(Viewer, LoadsAsDesignedAfterTheAxisQuestion)
     const char *headers[] = {"Device", "Mode", "Begin Volt", "Cutoff Volt", "Capacity", "Energy", "Avg Volt", "Title"};
     for (int c = 0; c < 8; ++c)
         EXPECT_EQ(v.gridRun->TextMatrix(0, c), headers[c]);
-    // Layout: grid under the chart, title column taking what the others leave.
+    // Layout: grid under the chart, title column taking what the others
+    // leave inside the grid's frame.
     const QRect chart = g.geometry(), grid = v.gridRun->geometry();
     EXPECT_EQ(chart.left(), grid.left());
     EXPECT_EQ(chart.width(), grid.width());
-    EXPECT_EQ(v.gridRun->ColWidth(7), v.gridRun->Width() - 8500);
+    int columns = 0;
+    for (int c = 0; c < 8; ++c)
+        columns += v.gridRun->ColWidth(c);
+    EXPECT_EQ(columns + pxToTwips(2 * v.gridRun->frameWidth()), v.gridRun->Width());
     EXPECT_LT(chart.bottom(), grid.top());
 
     // Showing it again brings the same window forward; nothing is asked.
@@ -275,6 +283,79 @@ TEST_F(Viewer, TheEleventhFileIsRefusedAndClearStartsAgainAtRowOne)
     EXPECT_EQ(v.gridRun->Rows(), 2);
     EXPECT_EQ(v.gridRun->TextMatrix(1, 0), "QM-20");
     EXPECT_EQ(v.height(), h0);
+}
+
+namespace {
+
+// The cells of the summary grid that it cuts short (as "390.5..."), as
+// "row,column: text".
+QStringList cutCells(const Grid &grid)
+{
+    QStringList cut;
+    const QFontMetrics fm = grid.fontMetrics();
+    const int margin = grid.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &grid) + 1;
+    for (int r = 0; r < grid.Rows(); ++r)
+        for (int c = 0; c < grid.Cols(); ++c) {
+            const QString text = grid.TextMatrix(r, c);
+            // The cell's text as the view draws it: inside its margins, left
+            // of the grid line.
+            const int room = grid.columnWidth(c) - 1 - 2 * margin;
+            if (fm.elidedText(text, Qt::ElideRight, room) != text)
+                cut << QStringLiteral("%1,%2: %3").arg(r).arg(c).arg(text);
+        }
+    return cut;
+}
+
+} // namespace
+
+TEST_F(Viewer, TheSummaryGridShowsEveryValueWhole)
+{
+    // Values wider than the designed columns: a pack of a hundred cells.
+    home.write(QStringLiteral("pack.csv"), "Device:QM-52\r\nMode:C-Liion\r\nBegin Volt:390.555V\r\n"
+                                           "Cutoff Volt:385.125V\r\nCapacity:35996mAh\r\nEnergy:13940512mWh\r\n"
+                                           "Avg Volt:387.27V\r\nTitle:Pack\r\nTime(S),Cur(A),Vol(V)\r\n"
+                                           "0,1.00,390.555\r\n6,1.00,385.125\r\n");
+    ASSERT_TRUE(open(v, home.file(QStringLiteral("pack.csv"))));
+    ASSERT_TRUE(open(v, viewerFixture("two_channel_ch2.csv")));
+    EXPECT_EQ(v.gridRun->TextMatrix(1, ColBeginVolt), "390.555V");
+    EXPECT_EQ(v.gridRun->TextMatrix(1, ColEnergy), "13940512mWh");
+    EXPECT_EQ(cutCells(*v.gridRun), QStringList());
+    // The grid still fits the window, the title column inside its frame.
+    const QRect inside = v.gridRun->contentsRect();
+    EXPECT_LE(v.gridRun->columnViewportPosition(ColTitle) + v.gridRun->columnWidth(ColTitle), inside.width());
+    EXPECT_TRUE(v.centralWidget()->rect().contains(v.gridRun->geometry()));
+
+    // A title longer than its column shows whole as the cell's tooltip.
+    v.gridRun->set_TextMatrix(2, ColTitle, QString(200, QLatin1Char('T')));
+    QWidget *cells = v.gridRun->viewport();
+    const QPoint at = v.gridRun->visualRect(v.gridRun->model()->index(2, ColTitle)).center();
+    QHelpEvent tip(QEvent::ToolTip, at, cells->mapToGlobal(at));
+    QApplication::sendEvent(cells, &tip);
+    EXPECT_EQ(QToolTip::text(), QString(200, QLatin1Char('T')));
+    QToolTip::hideText();
+}
+
+TEST_F(Viewer, AtItsSmallestTheViewerKeepsChartAndEveryGridRowInSight)
+{
+    for (int files : {0, 1, 10}) {
+        SCOPED_TRACE(files);
+        while (v.FileCount < files)
+            ASSERT_TRUE(open(v, viewerFixture("one_channel.csv")));
+        v.resize(60, 60);
+        QCoreApplication::processEvents();
+        const QWidget *client = v.centralWidget();
+        const QRect chart = g.geometry(), grid = v.gridRun->geometry();
+        EXPECT_TRUE(client->rect().contains(chart));
+        EXPECT_TRUE(client->rect().contains(grid));
+        EXPECT_LT(chart.bottom(), grid.top());
+        EXPECT_GE(chart.height(), 160);
+        // Every row of the grid, and the title column, within the grid.
+        const int last = v.gridRun->Rows() - 1;
+        EXPECT_LE(v.gridRun->rowViewportPosition(last) + v.gridRun->rowHeight(last),
+                  v.gridRun->viewport()->height());
+        EXPECT_GT(v.gridRun->columnWidth(ColTitle), 0);
+        EXPECT_EQ(cutCells(*v.gridRun), QStringList());
+    }
 }
 
 TEST_F(Viewer, ModelQM30SnapsTheCurrentAxisToFineSteps)

@@ -1,7 +1,8 @@
 // Opens the data viewer and the settings dialogs for screenshots:
-//   mainwin_viewer_demo time|cap|type|color|curve|curve2|show|sw
-// time, cap: the viewer with three result files overlaid against time or
-// capacity (the axis and colour questions answered by the demo); type: the
+//   mainwin_viewer_demo time|cap [FILES]|type|color|curve|curve2|show|sw
+// time, cap: the viewer with three result files (or FILES, up to ten)
+// overlaid against time or capacity (the axis and colour questions answered
+// by the demo); type: the
 // axis-type question; color: the colour dialog of a second file; curve,
 // show, sw: the main window's coordinate, display and software settings;
 // curve2: the viewer's coordinate settings.
@@ -17,6 +18,7 @@
 #include "platform/AppHome.h"
 
 #include <QAction>
+#include <algorithm>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -61,15 +63,15 @@ frmData &viewer(bool cap, int files)
         const uint32_t colours[][2] = {{0xC00000, 0x0000C0}, {0x008000, 0x0080FF}, {0x800080, 0x008080}};
         int file = 0;
         QTimer *answer = autoOk<frmColor>(frmColorForm(), [&](frmColor &d) {
-            qx::curves::setSwatch(d.lblVolColor, colours[file][0]);
-            qx::curves::setSwatch(d.lblCurColor, colours[file][1]);
+            qx::curves::setSwatch(d.lblVolColor, colours[file % 3][0]);
+            qx::curves::setSwatch(d.lblCurColor, colours[file % 3][1]);
         });
         for (file = 0; file < files; ++file) {
-            const double amps = 1.0 + 0.5 * file, capacity = 2.6 - 0.3 * file; // Ah
+            const double amps = 1.0 + 0.5 * (file % 3), capacity = 2.6 - 0.3 * (file % 3) - 0.05 * file; // Ah
             const int seconds = int(capacity / amps * 3600);
             QString text = QStringLiteral("Device:QM-2%1\r\nMode:D-CC\r\nTitle:Cell %2\r\nTime(S),Cur(A),Vol(V)\r\n")
                                .arg(file)
-                               .arg(QChar(u'A' + file));
+                               .arg(QChar(char16_t(u'A' + file)));
             for (int t = 0; t <= seconds; t += 10) {
                 const double q = double(t) / seconds;
                 const double v = 4.15 - 0.1 * file - 0.55 * q - 0.5 * std::pow(q, 12);
@@ -100,7 +102,7 @@ int main(int argc, char *argv[])
     frmMain &w = frmMainForm().get();
 
     if (what == QLatin1String("time") || what == QLatin1String("cap")) {
-        viewer(what == QLatin1String("cap"), 3);
+        viewer(what == QLatin1String("cap"), args.size() > 2 ? std::clamp(args[2].toInt(), 1, 10) : 3);
     } else if (what == QLatin1String("type")) {
         QTimer::singleShot(0, [] { frmData::showViewer(); });
     } else if (what == QLatin1String("color")) {

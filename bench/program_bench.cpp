@@ -1,0 +1,410 @@
+// The program's own CPU cost, measured as a user runs it: qx-tester-bench
+// (the program with a driver that clicks what a user clicks, see
+// bench/program/qx-tester-bench.cpp) in a temporary home folder, and ten
+// simulated two-channel devices (qx-devsim, type 17) on pseudo-terminals,
+// each sending one reading per channel per second. The CPU time is the
+// kernel's account of the program's process (user + system, all threads,
+// /proc/<pid>/stat), read at the start and the end of each window; the
+// bench's own work and the simulators' are not in it. Wall time is not
+// used, so builds running beside it change the figures little.
+//
+// States, each measured for --seconds (60):
+//   idle       one tab, nothing connected
+//   silent     ten tabs connected and identified, the devices then silent
+//              (past the five seconds after which a tab shows "No Reply")
+//   running    every channel of every tab runs a test (20 readings a
+//              second), the first tab shown
+// and the cost per reading: the running state's CPU over the readings the
+// run logs gained in its window, and the same less the silent state's CPU.
+//
+// Each platform runs --runs times (a fresh program each, --jobs of them side
+// by side); the table shows the median of the runs. Platforms: "offscreen", and "xcb" on an Xvfb of
+// its own when Xvfb is installed (--platform offscreen|xcb|both).
+#include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <unistd.h>
+
+#ifndef QX_BENCH_PROGRAM
+#define QX_BENCH_PROGRAM "qx-tester-bench"
+#endif
+#ifndef QX_DEVSIM
+#define QX_DEVSIM "qx-devsim"
+#endif
+
+namespace {
+
+struct Options {
+    int seconds = 60;
+    int runs = 1;
+    int devices = 10;
+    int type = 17;
+    int jobs = 1;
+    std::vector<QString> platforms;
+    bool verbose = false;
+};
+
+void note(const Options &o, const QString &text)
+{
+    if (o.verbose)
+        std::fprintf(stderr, "program_bench: %s\n", qPrintable(text));
+}
+
+// User + system CPU time of a process, in seconds; nullopt when it is gone.
+std::optional<double> cpuSeconds(qint64 pid)
+{
+    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!f.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray s = f.readAll();
+    // The command name may hold blanks: fields are counted after its ')'.
+    const int close = s.lastIndexOf(')');
+    if (close < 0)
+        return std::nullopt;
+    const QList<QByteArray> fields = s.mid(close + 2).split(' ');
+    // Fields 14 and 15 of the line (utime, stime) are 11 and 12 after ')'.
+    if (fields.size() < 13)
+        return std::nullopt;
+    const double ticks = double(sysconf(_SC_CLK_TCK));
+    return (fields[11].toDouble() + fields[12].toDouble()) / ticks;
+}
+
+// Reads lines of a child's standard output until one satisfies want.
+bool waitLine(QProcess &p, const std::function<bool(const QString &)> &want, int ms, QString *got = nullptr)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) {
+        while (p.canReadLine()) {
+            const QString line = QString::fromLocal8Bit(p.readLine()).trimmed();
+            if (got)
+                *got = line;
+            if (want(line))
+                return true;
+        }
+        if (p.state() == QProcess::NotRunning)
+            return false;
+        p.waitForReadyRead(200);
+    }
+    return false;
+}
+
+bool sayAndWait(QProcess &p, const QByteArray &cmd, const QString &reply, int ms)
+{
+    p.write(cmd + '\n');
+    p.waitForBytesWritten(1000);
+    return waitLine(p, [&](const QString &l) { return l == reply; }, ms);
+}
+
+// Lines of every run log (*.bak) in the home folder.
+qint64 runLogLines(const QString &home)
+{
+    qint64 n = 0;
+    for (QDirIterator it(home, {QStringLiteral("*.bak")}, QDir::Files); it.hasNext();) {
+        QFile f(it.next());
+        if (f.open(QIODevice::ReadOnly))
+            n += f.readAll().count('\n');
+    }
+    return n;
+}
+
+// A private X server; stops with the object.
+class Xvfb {
+public:
+    bool start()
+    {
+        // Runs side by side must not pick the same display.
+        static std::mutex pick;
+        std::lock_guard hold(pick);
+        const QString exe = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+        if (exe.isEmpty())
+            return false;
+        for (int n = 90 + int(getpid() % 50); n < 200; ++n) {
+            if (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)) ||
+                QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)))
+                continue;
+            proc_.start(exe, {QStringLiteral(":%1").arg(n), QStringLiteral("-screen"), QStringLiteral("0"),
+                              QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+            if (!proc_.waitForStarted(3000))
+                return false;
+            for (int i = 0; i < 50 && !QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)); ++i)
+                QThread::msleep(100);
+            if (proc_.state() != QProcess::Running)
+                continue;
+            display_ = QStringLiteral(":%1").arg(n);
+            return true;
+        }
+        return false;
+    }
+    QString display() const { return display_; }
+    ~Xvfb()
+    {
+        if (proc_.state() != QProcess::NotRunning) {
+            proc_.terminate();
+            proc_.waitForFinished(3000);
+        }
+    }
+
+private:
+    QProcess proc_;
+    QString display_;
+};
+
+struct RunFigures {
+    std::map<std::string, double> cpu;  // state -> CPU seconds per second
+    double readingsPerSecond = 0;
+    double perReading = 0;     // running CPU seconds per reading
+    double extraPerReading = 0; // (running - silent) CPU seconds per reading
+};
+
+class Run {
+public:
+    Run(const Options &o, QString platform) : o_(o), platform_(std::move(platform)) {}
+    ~Run() { stop(); }
+
+    std::optional<RunFigures> go()
+    {
+        if (!home_.isValid())
+            return fail("no temporary folder");
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        if (platform_ == QLatin1String("xcb")) {
+            if (!x_.start())
+                return fail("Xvfb does not start");
+            env.insert(QStringLiteral("DISPLAY"), x_.display());
+        }
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform_);
+        // The devices exist before the program starts, so its port scan lists them.
+        for (int i = 0; i < o_.devices; ++i) {
+            auto sim = std::make_unique<QProcess>();
+            sim->start(QStringLiteral(QX_DEVSIM),
+                       {QStringLiteral("--home"), home_.path(), QStringLiteral("--com"), QString::number(3 + i),
+                        QStringLiteral("--type"), QString::number(o_.type), QStringLiteral("--rate"),
+                        QStringLiteral("1"), QStringLiteral("--speed"), QStringLiteral("1")});
+            if (!waitLine(*sim, [](const QString &l) { return l.startsWith(QLatin1Char('/')); }, 5000))
+                return fail("qx-devsim does not start");
+            sims_.push_back(std::move(sim));
+        }
+        prog_.setProcessEnvironment(env);
+        prog_.setProcessChannelMode(QProcess::SeparateChannels);
+        prog_.setStandardErrorFile(home_.filePath(QStringLiteral("program.err")));
+        prog_.start(QStringLiteral(QX_BENCH_PROGRAM), {QStringLiteral("--home"), home_.path()});
+        if (!waitLine(prog_, [](const QString &l) { return l == QLatin1String("ready"); }, 20000))
+            return fail("the program does not start");
+        const qint64 pid = prog_.processId();
+        RunFigures r;
+
+        settle(3000);
+        note(o_, platform_ + QStringLiteral(": idle"));
+        if (!measure(pid, "idle", r))
+            return fail("the program ended");
+
+        if (!sayAndWait(prog_, "tabs " + QByteArray::number(o_.devices),
+                        QStringLiteral("tabs %1").arg(o_.devices), 20000))
+            return fail("tabs were not added");
+        if (!sayAndWait(prog_, "connect", QStringLiteral("connected"), 70000))
+            return fail("the devices did not connect");
+        for (auto &s : sims_)
+            s->write("silent on\n");
+        settle(7000); // past the silence limit: "No Reply" is shown
+        note(o_, platform_ + QStringLiteral(": silent"));
+        if (!measure(pid, "silent", r))
+            return fail("the program ended");
+
+        for (auto &s : sims_)
+            s->write("silent off\n");
+        if (!sayAndWait(prog_, "run", QStringLiteral("running"), 70000))
+            return fail("the tests did not start");
+        if (!sayAndWait(prog_, "select 1", QStringLiteral("selected 1"), 5000))
+            return fail("the first tab was not selected");
+        settle(3000);
+        note(o_, platform_ + QStringLiteral(": running"));
+        const qint64 before = runLogLines(home_.path());
+        if (!measure(pid, "running", r))
+            return fail("the program ended");
+        const qint64 readings = runLogLines(home_.path()) - before;
+        r.readingsPerSecond = double(readings) / o_.seconds;
+        if (readings > 0) {
+            r.perReading = r.cpu["running"] * o_.seconds / double(readings);
+            r.extraPerReading = (r.cpu["running"] - r.cpu["silent"]) * o_.seconds / double(readings);
+        }
+        return r;
+    }
+
+private:
+    std::optional<RunFigures> fail(const char *why)
+    {
+        std::fprintf(stderr, "program_bench (%s): %s\n", qPrintable(platform_), why);
+        QFile err(home_.filePath(QStringLiteral("program.err")));
+        if (err.open(QIODevice::ReadOnly))
+            std::fprintf(stderr, "%s", err.readAll().right(2000).constData());
+        return std::nullopt;
+    }
+    // Waits while the children's output keeps being drained.
+    void settle(int ms)
+    {
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < ms) {
+            prog_.waitForReadyRead(100);
+            prog_.readAll();
+            for (auto &s : sims_)
+                s->readAll();
+        }
+    }
+    bool measure(qint64 pid, const char *state, RunFigures &r)
+    {
+        const std::optional<double> a = cpuSeconds(pid);
+        QElapsedTimer t;
+        t.start();
+        settle(o_.seconds * 1000);
+        const std::optional<double> b = cpuSeconds(pid);
+        if (!a || !b)
+            return false;
+        // Divided by the window as planned: the wall clock only says when to stop.
+        r.cpu[state] = (*b - *a) / o_.seconds;
+        return true;
+    }
+    void stop()
+    {
+        if (prog_.state() != QProcess::NotRunning) {
+            prog_.write("quit\n");
+            if (!prog_.waitForFinished(5000)) {
+                prog_.kill();
+                prog_.waitForFinished(2000);
+            }
+        }
+        for (auto &s : sims_) {
+            s->write("quit\n");
+            if (!s->waitForFinished(3000)) {
+                s->kill();
+                s->waitForFinished(2000);
+            }
+        }
+        sims_.clear();
+    }
+
+    const Options &o_;
+    QString platform_;
+    QTemporaryDir home_;
+    Xvfb x_;
+    std::vector<std::unique_ptr<QProcess>> sims_;
+    QProcess prog_;
+};
+
+double median(std::vector<double> v)
+{
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+int usage()
+{
+    std::fprintf(stderr, "usage: program_bench [--seconds S] [--runs N] [--jobs J] [--platform offscreen|xcb|both] [-v]\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    Options o;
+    QString platform = QStringLiteral("both");
+    const QStringList args = app.arguments();
+    for (int i = 1; i < args.size(); ++i) {
+        const QString &a = args[i];
+        const auto value = [&]() -> QString { return i + 1 < args.size() ? args[++i] : QString(); };
+        bool ok = true;
+        if (a == QLatin1String("--seconds"))
+            o.seconds = value().toInt(&ok);
+        else if (a == QLatin1String("--runs"))
+            o.runs = value().toInt(&ok);
+        else if (a == QLatin1String("--jobs"))
+            o.jobs = value().toInt(&ok);
+        else if (a == QLatin1String("--platform"))
+            platform = value();
+        else if (a == QLatin1String("-v"))
+            o.verbose = true;
+        else if (a.startsWith(QLatin1String("--benchmark")))
+            continue; // the other benches' options (scripts/bench passes them on)
+        else
+            return usage();
+        if (!ok || o.seconds < 1 || o.runs < 1 || o.jobs < 1)
+            return usage();
+    }
+    if (platform == QLatin1String("both")) {
+        o.platforms.push_back(QStringLiteral("offscreen"));
+        if (!QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty())
+            o.platforms.push_back(QStringLiteral("xcb"));
+    } else if (platform == QLatin1String("offscreen") || platform == QLatin1String("xcb")) {
+        o.platforms.push_back(platform);
+    } else {
+        return usage();
+    }
+
+    std::printf("program_bench: %d devices (type %d, 2 channels, 1 reading per channel per second), "
+                "%d s per state, median of %d run(s); CPU time of the program's process (user + system)\n",
+                o.devices, o.type, o.seconds, o.runs);
+    std::printf("%-10s %9s %9s %9s %12s %14s %16s\n", "platform", "idle %", "silent %", "running %", "readings/s",
+                "us/reading", "us/reading-silent");
+    int failed = 0;
+    for (const QString &p : o.platforms) {
+        std::map<std::string, std::vector<double>> cpu;
+        std::vector<double> rate, per, extra;
+        // Runs side by side (--jobs) each have their own home, devices and
+        // program; only the machine's cores are shared.
+        std::vector<std::optional<RunFigures>> results(size_t(o.runs));
+        for (int first = 0; first < o.runs; first += o.jobs) {
+            std::vector<std::thread> batch;
+            for (int k = first; k < std::min(o.runs, first + o.jobs); ++k)
+                batch.emplace_back([&o, &p, &results, k] { results[size_t(k)] = Run(o, p).go(); });
+            for (std::thread &t : batch)
+                t.join();
+        }
+        for (int k = 0; k < o.runs; ++k) {
+            const std::optional<RunFigures> &r = results[size_t(k)];
+            if (!r) {
+                ++failed;
+                continue;
+            }
+            for (const auto &[state, v] : r->cpu)
+                cpu[state].push_back(v);
+            rate.push_back(r->readingsPerSecond);
+            per.push_back(r->perReading);
+            extra.push_back(r->extraPerReading);
+            note(o, QStringLiteral("%1 run %2: idle %3%, silent %4%, running %5%")
+                        .arg(p)
+                        .arg(k + 1)
+                        .arg(r->cpu.at("idle") * 100, 0, 'f', 3)
+                        .arg(r->cpu.at("silent") * 100, 0, 'f', 3)
+                        .arg(r->cpu.at("running") * 100, 0, 'f', 3));
+        }
+        if (rate.empty())
+            continue;
+        std::printf("%-10s %9.3f %9.3f %9.3f %12.1f %14.1f %16.1f\n", qPrintable(p), median(cpu["idle"]) * 100,
+                    median(cpu["silent"]) * 100, median(cpu["running"]) * 100, median(rate), median(per) * 1e6,
+                    median(extra) * 1e6);
+        std::fflush(stdout);
+    }
+    return failed ? 1 : 0;
+}

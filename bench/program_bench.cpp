@@ -59,6 +59,7 @@ struct Options {
     int jobs = 1;
     std::vector<QString> platforms;
     bool verbose = false;
+    QString program = QStringLiteral(QX_BENCH_PROGRAM);
 };
 
 void note(const Options &o, const QString &text)
@@ -204,7 +205,7 @@ public:
         prog_.setProcessEnvironment(env);
         prog_.setProcessChannelMode(QProcess::SeparateChannels);
         prog_.setStandardErrorFile(home_.filePath(QStringLiteral("program.err")));
-        prog_.start(QStringLiteral(QX_BENCH_PROGRAM), {QStringLiteral("--home"), home_.path()});
+        prog_.start(o_.program, {QStringLiteral("--home"), home_.path()});
         if (!waitLine(prog_, [](const QString &l) { return l == QLatin1String("ready"); }, 20000))
             return fail("the program does not start");
         const qint64 pid = prog_.processId();
@@ -319,7 +320,8 @@ double median(std::vector<double> v)
 
 int usage()
 {
-    std::fprintf(stderr, "usage: program_bench [--seconds S] [--runs N] [--jobs J] [--platform offscreen|xcb|both] [-v]\n");
+    std::fprintf(stderr, "usage: program_bench [--seconds S] [--runs N] [--jobs J] [--platform offscreen|xcb|both]\n"
+                         "                     [--program PATH (another build of qx-tester-bench)] [-v]\n");
     return 2;
 }
 
@@ -343,6 +345,8 @@ int main(int argc, char *argv[])
             o.jobs = value().toInt(&ok);
         else if (a == QLatin1String("--platform"))
             platform = value();
+        else if (a == QLatin1String("--program"))
+            o.program = value();
         else if (a == QLatin1String("-v"))
             o.verbose = true;
         else if (a.startsWith(QLatin1String("--benchmark")))

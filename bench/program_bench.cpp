@@ -221,15 +221,15 @@ public:
             return fail("tabs were not added");
         if (!sayAndWait(prog_, "connect", QStringLiteral("connected"), 70000))
             return fail("the devices did not connect");
-        for (auto &s : sims_)
-            s->write("silent on\n");
+        if (!tellDevices("silent on"))
+            return fail("the devices did not fall silent");
         settle(7000); // past the silence limit: "No Reply" is shown
         note(o_, platform_ + QStringLiteral(": silent"));
         if (!measure(pid, "silent", r))
             return fail("the program ended");
 
-        for (auto &s : sims_)
-            s->write("silent off\n");
+        if (!tellDevices("silent off"))
+            return fail("the devices did not speak again");
         if (!sayAndWait(prog_, "run", QStringLiteral("running"), 70000))
             return fail("the tests did not start");
         if (!sayAndWait(prog_, "select 1", QStringLiteral("selected 1"), 5000))
@@ -256,6 +256,18 @@ private:
         if (err.open(QIODevice::ReadOnly))
             std::fprintf(stderr, "%s", err.readAll().right(2000).constData());
         return std::nullopt;
+    }
+    // One line of the simulators' command language to every device; each
+    // answers "ok" once it has taken it.
+    bool tellDevices(const QByteArray &line)
+    {
+        bool ok = true;
+        for (auto &s : sims_) {
+            s->write(line + '\n');
+            s->waitForBytesWritten(1000);
+            ok = waitLine(*s, [](const QString &l) { return l == QLatin1String("ok"); }, 5000) && ok;
+        }
+        return ok;
     }
     // Waits while the children's output keeps being drained.
     void settle(int ms)

@@ -125,6 +125,11 @@ bool PortGone(int32_t h)
     return withPort(h, false, [](qx::SerialPort &p) { return p.gone(); });
 }
 
+int PortDescriptor(int32_t h)
+{
+    return withPort(h, -1, [](qx::SerialPort &p) { return p.descriptor(); });
+}
+
 QString PortPath(int32_t port) { return qx::SerialPort::devicePathOf(port); }
 
 } // namespace COMM

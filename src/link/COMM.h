@@ -51,6 +51,9 @@ bool PurgeInput(int32_t h);
 // was unplugged or the other side closed). The device is released at once;
 // the handle stays valid, reads return nothing, until CloseComm.
 bool PortGone(int32_t h);
+// The descriptor of h's open device, for a readiness watch (the caller
+// duplicates it to keep it); -1 when h is not open or its port has gone.
+int PortDescriptor(int32_t h);
 // The device path behind port n, links resolved, for the port list's tooltip.
 QString PortPath(int32_t port);
 

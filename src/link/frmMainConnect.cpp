@@ -6,6 +6,7 @@
 #include "link/COMM.h"
 #include "link/Module1.h"
 #include "link/Module3.h"
+#include "link/PortWatch.h"
 #include "link/Prompt.h"
 #include "link/State.h"
 #include "link/Timer.h"
@@ -84,7 +85,7 @@ void frmMain::connectLink(int Index)
         d.RxPos = 0;
         link_.at(size_t(Index)).sinceFrame.invalidate();
         link_.at(size_t(Index)).silent = false;
-        tmrComm(Index).start();
+        tmrComm(Index).start(PortHandle[Index]);
         Module1::WriteIni(IniFile, QStringLiteral("COMM"), QStringLiteral("PORT%1").arg(Index + 1), portText);
         for (int c = 0; c < 2; ++c) {
             ChannelState &s = chan(Index, c);

@@ -1,5 +1,5 @@
-// The receive routine of a device: every 50 ms one read of its port, cut
-// into frames; each valid frame goes through the identification pass while
+// The receive routine of a device: one read of its port each time the port
+// has bytes (or has hung up), cut into frames; each valid frame goes through the identification pass while
 // the device is not identified, the parameter-frame step when it is a
 // parameter frame, and the data-frame processing, which decodes the reading,
 // follows the channel's run state (a test started, taken over or ended,
@@ -10,6 +10,7 @@
 #include "link/COMM.h"
 #include "link/FrameDecode.h"
 #include "link/FrameReader.h"
+#include "link/PortWatch.h"
 #include "link/Module3.h"
 #include "link/State.h"
 #include "link/Timer.h"
@@ -33,10 +34,13 @@ void frmMain::CommRecv(int Index)
 {
     using namespace qx;
     LinkWatch &w = link_.at(size_t(Index));
-    // A tick that comes while a read is still being processed (a nested
-    // event loop below it) waits for the next one.
-    if (w.reading)
+    PortWatch &watch = tmrComm(Index);
+    // Bytes that come while a read is still being processed (a nested event
+    // loop below it) wait until it ends.
+    if (w.reading) {
+        watch.hold();
         return;
+    }
     const int32_t h = PortHandle[Index];
     if (h == 0)
         return;
@@ -46,12 +50,17 @@ void frmMain::CommRecv(int Index)
     if (n > 0)
         RecvBytes(Index, std::span<const uint8_t>(bytes.data(), size_t(n)));
     w.reading = false;
-    if (n > 0)
-        return;
-    if (COMM::PortGone(h))
+    if (PortHandle[Index] != h)
+        return; // the link ended (or began anew) while the bytes were processed
+    watch.release();
+    if (n == 0 && COMM::PortGone(h)) {
         portLost(Index);
-    else
-        watchSilence(Index);
+        return;
+    }
+    // Readable without a byte to read: the next look in 50 ms, as a poll would.
+    if (n == 0)
+        watch.rest(PortWatch::PollMs);
+    watchSilence(Index);
 }
 
 void frmMain::RecvBytes(int Index, std::span<const uint8_t> bytes)
@@ -228,8 +237,13 @@ void frmMain::idleFrame(int Index, int chn)
 void frmMain::watchSilence(int Index)
 {
     LinkWatch &w = link_.at(size_t(Index));
-    if (!w.sinceFrame.isValid() || w.silent || w.sinceFrame.elapsed() < SilenceMs)
+    if (!w.sinceFrame.isValid() || w.silent || qx::PortHandle[Index] == 0)
         return;
+    const qint64 left = SilenceMs - w.sinceFrame.elapsed();
+    if (left > 0) {
+        tmrComm(Index).expect(int(left));
+        return;
+    }
     w.silent = true;
     ErrLog(QStringLiteral("ErrComm"),
            QStringLiteral("%1: no reply for %2 s").arg(DevCtrl(Index).tPort()).arg(SilenceMs / 1000));

@@ -5,6 +5,7 @@
 #include "curves/CurveGraph.h"
 #include "link/ErrLog.h"
 #include "link/Frames.h"
+#include "link/PortWatch.h"
 #include "link/State.h"
 #include "mainwin/frmMsg.h"
 #include "panel/DevCtrl.h"
@@ -81,7 +82,7 @@ qx::Grid &frmMain::gridRun(int Index) const { return *views(Index).gridRun; }
 qx::Grid &frmMain::gridAutolist(int Index) const { return *views(Index).gridAutolist; }
 QListWidget &frmMain::lstInfo(int Index) const { return *views(Index).lstInfo; }
 QFrame &frmMain::frmDev(int Index) const { return *views(Index).frmDev; }
-QTimer &frmMain::tmrComm(int Index) const { return *views(Index).tmrComm; }
+qx::PortWatch &frmMain::tmrComm(int Index) const { return *views(Index).tmrComm; }
 QTimer &frmMain::tmrConn(int Index) const { return *views(Index).tmrConn; }
 QTimer &frmMain::tmrRecv(int Index) const { return *views(Index).tmrRecv; }
 

@@ -3,7 +3,8 @@
 // one set of views per device tab (up to ten): the frame frmDev(i) holding
 // the panel DevCtrl(i), the chart CurveGraph(i), the result grid gridRun(i),
 // the enlarged automatic-test grid gridAutolist(i), the information list
-// lstInfo(i) and the device's timers tmrComm(i), tmrConn(i), tmrRecv(i).
+// lstInfo(i), the watch of the device's port tmrComm(i) and its timers
+// tmrConn(i), tmrRecv(i).
 //
 // Members are spread over files by concern:
 //   frmMain.cpp           construction, view access, window events, helpers
@@ -48,6 +49,7 @@ class Socket;
 namespace qx {
 class Grid;
 class KeyedTabBar;
+class PortWatch;
 } // namespace qx
 namespace qx::mainwin {
 struct ChartSettings;
@@ -73,7 +75,8 @@ public:
     qx::Grid &gridAutolist(int Index) const;
     QListWidget &lstInfo(int Index) const;
     QFrame &frmDev(int Index) const;
-    QTimer &tmrComm(int Index) const;
+    // What wakes the receive routine: the port's readiness (link/PortWatch.h).
+    qx::PortWatch &tmrComm(int Index) const;
     QTimer &tmrConn(int Index) const;
     QTimer &tmrRecv(int Index) const;
     // Number of device view sets (equals DevCount).
@@ -420,7 +423,7 @@ public:
     // ---- Panel commands, receive routine, connect and disconnect ----
     // (link/frmMainCommands.cpp, link/frmMainRecv.cpp, link/frmMainConnect.cpp,
     // link/frmMainLinkEvents.cpp)
-    // tmrComm(Index), every 50 ms while connected: CommRecv(Index).
+    // tmrComm(Index) found the port readable while connected: CommRecv(Index).
     void tmrComm_Timer(int Index);
     // tmrRecv(Index), 500 ms after a frame start: the receive lamp goes out.
     void tmrRecv_Timer(int Index);
@@ -512,7 +515,8 @@ private:
         qx::Grid *gridRun = nullptr;
         qx::Grid *gridAutolist = nullptr;
         QListWidget *lstInfo = nullptr;
-        QTimer *tmrComm = nullptr, *tmrConn = nullptr, *tmrRecv = nullptr;
+        qx::PortWatch *tmrComm = nullptr;
+        QTimer *tmrConn = nullptr, *tmrRecv = nullptr;
     };
     const DeviceViews &views(int Index) const;
 

@@ -9,6 +9,7 @@
 #include "curves/frmShow.h"
 #include "link/COMM.h"
 #include "link/Module5.h"
+#include "link/PortWatch.h"
 #include "link/Prompt.h"
 #include "link/State.h"
 #include "link/Timer.h"

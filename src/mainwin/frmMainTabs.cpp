@@ -5,6 +5,7 @@
 #include "curves/CurveGraph.h"
 #include "link/Module1.h"
 #include "link/Module3.h"
+#include "link/PortWatch.h"
 #include "link/State.h"
 #include "platform/AppVersion.h"
 #include "mainwin/ChartSettings.h"
@@ -73,8 +74,9 @@ void frmMain::createDeviceViews(int n)
     for (int c = 0; c < 4; ++c)
         v.gridAutolist->set_ColAlignment(c, qx::Grid::AlignCenterCenter);
     v.gridAutolist->hide();
-    // The device's timers stay off until Connect.
-    v.tmrComm = deviceTimer(this, "tmrComm", n, 50);
+    // The port watch and the device's timers stay off until Connect.
+    v.tmrComm = new qx::PortWatch(this);
+    v.tmrComm->setObjectName(QStringLiteral("tmrComm_%1").arg(n));
     v.tmrConn = deviceTimer(this, "tmrConn", n, 1000);
     v.tmrRecv = deviceTimer(this, "tmrRecv", n, 500);
 

@@ -89,6 +89,8 @@ public:
     bool isOpen() const { return fd_ >= 0; }
     // The far end hung up (set by read() / write()).
     bool gone() const { return gone_; }
+    // The open device's descriptor, for a readiness watch; -1 when closed.
+    int descriptor() const { return fd_; }
 
     // Raw line with the platform codes: stopBits 0 = one, 1 = one and a half
     // (taken as two), 2 = two; parity 0 none, 1 odd, 2 even, 3 mark, 4

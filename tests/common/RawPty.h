@@ -52,6 +52,13 @@ public:
     QString path() const { return path_; }
     int master() const { return master_; }
     int slave() const { return slave_; }
+    // Closing the master side is the device's hang-up.
+    void closeMaster()
+    {
+        if (master_ >= 0)
+            ::close(master_);
+        master_ = -1;
+    }
     void closeSlave()
     {
         if (slave_ >= 0)

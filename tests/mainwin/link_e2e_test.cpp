@@ -7,6 +7,7 @@
 
 #include "DevSim.h"
 #include "link/COMM.h"
+#include "link/PortWatch.h"
 #include "mainwin/frmMsg.h"
 
 #include <QAction>

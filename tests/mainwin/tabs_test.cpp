@@ -4,6 +4,7 @@
 
 #include "DevSim.h"
 #include "curves/CurveGraph.h"
+#include "link/PortWatch.h"
 #include "link/PortScan.h"
 #include "panel/DevCtrl.h"
 #include "platform/Grid.h"
@@ -106,7 +107,6 @@ TEST_F(MainFixture, EachTabHasViewsOfItsOwn)
     EXPECT_FALSE(w.gridAutolist(2).isVisibleTo(&w.frmDev(2)));
     EXPECT_EQ(w.gridAutolist(2).ColAlignment(3), Grid::AlignCenterCenter);
     EXPECT_FALSE(w.tmrComm(2).isActive());
-    EXPECT_EQ(w.tmrComm(2).interval(), 50);
     EXPECT_EQ(w.tmrConn(2).interval(), 1000);
     EXPECT_EQ(w.tmrRecv(2).interval(), 500);
     EXPECT_EQ(w.CurveGraph(2).TitleText(), "QX Tester Software");

@@ -14,6 +14,9 @@
 //               "All Channel", Start; waits until both channels of every
 //               tab run                                   -> "running"
 //   select K    clicks tab K (1 = the first)              -> "selected K"
+//   paints S    counts the paint events of S seconds by widget class and
+//               by device frame ("shown" or "other tabs"); a diagnostic, not
+//               used while CPU time is measured            -> lines, then "painted"
 //   quit        ends the program
 // A wait that does not end in 60 s answers "timeout".
 #include "link/ErrLog.h"
@@ -35,6 +38,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <string>
 #include <unistd.h>
 
@@ -137,6 +141,8 @@ private:
         } else if (what == QLatin1String("select")) {
             w_.tabDev->set_SelectedIndex(arg);
             say("selected " + std::to_string(arg));
+        } else if (what == QLatin1String("paints")) {
+            countPaints(arg);
         } else if (what == QLatin1String("quit")) {
             QCoreApplication::exit(0);
         } else {
@@ -167,6 +173,37 @@ private:
         click(i, "cmdRun2S");
     }
 
+    // The device frame a widget lies in: its index, or -1 outside them.
+    int frameOf(const QWidget *wd) const
+    {
+        for (; wd; wd = wd->parentWidget())
+            for (int i = 0; i < w_.viewCount(); ++i)
+                if (wd == &w_.frmDev(i))
+                    return i;
+        return -1;
+    }
+    bool eventFilter(QObject *o, QEvent *e) override
+    {
+        if (e->type() == QEvent::Paint && o->isWidgetType()) {
+            const auto *wd = static_cast<QWidget *>(o);
+            const int f = frameOf(wd);
+            const char *where = f < 0 ? "window" : f == qx::CurDev ? "shown" : "other tabs";
+            ++paints_[std::string(where) + " " + wd->metaObject()->className()];
+        }
+        return false;
+    }
+    void countPaints(int seconds)
+    {
+        paints_.clear();
+        qApp->installEventFilter(this);
+        QTimer::singleShot(seconds * 1000, this, [this, seconds] {
+            qApp->removeEventFilter(this);
+            for (const auto &[what, n] : paints_)
+                say(what + ": " + std::to_string(double(n) / seconds) + "/s");
+            say("painted");
+        });
+    }
+
     void waitFor(const char *reply, std::function<bool()> done)
     {
         reply_ = reply;
@@ -191,6 +228,7 @@ private:
     std::string pending_, reply_;
     std::function<bool()> done_;
     int waited_ = 0;
+    std::map<std::string, int> paints_;
 };
 
 } // namespace

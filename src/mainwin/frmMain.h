@@ -526,6 +526,8 @@ private:
     void choosePort(int Index, const QString &name);
     // frmMainTabs.cpp
     void createDeviceViews(int n);
+    // Device Index's frame shown in front, every other device frame hidden.
+    void showDeviceFrame(int Index);
     void clearPanel(int n);
     void setupResultGrid(int n);
     void paintColourCells(int n, int row, uint32_t volColour, uint32_t curColour);

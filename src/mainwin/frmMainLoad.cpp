@@ -81,7 +81,7 @@ void frmMain::Form_Load()
     // Three rows high, its border included, so no scroll bar takes room.
     grid.set_Height(3 * grid.RowHeight(2) + qx::pxToTwips(2 * grid.frameWidth()));
     setupResultGrid(0);
-    frmDev(0).raise();
+    showDeviceFrame(0);
     chan(0, 0).Mode = 0;
     ShowModeFields(0, 0);
     DevCtrl(0).set_LedRecv(false);

@@ -32,13 +32,16 @@ private:
     std::function<void()> f_;
 };
 
-// The system's time format without a time-zone name.
+// The system's time format without a time-zone name (worked out once: the
+// status line is written every second).
 QString timeText(const QTime &t)
 {
-    const QLocale loc = QLocale::system();
-    QString fmt = loc.timeFormat(QLocale::LongFormat);
-    fmt.remove(QRegularExpression(QStringLiteral("\\s*t+")));
-    return loc.toString(t, fmt.trimmed());
+    static const QString fmt = [] {
+        QString f = QLocale::system().timeFormat(QLocale::LongFormat);
+        f.remove(QRegularExpression(QStringLiteral("\\s*t+")));
+        return f.trimmed();
+    }();
+    return QLocale::system().toString(t, fmt);
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "link/State.h"
 #include "platform/AppVersion.h"
 #include "mainwin/ChartSettings.h"
+#include "mainwin/InfoList.h"
 #include "panel/DevCtrl.h"
 #include "platform/Colors.h"
 #include "platform/Grid.h"
@@ -57,7 +58,7 @@ void frmMain::createDeviceViews(int n)
     v.gridRun->set_Cols(9);
     v.gridRun->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     v.gridRun->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    v.lstInfo = new QListWidget(v.frmDev);
+    v.lstInfo = new qx::InfoList(v.frmDev);
     v.lstInfo->setObjectName(QStringLiteral("lstInfo_%1").arg(n));
     for (int i = 0; i < InfoLines; ++i)
         v.lstInfo->addItem(QString());
@@ -237,14 +238,26 @@ void frmMain::menuAddDev_Click()
     tabDev->Add(DevCount, QStringLiteral("dev%1").arg(DevCount), QStringLiteral("Device%1").arg(DevCount));
     Form_Resize();
     // The selected device's frame stays in front: CurDev has not changed.
-    frmDev(CurDev).raise();
+    showDeviceFrame(CurDev);
 }
 
 void frmMain::tabDev_Click()
 {
     qx::CurDev = tabDev->SelectedIndex() - 1;
-    frmDev(qx::CurDev).raise();
+    showDeviceFrame(qx::CurDev);
     ShowSharedMenus();
+}
+
+void frmMain::showDeviceFrame(int Index)
+{
+    // The others are hidden, not only covered: a tab that is not shown
+    // paints nothing. Its views still take every reading and show them as
+    // they stand when the tab is picked.
+    frmDev(Index).show();
+    frmDev(Index).raise();
+    for (int i = 0; i < viewCount_; ++i)
+        if (i != Index)
+            frmDev(i).hide();
 }
 
 void frmMain::InitDual(int Index)

@@ -340,10 +340,19 @@ QString DevCtrl::readingText(const LCDisp *lcd, const std::array<QLineEdit *, 2>
     return dev2S_ ? pick<QLineEdit>(nullptr, boxes, chn)->text() : lcd->Value();
 }
 
+// A reading's box keeps a text it already shows: setting it again would lay
+// the text out anew for nothing (the current of a constant-current test, a
+// steady voltage).
+static void showText(QLineEdit *box, const QString &val)
+{
+    if (box->text() != val)
+        box->setText(val);
+}
+
 void DevCtrl::setReading(LCDisp *lcd, const std::array<QLineEdit *, 2> &boxes, int chn, const QString &val)
 {
     if (dev2S_)
-        pick<QLineEdit>(nullptr, boxes, chn)->setText(val);
+        showText(pick<QLineEdit>(nullptr, boxes, chn), val);
     else
         lcd->set_Value(val);
 }
@@ -365,7 +374,7 @@ QString DevCtrl::tTime(int chn) const
 void DevCtrl::set_tTime(int chn, const QString &val)
 {
     if (dev2S_) {
-        pick<QLineEdit>(nullptr, txtTime2S_, chn)->setText(val);
+        showText(pick<QLineEdit>(nullptr, txtTime2S_, chn), val);
         return;
     }
     lcdTime_->set_Value(qx::panel::timeToReadout(val));

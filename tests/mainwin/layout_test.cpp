@@ -139,8 +139,9 @@ TEST_F(MainFixture, AnAddedTabStacksItsLegendsWithLegendsOn)
         SCOPED_TRACE(i);
         const ::CurveGraph &chart = w.CurveGraph(i);
         const QLabel *volt = chart.lblLegend(0), *current = chart.lblLegend(1);
-        ASSERT_TRUE(volt->isVisible());
-        ASSERT_TRUE(current->isVisible());
+        // (on its chart: the tab itself is not shown)
+        ASSERT_TRUE(volt->isVisibleTo(&chart));
+        ASSERT_TRUE(current->isVisibleTo(&chart));
         // "Current" right under "Voltage", near the chart's right edge, not
         // over the voltage labels at its left.
         EXPECT_EQ(volt->pos(), QPoint(chart.width() - 120, 73));

@@ -238,7 +238,10 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(qx::app::programTitle());
     QApplication::setQuitOnLastWindowClosed(false);
-    qx::initHome(QApplication::arguments());
+    // The runner gives the home folder as "--home DIR", as to the program.
+    const QStringList args = QApplication::arguments();
+    const qsizetype at = args.indexOf(QStringLiteral("--home"));
+    qx::initHome(at >= 0 && at + 1 < args.size() ? args[at + 1] : QString());
     qx::installErrLogSink();
 
     frmMain &w = frmMainForm().get();

@@ -7,6 +7,7 @@
 #include "curves/frmType.h"
 #include "link/Module3.h"
 #include "link/Module4.h"
+#include "link/Prompt.h"
 #include "link/State.h"
 #include "platform/AppHome.h"
 #include "platform/FileEnding.h"
@@ -16,6 +17,7 @@
 #include "platform/Picture.h"
 #include "platform/Placement.h"
 #include "platform/QxError.h"
+#include "platform/SaveFile.h"
 #include "platform/UiServices.h"
 #include "platform/WidgetStyle.h"
 
@@ -23,7 +25,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
-#include <QFile>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
@@ -526,6 +527,7 @@ bool frmData::savePicture(const QString &title, const QString &defaultName, bool
     QString reason;
     if (!picture::saveBmp(Capture(withGrid), path, &reason)) {
         ErrLog(tag, QStringLiteral("the picture cannot be written to ") + path + QStringLiteral(": ") + reason);
+        promptBox(QStringLiteral("Save failed!"), MbCritical);
         return false;
     }
     return true;
@@ -556,9 +558,7 @@ void frmData::ErrLog(const QString &tag, const QString &description)
     const QString line = now.date().toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char(' ') +
                          now.time().toString(QStringLiteral("HH:mm:ss")) + QStringLiteral(":[") + oneLine(tag) +
                          QLatin1Char(']') + oneLine(description) + QStringLiteral("\r\n");
-    QFile f(homePath(QStringLiteral("qx.log")));
-    if (f.open(QIODevice::WriteOnly | QIODevice::Append))
-        f.write(line.toUtf8());
+    savefile::append(homePath(QStringLiteral("qx.log")), line.toUtf8());
 }
 
 void frmData::closeEvent(QCloseEvent *e)

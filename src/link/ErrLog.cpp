@@ -2,8 +2,8 @@
 #include "platform/AppHome.h"
 #include "platform/Guard.h"
 #include "platform/AppVersion.h"
+#include "platform/SaveFile.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <mutex>
 
@@ -37,22 +37,20 @@ QString errLogFileName(const QDate &day)
     return QStringLiteral("qx-%1%2%3.log").arg(day.year()).arg(day.month()).arg(day.day());
 }
 
-void ErrLog(const QString &tag, const QString &description) noexcept
+bool ErrLog(const QString &tag, const QString &description) noexcept
 {
     try {
         std::lock_guard lock(logMutex());
         const QString folder = homePath(QStringLiteral("Log"));
         if (!QFileInfo(folder).isDir())
-            return;
+            return false;
         const QDateTime now = clock() ? clock()() : QDateTime::currentDateTime();
         const QString line = now.date().toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char(' ')
             + now.time().toString(QStringLiteral("HH:mm:ss")) + QLatin1String(" V") + qx::app::versionNumbers() + QLatin1String(":[") + oneLine(tag)
             + QLatin1Char(']') + oneLine(description) + QLatin1String("\r\n");
-        QFile f(folder + QLatin1Char('/') + errLogFileName(now.date()));
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Append))
-            return;
-        f.write(line.toUtf8());
+        return savefile::append(folder + QLatin1Char('/') + errLogFileName(now.date()), line.toUtf8());
     } catch (...) {
+        return false;
     }
 }
 

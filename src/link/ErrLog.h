@@ -4,7 +4,7 @@
 // for example qx-2026129.log for 9 December 2026. Line:
 //   date (yyyy-MM-dd) blank time (HH:mm:ss) " V1.8.9:[" tag "]" description CR LF
 // in UTF-8. Written only while the Log folder exists (it is never created
-// here); every failure of the log itself is silent.
+// here). The log cannot log its own failures: ErrLog only returns them.
 #include <QDateTime>
 #include <QString>
 #include <functional>
@@ -12,8 +12,10 @@
 namespace qx {
 
 // Appends one entry. Line breaks inside tag or description become blanks so
-// that an entry stays one line. Safe to call from any thread.
-void ErrLog(const QString &tag, const QString &description = QString()) noexcept;
+// that an entry stays one line; an entry torn by a full disk is cut off
+// before the next one. Safe to call from any thread. False when the entry
+// could not be written (no Log folder, a full disk, ...).
+bool ErrLog(const QString &tag, const QString &description = QString()) noexcept;
 
 // The file name ErrLog writes to on the given day (without folder).
 QString errLogFileName(const QDate &day);

@@ -1,4 +1,5 @@
 #include "link/Module1.h"
+#include "link/ErrLog.h"
 #include "platform/IniFile.h"
 #include "platform/Numbers.h"
 
@@ -71,7 +72,11 @@ QString ReadIni(const QString &file, const QString &section, const QString &key,
 int WriteIni(const QString &file, const QString &section, const QString &key, const QString &value)
 {
     try {
-        return qx::profile::write(file, section, key, value) ? 1 : 0;
+        QString reason;
+        if (qx::profile::write(file, section, key, value, &reason))
+            return 1;
+        ErrLog(QStringLiteral("ErrIni"), file + QStringLiteral(": ") + reason);
+        return 0;
     } catch (...) {
         return 0;
     }

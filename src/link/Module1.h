@@ -1,7 +1,7 @@
 #pragma once
 // Settings access: single values of the settings file (always called with
-// qx::IniFile as the file). Errors are swallowed: a read yields the default,
-// a failed write does nothing.
+// qx::IniFile as the file). A read that fails yields the default; a write
+// that fails leaves the file as it was and is logged ("ErrIni").
 #include <QString>
 #include <cstdint>
 #include <optional>
@@ -12,6 +12,7 @@ namespace qx::Module1 {
 // section or the key is missing or the value is empty.
 QString ReadIni(const QString &file, const QString &section, const QString &key, const QString &def);
 // Writes one value (creating file, section and key as needed); non-zero on success.
+// A failure (a full disk, a folder that cannot be written) keeps the file whole.
 int WriteIni(const QString &file, const QString &section, const QString &key, const QString &value);
 
 // Typed reads of the settings' value forms. A value that does not convert to

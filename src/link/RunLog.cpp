@@ -2,6 +2,7 @@
 
 #include "platform/Numbers.h"
 #include "platform/QxError.h"
+#include "platform/SaveFile.h"
 
 #include <QFile>
 #include <cmath>
@@ -12,38 +13,9 @@ namespace {
 
 const QByteArray Eol = QByteArrayLiteral("\r\n");
 
-[[noreturn]] void fail(const QString &path, const QFileDevice &f)
+[[noreturn]] void fail(const QString &path, const QString &reason)
 {
-    raise(ErrFileIo, path + QStringLiteral(": ") + f.errorString());
-}
-
-// Cuts a last line that has no line end off the open file.
-bool cutTornTail(QFile &f)
-{
-    qint64 size = f.size();
-    if (size == 0)
-        return true;
-    char last = 0;
-    if (!f.seek(size - 1) || f.read(&last, 1) != 1)
-        return false;
-    if (last == '\n')
-        return true;
-    // Back to just after the last line end (or to the start).
-    constexpr qint64 Chunk = 4096;
-    qint64 end = size;
-    while (end > 0) {
-        const qint64 from = std::max<qint64>(0, end - Chunk);
-        if (!f.seek(from))
-            return false;
-        const QByteArray block = f.read(end - from);
-        if (block.size() != end - from)
-            return false;
-        const qsizetype lf = block.lastIndexOf('\n');
-        if (lf >= 0)
-            return f.resize(from + lf + 1);
-        end = from;
-    }
-    return f.resize(0);
+    raise(ErrFileIo, path + QStringLiteral(": ") + reason);
 }
 
 bool isNumber(const QString &field, double &out)
@@ -114,26 +86,19 @@ void writeHeader(const QString &path, const Header &h)
     QByteArray text;
     for (const QString &l : headerLines(h))
         text += l.toUtf8() + Eol;
+    // The earlier run's log goes first: a header that cannot be written
+    // never leaves that run's lines for this run's to follow.
     QFile::remove(path);
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        fail(path, f);
-    if (f.write(text) != text.size() || !f.flush())
-        fail(path, f);
-    f.close();
+    QString reason;
+    if (!savefile::replace(path, text, &reason))
+        fail(path, reason);
 }
 
 void appendLine(const QString &path, const QString &line)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadWrite))
-        fail(path, f);
-    if (!cutTornTail(f) || !f.seek(f.size()))
-        fail(path, f);
-    const QByteArray bytes = line.toUtf8() + Eol;
-    if (f.write(bytes) != bytes.size() || !f.flush())
-        fail(path, f);
-    f.close();
+    QString reason;
+    if (!savefile::append(path, line.toUtf8() + Eol, &reason))
+        fail(path, reason);
 }
 
 std::optional<Contents> read(const QString &path)

@@ -3,14 +3,17 @@
 
 #include "link/Module3.h"
 #include "link/Module4.h"
+#include "link/Prompt.h"
 #include "link/State.h"
 #include "mainwin/ResultFile.h"
 #include "panel/DevCtrl.h"
 #include "platform/FileEnding.h"
 #include "platform/Grid.h"
+#include "platform/SaveFile.h"
+#include "platform/UiServices.h"
 #include "tools/ToolPanel.h"
 
-#include <QFile>
+#include <QStringList>
 
 using namespace qx;
 
@@ -25,31 +28,27 @@ void frmMain::DevCtrl_AutoSaveClick(int Index)
         return;
     name = withEnding(name, ext);
 
-    // A failure while writing ends silently; the lines written stay.
-    QFile f(name);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return;
-    const auto line = [&f](const QString &text) {
-        const QByteArray b = text.toUtf8() + "\r\n";
-        return f.write(b) == b.size();
-    };
+    // The file is written whole or not at all; a failure is logged and told.
+    QString reason;
     try {
         const ::DevCtrl &p = DevCtrl(Index);
         const int chn = qx::tools::panelChannel(&p);
         const Grid &g = gridRun(Index);
-        if (!line(g.TextMatrix(0, 0) + QLatin1Char(':') + g.TextMatrix(chn + 1, 0)))
-            return;
-        if (!line(QStringLiteral("Mode:Auto Test")))
-            return;
-        if (!line(QStringLiteral("----------QX Auto Test--------------")))
-            return;
+        QStringList lines{g.TextMatrix(0, 0) + QLatin1Char(':') + g.TextMatrix(chn + 1, 0),
+                          QStringLiteral("Mode:Auto Test"), QStringLiteral("----------QX Auto Test--------------")};
         for (int r = 0; r < p.AutoRunCnt(); ++r) {
             if (p.tAutoRun(r, 1).isEmpty())
                 break;
-            if (!line(p.tAutoRun(r, 0) + sep + p.tAutoRun(r, 1) + sep + p.tAutoRun(r, 2)))
-                return;
+            lines << p.tAutoRun(r, 0) + sep + p.tAutoRun(r, 1) + sep + p.tAutoRun(r, 2);
         }
-    } catch (const std::exception &) {
-        // ends silently, as any write failure
+        QByteArray bytes;
+        for (const QString &l : lines)
+            bytes += l.toUtf8() + "\r\n";
+        if (savefile::replace(name, bytes, &reason))
+            return;
+    } catch (const std::exception &e) {
+        reason = QString::fromUtf8(e.what());
     }
+    ErrLog(QStringLiteral("ErrAutoSave"), name + QStringLiteral(": ") + reason);
+    promptBox(QStringLiteral("Save failed!"), MbCritical);
 }

@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QFileInfo>
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
@@ -52,12 +53,45 @@ QString frmMain::RunLogName(int Index, int chn) const
                             .arg(chn + 1));
 }
 
+void frmMain::resetRunFailures(int Index, int chn)
+{
+    uint8_t &told = runFailures_.at(size_t(Index)).at(size_t(chn));
+    if (told != 0)
+        set_lstInfoLine(Index, 5 + chn, QString());
+    told = 0;
+}
+
+void frmMain::runRecordFailed(int Index, int chn, RunRecord what, const QString &tag, const QString &description)
+{
+    using namespace qx;
+    try {
+        uint8_t &told = runFailures_.at(size_t(Index)).at(size_t(chn));
+        const auto bit = uint8_t(what);
+        if (told & bit)
+            return;
+        told |= bit;
+        ErrLog(tag, description);
+        const QString who = DevCtrl(Index).Dev2S() ? QStringLiteral("Channel%1").arg(chn + 1)
+                                                   : QStringLiteral("Device%1").arg(Index + 1);
+        const QString lost = what == RunRecord::Log ? QStringLiteral("Run log not saved")
+                                                    : QStringLiteral("Data not saved");
+        // The error output says it even when the error log cannot be written.
+        std::fputs(qPrintable(QStringLiteral("qx-tester: %1: %2: %3\n").arg(who, lost, description)), stderr);
+        const QString shown = told == (uint8_t(RunRecord::Log) | uint8_t(RunRecord::Data))
+                                  ? QStringLiteral("Run log and data not saved")
+                                  : lost;
+        set_lstInfoLine(Index, 5 + chn, QStringLiteral(" ") + Module3::LangText(who + QStringLiteral(": ") + shown));
+    } catch (const std::exception &e) {
+        ErrLog(tag, description + QStringLiteral(" (") + QString::fromUtf8(e.what()) + QLatin1Char(')'));
+    }
+}
+
 void frmMain::WriteRunLogHeader(int Index, int chn)
 {
     using namespace qx;
     ChannelState &c = chan(Index, chn);
     c.BakName = RunLogName(Index, chn);
-    runLogFailed_[size_t(Index)][size_t(chn)] = false;
+    resetRunFailures(Index, chn);
     const Grid &g = gridRun(Index);
     runlog::Header h;
     h.deviceCaption = g.TextMatrix(0, 0);
@@ -68,7 +102,11 @@ void frmMain::WriteRunLogHeader(int Index, int chn)
     h.beginVolt = g.TextMatrix(chn + 1, 2);
     h.temperature = dev(Index).HasTemp && menuTemp->isChecked();
     h.milliAmps = DevType[Index] == 40;
-    runlog::writeHeader(c.BakName + QStringLiteral(".bak"), h);
+    try {
+        runlog::writeHeader(c.BakName + QStringLiteral(".bak"), h);
+    } catch (const QxError &e) {
+        runRecordFailed(Index, chn, RunRecord::Log, QStringLiteral("ErrBak"), e.description());
+    }
 }
 
 void frmMain::appendRunLogLine(int Index, int chn)
@@ -82,11 +120,8 @@ void frmMain::appendRunLogLine(int Index, int chn)
     try {
         runlog::appendLine(c.BakName + QStringLiteral(".bak"), line);
     } catch (const QxError &e) {
-        // Once per run; the reading is still presented.
-        bool &logged = runLogFailed_[size_t(Index)][size_t(chn)];
-        if (!logged)
-            ErrLog(QStringLiteral("ErrBak"), e.description());
-        logged = true;
+        // The reading is still presented; the next one tries again.
+        runRecordFailed(Index, chn, RunRecord::Log, QStringLiteral("ErrBak"), e.description());
     }
 }
 
@@ -167,7 +202,7 @@ void frmMain::DevCtrl_ContClick(int Index, int chn)
     g.DrawCurve();
 
     c.BakName = name;
-    runLogFailed_[size_t(Index)][size_t(chn)] = false;
+    resetRunFailures(Index, chn);
     SendStart(Index, chn, DevType[Index] == 26 && DevVer[Index] >= 320 ? 1 : 8);
     SetRunState(false, Index);
     AdjButtonsFor(Index, false);

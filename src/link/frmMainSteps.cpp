@@ -10,12 +10,12 @@
 #include "panel/DevCtrl.h"
 #include "platform/DialogWait.h"
 #include "platform/FileEnding.h"
+#include "platform/SaveFile.h"
 #include "platform/UiServices.h"
 #include "tools/StepEditRules.h"
 #include "tools/frmSet.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace {
 
@@ -47,10 +47,9 @@ void frmMain::DevCtrl_StepSaveClick(int Index)
             table.at(r, c) = p.tStepSet(r, c);
     // The file is replaced only once it is written whole; a save that
     // fails is logged and told, so nobody takes it for saved.
-    const QByteArray bytes = qx::stepfile::write(table, qx::DevType[Index], modeList(p));
-    QSaveFile f(name);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit()) {
-        ErrLog(QStringLiteral("ErrSaveStep"), name + QStringLiteral(": ") + f.errorString());
+    QString reason;
+    if (!qx::savefile::replace(name, qx::stepfile::write(table, qx::DevType[Index], modeList(p)), &reason)) {
+        ErrLog(QStringLiteral("ErrSaveStep"), name + QStringLiteral(": ") + reason);
         qx::promptBox(QStringLiteral("Save failed!"), qx::MbCritical);
     }
 }

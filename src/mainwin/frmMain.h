@@ -27,6 +27,7 @@
 #include "platform/FormHolder.h"
 #include "platform/Tray.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <QString>
@@ -81,7 +82,8 @@ public:
     QTimer &tmrRecv(int Index) const;
     // Number of device view sets (equals DevCount).
     int viewCount() const { return viewCount_; }
-    // Line `line` (0 status, 1-2 START/STOP, 3-4 monitor) of lstInfo(Index).
+    // Line `line` (0 status, 1-2 START/STOP, 3-4 monitor, 5-6 run records not
+    // saved) of lstInfo(Index).
     QString lstInfoLine(int Index, int line) const;
     void set_lstInfoLine(int Index, int line, const QString &text);
 
@@ -208,8 +210,16 @@ public:
     // model name and the panel's port.
     QString RunLogName(int Index, int chn) const;
     // Run start: deletes the channel's old run log and writes the header;
-    // sets BakName. A file failure throws QxError (the caller decides).
+    // sets BakName. A header that cannot be written is told as
+    // runRecordFailed; the run goes on.
     void WriteRunLogHeader(int Index, int chn);
+    // The records of a run: its run log and its automatic result file.
+    enum class RunRecord : uint8_t { Log = 1, Data = 2 };
+    // A record of the channel's run could not be written. Once per run and
+    // record: the error log gets tag and description, the error output one
+    // line, and the information list's line 5 + chn says what was not saved
+    // (" Device1: Run log not saved") until the channel's next run starts.
+    void runRecordFailed(int Index, int chn, RunRecord what, const QString &tag, const QString &description);
     void DevCtrl_ContClick(int Index, int chn);
     void DevCtrl_MonitorClick(int Index, int chn);
 
@@ -298,9 +308,10 @@ public:
     // "Save Data" (menu entry and toolbar key "savedat").
     void menuSaveData_Click();
     // The automatic save at the end of a test of channel chn: Data in the
-    // home folder (created when missing), the automatic name. Returns the
-    // path written, or "" when nothing was saved (logged).
-    QString AutoSaveData(int Index, int chn);
+    // home folder (created when missing), the automatic name for `when`,
+    // as a new file ("-2", "-3", ... when the name is taken). Returns the
+    // path written, or "" when nothing was saved (told as runRecordFailed).
+    QString AutoSaveData(int Index, int chn, const QDateTime &when = QDateTime::currentDateTime());
 
     // ---- Setting-box checks, step file and step editor ----
     // (src/link/frmMainInputs.cpp, src/link/frmMainSteps.cpp)
@@ -548,8 +559,10 @@ private:
     // frmMainReading.cpp
     void showFloatingReadout();
     void showMeter(int Index, int chn);
-    // Per channel: a failed run-log write has been logged for this run.
-    std::array<std::array<bool, 2>, 11> runLogFailed_{};
+    // Per channel: the RunRecord bits told as not saved in this run.
+    std::array<std::array<uint8_t, 2>, 11> runFailures_{};
+    // A new run of the channel: nothing of it is told as not saved yet.
+    void resetRunFailures(int Index, int chn);
     // The meter window was hidden by another device's frame.
     bool meterHiddenByOther_ = false;
     // frmMainMenus.cpp

@@ -4,16 +4,18 @@
 #include "curves/CurveGraph.h"
 #include "link/Module3.h"
 #include "link/Module4.h"
+#include "link/Prompt.h"
 #include "link/State.h"
 #include "mainwin/CfgFile.h"
 #include "panel/DevCtrl.h"
 #include "platform/FileEnding.h"
 #include "platform/Grid.h"
+#include "platform/SaveFile.h"
+#include "platform/UiServices.h"
 #include "tools/ToolPanel.h"
 
 #include <QDateTime>
 #include <QFile>
-#include <QSaveFile>
 
 void frmMain::menuSaveCfg_Click()
 {
@@ -35,12 +37,13 @@ void frmMain::menuSaveCfg_Click()
         t.sval = p.tSval(chn);
         t.slmt = p.tSlmt(chn);
         t.stim = p.tStim(chn);
-        const QByteArray bytes = cfgfile::write(t);
-        // Written beside the target and renamed into place: a failed save
-        // keeps the earlier file.
-        QSaveFile f(path);
-        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit())
-            ErrLog(QStringLiteral("ErrSaveCfg"), path + QStringLiteral(": ") + f.errorString());
+        // A failed save keeps the earlier file and is told, so nobody
+        // takes it for saved.
+        QString reason;
+        if (!savefile::replace(path, cfgfile::write(t), &reason)) {
+            ErrLog(QStringLiteral("ErrSaveCfg"), path + QStringLiteral(": ") + reason);
+            promptBox(QStringLiteral("Save failed!"), MbCritical);
+        }
     } catch (const std::exception &e) {
         ErrLog(QStringLiteral("ErrSaveCfg"), QString::fromUtf8(e.what()));
     }

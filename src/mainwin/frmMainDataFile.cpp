@@ -13,12 +13,12 @@
 #include "platform/FileEnding.h"
 #include "platform/Grid.h"
 #include "platform/QxError.h"
+#include "platform/SaveFile.h"
 #include "platform/UiServices.h"
 #include "tools/ToolPanel.h"
 
 #include <QAction>
 #include <QDir>
-#include <QSaveFile>
 
 namespace {
 
@@ -68,26 +68,25 @@ qx::resultfile::Content gather(const frmMain &w, int Index, int chn)
     return c;
 }
 
+QByteArray fileBytes(const frmMain &w, int Index, int chn)
+{
+    QByteArray bytes;
+    for (const QString &l : qx::resultfile::lines(gather(w, Index, chn)))
+        bytes += l.toUtf8() + "\r\n";
+    return bytes;
+}
+
 } // namespace
 
 bool frmMain::WriteDataFile(int Index, int chn, const QString &FileName)
 {
     QString failure;
     try {
-        const QStringList lines = qx::resultfile::lines(gather(*this, Index, chn));
-        QByteArray bytes;
-        for (const QString &l : lines)
-            bytes += l.toUtf8() + "\r\n";
-        // Written beside the target and renamed into place: a save that
-        // fails half-way leaves the earlier file as it was.
-        QSaveFile f(FileName);
-        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit())
-            failure = f.errorString();
+        if (qx::savefile::replace(FileName, fileBytes(*this, Index, chn), &failure))
+            return true;
     } catch (const std::exception &e) {
         failure = QString::fromUtf8(e.what());
     }
-    if (failure.isEmpty())
-        return true;
     ErrLog(QStringLiteral("ErrWriteData"), FileName + QStringLiteral(": ") + failure);
     return false;
 }
@@ -119,21 +118,27 @@ void frmMain::menuSaveData_Click()
     }
 }
 
-QString frmMain::AutoSaveData(int Index, int chn)
+QString frmMain::AutoSaveData(int Index, int chn, const QDateTime &when)
 {
     using namespace qx;
+    const auto failed = [&](const QString &tag, const QString &description) {
+        runRecordFailed(Index, chn, RunRecord::Data, tag, description);
+        return QString();
+    };
     try {
         const QString folder = homePath(QStringLiteral("Data"));
-        if (!QDir().mkpath(folder)) {
-            ErrLog(QStringLiteral("ErrSaveData"), folder + QStringLiteral(": cannot create the folder"));
-            return {};
-        }
+        if (!QDir().mkpath(folder))
+            return failed(QStringLiteral("ErrSaveData"), folder + QStringLiteral(": cannot create the folder"));
         const QString model = gridRun(Index).TextMatrix(chn + 1, 0);
-        const QString path =
-            folder + QLatin1Char('/') + resultfile::autoName(QDateTime::currentDateTime(), model, Index, chn, OptCsv);
-        return WriteDataFile(Index, chn, path) ? path : QString();
+        const QString path = folder + QLatin1Char('/') + resultfile::autoName(when, model, Index, chn, OptCsv);
+        // A new file, never one that is there (another instance's result
+        // of the same second, model, tab and channel).
+        QString failure;
+        const QString saved = savefile::createNew(path, fileBytes(*this, Index, chn), &failure);
+        if (saved.isEmpty())
+            return failed(QStringLiteral("ErrWriteData"), path + QStringLiteral(": ") + failure);
+        return saved;
     } catch (const std::exception &e) {
-        ErrLog(QStringLiteral("ErrSaveData"), QString::fromUtf8(e.what()));
-        return {};
+        return failed(QStringLiteral("ErrSaveData"), QString::fromUtf8(e.what()));
     }
 }

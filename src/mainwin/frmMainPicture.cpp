@@ -8,6 +8,7 @@
 #include "curves/CurveGraph.h"
 #include "link/Module3.h"
 #include "link/Module4.h"
+#include "link/Prompt.h"
 #include "link/State.h"
 #include "panel/DevCtrl.h"
 #include "platform/Colors.h"
@@ -15,6 +16,7 @@
 #include "platform/Numbers.h"
 #include "platform/Picture.h"
 #include "platform/QxError.h"
+#include "platform/UiServices.h"
 
 #include <QDateTime>
 #include <QFrame>
@@ -39,8 +41,10 @@ void frmMain::savePicture(const QString &word, bool withGrid, const QString &tag
     if (path.isEmpty())
         return;
     QString reason;
-    if (!qx::picture::saveBmp(CopyCurve(dev, withGrid), path, &reason))
+    if (!qx::picture::saveBmp(CopyCurve(dev, withGrid), path, &reason)) {
         ErrLog(tag, path + QStringLiteral(": ") + reason);
+        qx::promptBox(QStringLiteral("Save failed!"), qx::MbCritical);
+    }
 }
 
 void frmMain::menuSavePic_Click()

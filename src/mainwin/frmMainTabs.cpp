@@ -24,7 +24,7 @@
 
 namespace {
 
-constexpr int InfoLines = 5;
+constexpr int InfoLines = 7;
 constexpr int PanelWidth = 3495;   // twips, as designed
 constexpr int PanelHeight = 7575;
 constexpr int FrameTop = 480;      // below the tabs

@@ -1,8 +1,8 @@
 #include "platform/IniFile.h"
+#include "platform/SaveFile.h"
 #include "platform/TextDecode.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <mutex>
 #include <unordered_map>
@@ -296,24 +296,29 @@ std::optional<QString> read(const QString &path, const QString &section, const Q
     return value->second;
 }
 
-bool write(const QString &path, const QString &section, const QString &key, const QString &value)
+bool write(const QString &path, const QString &section, const QString &key, const QString &value, QString *reason)
 {
+    const auto refuse = [reason](const QString &why) {
+        if (reason)
+            *reason = why;
+        return false;
+    };
     const QString sec = section.trimmed();
     const QString k = key.trimmed();
     if (sec.isEmpty() || k.isEmpty() || sec.contains(QLatin1Char(']')) || k.contains(QLatin1Char('='))
         || k.startsWith(QLatin1Char('[')) || k.startsWith(QLatin1Char(';')) || hasLineBreak(section)
         || hasLineBreak(key) || hasLineBreak(value))
-        return false;
+        return refuse(QStringLiteral("%1/%2: not a value the file can hold").arg(section, key));
 
     QByteArray old;
     if (QFile::exists(path)) {
         QFile in(path);
         if (!in.open(QIODevice::ReadOnly))
-            return false;
+            return refuse(in.errorString());
         // A file in a Windows code page is written back as UTF-8 whole.
         old = text::toUtf8(in.readAll());
         if (in.error() != QFileDevice::NoError)
-            return false;
+            return refuse(in.errorString());
     }
     const std::vector<Line> lines = splitLines(old);
     const Found found = locate(lines, sec, k);
@@ -349,15 +354,7 @@ bool write(const QString &path, const QString &section, const QString &key, cons
         out += keyLine(k);
     }
 
-    QSaveFile file(path);
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(out) != out.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    const bool done = file.commit();
+    const bool done = savefile::replace(path, out, reason);
     // The next read parses the file anew (its stamp would show the change
     // too, but a write in place may keep size and time stamp).
     forget(path);

@@ -23,11 +23,13 @@ namespace qx::profile {
 std::optional<QString> read(const QString &path, const QString &section, const QString &key);
 
 // Writes key=value into section, creating the file and the section when
-// needed (the folder must exist). The file is replaced as a whole only
-// through a temporary copy, so a failed write leaves it unchanged. Refuses
-// (returns false, writes nothing) an empty section or key, a section name
-// holding "]", a key holding "=" or starting with "[" or ";", and any line
-// break in section, key or value, since those would break the file's lines.
-bool write(const QString &path, const QString &section, const QString &key, const QString &value);
+// needed (the folder must exist). The file is replaced as a whole through
+// the save door (SaveFile.h), so a failed write (a full disk among others)
+// leaves it unchanged. Refuses (returns false, writes nothing) an empty
+// section or key, a section name holding "]", a key holding "=" or starting
+// with "[" or ";", and any line break in section, key or value, since those
+// would break the file's lines. On failure *reason says why.
+bool write(const QString &path, const QString &section, const QString &key, const QString &value,
+           QString *reason = nullptr);
 
 } // namespace qx::profile

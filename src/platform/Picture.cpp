@@ -1,8 +1,10 @@
 #include "platform/Picture.h"
 
+#include "platform/SaveFile.h"
+
+#include <QBuffer>
 #include <QImageWriter>
 #include <QPainter>
-#include <QSaveFile>
 #include <QWidget>
 #include <limits>
 
@@ -48,17 +50,14 @@ bool saveBmp(const QImage &image, const QString &path, QString *reason)
         return fail(QStringLiteral("the picture is too large for a bitmap file (%1 x %2 pixels)")
                         .arg(image.width())
                         .arg(image.height()));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(file.errorString());
-    QImageWriter writer(&file, "bmp");
-    if (!writer.write(image)) {
-        file.cancelWriting();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "bmp");
+    if (!writer.write(image))
         return fail(writer.errorString());
-    }
-    if (!file.commit())
-        return fail(file.errorString());
-    return true;
+    buffer.close();
+    return savefile::replace(path, bytes, reason);
 }
 
 } // namespace qx::picture

@@ -19,9 +19,10 @@ namespace qx::picture {
 // image when the area is empty or too large to be held.
 QImage render(const QRect &area, std::initializer_list<QWidget *> widgets, const QColor &background);
 
-// Writes the image as a bitmap file at path, through a temporary file that
-// replaces the earlier one only when complete. False, with the reason,
-// when the image is null, too large for the format, or cannot be written.
+// Writes the image as a bitmap file at path through the save door
+// (SaveFile.h): the earlier file stays unless the new one is complete.
+// False, with the reason, when the image is null, too large for the
+// format, or cannot be written.
 bool saveBmp(const QImage &image, const QString &path, QString *reason);
 
 } // namespace qx::picture

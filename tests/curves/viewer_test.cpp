@@ -503,10 +503,13 @@ TEST_F(Viewer, PicturesAreRenderedFromTheChartAndGrid)
     ASSERT_FALSE(alone.isNull());
     EXPECT_EQ(alone.size(), QSize(chart.width() + 3, chart.height()));
 
-    // A folder that does not exist: logged, nothing else.
+    // A folder that does not exist: logged and told.
+    EXPECT_TRUE(ui.msgs.empty());
     ui.fileAnswers = {home.file("no/such/folder/x.bmp")};
     v.menuSavePic->trigger();
     EXPECT_TRUE(QString::fromUtf8(home.read("qx.log")).contains(":[ErrSavePic]"));
+    EXPECT_EQ(ui.msgTexts(), QStringList{"Save failed!"});
+    EXPECT_EQ(ui.msgs.back().style, MbCritical);
 }
 
 TEST_F(Viewer, CoordinateDialogSetsOnlyTheViewersChart)

@@ -1,5 +1,6 @@
 #include "link/ErrLog.h"
 #include "common/FakeUi.h"
+#include "common/FullDisk.h"
 #include "common/TempHome.h"
 #include "platform/Guard.h"
 #include "platform/QxError.h"
@@ -94,6 +95,20 @@ TEST_F(LogFixture, AnEntryThatCannotBeWrittenIsDroppedAlone)
     ASSERT_TRUE(log.rmdir("qx-2026129.log"));
     ErrLog("ErrComm", "kept");
     EXPECT_EQ(this->log("qx-2026129.log"), "2026-12-09 14:03:07 V1.8.9:[ErrComm]kept\r\n");
+}
+
+TEST_F(LogFixture, AnEntryCutShortByAFullDiskIsNotContinued)
+{
+    const QByteArray first = "2026-12-09 14:03:07 V1.8.9:[ErrComm]first\r\n";
+    EXPECT_TRUE(ErrLog("ErrComm", "first"));
+    {
+        // Room for part of the next entry only.
+        test::FullDisk full(first.size() + 20);
+        EXPECT_FALSE(ErrLog("ErrBak", "cut short"));
+    }
+    EXPECT_EQ(log("qx-2026129.log").size(), first.size() + 20);
+    EXPECT_TRUE(ErrLog("ErrComm", "third"));
+    EXPECT_EQ(log("qx-2026129.log"), first + "2026-12-09 14:03:07 V1.8.9:[ErrComm]third\r\n");
 }
 
 TEST_F(LogFixture, UnhandledFailuresGoToTheLog)

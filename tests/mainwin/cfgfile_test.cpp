@@ -4,6 +4,7 @@
 #include "MainFixture.h"
 
 #include "common/Files.h"
+#include "common/FullDisk.h"
 
 #include "curves/CurveGraph.h"
 #include "link/ErrLog.h"
@@ -143,11 +144,24 @@ TEST_F(CfgFile, SaveNamesRunningChannelAndFailures)
     EXPECT_FALSE(QFile::exists(path("running.cfg")));
     Running[0][0] = false;
     ui.fileAnswers.clear();
-    // A folder that does not exist: logged, nothing shown, no file.
-    save(path("no-such-folder/x.cfg"));
+    // A folder that does not exist: logged and told, no file.
     EXPECT_TRUE(ui.msgs.empty());
+    save(path("no-such-folder/x.cfg"));
+    EXPECT_EQ(ui.msgTexts(), QStringList{"Save failed!"});
     EXPECT_TRUE(errLog().contains(":[ErrSaveCfg]")) << errLog().toStdString();
     EXPECT_TRUE(errLog().contains("no-such-folder/x.cfg"));
+    // A full disk: the earlier file stays as it was.
+    const QByteArray kept = readFile(path("kept.cfg"));
+    const QByteArray longTitle(2000, 'T');
+    texts(0, longTitle.constData(), "2.00", "3.00", "20");
+    {
+        // Room for the error log's entry, not for the file.
+        test::FullDisk full(1000);
+        save(path("kept.cfg"));
+    }
+    EXPECT_EQ(readFile(path("kept.cfg")), kept);
+    EXPECT_EQ(ui.msgTexts(), QStringList({"Save failed!", "Save failed!"}));
+    EXPECT_TRUE(errLog().contains("kept.cfg: File too large")) << errLog().toStdString();
 }
 
 TEST_F(CfgFile, MalformedFilesLoadOnlyWellFormedEntriesOfTheModel)

@@ -4,6 +4,8 @@
 #include "MainFixture.h"
 
 #include "common/Files.h"
+#include "common/FullDisk.h"
+#include "common/StderrPipe.h"
 
 #include "curves/CurveGraph.h"
 #include "link/ErrLog.h"
@@ -191,6 +193,72 @@ TEST_F(DataFile, FailedWriteKeepsTheEarlierFileAndIsLogged)
     EXPECT_FALSE(w.WriteDataFile(0, 0, path("taken.csv")));
     // nothing left behind beside it
     EXPECT_EQ(QDir(home.path()).entryList({"taken*"}, QDir::AllEntries | QDir::Hidden), QStringList{"taken.csv"});
+}
+
+TEST_F(DataFile, SaveDataOnAFullDiskKeepsTheEarlierFileAndSaysSo)
+{
+    OptCsv = true;
+    OptCsvT = 0;
+    summary(1, "QM-01");
+    points(0, {{0, 1, 4, 0}, {1, 1, 3.9f, 0}});
+    home.write("kept.csv", "earlier\r\n");
+    ui.fileAnswers = {path("kept.csv")};
+    {
+        test::FullDisk full(200);
+        w.menuSaveData->trigger();
+    }
+    EXPECT_EQ(readFile(path("kept.csv")), "earlier\r\n");
+    EXPECT_EQ(ui.msgTexts(), QStringList{"Save failed!"});
+    EXPECT_TRUE(errLog().contains("[ErrWriteData]" + path("kept.csv").toUtf8() + ": File too large"))
+        << errLog().toStdString();
+    EXPECT_EQ(QDir(home.path()).entryList({"*.csv", ".*.csv*"}, QDir::Files | QDir::Hidden), QStringList{"kept.csv"});
+}
+
+TEST_F(DataFile, AnAutomaticSaveNeverReplacesAFile)
+{
+    OptCsv = true;
+    OptCsvT = 0;
+    summary(1, "QM-01");
+    points(0, {{0, 1, 4, 0}});
+    // Another instance's result of the same second, model, tab and channel.
+    const QDateTime t(QDate(2024, 3, 5), QTime(9, 7, 3));
+    QDir(home.path()).mkpath("Data");
+    home.write("Data/2024-3-5-9-7-3-QM-01-1-1.csv", "the other instance's\r\n");
+    EXPECT_EQ(w.AutoSaveData(0, 0, t), home.file("Data/2024-3-5-9-7-3-QM-01-1-1-2.csv"));
+    EXPECT_EQ(w.AutoSaveData(0, 0, t), home.file("Data/2024-3-5-9-7-3-QM-01-1-1-3.csv"));
+    EXPECT_EQ(home.read("Data/2024-3-5-9-7-3-QM-01-1-1.csv"), "the other instance's\r\n");
+    EXPECT_TRUE(home.read("Data/2024-3-5-9-7-3-QM-01-1-1-3.csv").endsWith("0,1.00,4.000\r\n"));
+}
+
+TEST_F(DataFile, AnAutomaticSaveOnAFullDiskLeavesNoShortFileAndIsTold)
+{
+    OptCsv = true;
+    OptCsvT = 0;
+    summary(1, "QM-01");
+    for (int s = 0; s < 60; ++s)
+        points(0, {{float(s), 1, 4 - s * 0.01f, 0}});
+    const QDateTime t(QDate(2024, 3, 5), QTime(9, 7, 3));
+    QDir(home.path()).mkpath("Data");
+    test::StderrPipe err;
+    {
+        // Room for an entry of the error log, not for the result file.
+        test::FullDisk full(600);
+        EXPECT_EQ(w.AutoSaveData(0, 0, t), "");
+        // A second failure in the same run is not told again.
+        EXPECT_EQ(w.AutoSaveData(0, 0, t), "");
+    }
+    EXPECT_EQ(QDir(home.file("Data")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList());
+    EXPECT_EQ(w.lstInfoLine(0, 5), " Device1: Data not saved");
+    const QString file = home.file("Data/2024-3-5-9-7-3-QM-01-1-1.csv");
+    EXPECT_EQ(err.linesWith("not saved"),
+              QStringList{"qx-tester: Device1: Data not saved: " + file + ": File too large"});
+    const QString entry = "[ErrWriteData]" + file + ": File too large";
+    EXPECT_EQ(errLog().count(entry.toUtf8()), 1) << errLog().toStdString();
+
+    // The channel's next run starts with a clear line.
+    w.WriteRunLogHeader(0, 0);
+    EXPECT_EQ(w.lstInfoLine(0, 5), "");
 }
 
 TEST_F(DataFile, Names)

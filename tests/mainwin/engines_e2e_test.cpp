@@ -325,12 +325,14 @@ TEST_F(EnginesE2E, FailureInsideRunFromThePanelsButtonIsLoggedAndTheProgramGoesO
     type(control<QLineEdit>("txtStim"), QStringLiteral("0"));
     control<QPushButton>("cmdRun")->click();
 
-    // The start frame went out before the failure; the failure is in the log.
+    // The start frame went out before the failure; the failure is in the
+    // log and on the tab.
     ASSERT_TRUE(sim->waitForCommand(Frames::OpStart, 3000));
     EXPECT_EQ(received(), std::vector<std::string>({"FA 01 00 64 01 6E 00 00 0A F8"}));
-    const QString entry = QStringLiteral("2024-03-05 09:07:03 V1.8.9:[DevCtrl]") + home.path() +
+    const QString entry = QStringLiteral("2024-03-05 09:07:03 V1.8.9:[ErrBak]") + home.path() +
                           QStringLiteral("/qx-QM-05-COM3-1-1.bak: ");
     EXPECT_TRUE(errLog().contains(entry)) << errLog().toStdString();
+    EXPECT_EQ(info(0, 5), " Device1: Run log not saved");
     // The test runs and is shown; the panel's Stop ends it.
     ASSERT_TRUE(waitFor([&] { return info(0, 1) == " Device1: START" && points(1) >= 3; }));
     EXPECT_EQ(p().tCur(0), "01.00");

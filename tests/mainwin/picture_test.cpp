@@ -1,7 +1,11 @@
 // Pictures of the selected device: the bitmap file's header, size and
 // pixels against the chart (and grid) drawn off-screen, the names, a chart
-// larger than 32767 twips, and failures that are logged, never fatal.
+// larger than 32767 twips, and failures that are logged and told, never
+// fatal.
 #include "MainFixture.h"
+
+#include "common/Files.h"
+#include "common/FullDisk.h"
 
 #include "curves/CurveGraph.h"
 #include "link/ErrLog.h"
@@ -196,7 +200,7 @@ TEST_F(Picture, AChartWiderAndTallerThan32767Twips)
     EXPECT_FALSE(errLog().contains("ErrSavePic")) << errLog().toStdString();
 }
 
-TEST_F(Picture, FailuresAreLoggedNeverShownNorFatal)
+TEST_F(Picture, FailuresAreLoggedAndToldNeverFatal)
 {
     // A folder that does not exist; a folder in the file's place.
     QDir(home.path()).mkdir("taken.bmp");
@@ -206,11 +210,25 @@ TEST_F(Picture, FailuresAreLoggedNeverShownNorFatal)
     EXPECT_TRUE(log.contains(":[ErrSavePic]") && log.contains("none/a.bmp")) << log.toStdString();
     EXPECT_TRUE(log.contains(":[ErrCapture]") && log.contains("taken.bmp"));
     EXPECT_TRUE(QFileInfo(path("taken.bmp")).isDir());
-    EXPECT_TRUE(ui.msgs.empty());
+    EXPECT_EQ(ui.msgTexts(), QStringList({"Save failed!", "Save failed!"}));
+    EXPECT_EQ(ui.msgs.back().style, MbCritical);
+    // A full disk: the earlier picture stays as it was.
+    trigger(w.menuSavePic, path("kept.bmp"));
+    const QByteArray kept = test::readFile(path("kept.bmp"));
+    ASSERT_TRUE(kept.startsWith("BM"));
+    draw(0, "Pictures 2");
+    {
+        test::FullDisk full(1000);
+        trigger(w.menuSavePic, path("kept.bmp"));
+    }
+    EXPECT_EQ(test::readFile(path("kept.bmp")), kept);
+    EXPECT_EQ(ui.msgTexts().size(), 3);
+    EXPECT_TRUE(errLog().contains("kept.bmp: File too large")) << errLog().toStdString();
     // Cancelled: nothing asked after the dialog, nothing logged.
     const QByteArray before = errLog();
     trigger(w.menuCapture, QString());
     EXPECT_EQ(errLog(), before);
+    EXPECT_EQ(ui.msgTexts().size(), 3);
 }
 
 TEST(PictureFile, RefusesWhatItCannotWrite)

@@ -3,6 +3,7 @@
 // energy, the chart, the run log, the floating readout and the USB
 // tester's floating meter.
 #include "ReadingFixture.h"
+#include "common/StderrPipe.h"
 
 #include "curves/CurveGraph.h"
 #include "panel/LCDisp.h"
@@ -236,16 +237,21 @@ TEST_F(Reading, UsbTesterIntegratesItsCapacity)
     EXPECT_EQ(cell(0, 1, 4), "2000mAh");
 }
 
-TEST_F(Reading, ARunLogThatCannotBeWrittenIsLoggedOnceAndTheRestGoesOn)
+TEST_F(Reading, ARunLogThatCannotBeWrittenIsToldOnceAndTheRestGoesOn)
 {
     model(0, 1);
     settings(0, 0, 0, 150, 300, 0);
     runStarted(0, 0, "12.60V");
     chan(0, 0).BakName = home.file(QStringLiteral("no-such-folder/qx-QM-01-COM3-1-1"));
     w->Minimized = 1;
+    test::StderrPipe err;
     frame(0, 0, 1, 12.34f, 1.5f, 25, 0);
     frame(0, 0, 2, 12.30f, 1.5f, 25, 0.001f);
     frame(0, 0, 3, 12.28f, 1.5f, 25, 0.002f);
+    EXPECT_EQ(info(0, 5), " Device1: Run log not saved");
+    EXPECT_EQ(err.linesWith("not saved"),
+              QStringList{"qx-tester: Device1: Run log not saved: " +
+                          home.file("no-such-folder/qx-QM-01-COM3-1-1.bak") + ": No such file or directory"});
     EXPECT_EQ(readouts(0, 0), "12.28|01.50|18.42");
     EXPECT_EQ(cell(0, 1, 4), "2mAh");
     EXPECT_EQ(cell(0, 1, 5), "25mWh");
@@ -254,11 +260,14 @@ TEST_F(Reading, ARunLogThatCannotBeWrittenIsLoggedOnceAndTheRestGoesOn)
     ASSERT_EQ(log.size(), 1) << errLog().toStdString();
     EXPECT_TRUE(log[0].contains("[ErrBak]"));
 
-    // The next run logs its failure again.
+    // The next run starts clear and tells its failure again.
     w->WriteRunLogHeader(0, 0);
+    EXPECT_EQ(info(0, 5), "");
     chan(0, 0).BakName = home.file(QStringLiteral("no-such-folder/x"));
     frame(0, 0, 1, 12.34f, 1.5f, 25, 0);
     EXPECT_EQ(errLines().size(), 2);
+    EXPECT_EQ(info(0, 5), " Device1: Run log not saved");
+    EXPECT_EQ(err.linesWith("not saved").size(), 1);
 }
 
 TEST_F(Reading, FloatingReadoutMirrorsTheSelectedDeviceWhileMinimised)

@@ -237,8 +237,8 @@ TEST_F(MainFixture, DeviceZeroViewsAsDesigned)
     g.set_Col(8);
     EXPECT_EQ(g.CellBackColor(), 255u);
 
-    EXPECT_EQ(w.lstInfo(0).count(), 5);
-    for (int i = 0; i < 5; ++i)
+    EXPECT_EQ(w.lstInfo(0).count(), 7);
+    for (int i = 0; i < 7; ++i)
         EXPECT_EQ(w.lstInfoLine(0, i), "");
     EXPECT_FALSE(w.gridAutolist(0).isVisibleTo(&w));
     EXPECT_EQ(w.gridAutolist(0).Cols(), 4);

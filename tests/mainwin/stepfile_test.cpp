@@ -2,6 +2,7 @@
 // program table, read back, and malformed files that load only their
 // well-formed cell lines.
 #include "MainFixture.h"
+#include "common/FullDisk.h"
 #include "common/QtPrint.h"
 
 #include "link/Module4.h"
@@ -129,6 +130,20 @@ TEST_F(StepFile, ASaveThatFailsIsToldAndLogged)
     EXPECT_EQ(ui.msgTexts(), QStringList{"Save failed!"});
     EXPECT_TRUE(errLog().contains(":[ErrSaveStep]")) << errLog().toStdString();
     EXPECT_TRUE(errLog().contains("no-such-folder/prog.stp"));
+
+    // On a full disk the earlier file stays as it was.
+    save(home.file("prog.stp"));
+    const QByteArray kept = home.read("prog.stp");
+    const QByteArray power(2000, '5');
+    setRow(2, "D-CP", power.constData(), "10.5", "60");
+    {
+        // Room for the error log's entry, not for the file.
+        test::FullDisk full(1000);
+        save(home.file("prog.stp"));
+    }
+    EXPECT_EQ(home.read("prog.stp"), kept);
+    EXPECT_EQ(ui.msgTexts(), QStringList({"Save failed!", "Save failed!"}));
+    EXPECT_TRUE(errLog().contains("prog.stp: File too large")) << errLog().toStdString();
 }
 
 TEST_F(StepFile, TenRowsRoundTrip)

@@ -4,6 +4,8 @@
 // state and readings set as the receive routine sets them.
 #include "PtyFixture.h"
 
+#include "common/FullDisk.h"
+
 #include "platform/Grid.h"
 
 #include <QRadioButton>
@@ -120,6 +122,20 @@ TEST_F(Sweep, CurrentsStepFromC1ToC2AndTheResultFileHoldsOneLinePerStep)
     }
     ASSERT_FALSE(ui.fileRequests.empty());
     EXPECT_EQ(ui.fileRequests.back().title, "Save Result");
+    EXPECT_TRUE(ui.msgs.empty());
+
+    // On a full disk the earlier file stays whole, and the user is told.
+    const QByteArray kept = home.read("r3.dat");
+    w->gridRun(0).set_TextMatrix(1, 0, QString(2000, QLatin1Char('M')));
+    ui.fileAnswers = {home.file("r3.dat"), home.file("r3.dat")};
+    {
+        // Room for the error log's entry, not for the file.
+        test::FullDisk full(1000);
+        Q_EMIT p().AutoSaveClick();
+    }
+    EXPECT_EQ(home.read("r3.dat"), kept);
+    EXPECT_EQ(ui.msgTexts(), QStringList{"Save failed!"});
+    EXPECT_TRUE(errLog().contains("[ErrAutoSave]")) << errLog().toStdString();
 }
 
 TEST_F(Sweep, FallingSweepAndADeviceThatStopsByItself)

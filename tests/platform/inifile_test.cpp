@@ -1,4 +1,5 @@
 #include "platform/IniFile.h"
+#include "common/FullDisk.h"
 #include "common/QtPrint.h"
 #include "common/TempHome.h"
 
@@ -138,6 +139,26 @@ TEST(Profile, APathThatIsNoFileFailsQuietly)
     EXPECT_EQ(profile::read(ini, "COMM", "PORT1"), std::nullopt);
     EXPECT_FALSE(profile::write(ini, "COMM", "PORT1", "4"));
     EXPECT_TRUE(QFileInfo(ini).isDir());
+}
+
+TEST(Profile, AWriteOnAFullDiskKeepsEverySetting)
+{
+    TempHome home;
+    // Settings of some size, as a program that has run for a while has.
+    QByteArray settings = comment + "[COMM]\r\nPORT1=3\r\n[DATA]\r\n";
+    for (int k = 0; k < 40; ++k)
+        settings += "VCOL" + QByteArray::number(k) + "=16711680\r\n";
+    home.write("qx.ini", settings);
+    const QString ini = home.file("qx.ini");
+    QString why;
+    {
+        test::FullDisk full(100);
+        EXPECT_FALSE(profile::write(ini, "COMM", "PORT1", "4", &why));
+    }
+    EXPECT_EQ(why, "File too large");
+    EXPECT_EQ(home.read("qx.ini"), settings);
+    EXPECT_EQ(profile::read(ini, "COMM", "PORT1"), "3");
+    EXPECT_EQ(QDir(home.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"qx.ini"});
 }
 
 namespace {

@@ -1,0 +1,218 @@
+#include "platform/SaveFile.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qx::savefile {
+
+namespace {
+
+std::atomic<bool> linkOnly{false};
+
+bool fail(QString *reason, const QString &why)
+{
+    if (reason)
+        *reason = why;
+    return false;
+}
+
+QString systemError(int code) { return QString::fromLocal8Bit(std::strerror(code)); }
+
+// Closes a descriptor when it goes out of scope (unless released).
+struct Fd {
+    int fd = -1;
+    ~Fd()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    // Closes now; false (with the reason) when the close reports an error.
+    bool close(QString *reason)
+    {
+        const int f = fd;
+        fd = -1;
+        if (::close(f) != 0 && errno != EINTR)
+            return fail(reason, systemError(errno));
+        return true;
+    }
+};
+
+bool writeAll(int fd, const QByteArray &bytes, QString *reason)
+{
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return fail(reason, systemError(errno));
+        if (n == 0)
+            return fail(reason, systemError(ENOSPC));
+        done += n;
+    }
+    return true;
+}
+
+// The bytes are on the disk: synced, and the file holds exactly `size` bytes.
+bool syncAndCheck(int fd, qint64 size, QString *reason)
+{
+    // A file system that cannot sync (EINVAL) still has the data written.
+    if (::fsync(fd) != 0 && errno != EINVAL)
+        return fail(reason, systemError(errno));
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        return fail(reason, systemError(errno));
+    if (st.st_size != size)
+        return fail(reason, QStringLiteral("%1 of %2 bytes reached the disk").arg(st.st_size).arg(size));
+    return true;
+}
+
+// Cuts a last line without its line end off the file.
+bool cutTornLine(int fd, QString *reason)
+{
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        return fail(reason, systemError(errno));
+    off_t end = st.st_size;
+    char last = 0;
+    if (end == 0)
+        return true;
+    if (::pread(fd, &last, 1, end - 1) != 1)
+        return fail(reason, systemError(errno));
+    if (last == '\n')
+        return true;
+    constexpr off_t Chunk = 4096;
+    char block[Chunk];
+    while (end > 0) {
+        const off_t from = end > Chunk ? end - Chunk : 0;
+        const ssize_t n = ::pread(fd, block, size_t(end - from), from);
+        if (n != end - from)
+            return fail(reason, n < 0 ? systemError(errno) : QStringLiteral("the file changed while read"));
+        for (ssize_t i = n - 1; i >= 0; --i)
+            if (block[i] == '\n') {
+                end = from + i + 1;
+                return ::ftruncate(fd, end) == 0 || fail(reason, systemError(errno));
+            }
+        end = from;
+    }
+    return ::ftruncate(fd, 0) == 0 || fail(reason, systemError(errno));
+}
+
+// The n-th name for a new file: the name itself, then "-2", "-3", ...
+// before its extension.
+QString numbered(const QString &folder, const QString &name, int n)
+{
+    if (n == 1)
+        return folder + QLatin1Char('/') + name;
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    const bool ext = dot > 0;
+    return folder + QLatin1Char('/') + (ext ? name.left(dot) : name) + QLatin1Char('-') + QString::number(n) +
+           (ext ? name.mid(dot) : QString());
+}
+
+constexpr int MaxNumber = 9999;
+
+} // namespace
+
+bool replace(const QString &path, const QByteArray &bytes, QString *reason)
+{
+    // Unbuffered: a buffered QSaveFile meets a full disk only at the flush
+    // inside commit(), which then still renames the short file into place.
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return fail(reason, f.errorString());
+    QString why;
+    if (!writeAll(f.handle(), bytes, &why) || !syncAndCheck(f.handle(), bytes.size(), &why)) {
+        f.cancelWriting();
+        return fail(reason, why);
+    }
+    if (!f.commit())
+        return fail(reason, f.errorString());
+    return true;
+}
+
+QString createNew(const QString &path, const QByteArray &bytes, QString *reason)
+{
+    const QFileInfo info(path);
+    const QString folder = info.absolutePath();
+    const QString name = info.fileName();
+    if (name.isEmpty()) {
+        fail(reason, QStringLiteral("no file name"));
+        return {};
+    }
+
+    // The temporary file, hidden beside the target.
+    static std::atomic<unsigned> counter{0};
+    QByteArray temp;
+    Fd out;
+    for (int tries = 0; out.fd < 0; ++tries) {
+        temp = QFile::encodeName(QStringLiteral("%1/.%2.%3-%4.tmp")
+                                     .arg(folder, name)
+                                     .arg(QCoreApplication::applicationPid())
+                                     .arg(counter.fetch_add(1)));
+        out.fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (out.fd < 0 && (errno != EEXIST || tries > 100)) {
+            fail(reason, systemError(errno));
+            return {};
+        }
+    }
+    QString why;
+    if (!writeAll(out.fd, bytes, &why) || !syncAndCheck(out.fd, bytes.size(), &why) || !out.close(&why)) {
+        ::unlink(temp.constData());
+        fail(reason, why);
+        return {};
+    }
+
+    // Published under the first free name, atomically: a name another
+    // process takes meanwhile is never replaced.
+    bool useLink = linkOnly.load();
+    for (int n = 1; n <= MaxNumber; ++n) {
+        const QString target = numbered(folder, name, n);
+        const QByteArray t = QFile::encodeName(target);
+        if (!useLink) {
+            if (::renameat2(AT_FDCWD, temp.constData(), AT_FDCWD, t.constData(), RENAME_NOREPLACE) == 0)
+                return target;
+            if (errno == EEXIST)
+                continue;
+            if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+                break;
+            useLink = true; // the file system has no rename without replace
+        }
+        if (::link(temp.constData(), t.constData()) == 0) {
+            ::unlink(temp.constData());
+            return target;
+        }
+        if (errno != EEXIST)
+            break;
+    }
+    const int code = errno;
+    ::unlink(temp.constData());
+    fail(reason, code == EEXIST ? QStringLiteral("no free name") : systemError(code));
+    return {};
+}
+
+bool append(const QString &path, const QByteArray &bytes, QString *reason)
+{
+    Fd f;
+    f.fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    if (f.fd < 0)
+        return fail(reason, systemError(errno));
+    return cutTornLine(f.fd, reason) && writeAll(f.fd, bytes, reason) && f.close(reason);
+}
+
+namespace detail {
+bool setLinkOnly(bool on) { return linkOnly.exchange(on); }
+} // namespace detail
+
+} // namespace qx::savefile

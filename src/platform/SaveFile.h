@@ -1,0 +1,41 @@
+#pragma once
+// The one door through which the program writes its files. A save is whole
+// or nothing: the bytes go to a temporary file beside the target, written
+// unbuffered so that a full disk shows at the write and not at a flush
+// after it, synced, and checked for their size on disk before the file
+// takes the target's name. Until then the earlier file stays as it was.
+//
+// Appends (run logs, error logs) are not whole-file saves, but their write
+// errors are reported too, and a line left torn by an earlier failure or a
+// crash is cut off before the next one goes on.
+//
+// Every function returns whether it succeeded and, on failure, puts the
+// reason (the system's words, e.g. "No space left on device") in *reason.
+// Callers log the failure and tell the user when the user asked for the save.
+#include <QByteArray>
+#include <QString>
+
+namespace qx::savefile {
+
+// Replaces the file at path (made when missing; a link is followed to its
+// target) with bytes.
+bool replace(const QString &path, const QByteArray &bytes, QString *reason = nullptr);
+
+// Writes bytes to a new file, never over an existing one: when path is
+// taken (by another program instance, or an earlier save in the same
+// second), "-2", "-3", ... go before the extension ("a.csv", "a-2.csv").
+// Returns the path written, or an empty string.
+QString createNew(const QString &path, const QByteArray &bytes, QString *reason = nullptr);
+
+// Appends bytes to the file at path (made when missing). A last line without
+// its line end is cut off first. A failed append may leave part of bytes
+// behind as such a torn line, never more.
+bool append(const QString &path, const QByteArray &bytes, QString *reason = nullptr);
+
+namespace detail {
+// Makes createNew publish with link() as on a file system that has no
+// rename without replace (tests); returns the previous setting.
+bool setLinkOnly(bool on);
+} // namespace detail
+
+} // namespace qx::savefile

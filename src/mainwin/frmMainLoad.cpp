@@ -12,6 +12,7 @@
 #include "panel/DevCtrl.h"
 #include "platform/AppHome.h"
 #include "platform/Grid.h"
+#include "platform/SaveFile.h"
 #include "platform/UiServices.h"
 
 #include <QAction>
@@ -34,9 +35,8 @@ void ensureIniFile(const QString &path)
 {
     if (QFileInfo::exists(path))
         return;
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly))
-        f.write((IniComment + QStringLiteral("\r\n")).toUtf8());
+    // A failure shows in the check of the home folder that follows.
+    qx::savefile::replace(path, (IniComment + QStringLiteral("\r\n")).toUtf8());
 }
 
 void ensureFolder(const QString &name)

@@ -14,6 +14,7 @@
 #include "net/frmBanner.h"
 #include "platform/AppHome.h"
 #include "platform/Guard.h"
+#include "platform/SaveFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -142,6 +143,8 @@ void frmMain::newsReply(const QByteArray &raw)
         NewsFile = qx::homePath(QStringLiteral("qx.ban"));
         if (QFileInfo::exists(NewsFile))
             QFile::remove(NewsFile);
+        // What an earlier download that broke off left behind.
+        QFile::remove(NewsFile + QStringLiteral(".tmp"));
         newsSend(QStringLiteral("201"));
         break;
     }
@@ -187,13 +190,9 @@ void frmMain::bannerData(const QByteArray &raw)
 {
     try {
         const QString part = NewsFile + QStringLiteral(".tmp");
-        qint64 length = 0;
-        {
-            QFile f(part);
-            if (!f.open(QIODevice::WriteOnly | QIODevice::Append) || f.write(raw) != raw.size())
-                throw std::runtime_error("banner file");
-            length = f.size();
-        }
+        if (!qx::savefile::append(part, raw, nullptr, qx::savefile::Tail::Keep))
+            throw std::runtime_error("banner file");
+        const qint64 length = QFileInfo(part).size();
         newsSend(QStringLiteral("203") + QString::number(length));
         if (length < DownloadLen)
             return;

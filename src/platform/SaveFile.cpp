@@ -202,13 +202,13 @@ QString createNew(const QString &path, const QByteArray &bytes, QString *reason)
     return {};
 }
 
-bool append(const QString &path, const QByteArray &bytes, QString *reason)
+bool append(const QString &path, const QByteArray &bytes, QString *reason, Tail tail)
 {
     Fd f;
     f.fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
     if (f.fd < 0)
         return fail(reason, systemError(errno));
-    return cutTornLine(f.fd, reason) && writeAll(f.fd, bytes, reason) && f.close(reason);
+    return (tail == Tail::Keep || cutTornLine(f.fd, reason)) && writeAll(f.fd, bytes, reason) && f.close(reason);
 }
 
 namespace detail {

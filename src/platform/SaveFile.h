@@ -27,10 +27,15 @@ bool replace(const QString &path, const QByteArray &bytes, QString *reason = nul
 // Returns the path written, or an empty string.
 QString createNew(const QString &path, const QByteArray &bytes, QString *reason = nullptr);
 
-// Appends bytes to the file at path (made when missing). A last line without
-// its line end is cut off first. A failed append may leave part of bytes
-// behind as such a torn line, never more.
-bool append(const QString &path, const QByteArray &bytes, QString *reason = nullptr);
+// What append does with a file whose last line has no line end.
+enum class Tail {
+    CutTornLine, // text: the torn line is cut off first
+    Keep,        // pieces of one binary file: appended as they come
+};
+
+// Appends bytes to the file at path (made when missing). A failed append may
+// leave part of bytes behind as a torn last line, never more.
+bool append(const QString &path, const QByteArray &bytes, QString *reason = nullptr, Tail tail = Tail::CutTornLine);
 
 namespace detail {
 // Makes createNew publish with link() as on a file system that has no

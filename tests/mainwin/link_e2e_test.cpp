@@ -2,10 +2,13 @@
 // pseudo-terminal, with the program's own timers: connect and
 // identification, a discharge test from Start to the device's cut-off with
 // its automatic result file, disconnect with and without stopping, ports
-// that cannot be had, and a device that falls silent or hangs up mid-test.
+// that cannot be had, a device that falls silent or hangs up mid-test, and
+// a disk that is full at Connect or fills up mid-test.
 #include "LinkFixture.h"
 
 #include "DevSim.h"
+#include "common/FullDisk.h"
+#include "common/StderrPipe.h"
 #include "link/COMM.h"
 #include "link/PortWatch.h"
 #include "mainwin/frmMsg.h"
@@ -372,4 +375,65 @@ TEST_F(LinkE2E, SilentDeviceIsShownAndItsTestGoesOnWhenItReportsAgain)
     const QStringList lines = fileLines(QStringLiteral("Data/") + dataFiles()[0]);
     EXPECT_EQ(lines.size(), 11 + points(0));
     EXPECT_EQ(logLines(), 6 + points(0) - 1);
+}
+
+TEST_F(LinkE2E, AFullDiskAtConnectKeepsEverySetting)
+{
+    device(21);
+    // Settings of some size, as a program that has run for a while has.
+    QByteArray ini = "[AUTO]\r\nSAVE=True\r\nMSG=True\r\n[DATA]\r\n";
+    for (int k = 0; k < 60; ++k)
+        ini += "VCOL" + QByteArray::number(k) + "=16711680\r\n";
+    open(ini);
+    choosePort(0, 3);
+    const QByteArray before = home.read(QStringLiteral("qx.ini"));
+    ASSERT_GT(before.size(), 1000);
+    {
+        // Room for the error log's entry, not for the settings.
+        test::FullDisk full(1000);
+        clickConnect();
+        ASSERT_TRUE(waitFor([&] { return identified(); }));
+    }
+    EXPECT_EQ(home.read(QStringLiteral("qx.ini")), before);
+    EXPECT_TRUE(errLog().contains("[ErrIni]" + home.file(QStringLiteral("qx.ini")) + ": File too large"))
+        << errLog().toStdString();
+    // With room again the next Connect remembers its port.
+    clickConnect();
+    ASSERT_TRUE(sim->waitForCommand(Frames::OpDisconnect, 3000));
+    clickConnect();
+    ASSERT_TRUE(waitFor([&] { return identified(); }));
+    const QByteArray after = home.read(QStringLiteral("qx.ini"));
+    EXPECT_TRUE(after.startsWith(before.left(before.indexOf("[DATA]"))));
+    EXPECT_TRUE(after.contains("\r\nPORT1=3\r\n"));
+    EXPECT_TRUE(after.contains(before.mid(before.indexOf("[DATA]"))));
+}
+
+TEST_F(LinkE2E, ADiskThatFillsUpMidTestIsToldWhileTheTestGoesOn)
+{
+    startDischarge();
+    ASSERT_TRUE(waitFor([&] { return logLines() >= 6 + 3; }));
+    test::StderrPipe err;
+    {
+        // Nothing can grow any more, the error log neither.
+        test::FullDisk full(0);
+        ASSERT_TRUE(waitFor([&] { return info(0, 5) == " Device1: Run log not saved"; }));
+        // Readings and curves go on; the run log stays where it stopped.
+        const int shown = points(0), logged = logLines();
+        ASSERT_TRUE(waitFor([&] { return points(0) >= shown + 5; }));
+        EXPECT_EQ(logLines(), logged);
+        EXPECT_EQ(w->DevCtrl(0).tCur(0), "01.00");
+        // The end of the test cannot be saved either.
+        cutOff();
+        ASSERT_TRUE(waitFor([&] { return info(0, 1) == " Device1: STOP"; }));
+        EXPECT_EQ(info(0, 5), " Device1: Run log and data not saved");
+    }
+    EXPECT_EQ(QDir(home.file(QStringLiteral("Data"))).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList());
+    // One line on the error output for each, however many readings were lost.
+    const QStringList told = err.linesWith(QStringLiteral("not saved"));
+    ASSERT_EQ(told.size(), 2) << told.join('\n').toStdString();
+    EXPECT_EQ(told[0], "qx-tester: Device1: Run log not saved: " + home.file(QStringLiteral("qx-QM-16-COM3-1-1.bak")) +
+                           ": File too large");
+    EXPECT_TRUE(told[1].startsWith("qx-tester: Device1: Data not saved: " + home.file(QStringLiteral("Data/"))));
+    EXPECT_TRUE(told[1].endsWith("-QM-16-1-1.csv: File too large")) << told[1].toStdString();
 }

@@ -266,11 +266,14 @@ TEST_F(News, CodesThatEndTransfersAndCodesThatMeanNothing)
 TEST_F(News, ABannerLinkDeletesTheBannerFileAndIsAnswered)
 {
     home.write("qx.ban", "old picture");
+    home.write("qx.ban.tmp", "the start of a download that broke off");
     pollConnect();
     reply("103http://127.0.0.1/banner");
     EXPECT_EQ(w.NewsLink, "http://127.0.0.1/banner");
     EXPECT_EQ(w.NewsFile, home.file("qx.ban"));
     EXPECT_FALSE(QFile::exists(home.file("qx.ban")));
+    // The next download starts from nothing.
+    EXPECT_FALSE(QFile::exists(home.file("qx.ban.tmp")));
     EXPECT_EQ(svc.readExactly(3), "201");
     EXPECT_FALSE(w.Timer3->isActive());  // the connection stays open
     EXPECT_EQ(w.Winsock1->State(), 7);

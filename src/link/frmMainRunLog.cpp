@@ -17,6 +17,7 @@
 
 #include <QAction>
 #include <QFileInfo>
+#include <QListWidget>
 #include <cmath>
 #include <cstdio>
 
@@ -78,9 +79,12 @@ void frmMain::runRecordFailed(int Index, int chn, RunRecord what, const QString 
         // The error output says it even when the error log cannot be written.
         std::fputs(qPrintable(QStringLiteral("qx-tester: %1: %2: %3\n").arg(who, lost, description)), stderr);
         const QString shown = told == (uint8_t(RunRecord::Log) | uint8_t(RunRecord::Data))
-                                  ? QStringLiteral("Run log and data not saved")
+                                  ? QStringLiteral("Files not saved")
                                   : lost;
         set_lstInfoLine(Index, 5 + chn, QStringLiteral(" ") + Module3::LangText(who + QStringLiteral(": ") + shown));
+        // The list shows about five lines: this one is brought into view.
+        QListWidget &list = lstInfo(Index);
+        list.scrollToItem(list.item(5 + chn));
     } catch (const std::exception &e) {
         ErrLog(tag, description + QStringLiteral(" (") + QString::fromUtf8(e.what()) + QLatin1Char(')'));
     }

@@ -425,7 +425,7 @@ TEST_F(LinkE2E, ADiskThatFillsUpMidTestIsToldWhileTheTestGoesOn)
         // The end of the test cannot be saved either.
         cutOff();
         ASSERT_TRUE(waitFor([&] { return info(0, 1) == " Device1: STOP"; }));
-        EXPECT_EQ(info(0, 5), " Device1: Run log and data not saved");
+        EXPECT_EQ(info(0, 5), " Device1: Files not saved");
     }
     EXPECT_EQ(QDir(home.file(QStringLiteral("Data"))).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
               QStringList());

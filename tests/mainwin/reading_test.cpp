@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QListWidget>
 
 using namespace qx;
 
@@ -268,6 +269,20 @@ TEST_F(Reading, ARunLogThatCannotBeWrittenIsToldOnceAndTheRestGoesOn)
     EXPECT_EQ(errLines().size(), 2);
     EXPECT_EQ(info(0, 5), " Device1: Run log not saved");
     EXPECT_EQ(err.linesWith("not saved").size(), 1);
+}
+
+TEST_F(Reading, ARunLogNotSavedOnChannelTwoIsBroughtIntoView)
+{
+    w->show(); // at its starting size the information list shows five or six lines
+    QCoreApplication::processEvents();
+    model(0, 17);
+    runStarted(0, 1, "3.80V");
+    chan(0, 1).BakName = home.file(QStringLiteral("no-such-folder/qx-QM-13-COM3-1-2"));
+    frame(0, 1, 1, 3.7f, 0.5f);
+    EXPECT_EQ(info(0, 6), " Channel2: Run log not saved");
+    const QListWidget &list = w->lstInfo(0);
+    EXPECT_TRUE(list.viewport()->rect().contains(list.visualItemRect(list.item(6))));
+    EXPECT_EQ(info(0, 5), "");
 }
 
 TEST_F(Reading, FloatingReadoutMirrorsTheSelectedDeviceWhileMinimised)

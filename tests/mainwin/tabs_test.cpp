@@ -103,7 +103,7 @@ TEST_F(MainFixture, EachTabHasViewsOfItsOwn)
     EXPECT_EQ(w.gridRun(2).ColWidth(0), 1300);
     EXPECT_EQ(w.gridRun(2).ColWidth(1), w.gridRun(0).ColWidth(1));
     EXPECT_EQ(w.gridRun(2).ColWidth(6), w.gridRun(0).ColWidth(6));
-    EXPECT_EQ(w.lstInfo(2).count(), 5);
+    EXPECT_EQ(w.lstInfo(2).count(), 7);
     EXPECT_FALSE(w.gridAutolist(2).isVisibleTo(&w.frmDev(2)));
     EXPECT_EQ(w.gridAutolist(2).ColAlignment(3), Grid::AlignCenterCenter);
     EXPECT_FALSE(w.tmrComm(2).isActive());
@@ -123,7 +123,7 @@ TEST_F(MainFixture, EachTabHasViewsOfItsOwn)
         EXPECT_EQ(w.lstInfoLine(i, 1), "");
     }
     EXPECT_EQ(w.CurveGraph(1).DpCnt(0), 1);
-    EXPECT_THROW(w.set_lstInfoLine(1, 5, "x"), QxError);
+    EXPECT_THROW(w.set_lstInfoLine(1, 7, "x"), QxError);
 }
 
 TEST_F(MainFixture, NewTabTakesTheDisplaySettingsInForce)

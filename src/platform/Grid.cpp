@@ -222,7 +222,12 @@ QString Grid::TextMatrix(int row, int col) const
 void Grid::set_TextMatrix(int row, int col, const QString &text)
 {
     checkCell(row, col);
-    model_->cells[size_t(row)][size_t(col)].text = text;
+    QString &cell = model_->cells[size_t(row)][size_t(col)].text;
+    // Writing what a cell holds repaints nothing (the result row is written
+    // on every reading, most of its cells as they were).
+    if (cell == text)
+        return;
+    cell = text;
     model_->cellChanged(row, col);
 }
 

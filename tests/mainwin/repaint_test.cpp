@@ -1,5 +1,6 @@
 // What is repainted on screen: a line of the information list whose text
-// changes is repainted alone and shows its new text; a device tab that is
+// changes is repainted alone and shows its new text; a cell of the result
+// grid written with the text it holds is not repainted; a device tab that is
 // not shown paints nothing while its device reports, and shows where the
 // readings stand when it is picked.
 #include "LinkFixture.h"
@@ -127,4 +128,22 @@ TEST_F(Repaint, ATabNotShownPaintsNothingAndShowsItsReadingsWhenPicked)
     w->set_lstInfoLine(0, 1, QStringLiteral(" Device1: STOP"));
     test::settleFor(100);
     EXPECT_EQ(first.paints(), 0);
+}
+
+TEST_F(Repaint, AResultCellWrittenAsItStandsIsNotRepainted)
+{
+    Grid &g = w->gridRun(0);
+    g.set_TextMatrix(1, 1, QStringLiteral("D-CC  1.00A  3.50V"));
+    g.set_TextMatrix(1, 6, QStringLiteral("3.95V"));
+    test::settleFor(50);
+    test::PaintCounter paints(g.viewport());
+    g.set_TextMatrix(1, 1, QStringLiteral("D-CC  1.00A  3.50V"));
+    g.set_TextMatrix(1, 6, QStringLiteral("3.95V"));
+    test::settleFor(50);
+    EXPECT_EQ(paints.paints, 0);
+    // A changed cell is repainted, and shows its new text.
+    g.set_TextMatrix(1, 6, QStringLiteral("3.94V"));
+    test::settleFor(50);
+    EXPECT_GT(paints.paints, 0);
+    EXPECT_EQ(g.TextMatrix(1, 6), "3.94V");
 }

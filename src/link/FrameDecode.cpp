@@ -2,6 +2,8 @@
 
 #include "link/Frames.h"
 
+#include <algorithm>
+
 namespace qx {
 
 void takeCapacity(ChannelState &c, int32_t raw)
@@ -9,8 +11,14 @@ void takeCapacity(ChannelState &c, int32_t raw)
     c.Cap = float(Frames::rangeCapacity(raw));
     if (c.CapResume) {
         c.CapResume = false;
-        const float lo = float(0.9 * double(c.CapOffset));
-        const float hi = float(1.1 * double(c.CapOffset));
+        // A device that kept counting reports about the charge already
+        // carried over: 10% either way, and on a short run 1 mAh (the run
+        // log's last lines lag behind the device's count) and half a count
+        // of its 1 mAh steps.
+        const double offset = double(c.CapOffset);
+        const double tolerance = std::max(0.1 * offset, 0.0015);
+        const float lo = float(offset - tolerance);
+        const float hi = float(offset + tolerance);
         if (lo < c.Cap && c.Cap < hi)
             c.CapOffset = 0;
     }

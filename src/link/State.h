@@ -113,6 +113,7 @@ struct DeviceState {
     std::array<uint8_t, 19> RxBuf{};      // positions 1 to 18 used (0 unused)
     int RxMax = 0;                        // 0 before the first start marker, then 17
     int ParCount = 0;                     // parameter frames since connect
+    bool LimitRefused = false;            // a zero limit of a parameter frame was logged since connect
     bool HasTemp = false;                 // the model reports a temperature
     bool Chained = false;                 // a step program has started its first row
     int32_t CurveMaxT = 0;                // s, largest TotalSecs of the channels
@@ -159,6 +160,8 @@ struct ChannelState {
     int32_t SetTim = 0;   // raw third value
     int Mode = 0;         // mode index = mode digit of the frames
     int SetRefresh = 0;   // 1 after a Set command
+    bool TakeOver = false; // a running test not started here waits for a data frame with its settings
+    int32_t MinutesSent = 0; // elapsed minutes last sent to the device this run; 0 = none
     QString BakName;      // run-log base path without ".bak"; "" = no run log
 };
 

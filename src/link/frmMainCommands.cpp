@@ -65,6 +65,7 @@ bool frmMain::DevCtrl_RunClick(int Index, int chn)
     }
 
     TestSecs[Index][chn].store(0);
+    c.MinutesSent = 0;
     c.Energy = 0;
     c.VolSum = 0;
     c.Cap = 0;

@@ -78,40 +78,52 @@ void frmMain::connectLink(int Index)
         // What queued up while nobody read (a crashed run, a device left
         // sending) is not this link's: it starts with an empty input.
         COMM::PurgeInput(PortHandle[Index]);
-        link_.at(size_t(Index)).faults.restart();
-        // A frame begun on an earlier link is not finished by this one.
-        DeviceState &d = dev(Index);
-        d.RxActive = false;
-        d.RxPos = 0;
-        link_.at(size_t(Index)).sinceFrame.invalidate();
-        link_.at(size_t(Index)).silent = false;
-        tmrComm(Index).start(PortHandle[Index]);
+        startLink(Index);
         Module1::WriteIni(IniFile, QStringLiteral("COMM"), QStringLiteral("PORT%1").arg(Index + 1), portText);
-        for (int c = 0; c < 2; ++c) {
-            ChannelState &s = chan(Index, c);
-            s.Vol = 0;
-            s.Cur = 0;
-            s.CurFine = 0;
-            s.Cap = 0;
-            s.CapOffset = 0;
-            s.Energy = 0;
-            s.CapResume = false;
-            TotalSecs[Index][c].store(0);
-            Running[Index][c] = false;
-        }
-        chan(Index, 0).CapSecs = 0;
-        DevVer[Index] = 0;
-        d.ParCount = 0;
-        IdentifyStart(Index);
-        tmrConn(Index).start();
         SendConnect(Index);
-        menuUpdate->setEnabled(false);
-        p.set_Conn(true);
     } catch (const std::exception &e) {
         ErrLog(QStringLiteral("Conn"), QString::fromUtf8(e.what()));
         wrongPort();
         releaseLink(Index);
     }
+}
+
+void frmMain::startLink(int Index)
+{
+    using namespace qx;
+    LinkWatch &w = link_.at(size_t(Index));
+    w.faults.restart();
+    // A frame begun on an earlier link is not finished by this one.
+    DeviceState &d = dev(Index);
+    d.RxActive = false;
+    d.RxPos = 0;
+    w.sinceFrame.invalidate();
+    w.silent = false;
+    tmrComm(Index).start(PortHandle[Index]);
+    for (int c = 0; c < 2; ++c) {
+        ChannelState &s = chan(Index, c);
+        s.Vol = 0;
+        s.Cur = 0;
+        s.CurFine = 0;
+        s.Cap = 0;
+        s.CapOffset = 0;
+        s.Energy = 0;
+        s.CapResume = false;
+        s.TakeOver = false;
+        TotalSecs[Index][c].store(0);
+        Running[Index][c] = false;
+    }
+    chan(Index, 0).CapSecs = 0;
+    DevVer[Index] = 0;
+    d.ParCount = 0;
+    d.LimitRefused = false;
+    // A row kept from a link whose port hung up goes: an empty begin
+    // voltage tells the receive routine to take a running test over.
+    clearResultRows(Index);
+    IdentifyStart(Index);
+    tmrConn(Index).start();
+    menuUpdate->setEnabled(false);
+    DevCtrl(Index).set_Conn(true);
 }
 
 QString frmMain::noPortText(const QString &chosen) const
@@ -152,7 +164,7 @@ void frmMain::disconnectLink(int Index)
                 DevCtrl_StopClick(Index, 1);
             }
         }
-        closeLink(Index, true);
+        closeLink(Index, true, false);
     } catch (const std::exception &e) {
         ErrLog(QStringLiteral("Conn"), QString::fromUtf8(e.what()));
         wrongPort();
@@ -160,29 +172,42 @@ void frmMain::disconnectLink(int Index)
     }
 }
 
-void frmMain::closeLink(int Index, bool sendFrame)
+void frmMain::clearResultRows(int Index)
 {
     using namespace qx;
-    ::DevCtrl &p = DevCtrl(Index);
+    Grid &g = gridRun(Index);
+    const QString none = Module3::LangText(QStringLiteral("No Device"));
+    g.set_TextMatrix(1, 0, none);
+    if (DevCtrl(Index).Dev2S())
+        g.set_TextMatrix(2, 0, none);
+    for (int row = 1; row <= 2; ++row)
+        for (int col = 1; col <= 6; ++col)
+            g.set_TextMatrix(row, col, QString());
+}
+
+void frmMain::closeLink(int Index, bool sendFrame, bool keepRows)
+{
+    using namespace qx;
     reportFrameFaults(Index);
     if (PortHandle[Index] != 0) {
         if (sendFrame)
             SendDisconnect(Index);
         COMM::CloseComm(PortHandle[Index]);
     }
+    endLink(Index, keepRows);
+}
+
+void frmMain::endLink(int Index, bool keepRows)
+{
+    using namespace qx;
+    ::DevCtrl &p = DevCtrl(Index);
     tmrComm(Index).stop();
     tmrConn(Index).stop();
     for (int line = 1; line <= 4; ++line)
         set_lstInfoLine(Index, line, QString());
 
-    Grid &g = gridRun(Index);
-    const QString none = Module3::LangText(QStringLiteral("No Device"));
-    g.set_TextMatrix(1, 0, none);
-    if (p.Dev2S())
-        g.set_TextMatrix(2, 0, none);
-    for (int row = 1; row <= 2; ++row)
-        for (int col = 1; col <= 6; ++col)
-            g.set_TextMatrix(row, col, QString());
+    if (!keepRows)
+        clearResultRows(Index);
 
     p.set_RunEnable(false);
     p.set_ContEnable(false);
@@ -255,12 +280,13 @@ void frmMain::portLost(int Index)
     using namespace qx;
     ErrLog(QStringLiteral("ErrComm"), DevCtrl(Index).tPort() + QStringLiteral(": the port hung up"));
     // The program no longer knows whether a channel runs: its tests end
-    // here, their run logs and curves stay (Continue resumes them after a
-    // new Connect), and the data menus are free again for "Save Data".
+    // here, their run logs, curves and result rows stay (Continue resumes
+    // them after a new Connect), and the data menus are free again for
+    // "Save Data" to write the part recorded, summary and all.
     for (int c = 0; c < 2; ++c)
         Running[Index][c] = false;
     try {
-        closeLink(Index, false);
+        closeLink(Index, false, true);
         set_lstInfoLine(Index, 1,
                         QStringLiteral(" ") + Module3::LangText(QStringLiteral("Device%1: Port Lost").arg(Index + 1)));
     } catch (const std::exception &e) {

@@ -33,7 +33,8 @@ bool frmMain::IdentifyModel(int Index, int chn, const qx::Frames::DevBytes &b)
     // The frame's own values.
     ChannelState &c = chan(Index, chn);
     c.Mode = f.mode;
-    if (DevType[Index] != 26)
+    // A USB tester's capacity field is its D+ voltage.
+    if (f.typeCode != 26)
         takeCapacity(c, f.capacity);
     if (f.kind == 0) {
         takeSettings(c, f);

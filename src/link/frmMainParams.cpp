@@ -8,6 +8,7 @@
 #include "link/State.h"
 #include "panel/DevCtrl.h"
 #include "platform/Grid.h"
+#include "platform/Numbers.h"
 #include "platform/QxError.h"
 
 void frmMain::ParamFrame(int Index, int chn, const qx::Frames::DevBytes &b)
@@ -19,12 +20,7 @@ void frmMain::ParamFrame(int Index, int chn, const qx::Frames::DevBytes &b)
     ::DevCtrl &p = DevCtrl(Index);
 
     DevVer[Index] = f.setValue;
-    // A scale of 0 (a slot never identified) gives no limit rather than a
-    // division by zero.
-    if (VolScale[Index] != 0)
-        MaxVol[Index] = float(f.limit) / float(VolScale[Index]);
-    if (CurScale[Index] != 0)
-        MaxCur[Index] = float(f.third) / float(CurScale[Index]);
+    takeLimits(Index, f);
 
     const int ver = DevVer[Index];
     const auto name = [&](const char *text) { gridRun(Index).set_TextMatrix(1, 0, QLatin1String(text)); };
@@ -106,4 +102,33 @@ void frmMain::ParamFrame(int Index, int chn, const qx::Frames::DevBytes &b)
     }
 
     dev(Index).ParCount += 1;
+}
+
+void frmMain::takeLimits(int Index, const qx::Frames::FrameFields &f)
+{
+    using namespace qx;
+    // A scale of 0 (a slot never identified) gives no limit rather than a
+    // division by zero.
+    QStringList refused;
+    if (VolScale[Index] != 0) {
+        if (f.limit > 0)
+            MaxVol[Index] = float(f.limit) / float(VolScale[Index]);
+        else
+            refused << QStringLiteral("voltage");
+    }
+    if (CurScale[Index] != 0) {
+        if (f.third > 0)
+            MaxCur[Index] = float(f.third) / float(CurScale[Index]);
+        else
+            refused << QStringLiteral("current");
+    }
+    // A limit of 0 would refuse every reading of the device: the one known
+    // before stays. Logged once per link, as the device repeats its report.
+    DeviceState &d = dev(Index);
+    if (refused.isEmpty() || d.LimitRefused)
+        return;
+    d.LimitRefused = true;
+    ErrLog(QStringLiteral("ErrParam"), QStringLiteral("%1: maximum %2 of 0 refused (%3 V, %4 A kept)")
+                                           .arg(DevCtrl(Index).tPort(), refused.join(QStringLiteral(" and ")),
+                                                num::general(MaxVol[Index]), num::general(MaxCur[Index])));
 }

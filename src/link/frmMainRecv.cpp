@@ -141,7 +141,11 @@ void frmMain::dataFrame(int Index, int chn, const qx::Frames::DevBytes &b)
         if (v > 0 && v != c.Cap)
             ResVolt = v;
     }
-    if (wasRunning && T != 26)
+    // The frame that ends a test carries the run's capacity; when that
+    // frame was lost, the next idle frame reads 0 and the last running
+    // capacity stays (before the first count after a Continue, the
+    // carried-over charge is all there is: the rule below gives it).
+    if (wasRunning && T != 26 && (f.running() || f.capacity != 0 || c.CapResume))
         takeCapacity(c, f.capacity);
     c.Temp = !DevCtrl(Index).Dev2S() && T != 26 ? float(f.temperature * 0.1) : 0.0f;
     if (T == 26) {
@@ -168,15 +172,27 @@ void frmMain::runningFrame(int Index, int chn, const qx::Frames::FrameFields &f,
             takeSettings(c, f);
         } else {
             DevVer[Index] = f.setValue;
-            if (VolScale[Index] != 0)
-                MaxVol[Index] = float(f.limit) / float(VolScale[Index]);
-            if (CurScale[Index] != 0)
-                MaxCur[Index] = float(f.third) / float(CurScale[Index]);
+            takeLimits(Index, f);
             dev(Index).ParCount += 1;
         }
         ShowModeFields(Index, chn);
         // Run and Continue fill the begin voltage: a test without it was
         // started on the device itself (or before the program knew of it).
+        c.TakeOver = gridRun(Index).TextMatrix(chn + 1, 2).isEmpty();
+    }
+    // Continue carries the panel's settings to the device, so the take-over
+    // waits for a data frame: a parameter frame (the first frames after a
+    // connect) reports the firmware and the limits in their place, and the
+    // panel still holds no settings of this test.
+    if (c.TakeOver && f.kind == 0) {
+        c.TakeOver = false;
+        if (!firstFrame) {
+            c.Mode = f.mode;
+            takeSettings(c, f);
+            ShowModeFields(Index, chn);
+        }
+        // Run or Continue of the user's own, while the take-over waited,
+        // has taken the run already.
         if (gridRun(Index).TextMatrix(chn + 1, 2).isEmpty())
             DevCtrl_ContClick(Index, chn);
     }
@@ -209,6 +225,8 @@ void frmMain::idleFrame(int Index, int chn)
     ::DevCtrl &p = DevCtrl(Index);
 
     ShowReading(Index, chn);
+    // A run that ends before it was taken over has nothing to continue.
+    c.TakeOver = false;
     if (Running[Index][chn]) {
         // The test has ended.
         gridRun(Index).set_TextMatrix(chn + 1, 3, p.tVol(chn) + QLatin1Char('V'));

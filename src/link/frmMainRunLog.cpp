@@ -18,7 +18,6 @@
 #include <QAction>
 #include <QFileInfo>
 #include <QListWidget>
-#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -191,15 +190,16 @@ void frmMain::DevCtrl_ContClick(int Index, int chn)
     }
     grid.set_TextMatrix(chn + 1, 3, QString());
 
-    // The charge in whole mAh, as Ah; the next data frame decides whether
-    // it is carried over (the device may still hold the capacity).
-    c.CapOffset = float(std::trunc(num::roundHalfEven(A) / 3600) / 1000);
+    // The charge in Ah; the next data frame decides whether it is carried
+    // over (the device may still hold the capacity).
+    c.CapOffset = float(A / 3600000);
     c.CapResume = true;
     if (DevType[Index] == 26)
         c.Cap = c.CapOffset;
 
     TestSecs[Index][chn].store(t);
     TotalSecs[Index][chn].store(t);
+    c.MinutesSent = 0;
     if (dev(Index).CurveMaxT < t)
         dev(Index).CurveMaxT = t;
     CurveAutoScale(Index);

@@ -20,8 +20,12 @@ void frmMain::DevCtrl_TmrShowOn(int Index, int chn)
         ::DevCtrl &p = DevCtrl(Index);
         p.set_tTime(chn, text);
         // Two-channel devices never get the minutes; the last goes at 65520 s.
-        if (!p.Dev2S() && T % 60 == 0 && T >= 1 && T < 65530)
-            SendTime(Index, chn);
+        // Each minute goes once: a tick can come twice within one second
+        // of the counter (late behind a prompt, then on time).
+        ChannelState &c = chan(Index, chn);
+        const int32_t minutes = T / 60;
+        if (!p.Dev2S() && T % 60 == 0 && T >= 1 && T < 65530 && minutes != c.MinutesSent && SendTime(Index, chn))
+            c.MinutesSent = minutes;
     } catch (const std::exception &e) {
         ErrLog(QStringLiteral("ErrTmrShow"), QString::fromUtf8(e.what()));
     }

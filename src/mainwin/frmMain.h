@@ -471,6 +471,15 @@ public:
     bool DevCtrl_StopClick(int Index, int chn);
     // A new mode in the panel's mode list: default settings for it.
     void DevCtrl_ModeClick(int Index);
+    // The two halves of a link that leave the port as it is. startLink:
+    // what Connect does once the port is open, before the connect frame
+    // (receiver, readings, counters and result rows cleared, identification
+    // begun, tmrComm and tmrConn running, the panel connected). endLink:
+    // what Disconnect does once the port is closed (timers and counters
+    // stopped, the information list, the panel and its pages as without a
+    // device; keepRows: the result rows stay, else they are cleared).
+    void startLink(int Index);
+    void endLink(int Index, bool keepRows);
 
 private:
     // The panel's link and command events and the device's link timers.
@@ -484,8 +493,11 @@ private:
     void connectLink(int Index);
     void disconnectLink(int Index);
     // Disconnect's steps after the stop question; sendFrame: the disconnect
-    // frame goes out first (not when the port has gone).
-    void closeLink(int Index, bool sendFrame);
+    // frame goes out first (not when the port has gone); keepRows: the
+    // result rows stay (a lost port), else they are cleared.
+    void closeLink(int Index, bool sendFrame, bool keepRows);
+    // The result rows as no device left them: "No Device", nothing else.
+    void clearResultRows(int Index);
     // What a failed connect or disconnect leaves: port closed, timers and
     // counters stopped, "Connect" offered. Every step runs.
     void releaseLink(int Index);
@@ -563,6 +575,13 @@ private:
     std::array<std::array<uint8_t, 2>, 11> runFailures_{};
     // A new run of the channel: nothing of it is told as not saved yet.
     void resetRunFailures(int Index, int chn);
+    // frmMainRunState.cpp: what the auto page's current, step and time
+    // lists of each device were last filled for (count -1: not filled).
+    struct AutoLists {
+        bool fine = false; // steps of 0.01 A
+        int count = -1;    // current entries
+    };
+    std::array<AutoLists, 10> autoLists_{};
     // The meter window was hidden by another device's frame.
     bool meterHiddenByOther_ = false;
     // frmMainMenus.cpp
@@ -584,6 +603,10 @@ private:
     // since IdentifyStart (bit 0 channel 0, bit 1 channel 1), per device.
     std::array<int, 11> identSteps_{};
     void identifyChannel(int Index, int chn, const qx::models::ModelRow &row);
+    // link/frmMainParams.cpp: MaxVol and MaxCur from a parameter frame's
+    // b11:b12 and b13:b14. A limit of 0 is refused (the one before stays),
+    // logged ("ErrParam") once per link.
+    void takeLimits(int Index, const qx::Frames::FrameFields &f);
 
     QWidget *client_ = nullptr;
     std::array<DeviceViews, 10> views_{};

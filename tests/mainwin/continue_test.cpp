@@ -2,14 +2,19 @@
 // log is read back, every well-formed line restores the channel's curves,
 // counters and result cells, the device is told to continue, and new lines
 // go on in the same log. Monitor records curves without a test.
+#include "LinkFixture.h"
 #include "ReadingFixture.h"
 
+#include "DevSim.h"
+#include "common/Loopback.h"
 #include "common/RawPty.h"
 #include "curves/CurveGraph.h"
 #include "link/COMM.h"
 #include "platform/Numbers.h"
 
 #include <QPushButton>
+
+#include <memory>
 
 using namespace qx;
 
@@ -215,4 +220,92 @@ TEST_F(Continue, MonitorRecordsCurvesWithoutATest)
     EXPECT_EQ(info(1, 4), " Channel2: Monitor ON");
     EXPECT_EQ(TotalSecs[1][1].load(), 0);
     w->DevCtrl_MonitorClick(1, 1);
+}
+
+namespace {
+
+// The program started anew beside a simulated device that still runs a
+// test the program's run log recorded, and that reports its firmware
+// version: its first frames after the connect are parameter frames.
+class TakeOver : public test::LinkFixture {
+protected:
+    void TearDown() override
+    {
+        if (w)
+            COMM::CloseComm(PortHandle[0]);
+        sim.reset();
+        LinkFixture::TearDown();
+    }
+
+    std::unique_ptr<sim::DevSim> sim;
+};
+
+} // namespace
+
+TEST_F(TakeOver, DeviceReportingAVersionIsContinuedWithItsOwnSettings)
+{
+    const struct {
+        int type;
+        const char *log;         // the run log's name
+        int32_t setVal, setLmt;  // what the device runs: D-CC, no time limit
+        const char *frame;       // the take-over frame on the wire
+    } cases[] = {
+        // 1.00 A down to 3.50 V: continue (op 8).
+        {21, "qx-QM-16-COM3-1-1.bak", 100, 350, "FA 08 00 64 01 6E 00 00 03 F8"},
+        // A USB tester from firmware 3.20 is started again (op 1): 1.000 A, 4.00 V.
+        {26, "qx-QM-20-COM3-1-1.bak", 1000, 400, "FA 01 04 28 01 A0 00 00 8C F8"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.type);
+        sim::DevSimOptions o;
+        o.home = home.path();
+        o.type = c.type;
+        o.firmware = 320;
+        o.rate = 10;
+        o.speed = 0.01;
+        sim = std::make_unique<sim::DevSim>(o);
+        ASSERT_TRUE(sim->start()) << sim->error().toStdString();
+        sim->withDevice([&](sim::SimDevice &d) {
+            sim::SimChannel &ch = d.channel(0);
+            ch.running = true;
+            ch.mode = 0;
+            ch.setVal = c.setVal;
+            ch.setLmt = c.setLmt;
+            ch.setTim = 0;
+        });
+        home.write(QString::fromLatin1(c.log), "Time(S)\tCur(A)\tVol(V)\r\n0\t1.000\t3.900\r\n");
+
+        if (!w)
+            open();
+        choosePort(0, 3);
+        clickConnect();
+        // The first frame after the connect frames.
+        sim::SimCommand cmd;
+        ASSERT_TRUE(test::waitUntil([&] {
+            for (const sim::SimCommand &x : sim->commands())
+                if (x.op != Frames::OpConnect) {
+                    cmd = x;
+                    return true;
+                }
+            return false;
+        }));
+        std::string wire = "FA";
+        char b[4];
+        for (int v : {cmd.commandByte, int(cmd.d[0]), int(cmd.d[1]), int(cmd.d[2]), int(cmd.d[3]), int(cmd.d[4]),
+                      int(cmd.d[5]), cmd.checksum}) {
+            std::snprintf(b, sizeof b, " %02X", v);
+            wire += b;
+        }
+        EXPECT_EQ(wire + " F8", c.frame);
+        // The device goes on with its own settings.
+        ASSERT_TRUE(test::waitUntil([&] { return w->DevCtrl(0).StopEnable(); }));
+        EXPECT_EQ(sim->channel(0).setVal, c.setVal);
+        EXPECT_TRUE(sim->channel(0).running);
+
+        ui.msgAnswers.push_back(MrCancel); // "Stop running?"
+        clickConnect();
+        ASSERT_FALSE(connected());
+        COMM::CloseComm(PortHandle[0]);
+        sim.reset();
+    }
 }

@@ -199,9 +199,13 @@ TEST_F(Identify, FrameValuesOfTheIdentifyingFrame)
     EXPECT_EQ(chan(0, 0).SetLmt, 420);
     EXPECT_EQ(chan(0, 0).SetTim, 57599);
 
-    // A USB tester identified before: its capacity field is no capacity.
+    // A USB tester's capacity field is its D+ voltage (here 0.6 V), no
+    // capacity: identified for the first time or once more.
+    DevType[0] = 0;
+    chan(0, 0).Cap = 0;
     connectStart();
-    receive(frame(0, 26));
+    receive(frame(0, 26, {0, 0, 600, 0, 0, 0, 0}));
+    EXPECT_EQ(w.gridRun(0).TextMatrix(1, 4).toStdString(), "0mAh");
     chan(0, 0).Cap = 1.25f;
     connectStart();
     receive(frame(0, 26, {0, 0, 4000, 0, 0, 0, 0}));

@@ -331,6 +331,8 @@ TEST_F(LinkE2E, PortThatCannotBeHadGivesWrongPort)
 TEST_F(LinkE2E, PortThatHangsUpMidTestEndsTheLinkAndKeepsTheRun)
 {
     startDischarge();
+    sim->withDevice([](sim::SimDevice &d) { d.channel(0).capacityAh = 0.5; });
+    ASSERT_TRUE(waitFor([&] { return cell(0, 1, 4) == "500mAh"; }));
     sim->hangUp();
     ASSERT_TRUE(waitFor([&] { return !connected(); }));
     EXPECT_EQ(info(0, 1), " Device1: Port Lost");
@@ -350,11 +352,24 @@ TEST_F(LinkE2E, PortThatHangsUpMidTestEndsTheLinkAndKeepsTheRun)
     w->menuSaveData_Click();
     const QStringList saved = fileLines(QStringLiteral("lost.csv"));
     ASSERT_EQ(saved.size(), 11 + kept);
+    // The summary of the part recorded, as the result row kept it.
+    EXPECT_EQ(saved.mid(1, 7), QStringList({"Device:QM-16", "Mode:D-CC  1.00A  3.50V", "Begin Volt:03.96V",
+                                            "Cutoff Volt:", "Capacity:500mAh", "Energy:1980mWh",
+                                            "Avg Volt:3.96V"}));
     EXPECT_EQ(saved[11], "0,1.00,3.960");
-    // The tab connects again (once a device is there).
+    // The tab connects again (once a device is there), and a test the
+    // device still runs is taken over.
     device(21);
+    sim->withDevice([](sim::SimDevice &d) {
+        sim::SimChannel &c = d.channel(0);
+        c.running = true;
+        c.setVal = 100;
+        c.setLmt = 350;
+    });
     clickConnect();
     EXPECT_TRUE(waitFor([&] { return identified(); }));
+    ASSERT_TRUE(waitForCommand(Frames::OpContinue));
+    EXPECT_EQ(cell(0, 1, 2), "03.96V");
 }
 
 TEST_F(LinkE2E, SilentDeviceIsShownAndItsTestGoesOnWhenItReportsAgain)

@@ -38,7 +38,21 @@ protected:
     // Type 21 (one channel, "D-CC" only, no temperature): an idle data
     // frame at mv millivolts with the device's settings 1.00 A and 3.50 V.
     static Bytes idle(int32_t mv, int32_t cap = 0) { return devFrame(0, 21, {0, mv, cap, 250, 100, 350, 0}); }
-    static Bytes running(int32_t mv, int32_t ca = 100) { return devFrame(10, 21, {ca, mv, 0, 250, 100, 350, 0}); }
+    static Bytes running(int32_t mv, int32_t ca = 100, int32_t cap = 0)
+    {
+        return devFrame(10, 21, {ca, mv, cap, 250, 100, 350, 0});
+    }
+    // Parameter frames: firmware 3.20, at most 100 V and 10 A.
+    static Bytes idleParam(int32_t mv) { return devFrame(100, 21, {0, mv, 0, 250, 320, 10000, 1000}); }
+    static Bytes runningParam(int32_t mv) { return devFrame(110, 21, {100, mv, 0, 250, 320, 10000, 1000}); }
+    // A run log of this device slot, channel, model and port: header, then lines.
+    void runLog(const QByteArray &lines)
+    {
+        home.write(QStringLiteral("qx-QM-16-COM3-1-1.bak"),
+                   "-----------QX Tester Software------------\r\nDevice:QM-16\r\nMode:D-CC  1.00A  3.50V\r\n"
+                   "Begin Volt:03.99V\r\n------------Run Log--------------\r\nTime(S)\tCur(A)\tVol(V)\r\n" +
+                       lines);
+    }
     void identify()
     {
         read(idle(3960));
@@ -167,6 +181,28 @@ TEST_F(Recv, TwoChannelModelWhoseFirstFrameIsChannelTwoIsSetUpOnceChannelOneRepo
     EXPECT_EQ(info(0, 2), " Channel2: STOP");
 }
 
+TEST_F(Recv, ParameterFrameReportingALimitOfZeroIsRefusedOnce)
+{
+    identify(); // QM-16: up to 100 V and 10 A
+    // No voltage limit, then no current limit: each refused, logged once.
+    read(devFrame(100, 21, {0, 3950, 0, 250, 320, 0, 1000}));
+    read(devFrame(100, 21, {0, 3940, 0, 250, 320, 10000, 0}));
+    read(devFrame(100, 21, {0, 3930, 0, 250, 320, 0, 0}));
+    // The readings go on being shown.
+    read(running(3920));
+    EXPECT_EQ(tVol().toStdString(), "03.92");
+    read(idle(3910));
+    EXPECT_EQ(tVol().toStdString(), "03.91");
+    const QStringList log = errLog().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    ASSERT_EQ(log.size(), 1) << errLog().toStdString();
+    EXPECT_TRUE(log[0].endsWith("[ErrParam]COM3: maximum voltage of 0 refused (100 V, 10 A kept)"))
+        << log[0].toStdString();
+    // Limits reported again are taken: 6.00 A is beyond the 5 A reported.
+    read(devFrame(100, 21, {0, 3900, 0, 250, 320, 3000, 500}));
+    read(devFrame(0, 21, {600, 3000, 0, 250, 100, 350, 0}));
+    EXPECT_EQ(w->DevCtrl(0).tVol(0).toStdString(), "03.90");
+}
+
 TEST_F(Recv, ResistanceReadingIsTakenFromTheSelectedDeviceOnly)
 {
     test::RawPty second(home.path(), 4);
@@ -185,11 +221,7 @@ TEST_F(Recv, ResistanceReadingIsTakenFromTheSelectedDeviceOnly)
 TEST_F(Recv, RunningTestThatTheProgramDidNotStartIsContinued)
 {
     identify();
-    // A run log of this device slot, channel, model and port.
-    home.write(QStringLiteral("qx-QM-16-COM3-1-1.bak"),
-               "-----------QX Tester Software------------\r\nDevice:QM-16\r\nMode:D-CC  1.00A  3.50V\r\n"
-               "Begin Volt:03.99V\r\n------------Run Log--------------\r\nTime(S)\tCur(A)\tVol(V)\r\n"
-               "0\t01.00\t3.950\r\n60\t01.00\t3.940\r\n");
+    runLog("0\t01.00\t3.950\r\n60\t01.00\t3.940\r\n");
     read(running(3930));
     // Continue with the settings the device reported.
     EXPECT_EQ(wire(), "FA 08 00 64 01 6E 00 00 03 F8");
@@ -198,6 +230,88 @@ TEST_F(Recv, RunningTestThatTheProgramDidNotStartIsContinued)
     EXPECT_FLOAT_EQ(w->CurveGraph(0).DpX(0, 1), 60.0f);
     EXPECT_TRUE(w->DevCtrl(0).StopEnable());
     EXPECT_EQ(logReadings(), QStringList({"01.00\t3.950", "01.00\t3.940", "01.00\t3.930"}));
+}
+
+TEST_F(Recv, TakeOverAfterParameterFramesWaitsForTheDevicesSettings)
+{
+    // A device that reports its firmware sends parameter frames first: it
+    // is identified without its settings, and a parameter frame of the
+    // running test reports the firmware and the limits in their place, so
+    // nothing goes out...
+    read(idleParam(3960));
+    ASSERT_TRUE(identified());
+    runLog("0\t01.00\t3.950\r\n60\t01.00\t3.940\r\n");
+    read(runningParam(3935));
+    read(runningParam(3934));
+    EXPECT_EQ(wire(300), "");
+    EXPECT_EQ(cell(0, 1, 2), "");
+    // ...until a data frame brings them: Continue with 1.00 A and 3.50 V.
+    read(running(3930));
+    EXPECT_EQ(wire(), "FA 08 00 64 01 6E 00 00 03 F8");
+    EXPECT_EQ(w->DevCtrl(0).tSval(0), "1.00");
+    EXPECT_EQ(cell(0, 1, 2), "03.99V");
+    EXPECT_TRUE(w->DevCtrl(0).StopEnable());
+    read(running(3920));
+    EXPECT_EQ(wire(300), "");
+    EXPECT_EQ(logReadings(), QStringList({"01.00\t3.950", "01.00\t3.940", "01.00\t3.930", "01.00\t3.920"}));
+}
+
+TEST_F(Recv, RunThatEndsBeforeItsSettingsCameIsNotTakenOver)
+{
+    read(idleParam(3960));
+    runLog("0\t01.00\t3.950\r\n");
+    read(runningParam(3935));
+    read(idle(3600));
+    // A test the device runs later is a take-over of its own.
+    read(runningParam(3935));
+    EXPECT_EQ(wire(300), "");
+    EXPECT_EQ(cell(0, 1, 2), "");
+    read(running(3930));
+    EXPECT_EQ(wire(), "FA 08 00 64 01 6E 00 00 03 F8");
+}
+
+TEST_F(Recv, ContinuedRunCountsTheCarriedChargeOnce)
+{
+    // The log carries 5 mAh (0.10 A for 180 s) or 10 Ah (1.00 A for 10 h);
+    // the device's first count after Continue tells whether it kept
+    // counting (about the same) or began again from 0.
+    const struct {
+        const char *what;
+        QByteArray lines;
+        int32_t count; // capacity pair of the first running frame after Continue
+        const char *shown;
+    } cases[] = {
+        {"5 mAh, the device kept counting", "0\t00.10\t3.700\r\n180\t00.10\t3.700\r\n", 6, "6mAh"},
+        {"5 mAh, the device began again", "0\t00.10\t3.700\r\n180\t00.10\t3.700\r\n", 2, "7mAh"},
+        {"10 Ah, the device kept counting", "0\t01.00\t3.700\r\n36000\t01.00\t3.700\r\n", 32768 + 1005, "10.05Ah"},
+        {"10 Ah, the device began again", "0\t01.00\t3.700\r\n36000\t01.00\t3.700\r\n", 100, "10.10Ah"},
+    };
+    identify();
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        runLog(c.lines);
+        // Stopped by the user, then continued.
+        read(idle(3700));
+        w->DevCtrl_ContClick(0, 0);
+        ASSERT_EQ(wire().substr(0, 5), "FA 08");
+        read(running(3700));
+        read(running(3700, 10, c.count));
+        EXPECT_EQ(cell(0, 1, 4), c.shown);
+    }
+}
+
+TEST_F(Recv, TestWhoseEndFrameWasLostKeepsItsLastCapacity)
+{
+    identify();
+    run();
+    read(cat(running(3900, 100, 1200), running(3800, 100, 1500)));
+    EXPECT_EQ(cell(0, 1, 4), "1500mAh");
+    // The next idle frame reads 0: the device's count of the run is gone.
+    read(idle(3600, 0));
+    EXPECT_EQ(cell(0, 1, 4), "1500mAh");
+    const QStringList files = dataFiles();
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_TRUE(fileLines(QStringLiteral("Data/") + files[0]).contains(QStringLiteral("Capacity:1500mAh")));
 }
 
 TEST_F(Recv, RunningTestStartedByRunIsNotContinued)

@@ -244,6 +244,22 @@ TEST_F(Senders, DisplayTickShowsTheRunTimeAndSendsEachFullMinute)
         else
             expectNothingSent();
     }
+    // Each minute goes once, also when the tick comes twice within its
+    // second (late behind a prompt, then on time); a new run counts anew.
+    TestSecs[0][0].store(120);
+    w->DevCtrl_TmrShowOn(0, 0);
+    EXPECT_EQ(next(), "FA 0A 00 02 00 00 00 00 08 F8");
+    w->DevCtrl_TmrShowOn(0, 0);
+    expectNothingSent();
+    p.set_tSval(0, QStringLiteral("1.00"));
+    p.set_tSlmt(0, QStringLiteral("3.00"));
+    p.set_tStim(0, QStringLiteral("0"));
+    ASSERT_TRUE(w->DevCtrl_RunClick(0, 0));
+    EXPECT_EQ(next().substr(0, 5), "FA 01");
+    TestSecs[0][0].store(120);
+    w->DevCtrl_TmrShowOn(0, 0);
+    EXPECT_EQ(next(), "FA 0A 00 02 00 00 00 00 08 F8");
+
     // Two-channel devices never get the minutes.
     p.set_Dev2S(true);
     TestSecs[0][1].store(120);

@@ -73,6 +73,60 @@ void clear(ChnTable<T> &t)
 DeviceState &dev(int i) { return devices[i]; }
 ChannelState &chan(int i, int c) { return channels[i][c]; }
 
+SlotState saveSlot(int i)
+{
+    SlotState s;
+    s.portHandle = PortHandle[i];
+    s.devType = DevType[i];
+    s.devVer = DevVer[i];
+    s.maxCur = MaxCur[i];
+    s.maxVol = MaxVol[i];
+    s.minCur = MinCur[i];
+    s.minVol = MinVol[i];
+    s.volScale = VolScale[i];
+    s.curScale = CurScale[i];
+    s.pwrScale = PwrScale[i];
+    s.lastDisMode = LastDisMode[i];
+    s.lastChgMode = LastChgMode[i];
+    s.cvFlag = CvFlag[i];
+    for (int c = 0; c < ChnSlots; ++c) {
+        const auto k = std::size_t(c);
+        s.running[k] = Running[i][c];
+        s.testSecs[k] = TestSecs[i][c].load();
+        s.totalSecs[k] = TotalSecs[i][c].load();
+        s.runStartPt[k] = RunStartPt[i][c];
+        s.channels[k] = chan(i, c);
+    }
+    s.device = dev(i);
+    return s;
+}
+
+void restoreSlot(int i, const SlotState &s)
+{
+    PortHandle[i] = s.portHandle;
+    DevType[i] = s.devType;
+    DevVer[i] = s.devVer;
+    MaxCur[i] = s.maxCur;
+    MaxVol[i] = s.maxVol;
+    MinCur[i] = s.minCur;
+    MinVol[i] = s.minVol;
+    VolScale[i] = s.volScale;
+    CurScale[i] = s.curScale;
+    PwrScale[i] = s.pwrScale;
+    LastDisMode[i] = s.lastDisMode;
+    LastChgMode[i] = s.lastChgMode;
+    CvFlag[i] = s.cvFlag;
+    for (int c = 0; c < ChnSlots; ++c) {
+        const auto k = std::size_t(c);
+        Running[i][c] = s.running[k];
+        TestSecs[i][c].store(s.testSecs[k]);
+        TotalSecs[i][c].store(s.totalSecs[k]);
+        RunStartPt[i][c] = s.runStartPt[k];
+        chan(i, c) = s.channels[k];
+    }
+    dev(i) = s.device;
+}
+
 void resetState()
 {
     clear(PortHandle);

@@ -170,6 +170,26 @@ DeviceState &dev(int i);
 // Channel record of slot i (0 to 10), channel c (0 or 1).
 ChannelState &chan(int i, int c);
 
+// Everything the shared tables hold for device slot i: its entries of every
+// per-device and per-channel table and its two records. The seconds timers'
+// TickFlag and TickId are left out: they belong to the timer threads (stop
+// the slot's timers before a restore). A tab is put back to one start with
+// it, so that what follows does not depend on what came before.
+struct SlotState {
+    int32_t portHandle = 0;
+    int devType = 0;
+    int32_t devVer = 0;
+    float maxCur = 0, maxVol = 0, minCur = 0, minVol = 0;
+    int volScale = 0, curScale = 0, pwrScale = 0, lastDisMode = 0, lastChgMode = 0;
+    bool cvFlag = false;
+    std::array<bool, ChnSlots> running{};
+    std::array<int32_t, ChnSlots> testSecs{}, totalSecs{}, runStartPt{};
+    DeviceState device;
+    std::array<ChannelState, ChnSlots> channels;
+};
+SlotState saveSlot(int i);
+void restoreSlot(int i, const SlotState &s);
+
 // Every item back to its start value (zero, False, "") and then the
 // program-start values of applyStartValues(): a clean state as at program
 // start, before the settings are read.

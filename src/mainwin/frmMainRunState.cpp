@@ -110,29 +110,49 @@ void frmMain::AutoListInit(int Index)
     using namespace qx;
     try {
         ::DevCtrl &p = DevCtrl(Index);
-        p.AutoC1Clr();
-        p.AutoC2Clr();
-        p.AutoStepClr();
-        p.AutoTimeClr();
-
         const bool fine = DevType[Index] == 35;
         const float r = fine ? 0.01f : 0.1f;
-        const QString pattern = fine ? QStringLiteral("0.00") : QStringLiteral("0.0");
         const float slack = fine ? 0.001f : 0.01f;
         const float top = MaxCur[Index] + slack;
-        for (float x = r; x <= top; x += r) {
-            p.AutoC1Add(num::format(x, pattern));
-            p.AutoC2Add(num::format(x, pattern));
+        int count = 0;
+        for (float x = r; x <= top; x += r)
+            ++count;
+        // The lists as built before are left as they are: every
+        // identification asks for them, and a 100 A model has 2000 entries.
+        AutoLists &built = autoLists_.at(size_t(Index));
+        const bool refill = built.count != count || built.fine != fine;
+        if (refill) {
+            built = AutoLists{};
+            p.AutoC1Clr();
+            p.AutoC2Clr();
+            p.AutoStepClr();
+            p.AutoTimeClr();
+            // The k-th entry is k times the resolution with one decimal, or
+            // two on type 35 ("12.3", "0.05").
+            const auto entry = [fine](int k) {
+                const int unit = fine ? 100 : 10;
+                return QString::number(k / unit) + QLatin1Char('.') +
+                       QString::number(k % unit).rightJustified(fine ? 2 : 1, QLatin1Char('0'));
+            };
+            for (int k = 1; k <= count; ++k) {
+                const QString text = entry(k);
+                p.AutoC1Add(text);
+                p.AutoC2Add(text);
+            }
+            int k = 1;
+            for (float x = r; x <= 1 + slack; x += r, ++k)
+                p.AutoStepAdd(entry(k));
         }
-        for (float x = r; x <= 1 + slack; x += r)
-            p.AutoStepAdd(num::format(x, pattern));
         const QString first = fine ? QStringLiteral("0.01") : QStringLiteral("0.1");
         p.set_tAutoC1(first);
         p.set_tAutoC2(first);
         p.set_tAutoStep(first);
 
-        for (int t = 2; t <= 100; t += 2)
-            p.AutoTimeAdd(QString::number(t));
+        if (refill) {
+            for (int t = 2; t <= 100; t += 2)
+                p.AutoTimeAdd(QString::number(t));
+            built = AutoLists{fine, count};
+        }
         p.set_tAutoTime(QStringLiteral("2"));
 
         const QString dcc = Module3::LangText(QStringLiteral("D-CC"));

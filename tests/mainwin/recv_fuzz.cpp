@@ -2,15 +2,21 @@
 //
 // The input's first byte seeds the sizes of the reads (1 to 64 bytes, as a
 // port read delivers them); the rest is the byte stream, handed read by read
-// to frmMain::RecvBytes of tab 0, which is connected through its Connect
-// button to a pseudo-terminal. Before every input the tab is disconnected
-// and connected again, so every input starts a new identification. After
-// every read the tab must still be connected with its receiver state in
-// range and its identification consistent, and no run-time error may have
-// been logged by the routine or what it calls; a broken invariant aborts
-// (libFuzzer reports it). The gtest driver recv_fuzz_test.cpp uses
-// RecvTarget directly; built alone with -fsanitize=fuzzer the target makes
-// its own application, home folder and dialog answers.
+// to frmMain::RecvBytes of tab 0, which is connected once through its
+// Connect button to a pseudo-terminal. Before every input the tab is put
+// back to the start it had just after that connect, without touching the
+// port: the link's two halves (frmMain::endLink, frmMain::startLink), the
+// device slot's shared tables as saved then, the chart emptied with its
+// axes as then, the floating meter gone. So every input starts a new
+// identification from the same state, and a finding reproduces alone.
+// After every read the tab must still be connected with its receiver state
+// in range and its identification consistent; no run-time error may have
+// been logged by the routine or what it calls, and a limit of 0 that a
+// parameter frame reports is refused with one log entry per input at most.
+// A broken invariant aborts (libFuzzer reports it). The gtest driver
+// recv_fuzz_test.cpp uses RecvTarget directly; built alone with
+// -fsanitize=fuzzer the target makes its own application, home folder and
+// dialog answers.
 #include "common/RawPty.h"
 #include "curves/CurveGraph.h"
 #include "link/ErrLog.h"
@@ -64,6 +70,21 @@ public:
         w_ = &frmMainForm().get();
         w_->DevCtrl(0).set_tPort(QStringLiteral("COM3"));
         logFile_ = homePath(QStringLiteral("Log/") + errLogFileName(QDate::currentDate()));
+        w_->DevCtrl_ConnClick(0);
+        drain();
+        if (!connected()) {
+            w_ = nullptr;
+            return;
+        }
+        // The calibration window loads (hidden) with the first frame's
+        // buttons and stays; loaded from the start, every input finds it so.
+        frmAdjForm().get();
+        slot_ = saveSlot(0);
+        resVolt_ = ResVolt;
+        const ::CurveGraph &g = w_->CurveGraph(0);
+        axes_ = {g.MaxX(), g.MinX(), {g.MaxY(0), g.MaxY(1), g.MaxY(2)}, {g.MinY(0), g.MinY(1), g.MinY(2)}, g.Size()};
+        curves_ = g.CurveCount();
+        dual_ = w_->DevCtrl(0).Dev2S();
     }
     ~RecvTarget()
     {
@@ -81,10 +102,8 @@ public:
     std::string check(const uint8_t *data, size_t size)
     {
         if (!w_)
-            return "no pseudo-terminal";
-        restart();
-        if (!connected())
             return "the tab did not connect";
+        restart();
         if (size == 0)
             return {};
         uint32_t seed = data[0] * 2654435761u + 1;
@@ -107,14 +126,29 @@ public:
 private:
     bool connected() const { return PortHandle[0] != 0 && w_->DevCtrl(0).Conn(); }
 
-    // Disconnected and connected again; what was drawn goes.
+    // The tab as just after the connect, the port left open.
     void restart()
     {
-        if (w_->DevCtrl(0).Conn())
-            w_->DevCtrl_ConnClick(0);
-        w_->CurveGraph(0).ClearAll();
-        w_->DevCtrl_ConnClick(0);
-        drain();
+        w_->endLink(0, false);
+        restoreSlot(0, slot_);
+        ResVolt = resVolt_;
+        // What a two-channel model set up, which Disconnect leaves.
+        if (w_->DevCtrl(0).Dev2S() != dual_)
+            w_->DevCtrl(0).set_Dev2S(dual_);
+        ::CurveGraph &g = w_->CurveGraph(0);
+        if (g.CurveCount() != curves_)
+            g.set_CurveCount(curves_);
+        g.ClearAll();
+        g.set_MaxX(axes_.maxX);
+        g.set_MinX(axes_.minX);
+        for (int k = 0; k < 3; ++k) {
+            g.set_MaxY(k, axes_.maxY[size_t(k)]);
+            g.set_MinY(k, axes_.minY[size_t(k)]);
+        }
+        g.set_Size(axes_.size);
+        if (frmMeterForm().isLoaded())
+            frmMeterForm().unload();
+        w_->startLink(0);
         logSize_ = QFile(logFile_).size();
     }
     // What the tab wrote to the port is read away, so that writes never wait.
@@ -143,7 +177,8 @@ private:
         }
         return {};
     }
-    // A run-time error logged by the routine or what it calls is a finding.
+    // A run-time error logged by the routine or what it calls is a finding;
+    // so is a refused limit logged more than once (once per link).
     std::string loggedError()
     {
         QFile f(logFile_);
@@ -155,18 +190,37 @@ private:
         for (const char *tag : {"[ErrComm]", "[ErrCurve]", "[ErrCap]", "[ErrAutoInit]"})
             if (added.contains(tag))
                 return "logged " + added.toStdString();
+        if (added.count("[ErrParam]") > 1)
+            return "a refused limit logged more than once: " + added.toStdString();
         return {};
     }
+
+    struct Axes {
+        float maxX = 0, minX = 0;
+        std::array<float, 3> maxY{}, minY{};
+        bool size = false;
+    };
 
     test::RawPty pty_{homeDir(), 3};
     frmMain *w_ = nullptr;
     QString logFile_;
     qint64 logSize_ = 0;
+    SlotState slot_;
+    float resVolt_ = 0;
+    Axes axes_;
+    int curves_ = 0;
+    bool dual_ = false;
 };
 
 } // namespace qx::fuzz
 
 #ifndef QX_RECV_FUZZ_NO_MAIN
+#include "lsan_supp.h"
+
+// The leak check between inputs knows the leaks of system libraries that
+// the test programs know (tests/common/lsan.supp).
+extern "C" const char *__lsan_default_suppressions() { return qxLeakSuppressions; }
+
 namespace {
 
 // Every question answered with Cancel, every other box with OK.

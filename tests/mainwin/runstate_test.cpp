@@ -231,6 +231,14 @@ TEST_F(RunState, AutomaticTestListsForTheMaximumCurrent)
     EXPECT_EQ(entries("cmbStepAuto").size(), 100);
     EXPECT_EQ(p.tAutoC1().toStdString(), "0.01");
     EXPECT_EQ(p.tAutoVol().toStdString(), "abc");
+    // As many entries in steps of 0.1 A are other entries.
+    DevType[0] = 1;
+    MaxCur[0] = 10;
+    w->AutoListInit(0);
+    c1 = entries("cmbC1Auto");
+    ASSERT_EQ(c1.size(), 100);
+    EXPECT_EQ(c1.last().toStdString(), "10.0");
+    EXPECT_EQ(entries("cmbStepAuto").size(), 10);
 
     // A 100 A model: 1000 entries up to 100.0.
     DevType[0] = 34;

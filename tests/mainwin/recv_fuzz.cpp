@@ -129,6 +129,10 @@ private:
     // The tab as just after the connect, the port left open.
     void restart()
     {
+        // No event loop runs here: what the last input posted (repaint and
+        // layout requests, objects to delete) is delivered now, so that it
+        // does not pile up from input to input.
+        QCoreApplication::sendPostedEvents();
         w_->endLink(0, false);
         restoreSlot(0, slot_);
         ResVolt = resVolt_;

@@ -2,12 +2,9 @@
 
 #include "link/State.h"
 #include "platform/PeriodicTimer.h"
+#include "platform/Second.h"
 
 namespace qx::Timer {
-
-namespace {
-constexpr int PeriodMs = 1000;
-}
 
 void TickOn(int Index, int chn) { TickFlag[Index][chn].store(1); }
 
@@ -18,7 +15,7 @@ void TickStart(int Index, int chn)
     Counter &id = TickId[Index][chn];
     if (id.load() != 0)
         return;
-    id.store(startPeriodic(PeriodMs, &TickProc, intptr_t(Index) * 10 + chn));
+    id.store(startPeriodic(secondMs(), &TickProc, intptr_t(Index) * 10 + chn));
 }
 
 void TickStop(int Index, int chn)

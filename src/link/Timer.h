@@ -1,7 +1,8 @@
 #pragma once
-// The seconds counters of every channel: one periodic 1000 ms timer per
-// device and channel, on the timer thread of platform/PeriodicTimer, counts
-// TotalSecs and, while the channel's test counts (TickFlag 1), TestSecs.
+// The seconds counters of every channel: one periodic timer of a second
+// (platform/Second.h) per device and channel, on the timer thread of
+// platform/PeriodicTimer, counts TotalSecs and, while the channel's test
+// counts (TickFlag 1), TestSecs.
 //
 // The tick runs on the timer thread and touches only the four atomics of
 // its channel (TotalSecs, TestSecs, TickFlag, TickId): increments are

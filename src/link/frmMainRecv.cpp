@@ -257,14 +257,14 @@ void frmMain::watchSilence(int Index)
     LinkWatch &w = link_.at(size_t(Index));
     if (!w.sinceFrame.isValid() || w.silent || qx::PortHandle[Index] == 0)
         return;
-    const qint64 left = SilenceMs - w.sinceFrame.elapsed();
+    const qint64 left = silenceMs_ - w.sinceFrame.elapsed();
     if (left > 0) {
         tmrComm(Index).expect(int(left));
         return;
     }
     w.silent = true;
     ErrLog(QStringLiteral("ErrComm"),
-           QStringLiteral("%1: no reply for %2 s").arg(DevCtrl(Index).tPort()).arg(SilenceMs / 1000));
+           QStringLiteral("%1: no reply for %2 s").arg(DevCtrl(Index).tPort(), QString::number(silenceMs_ / 1000.0)));
     set_lstInfoLine(Index, 1,
                     QStringLiteral(" ") + qx::Module3::LangText(QStringLiteral("Device%1: No Reply").arg(Index + 1)));
 }

@@ -443,10 +443,12 @@ public:
     void tmrConn_Timer(int Index);
     // One read of device Index's port through RecvBytes. A port whose far
     // end hung up closes the link (the tab shows it and keeps its curves and
-    // run logs); a device that stays silent for SilenceMs after its last
+    // run logs); a device that stays silent for silenceMs() after its last
     // valid frame is shown as not replying until its frames come again.
     void CommRecv(int Index);
-    static constexpr int SilenceMs = 5000;
+    // 5000 ms in the program; tests shorten it rather than wait for it.
+    int silenceMs() const { return silenceMs_; }
+    void setSilenceMs(int ms) { silenceMs_ = ms; }
     // The bytes of one read of device Index: cut into frames, and every
     // valid frame in turn through identification (while tmrConn runs), the
     // parameter-frame step and the data-frame processing. A run-time error
@@ -522,6 +524,7 @@ private:
         QString refusalShown;     // the port refusals shown on the information list
     };
     std::array<LinkWatch, 11> link_{};
+    int silenceMs_ = 5000;
     qx::PortRefusals portRefusals_;
     // ---- end of panel commands, receive routine, connect and disconnect ----
 

@@ -12,6 +12,7 @@
 #include "platform/KeyedTabBar.h"
 #include "platform/LostFocus.h"
 #include "platform/PropertyBag.h"
+#include "platform/Second.h"
 #include "platform/WidgetStyle.h"
 
 #include <QApplication>
@@ -529,7 +530,7 @@ void DevCtrl::buildTimers()
 {
     auto timer = [this] {
         auto *t = new QTimer(this);
-        t->setInterval(1000);
+        t->setInterval(qx::secondMs());
         return t;
     };
     tmrAuto_ = timer();

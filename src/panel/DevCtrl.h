@@ -344,7 +344,7 @@ private:
     QPushButton *cmdOpenStep_ = nullptr, *cmdSaveStep_ = nullptr, *cmdSetStep_ = nullptr,
                 *cmdClearStep_ = nullptr, *cmdStartStep_ = nullptr;
 
-    // Timers.
+    // Timers, each of one second (platform/Second.h) as the panel is built.
     QTimer *tmrAuto_ = nullptr, *tmrStep_ = nullptr;
     std::array<QTimer *, 2> tmrCurve_{}, tmrShow_{};
 

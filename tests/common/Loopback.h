@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
+#include <QTimer>
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -41,6 +42,22 @@ inline void settleFor(int ms)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         QThread::msleep(1);
     }
+}
+
+// Runs the event loop until a timer of ms, started now, has fired. Every
+// timer of this thread that comes due before it has fired by then (timers
+// fire in the order they come due), so waiting for this, with ms a few of
+// a timer's periods, shows that its next tick brings nothing more.
+inline void runTimersDueWithin(int ms)
+{
+    bool fired = false;
+    QTimer probe;
+    probe.setSingleShot(true);
+    probe.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&probe, &QTimer::timeout, [&] { fired = true; });
+    probe.start(ms);
+    while (!fired)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 inline sockaddr_in loopback(uint16_t port)

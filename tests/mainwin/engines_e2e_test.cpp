@@ -5,11 +5,15 @@
 // typed into the step editor and run, and a failure inside Run from the
 // panel's own button, logged while the program goes on, and a Start under a
 // locale whose decimal mark is ",".
+//
+// The program's second is shortened here and the simulated device runs as
+// much faster, so every test reads in seconds of the program.
 #include "LinkFixture.h"
 
 #include "DevSim.h"
 #include "common/DecimalComma.h"
 #include "common/QtPrint.h"
+#include "common/ShortSecond.h"
 #include "common/UserInput.h"
 #include "link/COMM.h"
 #include "platform/Guard.h"
@@ -42,15 +46,16 @@ protected:
     // A simulated device of type `type` on COM3, connected through the
     // panel and identified. Its cell shows 3.96 V at rest and `rOhm` of
     // internal resistance; it holds so much that no test here moves its
-    // voltage. `speed` is simulated seconds per real second.
+    // voltage. It sends ten frames a second; `speed` is simulated seconds
+    // per second.
     void connectDevice(int type, double speed, double rOhm)
     {
         sim::DevSimOptions o;
         o.home = home.path();
         o.com = 3;
         o.type = type;
-        o.rate = 10;
-        o.speed = speed;
+        o.rate = 10 * test::ShortSecond::perRealSecond();
+        o.speed = speed * test::ShortSecond::perRealSecond();
         sim = std::make_unique<sim::DevSim>(o);
         ASSERT_TRUE(sim->start()) << sim->error().toStdString();
         sim->withDevice([rOhm](sim::SimDevice &d) {
@@ -92,6 +97,17 @@ protected:
         }
         return out;
     }
+    // received() once everything written so far has arrived: a marker
+    // frame (elapsed minutes, left out) is written and waited for.
+    std::vector<std::string> receivedSoFar()
+    {
+        int markers = 0;
+        for (const sim::SimCommand &c : sim->commands())
+            markers += c.op == Frames::OpMinutes;
+        EXPECT_TRUE(w->SendTime(0, 0));
+        EXPECT_TRUE(sim->waitForCommand(Frames::OpMinutes, 5000, markers + 1));
+        return received();
+    }
     std::string autoRow(int r)
     {
         QStringList cells;
@@ -114,6 +130,7 @@ protected:
         return l;
     }
 
+    test::ShortSecond second{250};
     std::unique_ptr<sim::DevSim> sim;
     ErrorSink previousSink = setUnhandledSink({});
 };
@@ -166,7 +183,7 @@ TEST_F(EnginesE2E, SweepStepsTheCurrentFromC1ToC2AndSavesItsResultFile)
         ASSERT_TRUE(waitFor([&] { return p().AutoCmd() == "Start"; }, 20000));
         ASSERT_TRUE(waitFor([&] { return !sim->channel(0).running && !w->DevCtrl(0).StopEnable(); }));
         EXPECT_EQ(sim->channel(0).endReason, c.endReason);
-        EXPECT_EQ(received(), c.frames);
+        EXPECT_EQ(receivedSoFar(), c.frames);
         EXPECT_EQ(autoRow(0), "Index|Curr(A)|Volt(V)|Pwr(W)");
         for (int r = 1; r <= 3; ++r)
             EXPECT_EQ(autoRow(r), c.rows[size_t(r - 1)]) << r;
@@ -207,7 +224,7 @@ TEST_F(EnginesE2E, StepProgramRunsADischargeAWaitAndAChargeTwiceAndFillsTheStepT
     // the device's own time limit ended them.
     const std::string dcc = "FA 01 00 64 01 3C 00 01 59 F8";    // D-CC, 1.00 A, 3.00 V, 1 min
     const std::string nimh = "FA 11 00 32 00 01 00 01 23 F8";   // C-NiMh, 0.50 A, 1 cell, 1 min
-    EXPECT_EQ(received(), std::vector<std::string>({dcc, nimh, dcc, nimh}));
+    EXPECT_EQ(receivedSoFar(), std::vector<std::string>({dcc, nimh, dcc, nimh}));
     EXPECT_EQ(sim->channel(0).endReason, "time");
     // 1.00 A for 60 s is 17 mAh, 0.50 A 8 mAh; the energy is 3.96 V times that.
     EXPECT_EQ(stepRow(0), "Step|Mode|Capacity|Energy");
@@ -300,7 +317,7 @@ TEST_F(EnginesE2E, ProgramTypedIntoTheStepEditorRunsOnTheDevice)
     ASSERT_TRUE(waitFor([&] { return !sim->channel(0).running; }));
     EXPECT_EQ(sim->channel(0).endReason, "stop");
     EXPECT_EQ(p().StepCmd(), "Start");
-    EXPECT_EQ(received(), std::vector<std::string>({
+    EXPECT_EQ(receivedSoFar(), std::vector<std::string>({
                               "FA 01 00 96 01 50 00 01 C7 F8",  // D-CC, 1.50 A, 3.20 V, 1 min
                               "FA 11 00 05 01 3C 00 01 28 F8",  // D-CP, 5 W, 3.00 V, 1 min
                               "FA 21 00 50 01 B4 00 32 06 F8",  // C-CV, 0.80 A, 4.20 V, down to 0.50 A

@@ -3,11 +3,13 @@
 // identification, a discharge test from Start to the device's cut-off with
 // its automatic result file, disconnect with and without stopping, ports
 // that cannot be had, a device that falls silent or hangs up mid-test, and
-// a disk that is full at Connect or fills up mid-test.
+// a disk that is full at Connect or fills up mid-test. Tests that wait for
+// seconds to pass shorten the program's second.
 #include "LinkFixture.h"
 
 #include "DevSim.h"
 #include "common/FullDisk.h"
+#include "common/ShortSecond.h"
 #include "common/StderrPipe.h"
 #include "link/COMM.h"
 #include "link/PortWatch.h"
@@ -68,12 +70,14 @@ protected:
         });
     }
 
-    // Type 21 ("QM-16", "D-CC" only) connected and identified, its settings
-    // 1.00 A down to 3.50 V without a time limit, and started.
+    // Type 21 ("QM-16", "D-CC" only) connected and identified (in a main
+    // window opened here unless the test has opened it), its settings 1.00 A
+    // down to 3.50 V without a time limit, and started.
     void startDischarge()
     {
         device(21);
-        open();
+        if (!w)
+            open();
         choosePort(0, 3);
         clickConnect();
         ASSERT_TRUE(waitFor([&] { return identified() && w->DevCtrl(0).tVol(0) == "03.96"; }));
@@ -167,6 +171,7 @@ TEST_F(LinkE2E, ConnectIdentifiesEveryKindOfModel)
 
 TEST_F(LinkE2E, DischargeTestRunsToTheCutoffAndSavesItsResultFile)
 {
+    test::ShortSecond second{250};
     startDischarge();
     // The start frame: 1.00 A = 0:100, 3.50 V = 1:110, no time limit.
     const sim::SimCommand start = sim->commands().back();
@@ -342,7 +347,9 @@ TEST_F(LinkE2E, PortThatHangsUpMidTestEndsTheLinkAndKeepsTheRun)
     const int logged = logLines();
     EXPECT_GE(kept, 3);
     EXPECT_EQ(logged, 6 + kept - 1); // header, then a line per reading (the start point has none)
-    test::settleFor(300);
+    // Nothing more is recorded, not in the time of three more looks the
+    // watch would take at a port.
+    test::runTimersDueWithin(3 * PortWatch::PollMs);
     EXPECT_EQ(points(0), kept);
 
     // What was recorded can be saved.
@@ -374,14 +381,25 @@ TEST_F(LinkE2E, PortThatHangsUpMidTestEndsTheLinkAndKeepsTheRun)
 
 TEST_F(LinkE2E, SilentDeviceIsShownAndItsTestGoesOnWhenItReportsAgain)
 {
+    test::ShortSecond second{250};
+    open();
+    EXPECT_EQ(w->silenceMs(), 5000) << "the program's limit";
+    w->setSilenceMs(500);
     startDischarge();
     sim->setSilent(true);
-    ASSERT_TRUE(waitFor([&] { return info(0, 1) == " Device1: No Reply"; }, frmMain::SilenceMs + 5000));
+    ASSERT_TRUE(waitFor([&] { return info(0, 1) == " Device1: No Reply"; }));
+    EXPECT_TRUE(errLog().contains(QLatin1String("COM3: no reply for 0.5 s"))) << errLog().toStdString();
+    // The run time goes on by two seconds; the curve takes no reading
+    // without a frame.
     const int kept = points(0);
-    test::settleFor(300);
+    QStringList shown{w->DevCtrl(0).tTime(0)};
+    ASSERT_TRUE(waitFor([&] {
+        if (w->DevCtrl(0).tTime(0) != shown.last())
+            shown << w->DevCtrl(0).tTime(0);
+        return shown.size() == 3;
+    }));
     EXPECT_EQ(points(0), kept);
     EXPECT_TRUE(connected());
-    EXPECT_TRUE(errLog().contains(QLatin1String("COM3: no reply")));
 
     sim->setSilent(false);
     ASSERT_TRUE(waitFor([&] { return info(0, 1) == " Device1: START" && points(0) > kept; }));

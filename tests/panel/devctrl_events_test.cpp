@@ -4,6 +4,7 @@
 #include "platform/Grid.h"
 
 #include "common/Mouse.h"
+#include "common/ShortSecond.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -267,6 +268,7 @@ TEST(DevCtrlEvents, TypingThenClickingAButtonRaisesTheLostFocusFirst)
 
 TEST(DevCtrlEvents, TimersRaiseTheirTickEventsOnlyWhileOn)
 {
+    qx::test::ShortSecond second{25}; // the panel's timers tick at it
     Panel t;
     t.p.set_AutoTmrEnable(true);
     t.p.set_StepTmrEnable(true);

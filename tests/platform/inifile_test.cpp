@@ -11,6 +11,8 @@
 
 #include <chrono>
 #include <cstdio>
+#include <ctime>
+#include <sys/stat.h>
 #include <thread>
 
 using namespace qx;
@@ -175,6 +177,21 @@ qint64 bytesRead()
     return -1;
 }
 
+// Whether the file's last change (its modification and change times) lies
+// at least ms behind the clock.
+bool settledFor(const QString &path, int ms)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return false;
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const auto age = [&](const timespec &t) {
+        return (int64_t(now.tv_sec) - t.tv_sec) * 1000 + (int64_t(now.tv_nsec) - t.tv_nsec) / 1000000;
+    };
+    return age(st.st_mtim) >= ms && age(st.st_ctim) >= ms;
+}
+
 // A settings file of n sections with 20 keys each, about 50 bytes a line.
 QByteArray bigFile(int sections)
 {
@@ -198,8 +215,9 @@ TEST(Profile, AnUnchangedFileIsReadOnce)
     const QString ini = home.file("qx.ini");
     // A file read right after a change is read once more on the next read
     // (a further change in the same clock tick could keep its stamp); this
-    // one has long settled.
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    // one is read once it has settled, twice as long as that takes.
+    while (!settledFor(ini, 100))
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     ASSERT_GE(bytesRead(), 0) << "no /proc/self/io";
     const qint64 before = bytesRead();
     for (int i = 0; i < 200; ++i) {

@@ -45,6 +45,17 @@ bool waitFor(Pred pred, std::chrono::milliseconds limit = 5000ms)
     return true;
 }
 
+// Waits until a timer of periodMs, started now, has ticked twice: every
+// tick of another timer that comes due before then has run by then (ticks
+// take turns on one thread, in the order they come due).
+void letTicksComeDue(int periodMs)
+{
+    Probe later;
+    const int32_t id = startPeriodic(periodMs, tick, intptr_t(&later));
+    ASSERT_TRUE(waitFor([&] { return later.count >= 2; }));
+    killPeriodic(id);
+}
+
 } // namespace
 
 TEST(PeriodicTimer, RefusesBadArguments)
@@ -71,7 +82,7 @@ TEST(PeriodicTimer, CountsAtAboutItsRateOnItsOwnThreadUntilKilled)
     EXPECT_TRUE(killPeriodic(id));
     EXPECT_FALSE(periodicRunning(id));
     const int32_t after = p.count;
-    std::this_thread::sleep_for(100ms);
+    letTicksComeDue(20);
     EXPECT_EQ(p.count, after);
     EXPECT_FALSE(killPeriodic(id)); // a second stop has no effect
 }
@@ -85,7 +96,7 @@ TEST(PeriodicTimer, KillWaitsForARunningCallback)
     EXPECT_TRUE(killPeriodic(id));
     EXPECT_FALSE(p.inside); // the callback had finished when kill returned
     const int32_t after = p.count;
-    std::this_thread::sleep_for(50ms);
+    letTicksComeDue(5);
     EXPECT_EQ(p.count, after);
 }
 
@@ -96,7 +107,7 @@ TEST(PeriodicTimer, ACallbackCanKillItsOwnTimer)
     int32_t id = startPeriodic(5, tick, intptr_t(&p));
     ASSERT_TRUE(waitFor([&] { return p.killResult != -1; }));
     EXPECT_EQ(p.killResult, 1);
-    std::this_thread::sleep_for(40ms);
+    letTicksComeDue(5);
     EXPECT_EQ(p.count, 3);
     EXPECT_FALSE(periodicRunning(id));
     EXPECT_FALSE(killPeriodic(id));

@@ -1,7 +1,7 @@
 // The quick-charge trigger window against a simulated USB tester: the
 // adjust frame of every level, step and pulse request as the device
-// receives it, the opening level, the auto-repeat (scaled and at its own
-// 2 seconds), and the window keeping to the device it was opened for.
+// receives it, the opening level, the auto-repeat (its 2 seconds scaled),
+// and the window keeping to the device it was opened for.
 #include "QcFixture.h"
 
 #include "curves/CurveGraph.h"
@@ -10,10 +10,11 @@
 #include "platform/KeyedTabBar.h"
 
 #include <QAction>
-#include <QElapsedTimer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+
+#include <algorithm>
 
 using namespace qx;
 
@@ -32,6 +33,7 @@ const char *const StepUp = "FA 07 00 00 00 00 00 0F 08 F8";
 const char *const StepDown = "FA 07 00 00 00 00 00 10 17 F8";
 const char *const PeUp = "FA 07 00 00 00 00 00 15 12 F8";
 const char *const PeDown = "FA 07 00 00 00 00 00 14 13 F8";
+const char *const Marker = "FA 05 00 00 00 00 00 00 05 F8"; // a connect frame
 
 class QuickCharge : public test::QcFixture {
 protected:
@@ -54,6 +56,35 @@ protected:
     bool repeatRunning(const frmUSB &f) const
     {
         return f.Timer2->isActive() && !f.optAuto->isEnabled() && !f.optManual->isEnabled();
+    }
+    // Every frame written before now, in order: a marker frame is written
+    // and waited for (nothing may follow it).
+    Sent upToMarker()
+    {
+        w->SendConnect(0);
+        Sent sent;
+        EXPECT_TRUE(test::waitUntil([&] {
+            for (const std::string &s : takeAll())
+                sent.push_back(s);
+            return std::find(sent.begin(), sent.end(), Marker) != sent.end();
+        }));
+        EXPECT_TRUE(!sent.empty() && sent.back() == Marker) << "sent after the marker";
+        if (!sent.empty() && sent.back() == Marker)
+            sent.pop_back();
+        return sent;
+    }
+    // Called right after the press or choice that ended the repetition:
+    // steps the ticks wrote before it may still be on their way, then
+    // `rest`; nothing more, also not when the repetition's timer would
+    // have ticked three times.
+    void expectRepeatEnded(const frmUSB &f, const std::string &step, const Sent &rest = {})
+    {
+        Sent sent = upToMarker();
+        while (!sent.empty() && sent.front() == step)
+            sent.erase(sent.begin());
+        EXPECT_EQ(sent, rest);
+        test::runTimersDueWithin(3 * f.Timer2->interval());
+        EXPECT_EQ(upToMarker(), Sent{});
     }
 };
 
@@ -162,20 +193,14 @@ TEST_F(QuickCharge, AutoRepeatStepsUntilAPlusOrMinusPress)
     f.cmdQCDec->click();
     EXPECT_FALSE(repeatRunning(f));
     EXPECT_TRUE(f.optAuto->isEnabled() && f.optManual->isEnabled());
-    test::settleFor(100); // steps written before the press arrive
-    takeAll();
-    test::settleFor(300);
-    expectNothingMore();
+    expectRepeatEnded(f, StepUp);
 
     // "-" starts a repetition downwards; "-" again ends it.
     f.cmdQCDec->click();
     EXPECT_EQ(take(3), (Sent{StepDown, StepDown, StepDown}));
     f.cmdQCDec->click();
     EXPECT_FALSE(repeatRunning(f));
-    test::settleFor(100); // steps written before the press arrive
-    takeAll();
-    test::settleFor(300);
-    expectNothingMore();
+    expectRepeatEnded(f, StepDown);
 }
 
 TEST_F(QuickCharge, ChoosingAFixedLevelEndsTheAutoRepeat)
@@ -199,37 +224,32 @@ TEST_F(QuickCharge, ChoosingAFixedLevelEndsTheAutoRepeat)
         EXPECT_FALSE(f.Timer2->isActive());
         EXPECT_TRUE(f.optAuto->isEnabled() && f.optManual->isEnabled());
         // Ticks may have gone out before the choice; after it, only the level.
-        Sent sent;
-        EXPECT_TRUE(test::waitUntil([&] {
-            for (const std::string &s : takeAll())
-                sent.push_back(s);
-            return !sent.empty() && sent.back() != StepUp;
-        }));
-        while (!sent.empty() && sent.front() == StepUp)
-            sent.erase(sent.begin());
-        EXPECT_EQ(sent, c.sent);
-        test::settleFor(300);
-        expectNothingMore();
+        expectRepeatEnded(f, StepUp, c.sent);
         f.close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 }
 
-TEST_F(QuickCharge, AutoRepeatStepsEveryTwoSeconds)
+TEST_F(QuickCharge, AutoRepeatStepsWithThePressAndAtEveryTickOfItsTwoSecondTimer)
 {
-    frmUSB &f = openAuto(2000); // as designed
-    EXPECT_EQ(f.Timer2->interval(), 2000);
-    QElapsedTimer t;
+    frmUSB &f = open();
+    EXPECT_EQ(f.Timer2->interval(), 2000) << "as designed";
+    f.optQc3->click();
+    f.optAuto->click();
+    EXPECT_EQ(take(1), Sent{Qc3Mode});
+    int ticks = 0;
+    QObject::connect(f.Timer2, &QTimer::timeout, [&] { ++ticks; });
+
+    // The first step goes out with the press, before any tick.
     f.cmdQCInc->click();
-    t.start();
-    EXPECT_EQ(take(1), Sent{StepUp});
-    EXPECT_LT(t.elapsed(), 1500) << "the first step goes out with the press, not with the first tick";
-    EXPECT_EQ(take(1, 10000), Sent{StepUp});
-    EXPECT_GE(t.elapsed(), 1000) << "not before the timer's period";
-    EXPECT_EQ(take(1, 10000), Sent{StepUp});
-    EXPECT_GE(t.elapsed(), 3000);
+    EXPECT_EQ(upToMarker(), Sent{StepUp});
+    EXPECT_TRUE(repeatRunning(f));
+    // One more at every tick (scaled), until the next press.
+    f.Timer2->setInterval(20);
+    ASSERT_TRUE(test::waitUntil([&] { return ticks >= 3; }));
     f.cmdQCInc->click();
     EXPECT_FALSE(repeatRunning(f));
+    EXPECT_EQ(upToMarker(), Sent(size_t(ticks), StepUp));
 }
 
 TEST_F(QuickCharge, KeepsToTheDeviceItWasOpenedFor)

@@ -183,8 +183,10 @@ void frmMain::runningFrame(int Index, int chn, const qx::Frames::FrameFields &f,
     // Continue carries the panel's settings to the device, so the take-over
     // waits for a data frame: a parameter frame (the first frames after a
     // connect) reports the firmware and the limits in their place, and the
-    // panel still holds no settings of this test.
-    if (c.TakeOver && f.kind == 0) {
+    // panel still holds no settings of this test. It also waits until the
+    // model is identified: a two-channel model whose channel 2 reported
+    // first has neither its mode list nor its second channel's curves yet.
+    if (c.TakeOver && f.kind == 0 && !tmrConn(Index).isActive()) {
         c.TakeOver = false;
         if (!firstFrame) {
             c.Mode = f.mode;

@@ -131,6 +131,10 @@ void frmMain::appendRunLogLine(int Index, int chn)
 void frmMain::DevCtrl_ContClick(int Index, int chn)
 {
     using namespace qx;
+    // A frame of channel 2 from a one-channel device (a type byte spoilt on
+    // the way) has no run, curves or boxes to continue.
+    if (chn != 0 && !DevCtrl(Index).Dev2S())
+        return;
     const QString name = RunLogName(Index, chn);
     const QString path = name + QStringLiteral(".bak");
     if (!QFileInfo::exists(path))

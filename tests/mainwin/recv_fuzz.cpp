@@ -13,13 +13,17 @@
 // in range and its identification consistent; no run-time error may have
 // been logged by the routine or what it calls, and a limit of 0 that a
 // parameter frame reports is refused with one log entry per input at most.
-// A broken invariant aborts (libFuzzer reports it). The gtest driver
+// No start or continue frame goes out for a channel before a running data
+// frame of that channel, in the input, reported the device's settings. A
+// broken invariant aborts (libFuzzer reports it). The gtest driver
 // recv_fuzz_test.cpp uses RecvTarget directly; built alone with
 // -fsanitize=fuzzer the target makes its own application, home folder and
 // dialog answers.
 #include "common/RawPty.h"
 #include "curves/CurveGraph.h"
 #include "link/ErrLog.h"
+#include "link/FrameReader.h"
+#include "link/Frames.h"
 #include "link/State.h"
 #include "mainwin/frmMain.h"
 #include "mainwin/frmMsg.h"
@@ -33,14 +37,17 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
+#include <array>
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 #include <unistd.h>
 
@@ -70,6 +77,13 @@ public:
         w_ = &frmMainForm().get();
         w_->DevCtrl(0).set_tPort(QStringLiteral("COM3"));
         logFile_ = homePath(QStringLiteral("Log/") + errLogFileName(QDate::currentDate()));
+        // A run log for every model name on both channels, so that a test
+        // the device runs is taken over (Continue reads its log).
+        for (int k = 1; k <= 52; ++k)
+            for (int c = 1; c <= 2; ++c)
+                writeRunLog(QStringLiteral("qx-QM-%1-COM3-1-%2").arg(k, 2, 10, QLatin1Char('0')).arg(c));
+        for (int c = 1; c <= 2; ++c)
+            writeRunLog(QStringLiteral("qx-No Device-COM3-1-%1").arg(c));
         w_->DevCtrl_ConnClick(0);
         drain();
         if (!connected()) {
@@ -110,12 +124,25 @@ public:
         ++data;
         --size;
         size_t at = 0;
+        // The valid frames of the stream, as the device sent them, and the
+        // channels whose settings a running data frame has reported.
+        FrameReader device;
+        std::array<bool, 2> reported{};
+        std::vector<uint8_t> sent;
         while (at < size) {
             seed = seed * 1103515245u + 12345u;
             const size_t n = std::min<size_t>(size - at, 1 + (seed >> 16) % 64);
-            w_->RecvBytes(0, std::span<const uint8_t>(data + at, n));
+            const std::span<const uint8_t> read(data + at, n);
+            for (const Frames::DevBytes &b : device.feed(read).frames) {
+                const Frames::FrameFields f = Frames::decode(b);
+                if (f.kind == 0 && f.running() && f.channel < 2)
+                    reported[size_t(f.channel)] = true;
+            }
+            w_->RecvBytes(0, read);
             at += n;
-            const std::string e = invariants();
+            std::string e = invariants();
+            if (e.empty())
+                e = commandsSent(sent, reported);
             if (!e.empty())
                 return e;
         }
@@ -133,6 +160,10 @@ private:
         // layout requests, objects to delete) is delivered now, so that it
         // does not pile up from input to input.
         QCoreApplication::sendPostedEvents();
+        // A run log that the last input continued grew: it is as before.
+        for (int c = 0; c < 2; ++c)
+            if (!chan(0, c).BakName.isEmpty())
+                writeRunLog(QFileInfo(chan(0, c).BakName).fileName());
         w_->endLink(0, false);
         restoreSlot(0, slot_);
         ResVolt = resVolt_;
@@ -155,12 +186,47 @@ private:
         w_->startLink(0);
         logSize_ = QFile(logFile_).size();
     }
+    // A run log of two minutes at 1 A, from 3.70 V down to 3.65 V.
+    static void writeRunLog(const QString &base)
+    {
+        QFile f(homePath(base + QStringLiteral(".bak")));
+        if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            f.write("-----------QX Tester Software------------\r\nMode:D-CC  1.00A  3.00V\r\n"
+                    "Begin Volt:3.70V\r\nTime(S)\tCur(A)\tVol(V)\r\n"
+                    "0\t1.00\t3.700\r\n60\t1.00\t3.680\r\n120\t1.00\t3.650\r\n");
+    }
     // What the tab wrote to the port is read away, so that writes never wait.
     void drain()
     {
         uint8_t buf[512];
         while (::read(pty_.master(), buf, sizeof buf) > 0) {
         }
+    }
+    // The command frames the tab wrote since the last call (a frame cut
+    // short stays in `sent` for the next): a start or continue frame of a
+    // channel carries settings, so it must not go out before a running data
+    // frame of that channel reported the device's own.
+    std::string commandsSent(std::vector<uint8_t> &sent, const std::array<bool, 2> &reported)
+    {
+        uint8_t buf[512];
+        ssize_t n;
+        while ((n = ::read(pty_.master(), buf, sizeof buf)) > 0)
+            sent.insert(sent.end(), buf, buf + n);
+        size_t at = 0;
+        while (sent.size() - at >= size_t(Frames::CmdLen)) {
+            if (sent[at] != Frames::FrameStart) {
+                ++at;
+                continue;
+            }
+            const int command = sent[at + 1];
+            const int op = command % 16;
+            const int chn = command / 16 / 10;
+            at += size_t(Frames::CmdLen);
+            if ((op == Frames::OpStart || op == Frames::OpContinue) && !(chn < 2 && reported[size_t(chn)]))
+                return "a start or continue frame went out before the device reported its settings";
+        }
+        sent.erase(sent.begin(), sent.begin() + long(at));
+        return {};
     }
     std::string invariants() const
     {

@@ -270,6 +270,38 @@ TEST_F(Recv, RunThatEndsBeforeItsSettingsCameIsNotTakenOver)
     EXPECT_EQ(wire(), "FA 08 00 64 01 6E 00 00 03 F8");
 }
 
+TEST_F(Recv, RunningFrameOfAChannelTheDeviceHasNotGotIsNotTakenOver)
+{
+    // A spoilt stream: a channel-2 frame of a two-channel model names the
+    // second row, then a one-channel model is identified by a running frame
+    // of channel 2 (a run log of that row's name is there).
+    home.write(QStringLiteral("qx-QM-13-COM3-1-2.bak"), "Time(S)\tCur(A)\tVol(V)\r\n0\t01.00\t3.950\r\n");
+    read(devFrame(0, 117, {0, 3700, 0, 0, 500, 3000, 0}));
+    ASSERT_EQ(cell(0, 2, 0), "QM-13");
+    read(devFrame(10, 121, {100, 3930, 0, 250, 100, 350, 0}));
+    ASSERT_TRUE(identified());
+    ASSERT_FALSE(w->DevCtrl(0).Dev2S());
+    EXPECT_EQ(wire(300), "");
+    EXPECT_FALSE(errLog().contains(QLatin1String("ErrComm"))) << errLog().toStdString();
+    // The device's own channel goes on as before.
+    read(idle(3920));
+    EXPECT_EQ(tVol().toStdString(), "03.92");
+}
+
+TEST_F(Recv, TwoChannelTakeOverWaitsUntilTheModelIsIdentified)
+{
+    // Channel 2 runs 0.500 A down to 3.000 V and reports first.
+    home.write(QStringLiteral("qx-QM-13-COM3-1-2.bak"), "Time(S)\tCur(A)\tVol(V)\r\n0\t0.500\t3.950\r\n");
+    const Bytes ch2 = devFrame(10, 117, {500, 3900, 0, 0, 500, 3000, 0});
+    read(ch2);
+    EXPECT_EQ(wire(300), "");
+    read(devFrame(0, 17, {0, 3800, 0, 0, 250, 3000, 0}));
+    ASSERT_TRUE(identified());
+    read(ch2);
+    EXPECT_EQ(wire(), "FA A8 02 14 0C 78 00 00 CA F8");
+    EXPECT_FALSE(errLog().contains(QLatin1String("ErrComm"))) << errLog().toStdString();
+}
+
 TEST_F(Recv, ContinuedRunCountsTheCarriedChargeOnce)
 {
     // The log carries 5 mAh (0.10 A for 180 s) or 10 Ah (1.00 A for 10 h);

@@ -1,16 +1,12 @@
-# One static library per source folder. The sources are picked up by glob so
-# that a new file needs no edit here; re-run cmake (or build, CONFIGURE_DEPENDS
-# does it) after adding one.
+# One static library per source folder (with its subfolders). The sources
+# are picked up by glob so that a new file needs no edit here; re-run cmake
+# (or build, CONFIGURE_DEPENDS does it) after adding one.
 function(qx_library name dir)
-  cmake_parse_arguments(ARG "" "" "DEPS;EXCLUDE;EXTRA" ${ARGN})
-  file(GLOB _srcs CONFIGURE_DEPENDS
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB_RECURSE _srcs CONFIGURE_DEPENDS
        ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp
        ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.h
        ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.qrc)
-  foreach(_ex IN LISTS ARG_EXCLUDE)
-    list(FILTER _srcs EXCLUDE REGEX "${_ex}")
-  endforeach()
-  list(APPEND _srcs ${ARG_EXTRA})
   if(NOT _srcs)
     # A folder that has no code yet still gives a (empty) library.
     set(_stub ${CMAKE_CURRENT_BINARY_DIR}/${name}_empty.cpp)

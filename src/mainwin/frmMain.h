@@ -13,8 +13,9 @@
 //   frmMainModeFields.cpp ShowModeFields and ShowCapacity (table: ModeFields.h)
 //   frmMainLayout.cpp     Form_Resize, minimise and restore, tray icon
 //   frmMainMenus.cpp      menu bar, toolbar and status-line timer
-// The receive routine, the command handlers (frmMain::DevCtrl_<Event>) and
-// the reading presentation join as further frmMain*.cpp files.
+// The reading presentation joins as further frmMain*.cpp files here; the
+// device handlers (receive routine, connect, the command handlers
+// frmMain::DevCtrl_<Event>, run log, test engines) are in device/.
 //
 // The device views are control arrays indexed by device index: element i
 // exists for i from 0 to DevCount - 1; any other index fails with
@@ -176,7 +177,7 @@ public:
     // "Software Setting": frmSw, not waited for.
     void menuSwSet_Click();
 
-    // ---- Command senders (link/frmMainSend.cpp) ----
+    // ---- Command senders (device/frmMainSend.cpp) ----
     // Each builds one command frame and writes it to the device's port when
     // the port is open. A frame that cannot be built (a text that is not a
     // number, a value outside the frame's range) is logged with the sender's
@@ -196,7 +197,7 @@ public:
     bool RemoteQC(int Index, int val, int chn = -1);
     bool RemotePE(int Index, int val, int chn = -1);
 
-    // ---- Display and curve ticks of the panel (link/frmMainTimers.cpp) ----
+    // ---- Display and curve ticks of the panel (device/frmMainTimers.cpp) ----
     void DevCtrl_TmrShowOn(int Index, int chn);
     void DevCtrl_TmrCurveOn(int Index, int chn);
 
@@ -205,7 +206,7 @@ public:
     // disabled, and waits until it unloads; with the window already open it
     // only brings it to the front.
     void menuUpdate_Click();
-    // ---- Run log, Continue and Monitor (link/frmMainRunLog.cpp) ----
+    // ---- Run log, Continue and Monitor (device/frmMainRunLog.cpp) ----
     // Run-log base path of a channel (without ".bak"), from the result row's
     // model name and the panel's port.
     QString RunLogName(int Index, int chn) const;
@@ -286,7 +287,7 @@ public:
     static bool ChkRec(int Index);
 
     // ---- Model identification, parameter frames, result data file ----
-    // (link/frmMainIdentify.cpp, link/frmMainParams.cpp, mainwin/frmMainDataFile.cpp)
+    // (device/frmMainIdentify.cpp, device/frmMainParams.cpp, mainwin/frmMainDataFile.cpp)
     // A new identification of device Index begins: no channel's steps have
     // run yet. Connect calls it when it enables tmrConn(Index).
     void IdentifyStart(int Index);
@@ -314,7 +315,7 @@ public:
     QString AutoSaveData(int Index, int chn, const QDateTime &when = QDateTime::currentDateTime());
 
     // ---- Setting-box checks, step file and step editor ----
-    // (src/link/frmMainInputs.cpp, src/link/frmMainSteps.cpp)
+    // (mainwin/device/frmMainInputs.cpp, mainwin/device/frmMainSteps.cpp)
     // The panel's setting box lost the focus: check it against the device.
     void DevCtrl_SvalLostFocus(int Index, int chn);
     void DevCtrl_SlmtLostFocus(int Index, int chn);
@@ -340,8 +341,8 @@ private:
     // ---- end of setting-box checks, step file and step editor ----
 
 public:
-    // ---- Automatic current sweep and step program (link/frmMainAuto.cpp,
-    // link/frmMainAutoFile.cpp, link/frmMainStepRun.cpp) ----
+    // ---- Automatic current sweep and step program (device/frmMainAuto.cpp,
+    // device/frmMainAutoFile.cpp, device/frmMainStepRun.cpp) ----
     // The auto page's Start/Stop: starts a sweep on the panel's channel (the
     // sweep keeps that channel to its end) or stops the running one. C1, C2,
     // the step and the step time are checked before the device is started.
@@ -432,8 +433,8 @@ private:
 
 public:
     // ---- Panel commands, receive routine, connect and disconnect ----
-    // (link/frmMainCommands.cpp, link/frmMainRecv.cpp, link/frmMainConnect.cpp,
-    // link/frmMainLinkEvents.cpp)
+    // (device/frmMainCommands.cpp, device/frmMainRecv.cpp, device/frmMainConnect.cpp,
+    // device/frmMainLinkEvents.cpp)
     // tmrComm(Index) found the port readable while connected: CommRecv(Index).
     void tmrComm_Timer(int Index);
     // tmrRecv(Index), 500 ms after a frame start: the receive lamp goes out.
@@ -602,11 +603,11 @@ private:
     void hideToTray();
     void restoreFloating();
 
-    // link/frmMainIdentify.cpp: channels whose identification steps have run
+    // device/frmMainIdentify.cpp: channels whose identification steps have run
     // since IdentifyStart (bit 0 channel 0, bit 1 channel 1), per device.
     std::array<int, 11> identSteps_{};
     void identifyChannel(int Index, int chn, const qx::models::ModelRow &row);
-    // link/frmMainParams.cpp: MaxVol and MaxCur from a parameter frame's
+    // device/frmMainParams.cpp: MaxVol and MaxCur from a parameter frame's
     // b11:b12 and b13:b14. A limit of 0 is refused (the one before stays),
     // logged ("ErrParam") once per link.
     void takeLimits(int Index, const qx::Frames::FrameFields &f);

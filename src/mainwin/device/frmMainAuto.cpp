@@ -3,7 +3,7 @@
 #include "mainwin/frmMain.h"
 
 #include "curves/CurveGraph.h"
-#include "link/EngineCommands.h"
+#include "mainwin/device/EngineCommands.h"
 #include "link/Module3.h"
 #include "link/Refusal.h"
 #include "link/State.h"

@@ -137,15 +137,31 @@ TEST_F(PortTrouble, PortTheUserMayNotOpenIsToldOnce)
     ASSERT_NE(g, nullptr);
     // Its group may read and write it; the test's user is its owner and may not.
     ASSERT_EQ(::fchmod(pty.slave(), 0060), 0);
-    const QString told = QStringLiteral("COM3 %1: no permission (group %2)").arg(pty.path(), QString::fromLocal8Bit(g->gr_name));
+    const QString port = QStringLiteral("COM3 %1:").arg(pty.path());
+    const QString reason = QStringLiteral("no permission (group %1)").arg(QString::fromLocal8Bit(g->gr_name));
+    const QString told = port + QLatin1Char(' ') + reason;
+    // The note takes two lines of the list, each whole within its width.
+    const auto noteShownWhole = [&] {
+        EXPECT_EQ(info(0, 1), " " + port.toStdString());
+        EXPECT_EQ(info(0, 2), " " + reason.toStdString());
+        w->show(); // laid out at the window's own size
+        QCoreApplication::processEvents();
+        const QListWidget &list = w->lstInfo(0);
+        for (int line : {1, 2}) {
+            const QRect r = list.visualItemRect(list.item(line));
+            EXPECT_LE(r.left() + list.fontMetrics().horizontalAdvance(list.item(line)->text()),
+                      list.viewport()->width())
+                << "line " << line << " is cut";
+        }
+    };
     {
         test::FileModesApply asUser;
         open();
         EXPECT_TRUE(portList().isEmpty());
-        EXPECT_EQ(info(0, 1), " " + told.toStdString());
+        noteShownWhole();
         w->menuSearch_Click(); // the user searches again
         EXPECT_TRUE(portList().isEmpty());
-        EXPECT_EQ(info(0, 1), " " + told.toStdString());
+        noteShownWhole();
         clickConnect();
     }
     ASSERT_EQ(ui.msgs.size(), 2u);
@@ -160,6 +176,7 @@ TEST_F(PortTrouble, PortTheUserMayNotOpenIsToldOnce)
     w->menuSearch_Click();
     EXPECT_EQ(portList(), QStringList{"COM3"});
     EXPECT_EQ(info(0, 1), "");
+    EXPECT_EQ(info(0, 2), "");
     clickConnect();
     EXPECT_TRUE(connected());
     EXPECT_EQ(logEntries().size(), 2);

@@ -140,15 +140,26 @@ void frmMain::notePortRefusals(int Index, const qx::PortScanResult &found)
 {
     for (const QString &r : portRefusals_.update(found.refused))
         ErrLog(QStringLiteral("ErrComm"), r);
-    // The information list of a tab without a link; line 1 is free then.
+    // The information list of a tab without a link; lines 1 and 2 are free
+    // then. The port and its device take one line, the reason the next, so
+    // the list's width cuts neither; further refused ports are in the log.
     LinkWatch &w = link_.at(size_t(Index));
     if (qx::PortHandle[Index] != 0 || DevCtrl(Index).Conn())
         return;
-    const QString text = found.refused.isEmpty() ? QString() : QStringLiteral(" ") + found.refused.join(QStringLiteral("; "));
-    if (text.isEmpty() && lstInfoLine(Index, 1) != w.refusalShown)
+    QString port, reason;
+    if (!found.refused.isEmpty()) {
+        const QString &first = found.refused.first();
+        const qsizetype colon = first.indexOf(QLatin1String(": "));
+        port = QStringLiteral(" ") + (colon < 0 ? first : first.left(colon + 1));
+        reason = colon < 0 ? QString() : QStringLiteral(" ") + first.mid(colon + 2);
+    }
+    const QString shown = port + QLatin1Char('\n') + reason;
+    const QString before = lstInfoLine(Index, 1) + QLatin1Char('\n') + lstInfoLine(Index, 2);
+    if (port.isEmpty() && before != w.refusalShown)
         return;
-    set_lstInfoLine(Index, 1, text);
-    w.refusalShown = text;
+    set_lstInfoLine(Index, 1, port);
+    set_lstInfoLine(Index, 2, reason);
+    w.refusalShown = shown;
 }
 
 void frmMain::disconnectLink(int Index)

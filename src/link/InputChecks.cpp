@@ -1,5 +1,6 @@
 #include "link/InputChecks.h"
 
+#include "link/ModelTable.h"
 #include "platform/Numbers.h"
 
 #include <cmath>
@@ -14,18 +15,15 @@ bool isPowerMode(const DeviceLimits &l, int mode)
 {
     if (mode != 1)
         return false;
-    switch (l.devType) {
-    case 1: case 2: case 3: case 4: case 8: case 25: case 26: case 40:
-        return false;
-    default:
-        return true;
-    }
+    // Mode 1 charges cells, holds a constant voltage (types 8 and 40) or reads a meter.
+    const int t = l.devType;
+    return !models::chargesByCells(t) && t != 8 && t != 40 && !models::hasMeterAtModeOne(t);
 }
 
 // Largest cell count of the model's cell-count modes; 0 outside them.
 int cellMax(const DeviceLimits &l, int mode)
 {
-    if (l.devType < 1 || l.devType > 4 || mode < 1 || mode > 5)
+    if (!models::chargesByCells(l.devType) || mode < 1 || mode > 5)
         return 0;
     static constexpr int small[] = {8, 8, 3, 4, 6};   // types 1 and 3
     static constexpr int large[] = {12, 12, 4, 4, 8}; // types 2 and 4

@@ -144,7 +144,7 @@ QStringList pageKeys(Pages p)
 
 ModelRow modelRow(int type, int devVer)
 {
-    if (type == 26 && devVer < 320)
+    if (isUsbTester(type) && !isUsbTesterFrom320(type, devVer))
         return fromRow(Usb26Old);
     for (const Row &r : Rows)
         if (r.type == type)
@@ -153,7 +153,7 @@ ModelRow modelRow(int type, int devVer)
     ModelRow m;
     m.type = type;
     m.modes = modeList('H');
-    if (type == 51)
+    if (isMilliampMeter(type))
         m.modes = modeList('K');
     return m;
 }
@@ -186,8 +186,36 @@ int nameRow(int type, int chn)
 
 bool modeFieldsAtIdentify(int type) { return type != 9 && type != 10 && type != 38; }
 
-QString currentAxisLabel(int type) { return type == 51 ? QStringLiteral("[mA]") : QStringLiteral("[A]"); }
+QString currentAxisLabel(int type) { return isMilliampMeter(type) ? QStringLiteral("[mA]") : QStringLiteral("[A]"); }
 
-bool showsUsbMenu(int type) { return type == 26; }
+bool showsUsbMenu(int type) { return isUsbTester(type); }
+
+bool hasMeterAtModeOne(int type) { return type == 25 || isUsbTester(type); }
+
+bool losesPowerModeWithFirmware(int type) { return type == 9 || type == 10; }
+
+bool cvChargeTakesCutoffOnly(int type) { return type == 28; }
+
+bool hasFineVoltage(int type)
+{
+    if (type >= 5 && type <= 16)
+        return true;
+    switch (type) {
+    case 19: case 20: case 24: case 25: case 32: case 35: case 36: case 37: case 38: case 40:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool hasWideCurrentReadout(int type) { return type == 38 || type == 40; }
+
+bool countsMilliamps(int type) { return type == 40; }
+
+bool hasFineCurrent(int type) { return type == 35; }
+
+bool setsMilliampCurrent(int type) { return type == 35 || type == 36; }
+
+bool isMilliampMeter(int type) { return type == 51; }
 
 } // namespace qx::models

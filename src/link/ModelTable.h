@@ -66,4 +66,66 @@ QString currentAxisLabel(int type);
 // Type 26 (the USB tester) shows the quick-charge menu.
 bool showsUsbMenu(int type);
 
+// What a type code tells beyond its row: the facts that the readouts, the
+// setting rules and the firmware loader look up by model.
+
+// The type code of a device not identified (yet): a frame's type byte says
+// "none", or no frame has come since the tab was added.
+inline constexpr int NoType = 0;
+
+// Type 26, the USB tester. Its capacity and temperature fields carry the
+// D+ and D- voltages (the program integrates the capacity itself), its mode
+// 1 is "Meter", its voltage readout keeps three decimals below 9.999 V, and
+// its firmware starts at its own address.
+inline constexpr int UsbTesterType = 26;
+constexpr bool isUsbTester(int type) { return type == UsbTesterType; }
+// The USB tester on firmware 3.20 or later: its current pair counts
+// 0.1 mA, its "Meter" mode feeds the floating meter, and a resumed run
+// starts with the run command.
+inline constexpr int UsbMeterVersion = 320;
+constexpr bool isUsbTesterFrom320(int type, int devVer)
+{
+    return isUsbTester(type) && devVer >= UsbMeterVersion;
+}
+
+// Types 25 and 26: mode 1 is "Meter" (on type 25 once its firmware 3.10
+// list is in force), a reading mode with no power to set.
+bool hasMeterAtModeOne(int type);
+
+// Types 1 to 4: chargers whose modes 1 to 5 charge a number of cells (the
+// limit is a cell count, at most by the model).
+constexpr bool chargesByCells(int type) { return type >= 1 && type <= 4; }
+// The start frame and the step editor treat a device not identified yet as
+// one of those.
+constexpr bool cellRulesApply(int type) { return type == NoType || chargesByCells(type); }
+// Types 5 and 6: constant-power discharge in mode 1, then five charge
+// profiles by cell count (modes 2 to 6).
+constexpr bool chargesByCellsWithPower(int type) { return type == 5 || type == 6; }
+
+// Types 9 and 10: firmware 3.11 replaces their list "D-CC", "D-CP", "C-CV"
+// by "D-CC", "C-CV" (LastDisMode 1 becomes 0), so LastDisMode tells which
+// list is in force.
+bool losesPowerModeWithFirmware(int type);
+// Type 28: in its constant-voltage charge only the cut-off current can be
+// set; the set-value and limit boxes are disabled.
+bool cvChargeTakesCutoffOnly(int type);
+
+// Readouts with three decimals below 4.5 V: types 5 to 16, 19, 20, 24, 25,
+// 32, 35 to 38 and 40.
+bool hasFineVoltage(int type);
+// Types 38 and 40: the current readout is "00.00" below 100 and "000.0"
+// from there, whatever the current scale.
+bool hasWideCurrentReadout(int type);
+// Type 40 reports its currents in mA: the run log and the result file head
+// their current column "Cur(mA)", the setting boxes read mA.
+bool countsMilliamps(int type);
+// Type 35: the chart's current axis steps by 0.05 A and the automatic
+// test's current lists by 0.01 A (0.5 A and 0.1 A on the other models).
+bool hasFineCurrent(int type);
+// Types 35 and 36: the setting boxes write the set current (and the
+// cut-off current) with three decimals.
+bool setsMilliampCurrent(int type);
+// Type 51: its one mode is "Meter" and its chart's current axis reads mA.
+bool isMilliampMeter(int type);
+
 } // namespace qx::models

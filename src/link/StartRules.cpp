@@ -1,6 +1,7 @@
 #include "link/StartRules.h"
 
 #include "link/Frames.h"
+#include "link/ModelTable.h"
 #include "platform/Numbers.h"
 #include "platform/QxError.h"
 
@@ -29,9 +30,9 @@ void putPair(std::array<int, 6> &data, int k, int32_t v)
 
 Rule ruleFor(int T, int M, int lastDisMode)
 {
-    if (T < 5)
+    if (models::cellRulesApply(T))
         return between(M, 1, 5) ? Rule::Cells : Rule::None;
-    if (T == 5 || T == 6) {
+    if (models::chargesByCellsWithPower(T)) {
         if (M == 1)
             return Rule::Power;
         if (between(M, 2, 6))
@@ -45,7 +46,7 @@ Rule ruleFor(int T, int M, int lastDisMode)
             return Rule::Cells;
         return M >= 8 ? Rule::Zero : Rule::None;
     }
-    if (T == 9 || T == 10)
+    if (models::losesPowerModeWithFirmware(T))
         return M == 1 && lastDisMode == 1 ? Rule::Power : Rule::None;
     if (between(T, 11, 24) || T == 27 || T == 28 || between(T, 30, 35)) {
         if (M == 1)

@@ -1,5 +1,6 @@
 #include "mainwin/ModeFields.h"
 
+#include "link/ModelTable.h"
 #include "link/State.h"
 #include "platform/Numbers.h"
 #include "platform/QxError.h"
@@ -59,7 +60,8 @@ void power(Box &set, const Values &v)
     set.text = v.P();
 }
 
-// Modes 0 (constant current) and 1 (constant power) of groups 2 and 3,
+// Modes 0 (constant current) and 1 (constant power) of the groups PowerCells
+// and PowerCv,
 // the set current written with `pic`; false for the other modes.
 bool currentOrPower(Box &set, Box &limit, const Values &v, int m, const QString &pic)
 {
@@ -93,23 +95,24 @@ Input Input::fromState(int Index, int chn, bool dev2S)
     return in;
 }
 
-int group(int t, int lastDisMode)
+Group group(int t, int lastDisMode)
 {
-    if (t == 0)
-        return 0;
-    if (t >= 1 && t <= 4)
-        return 1;
-    if (t == 5 || t == 6)
-        return 2;
-    if (t == 7 || t == 36 || t == 37 || ((t == 9 || t == 10) && lastDisMode == 1))
-        return 3;
-    if (t == 8 || t == 28 || t == 29 || t == 38 || t == 39 || ((t == 9 || t == 10) && lastDisMode == 0))
-        return 4;
+    if (t == models::NoType)
+        return Group::None;
+    if (models::chargesByCells(t))
+        return Group::Cells;
+    if (models::chargesByCellsWithPower(t))
+        return Group::PowerCells;
+    const bool swaps = models::losesPowerModeWithFirmware(t);
+    if (t == 7 || t == 36 || t == 37 || (swaps && lastDisMode == 1))
+        return Group::PowerCv;
+    if (t == 8 || t == 28 || t == 29 || t == 38 || t == 39 || (swaps && lastDisMode == 0))
+        return Group::Cv;
     if (t < 40)
-        return 5;
-    if (t == 40)
-        return 6;
-    return 7;
+        return Group::Load;
+    if (models::countsMilliamps(t))
+        return Group::Milliamps;
+    return Group::Later;
 }
 
 Layout layout(const Input &in)
@@ -128,7 +131,7 @@ Layout layout(const Input &in)
              QString::number(in.setTim), true};
 
     switch (group(t, in.lastDisMode)) {
-    case 1:
+    case Group::Cells:
         set.text = v.I(P00);
         if (m == 0)
             limit.text = v.V();
@@ -137,7 +140,7 @@ Layout layout(const Input &in)
         else
             cells(limit, v);
         break;
-    case 2:
+    case Group::PowerCells:
         if (currentOrPower(set, limit, v, m, P00))
             break;
         if (m == 7) {
@@ -154,8 +157,8 @@ Layout layout(const Input &in)
             cells(limit, v);
         }
         break;
-    case 3: {
-        const QString &d = t == 36 ? P000 : P00;
+    case Group::PowerCv: {
+        const QString &d = models::setsMilliampCurrent(t) ? P000 : P00;
         if (!currentOrPower(set, limit, v, m, d)) {
             set.text = v.I(d);
             voltage(limit, v);
@@ -163,7 +166,7 @@ Layout layout(const Input &in)
         }
         break;
     }
-    case 4:
+    case Group::Cv:
         set.text = v.I(P00);
         if (m == 0) {
             limit.text = v.V();
@@ -171,12 +174,12 @@ Layout layout(const Input &in)
             voltage(limit, v);
             if (in.cvFlag)
                 cutoffCurrent(third, v.T(P00));
-            if (t == 28)
+            if (models::cvChargeTakesCutoffOnly(t))
                 set.enabled = limit.enabled = false;
         }
         break;
-    case 5:
-        if (m == 1 && (t == 25 || t == 26)) {
+    case Group::Load:
+        if (m == 1 && models::hasMeterAtModeOne(t)) {
             set.text = v.I(P00);
             limit.text = v.V();
             limit.enabled = false;
@@ -193,11 +196,11 @@ Layout layout(const Input &in)
             limit.text = v.V();
             set.enabled = limit.enabled = false;
         } else {
-            set.text = v.I(t == 35 ? P000 : P00);
+            set.text = v.I(models::setsMilliampCurrent(t) ? P000 : P00);
             limit.text = v.V();
         }
         break;
-    case 6:
+    case Group::Milliamps:
         set.text = v.I(P000);
         limit.text = v.V();
         if (m == 1) {
@@ -207,7 +210,8 @@ Layout layout(const Input &in)
             third.text = P0;
         }
         break;
-    default: // 7
+    case Group::None: // not asked for (see the header); laid out as the later types
+    case Group::Later:
         limit.text = v.V();
         if (m == 1) {
             set.text = P00;

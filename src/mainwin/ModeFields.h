@@ -40,8 +40,20 @@ struct Box {
 enum BoxIndex { SetBox = 0, LimitBox = 1, ThirdBox = 2 };
 using Layout = std::array<Box, 3>;
 
-// The layout group of a model (1 to 7); 0 for devType 0.
-int group(int devType, int lastDisMode);
+// The layout groups, by the mode lists they serve.
+enum class Group {
+    None,       // no device identified
+    Cells,      // types 1 to 4: "D-CC", five charge profiles by cells, "C-CV"
+    PowerCells, // types 5 and 6: "D-CC", "D-CP", five profiles, "C-CV" (and "DC5V" or "Meter")
+    PowerCv,    // "D-CC", "D-CP", "C-CV"
+    Cv,         // "D-CC", "C-CV", or "D-CC" alone
+    Load,       // the other types below 40: loads, meters, the USB tester
+    Milliamps,  // type 40, set in mA
+    Later,      // types 41 and above
+};
+
+// The layout group of a model.
+Group group(int devType, int lastDisMode);
 
 // The layout for a model that has been identified (devType not 0). A scale
 // of 0 that the chosen layout divides by fails with QxError(ErrDivByZero).

@@ -4,6 +4,7 @@
 #include "mainwin/frmMain.h"
 
 #include "link/ErrLog.h"
+#include "link/ModelTable.h"
 #include "link/Prompt.h"
 #include "link/State.h"
 #include "panel/DevCtrl.h"
@@ -68,7 +69,7 @@ void frmMain::menuRes_Click()
         return;
     const auto tabs = tabsSwitch();
     try {
-        if (DevType[CurDev] == 0) {
+        if (DevType[CurDev] == models::NoType) {
             promptBox(QStringLiteral("Please connect device first"), MbCritical);
             return;
         }

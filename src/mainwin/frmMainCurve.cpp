@@ -2,6 +2,7 @@
 #include "mainwin/frmMain.h"
 
 #include "curves/CurveGraph.h"
+#include "link/ModelTable.h"
 #include "link/State.h"
 #include "mainwin/CurveScale.h"
 
@@ -75,7 +76,8 @@ void frmMain::CurveAutoScale(int Index)
     };
     const curvescale::Range volt = curvescale::axis({d.PlotVMax, d.PlotVMin}, 0.5f);
     apply(0, volt.bottom, volt.top);
-    const curvescale::Range cur = curvescale::axis({d.PlotIMax, d.PlotIMin}, DevType[Index] == 35 ? 0.05f : 0.5f);
+    const float curStep = models::hasFineCurrent(DevType[Index]) ? 0.05f : 0.5f;
+    const curvescale::Range cur = curvescale::axis({d.PlotIMax, d.PlotIMin}, curStep);
     apply(1, cur.bottom, cur.top);
     apply(2, d.PlotY2Min, d.PlotY2Max);
 }

@@ -3,6 +3,7 @@
 #include "mainwin/frmMain.h"
 
 #include "curves/CurveGraph.h"
+#include "link/ModelTable.h"
 #include "link/Module3.h"
 #include "link/Module4.h"
 #include "link/Prompt.h"
@@ -45,7 +46,7 @@ qx::resultfile::Content gather(const frmMain &w, int Index, int chn)
     c.title = graph.TitleText();
     if (dev(Index).HasTemp && w.menuTemp->isChecked())
         c.columns = resultfile::Columns::WithTemp;
-    else if (DevType[Index] == 40)
+    else if (models::countsMilliamps(DevType[Index]))
         c.columns = resultfile::Columns::CurMilli;
     c.milliAmpDigits = CurScale[Index] != 100;
 

@@ -2,6 +2,7 @@
 // and energy cells of its result row.
 #include "mainwin/frmMain.h"
 
+#include "link/ModelTable.h"
 #include "link/Module3.h"
 #include "link/State.h"
 #include "mainwin/ModeFields.h"
@@ -16,7 +17,7 @@ void frmMain::ShowModeFields(int Index, int chn)
     using namespace qx::modefields;
     ::DevCtrl &p = DevCtrl(Index);
     const Input in = Input::fromState(Index, chn, p.Dev2S());
-    if (in.devType == 0)
+    if (in.devType == qx::models::NoType)
         return;
 
     // A mode index that names no entry of the list leaves the mode box as

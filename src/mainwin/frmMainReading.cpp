@@ -5,6 +5,7 @@
 #include "mainwin/frmMain.h"
 
 #include "curves/CurveGraph.h"
+#include "link/ModelTable.h"
 #include "link/Module3.h"
 #include "link/State.h"
 #include "mainwin/CurveScale.h"
@@ -24,26 +25,12 @@ namespace {
 using qx::num::format;
 using qx::num::general;
 
-bool oneOf(int v, std::initializer_list<int> set)
-{
-    for (int x : set)
-        if (x == v)
-            return true;
-    return false;
-}
-
-// Models whose readout shows millivolts below 4.5 V.
-bool fineVoltage(int type)
-{
-    return (type >= 5 && type <= 16) || oneOf(type, {19, 20, 24, 25, 32, 35, 36, 37, 38, 40});
-}
-
 QString voltagePicture(int Index, float vol)
 {
     const int type = qx::DevType[Index];
-    if ((qx::VolScale[Index] == 1000 || type == 26) && vol < 9.999f)
+    if ((qx::VolScale[Index] == 1000 || qx::models::isUsbTester(type)) && vol < 9.999f)
         return QStringLiteral("0.000");
-    if (vol < 4.5f && fineVoltage(type))
+    if (vol < 4.5f && qx::models::hasFineVoltage(type))
         return QStringLiteral("0.000");
     return vol < 100 ? QStringLiteral("00.00") : QStringLiteral("000.0");
 }
@@ -85,7 +72,7 @@ void frmMain::ShowReading(int Index, int chn)
 
         p.set_tVol(chn, format(c.Vol, voltagePicture(Index, c.Vol)));
         const int type = DevType[Index];
-        if (type == 38 || type == 40)
+        if (models::hasWideCurrentReadout(type))
             p.set_tCur(chn, format(c.Cur, c.Cur < 100 ? u"00.00" : u"000.0"));
         else
             p.set_tCur(chn, format(c.Cur, currentPicture(Index)));
@@ -120,7 +107,7 @@ void frmMain::ShowReading(int Index, int chn)
                 const float avg = c.VolSum / float(n);
                 grid.set_TextMatrix(chn + 1, 6, format(avg, u"0.00") + QLatin1Char('V'));
                 const int32_t secs = TestSecs[Index][chn].load();
-                if (type == 26 && secs > c.CapSecs) {
+                if (models::isUsbTester(type) && secs > c.CapSecs) {
                     c.Cap = c.Cap + c.Cur * float(secs - c.CapSecs) / 3600;
                     c.CapSecs = secs;
                 }
@@ -178,7 +165,7 @@ void frmMain::showFloatingReadout()
 void frmMain::showMeter(int Index, int chn)
 {
     using namespace qx;
-    if (DevType[Index] != 26 || DevVer[Index] < 320) {
+    if (!models::isUsbTesterFrom320(DevType[Index], DevVer[Index])) {
         // Another device's frame hides the meter only while that device is
         // the selected one; the tester's frames bring it back once the
         // tester is selected again.

@@ -2,6 +2,7 @@
 // calibration window's point buttons, and the automatic-test page's lists.
 #include "mainwin/frmMain.h"
 
+#include "link/ModelTable.h"
 #include "link/Module3.h"
 #include "link/State.h"
 #include "panel/DevCtrl.h"
@@ -110,7 +111,7 @@ void frmMain::AutoListInit(int Index)
     using namespace qx;
     try {
         ::DevCtrl &p = DevCtrl(Index);
-        const bool fine = DevType[Index] == 35;
+        const bool fine = models::hasFineCurrent(DevType[Index]);
         const float r = fine ? 0.01f : 0.1f;
         const float slack = fine ? 0.001f : 0.01f;
         const float top = MaxCur[Index] + slack;
@@ -128,7 +129,7 @@ void frmMain::AutoListInit(int Index)
             p.AutoStepClr();
             p.AutoTimeClr();
             // The k-th entry is k times the resolution with one decimal, or
-            // two on type 35 ("12.3", "0.05").
+            // two on the fine-current model ("12.3", "0.05").
             const auto entry = [fine](int k) {
                 const int unit = fine ? 100 : 10;
                 return QString::number(k / unit) + QLatin1Char('.') +

@@ -1,5 +1,6 @@
 #include "tools/AdjResRules.h"
 
+#include "link/ModelTable.h"
 #include "platform/Numbers.h"
 #include "platform/QxError.h"
 
@@ -9,8 +10,8 @@ float adjScale(int type, int version, int curScale)
 {
     bool tenfold = false;
     switch (type) {
-    case 26:
-        tenfold = version >= 320;
+    case models::UsbTesterType:
+        tenfold = models::isUsbTesterFrom320(type, version);
         break;
     case 5:
         tenfold = version == 310;

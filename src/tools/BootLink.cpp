@@ -2,6 +2,7 @@
 
 #include "link/COMM.h"
 #include "link/ErrLog.h"
+#include "link/ModelTable.h"
 
 #include <QEventLoop>
 #include <QTimer>
@@ -27,7 +28,7 @@ QString hex(uint32_t v, int digits)
 
 } // namespace
 
-int BootLink::startAddress(int bootType) { return bootType == 26 ? 0x8C00 : 0x9000; }
+int BootLink::startAddress(int bootType) { return models::isUsbTester(bootType) ? 0x8C00 : 0x9000; }
 
 std::array<uint8_t, 5> BootLink::addressFrame(uint32_t addr)
 {
@@ -217,7 +218,7 @@ bool BootLink::BootGet()
     BootType = r[3];
     if (!readVariant(VariantAddress))
         return false;
-    if ((BootType == 25 || BootType == 26) && BootVariant == 0)
+    if ((BootType == 25 || models::isUsbTester(BootType)) && BootVariant == 0)
         return readVariant(VariantAddressAlt);
     return true;
 }

@@ -1,5 +1,6 @@
 #include "tools/StepEditRules.h"
 
+#include "link/ModelTable.h"
 #include "link/Prompt.h"
 #include "platform/Numbers.h"
 #include "platform/UiServices.h"
@@ -20,7 +21,7 @@ QString scaled(int scale)
 
 bool countsCells(const Device &d, int k)
 {
-    return d.lastDisMode < k && k < d.lastChgMode && d.devType < 5;
+    return d.lastDisMode < k && k < d.lastChgMode && models::cellRulesApply(d.devType);
 }
 
 struct Range {
@@ -72,7 +73,7 @@ Kind kindOf(const Device &d, int k)
         return k == 1 ? Kind::Power : Kind::Discharge;
     if (k == d.lastChgMode && d.cvFlag)
         return Kind::CvCharge;
-    if (k < d.lastChgMode || d.devType >= 5)
+    if (k < d.lastChgMode || !models::cellRulesApply(d.devType))
         return Kind::Cells;
     return Kind::VoltCharge;
 }

@@ -5,6 +5,7 @@
 #include "link/ModelTable.h"
 
 #include <gtest/gtest.h>
+#include <set>
 
 using namespace qx;
 
@@ -71,4 +72,39 @@ TEST(ModelTable, GenericRowKeepsLimitsAndName)
     EXPECT_EQ(models::modelRow(43, 0).modes, QStringList{"D-CC"});
     EXPECT_EQ(models::currentAxisLabel(51), "[mA]");
     EXPECT_EQ(models::currentAxisLabel(26), "[A]");
+}
+
+// Which type codes have each of the facts that the readouts and the setting
+// rules look up by model, as the model descriptions list them.
+TEST(ModelTable, FactsByTypeCode)
+{
+    const struct {
+        const char *fact;
+        bool (*has)(int);
+        std::set<int> types;
+    } facts[] = {
+        {"USB tester", models::isUsbTester, {26}},
+        {"meter at mode 1", models::hasMeterAtModeOne, {25, 26}},
+        {"charges by cells", models::chargesByCells, {1, 2, 3, 4}},
+        {"cell rules apply", models::cellRulesApply, {0, 1, 2, 3, 4}},
+        {"charges by cells, with power", models::chargesByCellsWithPower, {5, 6}},
+        {"loses the power mode with firmware", models::losesPowerModeWithFirmware, {9, 10}},
+        {"CV charge takes the cut-off alone", models::cvChargeTakesCutoffOnly, {28}},
+        {"fine voltage",
+         models::hasFineVoltage,
+         {5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 19, 20, 24, 25, 32, 35, 36, 37, 38, 40}},
+        {"wide current readout", models::hasWideCurrentReadout, {38, 40}},
+        {"counts mA", models::countsMilliamps, {40}},
+        {"fine current", models::hasFineCurrent, {35}},
+        {"sets mA current", models::setsMilliampCurrent, {35, 36}},
+        {"mA meter", models::isMilliampMeter, {51}},
+    };
+    for (const auto &f : facts)
+        for (int type = 0; type <= 100; ++type)
+            EXPECT_EQ(f.has(type), f.types.count(type) == 1) << f.fact << ", type " << type;
+
+    // The USB tester's later firmware begins with version 3.20, on that model only.
+    EXPECT_FALSE(models::isUsbTesterFrom320(26, 319));
+    EXPECT_TRUE(models::isUsbTesterFrom320(26, 320));
+    EXPECT_FALSE(models::isUsbTesterFrom320(25, 320));
 }

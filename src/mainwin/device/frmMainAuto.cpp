@@ -3,6 +3,7 @@
 #include "mainwin/frmMain.h"
 
 #include "curves/CurveGraph.h"
+#include "link/ModelTable.h"
 #include "mainwin/device/EngineCommands.h"
 #include "link/Module3.h"
 #include "link/Refusal.h"
@@ -153,7 +154,7 @@ void frmMain::DevCtrl_AutoTmrOn(int Index)
 
 void frmMain::DevCtrl_AutoVolLostFocus(int Index)
 {
-    if (DevType[Index] == 0)
+    if (DevType[Index] == qx::models::NoType)
         return;
     ::DevCtrl &p = DevCtrl(Index);
     const QString text = p.tAutoVol();

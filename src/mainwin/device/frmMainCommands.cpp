@@ -5,6 +5,7 @@
 
 #include "curves/CurveGraph.h"
 #include "link/Frames.h"
+#include "link/ModelTable.h"
 #include "link/Refusal.h"
 #include "link/StartRules.h"
 #include "link/State.h"
@@ -135,13 +136,15 @@ void frmMain::DevCtrl_ModeClick(int Index)
         return;
     c0.Mode = m;
     const int T = DevType[Index];
-    if (T == 0) {
+    if (T == models::NoType) {
         c0.SetVal = 0;
         c0.SetLmt = 0;
     } else {
-        const bool powerMode = m == 1 && T != 1 && T != 2 && T != 3 && T != 4 && T != 8 && T != 26;
+        // Mode 1 starts at 1 W but where it charges cells, holds a constant
+        // voltage (type 8) or reads the USB tester's meter.
+        const bool powerMode = m == 1 && !models::chargesByCells(T) && T != 8 && !models::isUsbTester(T);
         c0.SetVal = powerMode ? 1 : num::toInt(float(CurScale[Index]) * MinCur[Index]);
-        const bool cellMode = T < 5 && m >= 1 && m <= 5;
+        const bool cellMode = models::chargesByCells(T) && m >= 1 && m <= 5;
         c0.SetLmt = cellMode ? 1 : num::toInt(float(VolScale[Index]) * MinVol[Index]);
     }
     c0.SetTim = 0;

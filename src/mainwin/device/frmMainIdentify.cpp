@@ -34,7 +34,7 @@ bool frmMain::IdentifyModel(int Index, int chn, const qx::Frames::DevBytes &b)
     ChannelState &c = chan(Index, chn);
     c.Mode = f.mode;
     // A USB tester's capacity field is its D+ voltage.
-    if (f.typeCode != 26)
+    if (!models::isUsbTester(f.typeCode))
         takeCapacity(c, f.capacity);
     if (f.kind == 0) {
         takeSettings(c, f);
@@ -44,7 +44,7 @@ bool frmMain::IdentifyModel(int Index, int chn, const qx::Frames::DevBytes &b)
     }
 
     DevType[Index] = f.typeCode;
-    if (f.typeCode == 0)
+    if (f.typeCode == models::NoType)
         return false;
 
     const models::ModelRow row = models::modelRow(f.typeCode, DevVer[Index]);

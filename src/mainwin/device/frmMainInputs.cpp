@@ -3,6 +3,7 @@
 #include "mainwin/frmMain.h"
 
 #include "link/InputChecks.h"
+#include "link/ModelTable.h"
 #include "link/Refusal.h"
 #include "link/State.h"
 #include "panel/DevCtrl.h"
@@ -21,7 +22,7 @@ void frmMain::connectInputsSteps(int n)
 void frmMain::checkSettingBox(int Index, int chn, qx::inputs::Field field)
 {
     using qx::inputs::Field;
-    if (qx::DevType[Index] == 0)
+    if (qx::DevType[Index] == qx::models::NoType)
         return;
     ::DevCtrl &p = DevCtrl(Index);
     const QString text = field == Field::Sval ? p.tSval(chn) : field == Field::Slmt ? p.tSlmt(chn) : p.tStim(chn);

@@ -10,6 +10,7 @@
 #include "link/COMM.h"
 #include "link/FrameDecode.h"
 #include "link/FrameReader.h"
+#include "link/ModelTable.h"
 #include "link/PortWatch.h"
 #include "link/Module3.h"
 #include "link/State.h"
@@ -131,7 +132,7 @@ void frmMain::dataFrame(int Index, int chn, const qx::Frames::DevBytes &b)
     } else {
         c.Cur = float(f.current * 0.001);
         c.CurFine = float(f.current * 0.0001);
-        if (T == 26 && DevVer[Index] >= 320)
+        if (models::isUsbTesterFrom320(T, DevVer[Index]))
             c.Cur = float((f.current / 10) * 0.001);
     }
     c.Vol = float(f.volts());
@@ -145,10 +146,10 @@ void frmMain::dataFrame(int Index, int chn, const qx::Frames::DevBytes &b)
     // frame was lost, the next idle frame reads 0 and the last running
     // capacity stays (before the first count after a Continue, the
     // carried-over charge is all there is: the rule below gives it).
-    if (wasRunning && T != 26 && (f.running() || f.capacity != 0 || c.CapResume))
+    if (wasRunning && !models::isUsbTester(T) && (f.running() || f.capacity != 0 || c.CapResume))
         takeCapacity(c, f.capacity);
-    c.Temp = !DevCtrl(Index).Dev2S() && T != 26 ? float(f.temperature * 0.1) : 0.0f;
-    if (T == 26) {
+    c.Temp = !DevCtrl(Index).Dev2S() && !models::isUsbTester(T) ? float(f.temperature * 0.1) : 0.0f;
+    if (models::isUsbTester(T)) {
         c.UsbDp = float(f.capacity * 0.001);
         c.UsbDm = float(f.temperature * 0.001);
     }

@@ -4,6 +4,7 @@
 #include "mainwin/frmMain.h"
 
 #include "curves/CurveGraph.h"
+#include "link/ModelTable.h"
 #include "link/Module3.h"
 #include "link/RunLog.h"
 #include "link/State.h"
@@ -104,7 +105,7 @@ void frmMain::WriteRunLogHeader(int Index, int chn)
     h.beginCaption = g.TextMatrix(0, 2);
     h.beginVolt = g.TextMatrix(chn + 1, 2);
     h.temperature = dev(Index).HasTemp && menuTemp->isChecked();
-    h.milliAmps = DevType[Index] == 40;
+    h.milliAmps = models::countsMilliamps(DevType[Index]);
     try {
         runlog::writeHeader(c.BakName + QStringLiteral(".bak"), h);
     } catch (const QxError &e) {
@@ -198,7 +199,7 @@ void frmMain::DevCtrl_ContClick(int Index, int chn)
     // over (the device may still hold the capacity).
     c.CapOffset = float(A / 3600000);
     c.CapResume = true;
-    if (DevType[Index] == 26)
+    if (models::isUsbTester(DevType[Index]))
         c.Cap = c.CapOffset;
 
     TestSecs[Index][chn].store(t);
@@ -211,7 +212,7 @@ void frmMain::DevCtrl_ContClick(int Index, int chn)
 
     c.BakName = name;
     resetRunFailures(Index, chn);
-    SendStart(Index, chn, DevType[Index] == 26 && DevVer[Index] >= 320 ? 1 : 8);
+    SendStart(Index, chn, models::isUsbTesterFrom320(DevType[Index], DevVer[Index]) ? 1 : 8);
     SetRunState(false, Index);
     AdjButtonsFor(Index, false);
 }

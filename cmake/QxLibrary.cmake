@@ -19,6 +19,11 @@ function(qx_library name dir)
   qx_use_pch(${name})
 endfunction()
 
+# Targets with no Qt object of their own skip the moc step.
+function(qx_no_moc target)
+  set_target_properties(${target} PROPERTIES AUTOMOC OFF AUTORCC OFF AUTOUIC OFF)
+endfunction()
+
 # One test program per test source file, each linked with the Qt-aware
 # gtest main; every test case is registered with ctest.
 function(qx_tests dir)
@@ -30,6 +35,9 @@ function(qx_tests dir)
     add_executable(${_exe} ${_t})
     target_link_libraries(${_exe} PRIVATE qx_testmain ${ARG_LIBS})
     target_precompile_headers(${_exe} REUSE_FROM qx_testpch)
+    # Test programs declare no Qt objects of their own: no moc step (its
+    # near-empty file would still load the precompiled header).
+    qx_no_moc(${_exe})
     # Sanitizer options come from the test main (__asan_default_options),
     # so no environment list is needed here. Test names carry the program's
     # name (link_comm_test.Comm.ScanListsPortsThatOpen): several programs

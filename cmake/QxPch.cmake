@@ -11,6 +11,7 @@ set(QX_PCH_HEADERS
 add_library(qx_pch OBJECT ${PROJECT_SOURCE_DIR}/cmake/pch.cpp)
 target_link_libraries(qx_pch PUBLIC Qt6::Widgets)
 target_precompile_headers(qx_pch PRIVATE ${QX_PCH_HEADERS})
+set_target_properties(qx_pch PROPERTIES AUTOMOC OFF AUTORCC OFF AUTOUIC OFF)
 
 # The libraries' source files use the shared header.
 function(qx_use_pch target)

@@ -1,5 +1,6 @@
 #include "curves/CurveGraphData.h"
 
+#include "curves/CurveSlots.h"
 #include "platform/QxError.h"
 
 #include <algorithm>
@@ -28,7 +29,7 @@ size_t slotsFor(int64_t count)
 
 } // namespace
 
-CurveTable::CurveTable() { setCurveCount(5); }
+CurveTable::CurveTable() { setCurveCount(CurvesPerSet); }
 
 void CurveTable::setCurveCount(int n)
 {
@@ -38,9 +39,9 @@ void CurveTable::setCurveCount(int n)
         c.ShowLegend = false;
     // The voltage and current curves of the newest five-curve block; with
     // fewer than five curves there is no such block and nothing is coloured.
-    if (n >= 5) {
-        curves_[size_t(n - 5)].LineColor = Blue;
-        curves_[size_t(n - 4)].LineColor = Red;
+    if (n >= CurvesPerSet) {
+        curves_[size_t(lastSetSlot(n, Curve::Voltage))].LineColor = Blue;
+        curves_[size_t(lastSetSlot(n, Curve::Current))].LineColor = Red;
     }
 }
 

@@ -1,6 +1,7 @@
 #include "curves/MainViews.h"
 
 #include "curves/CurveGraph.h"
+#include "curves/CurveSlots.h"
 
 namespace qx::curves {
 
@@ -18,8 +19,8 @@ void copyFirstChartStyle(::CurveGraph &g)
     if (!m || m->viewCount() < 1)
         return;
     const ::CurveGraph &from = m->chart(0);
-    for (int c = 0; c < 3; ++c)
-        g.set_CurveLineColor(c, from.CurveLineColor(c));
+    for (const Curve k : AxisCurves)
+        g.set_CurveLineColor(curveSlot(0, k), from.CurveLineColor(curveSlot(0, k)));
     g.set_Line(from.Line());
     g.set_GridType1(from.GridType1());
     g.set_GridType2(from.GridType2());

@@ -2,6 +2,7 @@
 
 #include "curves/ColorSwatch.h"
 #include "curves/CurveGraph.h"
+#include "curves/CurveSlots.h"
 #include "curves/frmData.h"
 #include "link/State.h"
 #include "platform/Guard.h"
@@ -47,8 +48,8 @@ frmColor::frmColor()
     if (!frmDataForm().isLoaded())
         return;
     const CurveGraph &g = frmDataForm().get().CurveGraph();
-    VolIdx = g.CurveCount() - 5;
-    CurIdx = g.CurveCount() - 4;
+    VolIdx = lastSetSlot(g.CurveCount(), Curve::Voltage);
+    CurIdx = lastSetSlot(g.CurveCount(), Curve::Current);
     if (VolIdx < 0)
         return;
     setSwatch(lblVolColor, g.CurveLineColor(VolIdx));

@@ -1,6 +1,7 @@
 #include "curves/frmData.h"
 
 #include "curves/CurveGraph.h"
+#include "curves/CurveSlots.h"
 #include "curves/MainViews.h"
 #include "curves/frmColor.h"
 #include "curves/frmCurve.h"
@@ -208,9 +209,9 @@ bool frmData::Form_Load()
     setWindowTitle(Module3::LangText(XAxisCap ? QStringLiteral("V--A--mAh") : QStringLiteral("V--A--Second")));
     ::CurveGraph &g = *chart_;
     const QString n = QString::number(FileCount + 1);
-    g.set_LegendText(0, Module3::LangText(QStringLiteral("Voltage") + n));
-    g.set_LegendText(1, Module3::LangText(QStringLiteral("Current") + n));
-    g.set_LegendText(2, Module3::LangText(QStringLiteral("Temp") + n));
+    g.set_LegendText(curveSlot(0, Curve::Voltage), Module3::LangText(QStringLiteral("Voltage") + n));
+    g.set_LegendText(curveSlot(0, Curve::Current), Module3::LangText(QStringLiteral("Current") + n));
+    g.set_LegendText(curveSlot(0, Curve::PowerOrTemp), Module3::LangText(QStringLiteral("Temp") + n));
     copyFirstChartStyle(g);
     g.set_ShowAxesY1(menuCur->isChecked());
     g.set_Size(true);
@@ -333,10 +334,11 @@ void frmData::OpenFile(const QString &path)
         if (g.Large())
             g.set_Large(false);
         g.set_Size(false); // no mouse zoom with more than one file
-        g.set_CurveCount(g.CurveCount() + 5);
+        g.set_CurveCount(g.CurveCount() + CurvesPerSet);
         growGrid();
     }
-    const int v = g.CurveCount() - 5, i = g.CurveCount() - 4;
+    const int v = lastSetSlot(g.CurveCount(), Curve::Voltage), i = lastSetSlot(g.CurveCount(), Curve::Current);
+    const int cap = lastSetSlot(g.CurveCount(), Curve::Capacity), energy = lastSetSlot(g.CurveCount(), Curve::Energy);
     const QString n = QString::number(FileCount + 1);
     g.set_LegendText(v, Module3::LangText(QStringLiteral("Voltage") + n));
     g.set_LegendText(i, Module3::LangText(QStringLiteral("Current") + n));
@@ -361,8 +363,8 @@ void frmData::OpenFile(const QString &path)
         g.set_xBarType(1);
     g.TakePoints(v, std::move(r.volt), r.xRising);
     g.TakePoints(i, std::move(r.curr), r.xRising);
-    g.TakePoints(v + 3, std::move(r.cap), r.tRising);
-    g.TakePoints(v + 4, std::move(r.energy), r.tRising);
+    g.TakePoints(cap, std::move(r.cap), r.tRising);
+    g.TakePoints(energy, std::move(r.energy), r.tRising);
     const int row = FileCount + 1;
     for (int c = 0; c < SummaryColumns; ++c)
         gridRun->set_TextMatrix(row, c, r.cells[size_t(c)]);
@@ -383,18 +385,19 @@ void frmData::applyLegends()
 {
     ::CurveGraph &g = *chart_;
     const bool la = menuLa->isChecked(), cur = menuCur->isChecked();
-    for (int b = 0; b + 4 < g.CurveCount(); b += 5) {
-        g.set_ShowLegend(b + 1, la && cur);
-        g.set_ShowLegend(b, la);
+    for (int file = 0; file < g.CurveCount() / CurvesPerSet; ++file) {
+        g.set_ShowLegend(curveSlot(file, Curve::Current), la && cur);
+        g.set_ShowLegend(curveSlot(file, Curve::Voltage), la);
     }
     layoutLegends();
 }
 
 void frmData::layoutLegends()
 {
-    // Setting legend 2 (never shown here) lays the shown legends out in a
-    // column, as a resize of the chart does.
-    chart_->set_ShowLegend(2, chart_->ShowLegend(2));
+    // Setting the first file's third legend (never shown here) lays the
+    // shown legends out in a column, as a resize of the chart does.
+    const int third = curveSlot(0, Curve::PowerOrTemp);
+    chart_->set_ShowLegend(third, chart_->ShowLegend(third));
 }
 
 void frmData::AutoScale()
@@ -451,9 +454,9 @@ void frmData::menuCur_Click()
     ::CurveGraph &g = *chart_;
     const bool cur = menuCur->isChecked();
     g.set_ShowAxesY1(cur);
-    for (int b = 0; b + 4 < g.CurveCount(); b += 5) {
-        g.set_ShowCurve(b + 1, cur);
-        g.set_ShowLegend(b + 1, menuLa->isChecked() && cur);
+    for (int file = 0; file < g.CurveCount() / CurvesPerSet; ++file) {
+        g.set_ShowCurve(curveSlot(file, Curve::Current), cur);
+        g.set_ShowLegend(curveSlot(file, Curve::Current), menuLa->isChecked() && cur);
     }
     layoutLegends();
     g.DrawCurve();
@@ -496,7 +499,7 @@ void frmData::menuClear_Click()
         }
     }
     Form_Resize();
-    g.set_CurveCount(5);
+    g.set_CurveCount(CurvesPerSet);
     FileCount = 0;
     ranges = DataRanges{};
     g.set_Size(true);

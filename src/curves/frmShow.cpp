@@ -2,6 +2,7 @@
 
 #include "curves/ColorSwatch.h"
 #include "curves/CurveGraph.h"
+#include "curves/CurveSlots.h"
 #include "curves/MainViews.h"
 #include "link/Module1.h"
 #include "link/State.h"
@@ -125,7 +126,7 @@ frmShow::frmShow()
     setSwatch(lblPwrColor, m->PwrColor(0));
     setSwatch(lblTimeColor, m->TimeColor(0));
     chkY2->setChecked(g.ShowAxesY2());
-    setSwatch(lblY2, g.CurveLineColor(2));
+    setSwatch(lblY2, g.CurveLineColor(curveSlot(0, Curve::PowerOrTemp)));
 }
 
 bool frmShow::eventFilter(QObject *o, QEvent *e)
@@ -188,17 +189,16 @@ void frmShow::cmdOK_Click()
         m->set_TempChecked(temp);
     for (int i = 0; i < count; ++i) {
         CurveGraph &g = m->chart(i);
-        const bool dual = m->Dev2S(i) && g.CurveCount() >= 10;
+        const bool dual = m->Dev2S(i) && g.CurveCount() >= 2 * CurvesPerSet;
         const bool legends = OptSla == 1;
-        for (int c : {0, 1})
-            g.set_ShowLegend(c, legends);
-        if (dual)
-            for (int c : {5, 6})
-                g.set_ShowLegend(c, legends);
-        // The third curve of each channel: curve 2, and curve 7 of channel 2.
-        std::vector<int> thirds{2};
-        if (dual)
-            thirds.push_back(7);
+        const int channels = dual ? 2 : 1;
+        for (int chn = 0; chn < channels; ++chn)
+            for (const Curve k : {Curve::Voltage, Curve::Current})
+                g.set_ShowLegend(curveSlot(chn, k), legends);
+        // The third curve of each channel.
+        std::vector<int> thirds;
+        for (int chn = 0; chn < channels; ++chn)
+            thirds.push_back(curveSlot(chn, Curve::PowerOrTemp));
         // A device without a temperature sensor plots power there.
         const bool isTemp = temp && dev(i).HasTemp;
         g.set_ShowAxesY2(showY2);

@@ -2,11 +2,15 @@
 #include "mainwin/frmMain.h"
 
 #include "curves/CurveGraph.h"
+#include "curves/CurveSlots.h"
 #include "link/ModelTable.h"
 #include "link/State.h"
 #include "mainwin/CurveScale.h"
 
 #include <exception>
+
+using qx::curves::Curve;
+using qx::curves::curveSlot;
 
 namespace {
 
@@ -35,9 +39,9 @@ void addPoint(frmMain &w, int32_t x, float v, float i, float p, int Index, int c
         *a.min = pr.min;
     }
     c.VolSum = c.VolSum + v;
-    g.AddXY(chn * 5, xs, curvescale::pictureRound(v, 3));
-    g.AddXY(chn * 5 + 1, xs, curvescale::pictureRound(i, CurScale[Index] == 100 ? 2 : 3));
-    g.AddXY(chn * 5 + 2, xs, curvescale::pictureRound(p, 1));
+    g.AddXY(curveSlot(chn, Curve::Voltage), xs, curvescale::pictureRound(v, 3));
+    g.AddXY(curveSlot(chn, Curve::Current), xs, curvescale::pictureRound(i, CurScale[Index] == 100 ? 2 : 3));
+    g.AddXY(curveSlot(chn, Curve::PowerOrTemp), xs, curvescale::pictureRound(p, 1));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "mainwin/frmMain.h"
 
 #include "curves/CurveGraph.h"
+#include "curves/CurveSlots.h"
 #include "link/ModelTable.h"
 #include "link/Module3.h"
 #include "link/Module4.h"
@@ -20,6 +21,9 @@
 
 #include <QAction>
 #include <QDir>
+
+using qx::curves::Curve;
+using qx::curves::curveSlot;
 
 namespace {
 
@@ -50,20 +54,21 @@ qx::resultfile::Content gather(const frmMain &w, int Index, int chn)
         c.columns = resultfile::Columns::CurMilli;
     c.milliAmpDigits = CurScale[Index] != 100;
 
-    const int v = chn * 5;
+    const int v = curveSlot(chn, Curve::Voltage), cur = curveSlot(chn, Curve::Current),
+              third = curveSlot(chn, Curve::PowerOrTemp);
     const int32_t count = graph.DpCnt(v);
     const bool temp = c.columns == resultfile::Columns::WithTemp;
     // The current and third curves are filled together with the voltage
     // curve; one that fell behind fails the save rather than write zeros.
-    if (graph.DpCnt(v + 1) < count || (temp && graph.DpCnt(v + 2) < count))
+    if (graph.DpCnt(cur) < count || (temp && graph.DpCnt(third) < count))
         raise(ErrSubscript);
     for (int32_t i = std::max(RunStartPt[Index][chn], 0); i < count; ++i) {
         resultfile::Point pt;
         pt.x = graph.DpX(v, i);
         pt.vol = graph.DpY(v, i);
-        pt.cur = graph.DpY(v + 1, i);
+        pt.cur = graph.DpY(cur, i);
         if (temp)
-            pt.temp = graph.DpY(v + 2, i);
+            pt.temp = graph.DpY(third, i);
         c.points.push_back(pt);
     }
     return c;

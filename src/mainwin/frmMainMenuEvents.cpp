@@ -5,6 +5,7 @@
 #include "mainwin/frmMain.h"
 
 #include "curves/CurveGraph.h"
+#include "curves/CurveSlots.h"
 #include "link/Module1.h"
 #include "link/Module3.h"
 #include "link/Module4.h"
@@ -24,6 +25,9 @@
 #include <QAction>
 #include <QDateTime>
 #include <QToolBar>
+
+using qx::curves::Curve;
+using qx::curves::curveSlot;
 
 void frmMain::wireMenuEvents()
 {
@@ -201,12 +205,12 @@ void frmMain::gridRun_MouseDown(int Index)
         const uint32_t colour = g.CellBackColor();
         ::CurveGraph &chart = CurveGraph(Index);
         if (col == 7) {
-            chart.set_CurveLineColor(k * 5, colour);
-            DevCtrl(Index).set_VolColor(chart.CurveLineColor(0));
+            chart.set_CurveLineColor(curveSlot(k, Curve::Voltage), colour);
+            DevCtrl(Index).set_VolColor(chart.CurveLineColor(curveSlot(0, Curve::Voltage)));
             Module1::WriteIni(IniFile, QStringLiteral("DATA"), QStringLiteral("VCOL%1").arg(k), QString::number(colour));
         } else {
-            chart.set_CurveLineColor(k * 5 + 1, colour);
-            DevCtrl(Index).set_CurColor(chart.CurveLineColor(1));
+            chart.set_CurveLineColor(curveSlot(k, Curve::Current), colour);
+            DevCtrl(Index).set_CurColor(chart.CurveLineColor(curveSlot(0, Curve::Current)));
             Module1::WriteIni(IniFile, QStringLiteral("DATA"), QStringLiteral("CCOL%1").arg(k), QString::number(colour));
         }
     } catch (const std::exception &e) {

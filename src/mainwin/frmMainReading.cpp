@@ -5,6 +5,7 @@
 #include "mainwin/frmMain.h"
 
 #include "curves/CurveGraph.h"
+#include "curves/CurveSlots.h"
 #include "link/ModelTable.h"
 #include "link/Module3.h"
 #include "link/State.h"
@@ -19,6 +20,9 @@
 #include <QAction>
 #include <QLabel>
 #include <exception>
+
+using qx::curves::Curve;
+using qx::curves::curveSlot;
 
 namespace {
 
@@ -102,7 +106,7 @@ void frmMain::ShowReading(int Index, int chn)
             grid.set_TextMatrix(chn + 1, 1,
                                 p.tMode() + QStringLiteral("  ") + p.tSval(chn) + p.lSvalt(chn) + QStringLiteral("  ") +
                                     p.tSlmt(chn) + p.lSlmtt(chn));
-            const int32_t n = g.DpCnt(chn * 5) - RunStartPt[Index][chn];
+            const int32_t n = g.DpCnt(curveSlot(chn, Curve::Voltage)) - RunStartPt[Index][chn];
             if (n > 0) {
                 const float avg = c.VolSum / float(n);
                 grid.set_TextMatrix(chn + 1, 6, format(avg, u"0.00") + QLatin1Char('V'));
@@ -120,11 +124,11 @@ void frmMain::ShowReading(int Index, int chn)
         if (p.TmrCurveEnable(chn)) {
             const float third = d.HasTemp && menuTemp->isChecked() ? c.Temp : c.Pwr;
             const auto addTotals = [&](float x) {
-                g.AddXY(chn * 5 + 3, x, curvescale::pictureRound(c.Cap, 3));
-                g.AddXY(chn * 5 + 4, x, curvescale::pictureRound(c.Energy, 3));
+                g.AddXY(curveSlot(chn, Curve::Capacity), x, curvescale::pictureRound(c.Cap, 3));
+                g.AddXY(curveSlot(chn, Curve::Energy), x, curvescale::pictureRound(c.Energy, 3));
             };
             const int32_t x = TotalSecs[Index][chn].load();
-            if (running && g.DpCnt(chn * 5) == 0) {
+            if (running && g.DpCnt(curveSlot(chn, Curve::Voltage)) == 0) {
                 // The run starts at its begin voltage.
                 QString begin = gridRun(Index).TextMatrix(chn + 1, 2);
                 begin.chop(1);

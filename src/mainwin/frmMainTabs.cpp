@@ -3,6 +3,7 @@
 #include "mainwin/frmMain.h"
 
 #include "curves/CurveGraph.h"
+#include "curves/CurveSlots.h"
 #include "link/Module1.h"
 #include "link/Module3.h"
 #include "link/PortWatch.h"
@@ -21,6 +22,9 @@
 #include <QListWidget>
 #include <QTimer>
 #include <QToolBar>
+
+using qx::curves::Curve;
+using qx::curves::curveSlot;
 
 namespace {
 
@@ -154,20 +158,20 @@ void frmMain::setupChart(int n, const qx::mainwin::ChartSettings &s)
     ::CurveGraph &g = CurveGraph(n);
     ::DevCtrl &p = DevCtrl(n);
     g.set_TitleText(qx::app::programTitle());
-    g.set_CurveCount(5);
-    g.set_LegendText(0, qx::Module3::LangText(QStringLiteral("Voltage")));
-    g.set_LegendText(1, qx::Module3::LangText(QStringLiteral("Current")));
-    g.set_LegendText(2, qx::Module3::LangText(QStringLiteral("Temp")));
-    g.set_CurveLineColor(0, s.vcol0);
-    g.set_CurveLineColor(1, s.ccol0);
-    g.set_CurveLineColor(2, g.CurveLineColor(1));
+    const int vol = curveSlot(0, Curve::Voltage), cur = curveSlot(0, Curve::Current),
+              third = curveSlot(0, Curve::PowerOrTemp);
+    g.set_CurveCount(qx::curves::CurvesPerSet);
+    g.set_LegendText(vol, qx::Module3::LangText(QStringLiteral("Voltage")));
+    g.set_LegendText(cur, qx::Module3::LangText(QStringLiteral("Current")));
+    g.set_LegendText(third, qx::Module3::LangText(QStringLiteral("Temp")));
+    g.set_CurveLineColor(vol, s.vcol0);
+    g.set_CurveLineColor(cur, s.ccol0);
+    g.set_CurveLineColor(third, g.CurveLineColor(cur));
     g.set_Line(s.line);
     if (n == 0) {
-        const int axes[] = {0, 1, 2};
-        const bool shown[] = {true, true, false};
-        for (int k = 0; k < 3; ++k) {
-            g.set_CurveAxesY(k, axes[k]);
-            g.set_ShowCurve(k, shown[k]);
+        for (const Curve k : qx::curves::AxisCurves) {
+            g.set_CurveAxesY(curveSlot(0, k), int(k));
+            g.set_ShowCurve(curveSlot(0, k), k != Curve::PowerOrTemp);
         }
         g.set_GridType1(s.gridType1);
         g.set_GridType2(s.gridType2);
@@ -180,9 +184,9 @@ void frmMain::setupChart(int n, const qx::mainwin::ChartSettings &s)
         // The display settings are common to every tab: the first chart and
         // panel carry the ones in force.
         const ::CurveGraph &first = CurveGraph(0);
-        for (int k = 0; k < 3; ++k) {
-            g.set_CurveAxesY(k, first.CurveAxesY(k));
-            g.set_ShowCurve(k, first.ShowCurve(k));
+        for (const Curve k : qx::curves::AxisCurves) {
+            g.set_CurveAxesY(curveSlot(0, k), first.CurveAxesY(curveSlot(0, k)));
+            g.set_ShowCurve(curveSlot(0, k), first.ShowCurve(curveSlot(0, k)));
         }
         g.set_GridType1(first.GridType1());
         g.set_GridType2(first.GridType2());
@@ -192,9 +196,9 @@ void frmMain::setupChart(int n, const qx::mainwin::ChartSettings &s)
         p.set_PwrColor(DevCtrl(0).PwrColor());
         p.set_TimeColor(DevCtrl(0).TimeColor());
     }
-    p.set_VolColor(g.CurveLineColor(0));
-    p.set_CurColor(g.CurveLineColor(1));
-    paintColourCells(n, 1, g.CurveLineColor(0), g.CurveLineColor(1));
+    p.set_VolColor(g.CurveLineColor(vol));
+    p.set_CurColor(g.CurveLineColor(cur));
+    paintColourCells(n, 1, g.CurveLineColor(vol), g.CurveLineColor(cur));
     // The axis ranges of the settings file, on every tab's chart.
     if (s.volt) {
         g.set_MinY(0, s.volt->lo);
@@ -209,8 +213,8 @@ void frmMain::setupChart(int n, const qx::mainwin::ChartSettings &s)
         g.set_MaxX(s.time->hi);
     }
     g.ClearAll();
-    g.set_ShowLegend(0, qx::OptSla != 0);
-    g.set_ShowLegend(1, qx::OptSla != 0);
+    g.set_ShowLegend(vol, qx::OptSla != 0);
+    g.set_ShowLegend(cur, qx::OptSla != 0);
 }
 
 void frmMain::menuAddDev_Click()
@@ -264,24 +268,27 @@ void frmMain::InitDual(int Index)
 {
     using namespace qx;
     ::CurveGraph &g = CurveGraph(Index);
-    g.set_CurveCount(10);
-    const struct {
-        int curve;
-        const char *text;
-    } legends[] = {{0, "Voltage1"}, {1, "Current1"}, {2, "Temp1"}, {5, "Voltage2"}, {6, "Current2"}, {7, "Temp2"}};
-    for (const auto &l : legends)
-        g.set_LegendText(l.curve, qx::Module3::LangText(QLatin1String(l.text)));
-    const mainwin::ChartSettings s = mainwin::readChartSettings(IniFile);
-    g.set_CurveLineColor(5, s.vcol1);
-    g.set_CurveLineColor(6, s.ccol1);
-    g.set_CurveLineColor(7, g.CurveLineColor(6));
-    // Channel 1's curves follow channel 0's axes (the third one included).
-    for (int k = 0; k < 3; ++k) {
-        g.set_CurveAxesY(5 + k, g.CurveAxesY(k));
-        g.set_ShowCurve(5 + k, g.ShowCurve(k));
+    g.set_CurveCount(2 * curves::CurvesPerSet);
+    for (int chn = 0; chn < 2; ++chn) {
+        const QString n = QString::number(chn + 1);
+        g.set_LegendText(curveSlot(chn, Curve::Voltage), Module3::LangText(QStringLiteral("Voltage") + n));
+        g.set_LegendText(curveSlot(chn, Curve::Current), Module3::LangText(QStringLiteral("Current") + n));
+        g.set_LegendText(curveSlot(chn, Curve::PowerOrTemp), Module3::LangText(QStringLiteral("Temp") + n));
     }
-    for (int curve : {0, 1, 5, 6})
-        g.set_ShowLegend(curve, OptSla != 0);
+    const int vol1 = curveSlot(1, Curve::Voltage), cur1 = curveSlot(1, Curve::Current);
+    const mainwin::ChartSettings s = mainwin::readChartSettings(IniFile);
+    g.set_CurveLineColor(vol1, s.vcol1);
+    g.set_CurveLineColor(cur1, s.ccol1);
+    g.set_CurveLineColor(curveSlot(1, Curve::PowerOrTemp), g.CurveLineColor(cur1));
+    // Channel 1's curves follow channel 0's axes (the third one included).
+    for (const Curve k : curves::AxisCurves) {
+        g.set_CurveAxesY(curveSlot(1, k), g.CurveAxesY(curveSlot(0, k)));
+        g.set_ShowCurve(curveSlot(1, k), g.ShowCurve(curveSlot(0, k)));
+    }
+    for (int chn = 0; chn < 2; ++chn) {
+        g.set_ShowLegend(curveSlot(chn, Curve::Voltage), OptSla != 0);
+        g.set_ShowLegend(curveSlot(chn, Curve::Current), OptSla != 0);
+    }
     gridRun(Index).set_TextMatrix(2, 0, qx::Module3::LangText(QStringLiteral("No Device")));
-    paintColourCells(Index, 2, g.CurveLineColor(5), g.CurveLineColor(6));
+    paintColourCells(Index, 2, g.CurveLineColor(vol1), g.CurveLineColor(cur1));
 }

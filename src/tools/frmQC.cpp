@@ -1,6 +1,7 @@
 #include "tools/frmQC.h"
 
 #include "curves/CurveGraph.h"
+#include "curves/CurveSlots.h"
 #include "curves/MainViews.h"
 #include "link/Prompt.h"
 #include "link/State.h"
@@ -25,6 +26,9 @@
 #include <QTimer>
 
 #include <algorithm>
+
+using qx::curves::Curve;
+using qx::curves::curveSlot;
 
 using namespace qx;
 
@@ -60,11 +64,12 @@ frmQC::frmQC()
     g.set_MinX(0);
     g.set_MaxX(15);
     g.set_xBarType(1);
-    g.set_LegendText(0, QStringLiteral("Voltage"));
-    g.set_LegendText(1, QStringLiteral("Current"));
-    g.set_CurveAxesY(0, 0);
-    g.set_CurveAxesY(1, 1);
-    for (int c = 0; c < 2; ++c) {
+    const int vol = curveSlot(0, Curve::Voltage), cur = curveSlot(0, Curve::Current);
+    g.set_LegendText(vol, QStringLiteral("Voltage"));
+    g.set_LegendText(cur, QStringLiteral("Current"));
+    g.set_CurveAxesY(vol, 0);
+    g.set_CurveAxesY(cur, 1);
+    for (int c : {vol, cur}) {
         g.set_ShowCurve(c, true);
         g.set_ShowLegend(c, true);
     }
@@ -204,8 +209,8 @@ void frmQC::cmdTest_Click()
 
 void frmQC::plot(float v, float i)
 {
-    CurveGraph->AddXY(0, float(PlotX), v);
-    CurveGraph->AddXY(1, float(PlotX), i);
+    CurveGraph->AddXY(curveSlot(0, Curve::Voltage), float(PlotX), v);
+    CurveGraph->AddXY(curveSlot(0, Curve::Current), float(PlotX), i);
 }
 
 void frmQC::Timer1_Timer()

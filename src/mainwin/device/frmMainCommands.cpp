@@ -4,6 +4,7 @@
 #include "mainwin/frmMain.h"
 
 #include "curves/CurveGraph.h"
+#include "curves/CurveSlots.h"
 #include "link/Frames.h"
 #include "link/ModelTable.h"
 #include "link/Refusal.h"
@@ -13,6 +14,9 @@
 #include "platform/Grid.h"
 #include "platform/Numbers.h"
 #include "platform/QxError.h"
+
+using qx::curves::Curve;
+using qx::curves::curveSlot;
 
 bool frmMain::DevCtrl_RunClick(int Index, int chn)
 {
@@ -29,17 +33,17 @@ bool frmMain::DevCtrl_RunClick(int Index, int chn)
 
     if (!d.Chained) {
         // A fresh run starts its channel's curves anew.
-        if (!p.Dev2S() && g.CurveCount() == 10)
-            for (int k = 5; k < 10; ++k)
-                g.Clear(k);
-        for (int k = 0; k < 5; ++k)
-            g.Clear(chn * 5 + k);
+        if (!p.Dev2S() && g.CurveCount() == 2 * curves::CurvesPerSet)
+            for (const Curve k : curves::AllCurves)
+                g.Clear(curveSlot(1, k));
+        for (const Curve k : curves::AllCurves)
+            g.Clear(curveSlot(chn, k));
         // The other channel of a two-channel device may be recording into
         // the same chart: its axes stay.
         bool shared = false;
         if (p.Dev2S())
             for (int j = 0; j < 2; ++j)
-                shared = shared || g.DpCnt(j * 5 + 1) > 0;
+                shared = shared || g.DpCnt(curveSlot(j, Curve::Current)) > 0;
         if (!shared) {
             float vMax = 0, vMin = 0, iMax = 0;
             if (OptScale == 1) {
@@ -78,7 +82,7 @@ bool frmMain::DevCtrl_RunClick(int Index, int chn)
     if (g.Large())
         g.set_Large(false);
     g.set_Size(false);
-    RunStartPt[Index][chn] = g.DpCnt(chn * 5 + 1);
+    RunStartPt[Index][chn] = g.DpCnt(curveSlot(chn, Curve::Current));
 
     SetRunState(false, Index);
     AdjButtonsFor(Index, false);

@@ -4,6 +4,7 @@
 #include "mainwin/frmMain.h"
 
 #include "curves/CurveGraph.h"
+#include "curves/CurveSlots.h"
 #include "link/ModelTable.h"
 #include "link/Module3.h"
 #include "link/RunLog.h"
@@ -20,6 +21,9 @@
 #include <QFileInfo>
 #include <QListWidget>
 #include <cstdio>
+
+using qx::curves::Curve;
+using qx::curves::curveSlot;
 
 namespace {
 
@@ -152,8 +156,8 @@ void frmMain::DevCtrl_ContClick(int Index, int chn)
     g.set_Size(false);
     // Only this channel's curves are reloaded; the other channel's points,
     // average and energy stay.
-    for (int k = 0; k < 5; ++k)
-        g.Clear(chn * 5 + k);
+    for (const Curve k : curves::AllCurves)
+        g.Clear(curveSlot(chn, k));
     RunStartPt[Index][chn] = 0;
 
     const std::optional<runlog::Contents> log = runlog::read(path);
@@ -182,13 +186,13 @@ void frmMain::DevCtrl_ContClick(int Index, int chn)
         E += pt.cur * double(t - p) * 1000 * pt.vol;
         p = t;
         CurveAddPointQuiet(t, float(pt.vol), float(pt.cur), 0, Index, chn);
-        g.AddXY(chn * 5 + 3, float(t), round3(A / 3600000));
-        g.AddXY(chn * 5 + 4, float(t), round3(E / 3600000));
+        g.AddXY(curveSlot(chn, Curve::Capacity), float(t), round3(A / 3600000));
+        g.AddXY(curveSlot(chn, Curve::Energy), float(t), round3(E / 3600000));
     }
     if (log->points.empty())
         return;
 
-    const int32_t points = g.DpCnt(chn * 5);
+    const int32_t points = g.DpCnt(curveSlot(chn, Curve::Voltage));
     if (points > 0) {
         const double avg = num::roundHalfEven(double(c.VolSum) / points * 100) / 100;
         grid.set_TextMatrix(chn + 1, 6, num::general(avg) + QLatin1Char('V'));
@@ -225,9 +229,9 @@ void frmMain::DevCtrl_MonitorClick(int Index, int chn)
         return;
     if (!panel.TmrCurveEnable(chn)) {
         const ::CurveGraph &g = CurveGraph(Index);
-        const int32_t n = g.DpCnt(chn * 5);
+        const int32_t n = g.DpCnt(curveSlot(chn, Curve::Voltage));
         // The curve goes on where it stopped.
-        TotalSecs[Index][chn].store(n == 0 ? 0 : num::toInt(g.DpX(chn * 5, n - 1)));
+        TotalSecs[Index][chn].store(n == 0 ? 0 : num::toInt(g.DpX(curveSlot(chn, Curve::Voltage), n - 1)));
         panel.set_TmrCurveEnable(chn, true);
         Timer::TickStart(Index, chn);
         const QString who = panel.Dev2S() ? QStringLiteral("Channel%1").arg(chn + 1)

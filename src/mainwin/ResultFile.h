@@ -13,6 +13,8 @@
 //   one data line per point of the run: seconds since the run's first point,
 //   current ("0.00" or "0.000"), voltage ("0.000"), temperature ("0.0").
 // Numbers use "." as the decimal mark; the writer ends every line with CR LF.
+#include "mainwin/ResultColumns.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -46,9 +48,10 @@ struct Content {
     // Step-list variant when not empty: rows of four cells, header row first;
     // rows whose second cell is empty are skipped.
     std::vector<std::array<QString, 4>> stepRows;
-    // Summary variant: header and cell texts of result-grid columns 0 to 6.
-    std::array<QString, 7> headers;
-    std::array<QString, 7> cells;
+    // Summary variant: header and cell texts of the result grid's summary
+    // columns (Model to AvgVolt).
+    std::array<QString, resultgrid::SummaryColumns> headers;
+    std::array<QString, resultgrid::SummaryColumns> cells;
     QString title;
     Columns columns = Columns::CurA;
     bool milliAmpDigits = false; // current with 3 decimals (CurScale not 100)

@@ -7,6 +7,7 @@
 #include "link/Prompt.h"
 #include "link/State.h"
 #include "mainwin/CfgFile.h"
+#include "mainwin/ResultColumns.h"
 #include "panel/DevCtrl.h"
 #include "platform/FileEnding.h"
 #include "platform/Grid.h"
@@ -32,7 +33,7 @@ void frmMain::menuSaveCfg_Click()
             return;
 
         cfgfile::Texts t;
-        t.model = gridRun(dev).TextMatrix(1, 0);
+        t.model = gridRun(dev).TextMatrix(1, resultgrid::Model);
         t.title = CurveGraph(dev).TitleText();
         t.sval = p.tSval(chn);
         t.slmt = p.tSlmt(chn);
@@ -63,7 +64,7 @@ void frmMain::menuOpenCfg_Click()
         if (!f.open(QIODevice::ReadOnly))
             return;
         const int dev = CurDev;
-        const cfgfile::Loaded l = cfgfile::read(f, gridRun(dev).TextMatrix(1, 0));
+        const cfgfile::Loaded l = cfgfile::read(f, gridRun(dev).TextMatrix(1, resultgrid::Model));
         ::DevCtrl &p = DevCtrl(dev);
         const int chn = qx::tools::panelChannel(&p);
         if (l.title)

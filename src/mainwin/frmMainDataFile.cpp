@@ -9,6 +9,7 @@
 #include "link/Module4.h"
 #include "link/Prompt.h"
 #include "link/State.h"
+#include "mainwin/ResultColumns.h"
 #include "mainwin/ResultFile.h"
 #include "panel/DevCtrl.h"
 #include "platform/AppHome.h"
@@ -40,7 +41,7 @@ qx::resultfile::Content gather(const frmMain &w, int Index, int chn)
             c.stepRows.push_back({p.tStepList(r, 0), p.tStepList(r, 1), p.tStepList(r, 2), p.tStepList(r, 3)});
     } else {
         const Grid &g = w.gridRun(Index);
-        for (int col = 0; col < 7; ++col) {
+        for (int col = 0; col < resultgrid::SummaryColumns; ++col) {
             c.headers[size_t(col)] = g.TextMatrix(0, col);
             c.cells[size_t(col)] = g.TextMatrix(chn + 1, col);
         }
@@ -107,7 +108,7 @@ void frmMain::menuSaveData_Click()
         if (Running[dev][chn])
             return;
         QString title = Module3::LangText(QStringLiteral("Save Data--Device%1").arg(dev + 1));
-        const QString model = gridRun(dev).TextMatrix(chn + 1, 0);
+        const QString model = gridRun(dev).TextMatrix(chn + 1, resultgrid::Model);
         const QString name = resultfile::dialogName(QDateTime::currentDateTime(), model, dev, chn, p.Dev2S());
         if (p.Dev2S())
             title += QStringLiteral("-Channel%1").arg(chn + 1);
@@ -135,7 +136,7 @@ QString frmMain::AutoSaveData(int Index, int chn, const QDateTime &when)
         const QString folder = homePath(QStringLiteral("Data"));
         if (!QDir().mkpath(folder))
             return failed(QStringLiteral("ErrSaveData"), folder + QStringLiteral(": cannot create the folder"));
-        const QString model = gridRun(Index).TextMatrix(chn + 1, 0);
+        const QString model = gridRun(Index).TextMatrix(chn + 1, resultgrid::Model);
         const QString path = folder + QLatin1Char('/') + resultfile::autoName(when, model, Index, chn, OptCsv);
         // A new file, never one that is there (another instance's result
         // of the same second, model, tab and channel).

@@ -5,6 +5,7 @@
 #include "curves/CurveGraph.h"
 #include "link/Module5.h"
 #include "link/State.h"
+#include "mainwin/ResultColumns.h"
 #include "panel/DevCtrl.h"
 #include "panel/frmDisp.h"
 #include "panel/frmMeter.h"
@@ -102,12 +103,13 @@ void frmMain::layoutDevice(int i, int W, int H)
     const int listT = panelT + panelH + ListGap;
     place(v.lstInfo, panelL, listT, panelW - 100, frameH - listT);
 
-    // Result grid columns: 0, 7 and 8 keep their widths, 2 to 6 share the
-    // rest with column 1 two and a half times as wide.
+    // Result grid columns: the model and the two colour cells keep their
+    // widths, the begin voltage to the average voltage share the rest with
+    // the mode two and a half times as wide.
     const int colW = std::max(qx::num::toInt((v.gridRun->Width() - 2800) / 7.5), 0);
-    for (int c = 2; c <= 6; ++c)
+    for (int c = qx::resultgrid::BeginVolt; c <= qx::resultgrid::AvgVolt; ++c)
         v.gridRun->set_ColWidth(c, colW);
-    v.gridRun->set_ColWidth(1, qx::num::toInt(colW * 2.5));
+    v.gridRun->set_ColWidth(qx::resultgrid::Mode, qx::num::toInt(colW * 2.5));
 
     const int autoW = panelW - 100;
     place(v.gridAutolist, panelL, panelT, autoW, gridT + gridH);

@@ -7,6 +7,7 @@
 #include "link/Module1.h"
 #include "link/PortScan.h"
 #include "link/State.h"
+#include "mainwin/ResultColumns.h"
 #include "platform/AppVersion.h"
 #include "mainwin/ChartSettings.h"
 #include "panel/DevCtrl.h"
@@ -77,7 +78,7 @@ void frmMain::Form_Load()
     DevCtrl(0).set_Dev2S(false);
     clearPanel(0);
     Grid &grid = gridRun(0);
-    grid.set_Width(9 * grid.ColWidth(2));
+    grid.set_Width(resultgrid::Columns * grid.ColWidth(resultgrid::BeginVolt));
     // Three rows high, its border included, so no scroll bar takes room.
     grid.set_Height(3 * grid.RowHeight(2) + qx::pxToTwips(2 * grid.frameWidth()));
     setupResultGrid(0);

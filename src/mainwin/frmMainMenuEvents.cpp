@@ -11,6 +11,7 @@
 #include "link/Module4.h"
 #include "link/Prompt.h"
 #include "link/State.h"
+#include "mainwin/ResultColumns.h"
 #include "mainwin/frmAbout.h"
 #include "panel/DevCtrl.h"
 #include "platform/AppVersion.h"
@@ -73,7 +74,7 @@ QString frmMain::askSavePath(const QString &word, const QString &filter, const Q
     const int chn = qx::tools::panelChannel(&p);
     QString title = Module3::LangText(word + QStringLiteral("--Device%1").arg(dev + 1));
     QString name =
-        Module4::DateStamp(QDateTime::currentDateTime()) + QLatin1Char('-') + gridRun(dev).TextMatrix(chn + 1, 0);
+        Module4::DateStamp(QDateTime::currentDateTime()) + QLatin1Char('-') + gridRun(dev).TextMatrix(chn + 1, resultgrid::Model);
     if (p.Dev2S()) {
         title += QStringLiteral("-Channel%1").arg(chn + 1);
         name += QStringLiteral("-%1").arg(chn + 1);
@@ -190,7 +191,7 @@ void frmMain::gridRun_MouseDown(int Index)
     try {
         Grid &g = gridRun(Index);
         const int row = g.MouseRow(), col = g.MouseCol();
-        if (col != 7 && col != 8)
+        if (col != resultgrid::CurveV && col != resultgrid::CurveA)
             return;
         // Only a channel's row: row 1, and row 2 on a two-channel device.
         if (row != 1 && !(row == 2 && DevCtrl(Index).Dev2S()))
@@ -204,7 +205,7 @@ void frmMain::gridRun_MouseDown(int Index)
         const int k = row - 1;
         const uint32_t colour = g.CellBackColor();
         ::CurveGraph &chart = CurveGraph(Index);
-        if (col == 7) {
+        if (col == resultgrid::CurveV) {
             chart.set_CurveLineColor(curveSlot(k, Curve::Voltage), colour);
             DevCtrl(Index).set_VolColor(chart.CurveLineColor(curveSlot(0, Curve::Voltage)));
             Module1::WriteIni(IniFile, QStringLiteral("DATA"), QStringLiteral("VCOL%1").arg(k), QString::number(colour));

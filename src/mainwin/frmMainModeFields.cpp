@@ -6,6 +6,7 @@
 #include "link/Module3.h"
 #include "link/State.h"
 #include "mainwin/ModeFields.h"
+#include "mainwin/ResultColumns.h"
 #include "panel/DevCtrl.h"
 #include "platform/Grid.h"
 #include "platform/Numbers.h"
@@ -58,8 +59,8 @@ void frmMain::ShowCapacity(int Index, int chn)
             return qx::num::format(float(v * 1000), u"0") + QLatin1String(milli);
         };
         qx::Grid &g = gridRun(Index);
-        g.set_TextMatrix(chn + 1, 4, cell(c.Cap, "Ah", "mAh"));
-        g.set_TextMatrix(chn + 1, 5, cell(c.Energy, "Wh", "mWh"));
+        g.set_TextMatrix(chn + 1, qx::resultgrid::Capacity, cell(c.Cap, "Ah", "mAh"));
+        g.set_TextMatrix(chn + 1, qx::resultgrid::Energy, cell(c.Energy, "Wh", "mWh"));
     } catch (const std::exception &e) {
         ErrLog(QStringLiteral("ErrCap"), QString::fromStdString(e.what()));
     }

@@ -10,6 +10,7 @@
 #include "link/Module3.h"
 #include "link/State.h"
 #include "mainwin/CurveScale.h"
+#include "mainwin/ResultColumns.h"
 #include "panel/DevCtrl.h"
 #include "panel/LCDisp.h"
 #include "panel/frmDisp.h"
@@ -103,13 +104,13 @@ void frmMain::ShowReading(int Index, int chn)
         ::CurveGraph &g = CurveGraph(Index);
         if (running) {
             Grid &grid = gridRun(Index);
-            grid.set_TextMatrix(chn + 1, 1,
+            grid.set_TextMatrix(chn + 1, resultgrid::Mode,
                                 p.tMode() + QStringLiteral("  ") + p.tSval(chn) + p.lSvalt(chn) + QStringLiteral("  ") +
                                     p.tSlmt(chn) + p.lSlmtt(chn));
             const int32_t n = g.DpCnt(curveSlot(chn, Curve::Voltage)) - RunStartPt[Index][chn];
             if (n > 0) {
                 const float avg = c.VolSum / float(n);
-                grid.set_TextMatrix(chn + 1, 6, format(avg, u"0.00") + QLatin1Char('V'));
+                grid.set_TextMatrix(chn + 1, resultgrid::AvgVolt, format(avg, u"0.00") + QLatin1Char('V'));
                 const int32_t secs = TestSecs[Index][chn].load();
                 if (models::isUsbTester(type) && secs > c.CapSecs) {
                     c.Cap = c.Cap + c.Cur * float(secs - c.CapSecs) / 3600;
@@ -130,7 +131,7 @@ void frmMain::ShowReading(int Index, int chn)
             const int32_t x = TotalSecs[Index][chn].load();
             if (running && g.DpCnt(curveSlot(chn, Curve::Voltage)) == 0) {
                 // The run starts at its begin voltage.
-                QString begin = gridRun(Index).TextMatrix(chn + 1, 2);
+                QString begin = gridRun(Index).TextMatrix(chn + 1, resultgrid::BeginVolt);
                 begin.chop(1);
                 const float v0 = num::isNumeric(begin) ? float(num::toDouble(begin)) : c.Vol;
                 CurveAddPoint(0, v0, c.Cur, third, Index, chn);
@@ -157,7 +158,7 @@ void frmMain::showFloatingReadout()
     using namespace qx;
     const ::DevCtrl &p = DevCtrl(CurDev);
     frmDisp &w = frmDispForm().get();
-    w.lblTitle->setText(gridRun(CurDev).TextMatrix(1, 0));
+    w.lblTitle->setText(gridRun(CurDev).TextMatrix(1, resultgrid::Model));
     w.lcdCurM->set_Value(p.tCur(0));
     w.lcdVolM->set_Value(p.tVol(0));
     w.lcdPwrM->set_Value(p.tPwr(0));

@@ -8,6 +8,7 @@
 #include "link/Module3.h"
 #include "link/PortWatch.h"
 #include "link/State.h"
+#include "mainwin/ResultColumns.h"
 #include "platform/AppVersion.h"
 #include "mainwin/ChartSettings.h"
 #include "mainwin/InfoList.h"
@@ -59,7 +60,7 @@ void frmMain::createDeviceViews(int n)
     v.gridRun = new qx::Grid(v.frmDev);
     v.gridRun->setObjectName(QStringLiteral("gridRun_%1").arg(n));
     v.gridRun->set_Rows(3);
-    v.gridRun->set_Cols(9);
+    v.gridRun->set_Cols(qx::resultgrid::Columns);
     v.gridRun->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     v.gridRun->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     v.lstInfo = new qx::InfoList(v.frmDev);
@@ -127,19 +128,20 @@ void frmMain::setupResultGrid(int n)
     // The panel's compact face: the column widths are fixed in twips, and
     // the headers "CurveV" and "CurveA" must fit their 750 twips whole.
     g.setFont(::DevCtrl::compactFont());
-    const char *headers[] = {"Device", "Mode", "Begin Volt", "Cutoff Volt", "Capacity",
-                             "Energy", "Avg Volt", "CurveV", "CurveA"};
-    for (int c = 0; c < 9; ++c)
+    using namespace qx::resultgrid;
+    const char *headers[Columns] = {"Device", "Mode", "Begin Volt", "Cutoff Volt", "Capacity",
+                                    "Energy", "Avg Volt", "CurveV", "CurveA"};
+    for (int c = 0; c < Columns; ++c)
         g.set_TextMatrix(0, c, QLatin1String(headers[c]));
-    g.set_TextMatrix(1, 0, QStringLiteral("No Device"));
+    g.set_TextMatrix(1, Model, QStringLiteral("No Device"));
     if (n > 0) {
-        g.set_ColWidth(1, gridRun(0).ColWidth(1));
-        g.set_ColWidth(6, gridRun(0).ColWidth(6));
+        g.set_ColWidth(Mode, gridRun(0).ColWidth(Mode));
+        g.set_ColWidth(AvgVolt, gridRun(0).ColWidth(AvgVolt));
     }
-    g.set_ColWidth(7, 750);
-    g.set_ColWidth(8, 750);
-    g.set_ColWidth(0, 1300);
-    for (int c = 0; c < 9; ++c)
+    g.set_ColWidth(CurveV, 750);
+    g.set_ColWidth(CurveA, 750);
+    g.set_ColWidth(Model, 1300);
+    for (int c = 0; c < Columns; ++c)
         g.set_ColAlignment(c, qx::Grid::AlignCenterCenter);
 }
 
@@ -147,9 +149,9 @@ void frmMain::paintColourCells(int n, int row, uint32_t volColour, uint32_t curC
 {
     qx::Grid &g = gridRun(n);
     g.set_Row(row);
-    g.set_Col(7);
+    g.set_Col(qx::resultgrid::CurveV);
     g.set_CellBackColor(volColour);
-    g.set_Col(8);
+    g.set_Col(qx::resultgrid::CurveA);
     g.set_CellBackColor(curColour);
 }
 
@@ -289,6 +291,6 @@ void frmMain::InitDual(int Index)
         g.set_ShowLegend(curveSlot(chn, Curve::Voltage), OptSla != 0);
         g.set_ShowLegend(curveSlot(chn, Curve::Current), OptSla != 0);
     }
-    gridRun(Index).set_TextMatrix(2, 0, qx::Module3::LangText(QStringLiteral("No Device")));
+    gridRun(Index).set_TextMatrix(2, resultgrid::Model, qx::Module3::LangText(QStringLiteral("No Device")));
     paintColourCells(Index, 2, g.CurveLineColor(vol1), g.CurveLineColor(cur1));
 }

@@ -5,6 +5,7 @@
 #include "link/Module4.h"
 #include "link/Prompt.h"
 #include "link/State.h"
+#include "mainwin/ResultColumns.h"
 #include "mainwin/ResultFile.h"
 #include "panel/DevCtrl.h"
 #include "platform/FileEnding.h"
@@ -34,7 +35,7 @@ void frmMain::DevCtrl_AutoSaveClick(int Index)
         const ::DevCtrl &p = DevCtrl(Index);
         const int chn = qx::tools::panelChannel(&p);
         const Grid &g = gridRun(Index);
-        QStringList lines{g.TextMatrix(0, 0) + QLatin1Char(':') + g.TextMatrix(chn + 1, 0),
+        QStringList lines{g.TextMatrix(0, resultgrid::Model) + QLatin1Char(':') + g.TextMatrix(chn + 1, resultgrid::Model),
                           QStringLiteral("Mode:Auto Test"), QStringLiteral("----------QX Auto Test--------------")};
         for (int r = 0; r < p.AutoRunCnt(); ++r) {
             if (p.tAutoRun(r, 1).isEmpty())

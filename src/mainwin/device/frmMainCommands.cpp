@@ -10,6 +10,7 @@
 #include "link/Refusal.h"
 #include "link/StartRules.h"
 #include "link/State.h"
+#include "mainwin/ResultColumns.h"
 #include "panel/DevCtrl.h"
 #include "platform/Grid.h"
 #include "platform/Numbers.h"
@@ -89,9 +90,9 @@ bool frmMain::DevCtrl_RunClick(int Index, int chn)
 
     // A begin voltage marks the run as started by this program.
     Grid &grid = gridRun(Index);
-    grid.set_TextMatrix(chn + 1, 2, p.tVol(chn) + QLatin1Char('V'));
-    grid.set_TextMatrix(chn + 1, 3, QString());
-    grid.set_TextMatrix(chn + 1, 1,
+    grid.set_TextMatrix(chn + 1, resultgrid::BeginVolt, p.tVol(chn) + QLatin1Char('V'));
+    grid.set_TextMatrix(chn + 1, resultgrid::CutoffVolt, QString());
+    grid.set_TextMatrix(chn + 1, resultgrid::Mode,
                         p.tMode() + QStringLiteral("  ") + p.tSval(chn) + p.lSvalt(chn) + QStringLiteral("  ") +
                             p.tSlmt(chn) + p.lSlmtt(chn));
     WriteRunLogHeader(Index, chn);

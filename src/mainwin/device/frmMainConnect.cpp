@@ -10,6 +10,7 @@
 #include "link/Prompt.h"
 #include "link/State.h"
 #include "link/Timer.h"
+#include "mainwin/ResultColumns.h"
 #include "panel/DevCtrl.h"
 #include "panel/frmMeter.h"
 #include "platform/Grid.h"
@@ -188,11 +189,11 @@ void frmMain::clearResultRows(int Index)
     using namespace qx;
     Grid &g = gridRun(Index);
     const QString none = Module3::LangText(QStringLiteral("No Device"));
-    g.set_TextMatrix(1, 0, none);
+    g.set_TextMatrix(1, resultgrid::Model, none);
     if (DevCtrl(Index).Dev2S())
-        g.set_TextMatrix(2, 0, none);
+        g.set_TextMatrix(2, resultgrid::Model, none);
     for (int row = 1; row <= 2; ++row)
-        for (int col = 1; col <= 6; ++col)
+        for (int col = resultgrid::Mode; col <= resultgrid::AvgVolt; ++col)
             g.set_TextMatrix(row, col, QString());
 }
 

@@ -9,6 +9,7 @@
 #include "link/ModelTable.h"
 #include "link/Module3.h"
 #include "link/State.h"
+#include "mainwin/ResultColumns.h"
 #include "panel/DevCtrl.h"
 #include "platform/Grid.h"
 #include "platform/QxError.h"
@@ -114,7 +115,7 @@ void frmMain::identifyChannel(int Index, int chn, const qx::models::ModelRow &ro
     if (row.maxVol)
         MaxVol[Index] = *row.maxVol;
     if (!row.name.isEmpty())
-        gridRun(Index).set_TextMatrix(models::nameRow(row.type, chn), 0, row.name);
+        gridRun(Index).set_TextMatrix(models::nameRow(row.type, chn), resultgrid::Model, row.name);
 
     if (chn == 0)
         AutoListInit(Index);

@@ -6,6 +6,7 @@
 #include "link/ModelTable.h"
 #include "link/Module3.h"
 #include "link/State.h"
+#include "mainwin/ResultColumns.h"
 #include "panel/DevCtrl.h"
 #include "platform/Grid.h"
 #include "platform/Numbers.h"
@@ -23,7 +24,7 @@ void frmMain::ParamFrame(int Index, int chn, const qx::Frames::DevBytes &b)
     takeLimits(Index, f);
 
     const int ver = DevVer[Index];
-    const auto name = [&](const char *text) { gridRun(Index).set_TextMatrix(1, 0, QLatin1String(text)); };
+    const auto name = [&](const char *text) { gridRun(Index).set_TextMatrix(1, resultgrid::Model, QLatin1String(text)); };
     const auto rebuild = [&] {
         p.ModeClr();
         for (const QString &m : models::refinedModes(DevType[Index]))

@@ -15,6 +15,7 @@
 #include "link/Module3.h"
 #include "link/State.h"
 #include "link/Timer.h"
+#include "mainwin/ResultColumns.h"
 #include "panel/DevCtrl.h"
 #include "platform/Grid.h"
 #include "tools/ToolPanel.h"
@@ -179,7 +180,7 @@ void frmMain::runningFrame(int Index, int chn, const qx::Frames::FrameFields &f,
         ShowModeFields(Index, chn);
         // Run and Continue fill the begin voltage: a test without it was
         // started on the device itself (or before the program knew of it).
-        c.TakeOver = gridRun(Index).TextMatrix(chn + 1, 2).isEmpty();
+        c.TakeOver = gridRun(Index).TextMatrix(chn + 1, resultgrid::BeginVolt).isEmpty();
     }
     // Continue carries the panel's settings to the device, so the take-over
     // waits for a data frame: a parameter frame (the first frames after a
@@ -196,7 +197,7 @@ void frmMain::runningFrame(int Index, int chn, const qx::Frames::FrameFields &f,
         }
         // Run or Continue of the user's own, while the take-over waited,
         // has taken the run already.
-        if (gridRun(Index).TextMatrix(chn + 1, 2).isEmpty())
+        if (gridRun(Index).TextMatrix(chn + 1, resultgrid::BeginVolt).isEmpty())
             DevCtrl_ContClick(Index, chn);
     }
     Running[Index][chn] = true;
@@ -232,7 +233,7 @@ void frmMain::idleFrame(int Index, int chn)
     c.TakeOver = false;
     if (Running[Index][chn]) {
         // The test has ended.
-        gridRun(Index).set_TextMatrix(chn + 1, 3, p.tVol(chn) + QLatin1Char('V'));
+        gridRun(Index).set_TextMatrix(chn + 1, resultgrid::CutoffVolt, p.tVol(chn) + QLatin1Char('V'));
         StopNotice = p.Dev2S() ? 0 : 1;
         if (!c.BakName.isEmpty() && OptSave)
             AutoSaveData(Index, chn);

@@ -11,6 +11,7 @@
 #include "link/State.h"
 #include "link/Timer.h"
 #include "mainwin/CurveScale.h"
+#include "mainwin/ResultColumns.h"
 #include "panel/DevCtrl.h"
 #include "platform/AppHome.h"
 #include "platform/Grid.h"
@@ -51,7 +52,7 @@ QString lineNumbers(const std::vector<int> &lines)
 
 QString frmMain::RunLogName(int Index, int chn) const
 {
-    const QString model = gridRun(Index).TextMatrix(chn + 1, 0);
+    const QString model = gridRun(Index).TextMatrix(chn + 1, qx::resultgrid::Model);
     return qx::homePath(QStringLiteral("qx-%1-%2-%3-%4")
                             .arg(namePart(model), namePart(DevCtrl(Index).tPort()))
                             .arg(Index + 1)
@@ -102,12 +103,12 @@ void frmMain::WriteRunLogHeader(int Index, int chn)
     resetRunFailures(Index, chn);
     const Grid &g = gridRun(Index);
     runlog::Header h;
-    h.deviceCaption = g.TextMatrix(0, 0);
-    h.model = g.TextMatrix(chn + 1, 0);
-    h.modeCaption = g.TextMatrix(0, 1);
-    h.mode = g.TextMatrix(chn + 1, 1);
-    h.beginCaption = g.TextMatrix(0, 2);
-    h.beginVolt = g.TextMatrix(chn + 1, 2);
+    h.deviceCaption = g.TextMatrix(0, resultgrid::Model);
+    h.model = g.TextMatrix(chn + 1, resultgrid::Model);
+    h.modeCaption = g.TextMatrix(0, resultgrid::Mode);
+    h.mode = g.TextMatrix(chn + 1, resultgrid::Mode);
+    h.beginCaption = g.TextMatrix(0, resultgrid::BeginVolt);
+    h.beginVolt = g.TextMatrix(chn + 1, resultgrid::BeginVolt);
     h.temperature = dev(Index).HasTemp && menuTemp->isChecked();
     h.milliAmps = models::countsMilliamps(DevType[Index]);
     try {
@@ -172,11 +173,11 @@ void frmMain::DevCtrl_ContClick(int Index, int chn)
                                               .arg(lineNumbers(log->skipped)));
     Grid &grid = gridRun(Index);
     if (log->model)
-        grid.set_TextMatrix(chn + 1, 0, *log->model);
+        grid.set_TextMatrix(chn + 1, resultgrid::Model, *log->model);
     if (log->mode)
-        grid.set_TextMatrix(chn + 1, 1, *log->mode);
+        grid.set_TextMatrix(chn + 1, resultgrid::Mode, *log->mode);
     if (log->beginVolt)
-        grid.set_TextMatrix(chn + 1, 2, *log->beginVolt);
+        grid.set_TextMatrix(chn + 1, resultgrid::BeginVolt, *log->beginVolt);
 
     double A = 0, E = 0; // mA*s and mW*s
     int32_t p = 0, t = 0;
@@ -195,9 +196,9 @@ void frmMain::DevCtrl_ContClick(int Index, int chn)
     const int32_t points = g.DpCnt(curveSlot(chn, Curve::Voltage));
     if (points > 0) {
         const double avg = num::roundHalfEven(double(c.VolSum) / points * 100) / 100;
-        grid.set_TextMatrix(chn + 1, 6, num::general(avg) + QLatin1Char('V'));
+        grid.set_TextMatrix(chn + 1, resultgrid::AvgVolt, num::general(avg) + QLatin1Char('V'));
     }
-    grid.set_TextMatrix(chn + 1, 3, QString());
+    grid.set_TextMatrix(chn + 1, resultgrid::CutoffVolt, QString());
 
     // The charge in Ah; the next data frame decides whether it is carried
     // over (the device may still hold the capacity).

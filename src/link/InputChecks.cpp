@@ -13,7 +13,7 @@ const QString Picture2 = QStringLiteral("0.00");
 
 bool isPowerMode(const DeviceLimits &l, int mode)
 {
-    if (mode != 1)
+    if (mode != models::PowerMode)
         return false;
     // Mode 1 charges cells, holds a constant voltage (types 8 and 40) or reads a meter.
     const int t = l.devType;
@@ -23,8 +23,9 @@ bool isPowerMode(const DeviceLimits &l, int mode)
 // Largest cell count of the model's cell-count modes; 0 outside them.
 int cellMax(const DeviceLimits &l, int mode)
 {
-    if (!models::chargesByCells(l.devType) || mode < 1 || mode > 5)
+    if (!models::chargesByCells(l.devType) || !models::isCellMode(mode))
         return 0;
+    // By profile, from mode 1.
     static constexpr int small[] = {8, 8, 3, 4, 6};   // types 1 and 3
     static constexpr int large[] = {12, 12, 4, 4, 8}; // types 2 and 4
     return (l.devType == 1 || l.devType == 3) ? small[mode - 1] : large[mode - 1];
@@ -32,7 +33,7 @@ int cellMax(const DeviceLimits &l, int mode)
 
 bool isCutoffCurrent(const DeviceLimits &l, int mode)
 {
-    return (mode == l.lastChgMode && l.cvFlag) || (l.devType == 5 && mode == 8);
+    return (mode == l.lastChgMode && l.cvFlag) || (l.devType == 5 && mode == models::DisplayOnlyMode);
 }
 
 template <class T>

@@ -66,6 +66,26 @@ QString currentAxisLabel(int type);
 // Type 26 (the USB tester) shows the quick-charge menu.
 bool showsUsbMenu(int type);
 
+// Mode indexes (positions in a model's mode list) that mean the same on
+// every model that has them. The mode groups are read from the row:
+// indexes 0 to LastDisMode discharge, LastDisMode + 1 to LastChgMode charge.
+//
+// "D-CC", constant-current discharge: the first mode of every list but
+// type 51's.
+inline constexpr int CcMode = 0;
+// "D-CP", constant-power discharge, on the models whose set value is a power
+// in mode 1.
+inline constexpr int PowerMode = 1;
+// "Meter", the reading mode of the USB tester (and of type 25).
+inline constexpr int UsbMeterMode = 1;
+// Type 5's last mode, "DC5V" (or "Meter" from its firmware 3.02): it shows
+// the readings and takes a cut-off current alone.
+inline constexpr int DisplayOnlyMode = 8;
+// The five charge profiles of the models that charge by cells: modes 1 to 5
+// of types 1 to 4, and 2 to 6 of types 5 and 6, after their power mode.
+constexpr bool isCellMode(int mode) { return mode >= 1 && mode <= 5; }
+constexpr bool isCellModeAfterPower(int mode) { return isCellMode(mode - 1); }
+
 // What a type code tells beyond its row: the facts that the readouts, the
 // setting rules and the firmware loader look up by model.
 

@@ -30,33 +30,38 @@ void putPair(std::array<int, 6> &data, int k, int32_t v)
 
 Rule ruleFor(int T, int M, int lastDisMode)
 {
+    using models::PowerMode;
     if (models::cellRulesApply(T))
-        return between(M, 1, 5) ? Rule::Cells : Rule::None;
+        return models::isCellMode(M) ? Rule::Cells : Rule::None;
     if (models::chargesByCellsWithPower(T)) {
-        if (M == 1)
+        if (M == PowerMode)
             return Rule::Power;
-        if (between(M, 2, 6))
+        if (models::isCellModeAfterPower(M))
             return Rule::Cells;
-        return M >= 8 ? Rule::Zero : Rule::None;
+        return M >= models::DisplayOnlyMode ? Rule::Zero : Rule::None;
     }
     if (oneOf(T, {7, 36, 37})) {
-        if (M == 1)
+        if (M == PowerMode)
             return Rule::Power;
         if (between(M, 3, 6))
             return Rule::Cells;
-        return M >= 8 ? Rule::Zero : Rule::None;
+        return M >= models::DisplayOnlyMode ? Rule::Zero : Rule::None;
     }
+    // While their list keeps the power mode, it is their last discharge mode.
     if (models::losesPowerModeWithFirmware(T))
-        return M == 1 && lastDisMode == 1 ? Rule::Power : Rule::None;
+        return M == PowerMode && lastDisMode == PowerMode ? Rule::Power : Rule::None;
     if (between(T, 11, 24) || T == 27 || T == 28 || between(T, 30, 35)) {
-        if (M == 1)
+        if (M == PowerMode)
             return Rule::Power;
-        return M == 3 ? Rule::Zero : Rule::None;
+        return M == 3 ? Rule::Zero : Rule::None; // "Meter" of types 11 to 16
     }
     return Rule::None; // 8, 25, 26, 29, 38, 39, 40 and above
 }
 
-bool thirdIsCurrent(int mode, int lastChgMode, bool cvFlag) { return mode == 8 || (mode == lastChgMode && cvFlag); }
+bool thirdIsCurrent(int mode, int lastChgMode, bool cvFlag)
+{
+    return mode == models::DisplayOnlyMode || (mode == lastChgMode && cvFlag);
+}
 
 void convert(const Device &d, int mode, const Texts &t, Values &out)
 {

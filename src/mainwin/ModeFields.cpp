@@ -65,9 +65,9 @@ void power(Box &set, const Values &v)
 // the set current written with `pic`; false for the other modes.
 bool currentOrPower(Box &set, Box &limit, const Values &v, int m, const QString &pic)
 {
-    if (m == 0)
+    if (m == models::CcMode)
         set.text = v.I(pic);
-    else if (m == 1)
+    else if (m == models::PowerMode)
         power(set, v);
     else
         return false;
@@ -104,9 +104,9 @@ Group group(int t, int lastDisMode)
     if (models::chargesByCellsWithPower(t))
         return Group::PowerCells;
     const bool swaps = models::losesPowerModeWithFirmware(t);
-    if (t == 7 || t == 36 || t == 37 || (swaps && lastDisMode == 1))
+    if (t == 7 || t == 36 || t == 37 || (swaps && lastDisMode == models::PowerMode))
         return Group::PowerCv;
-    if (t == 8 || t == 28 || t == 29 || t == 38 || t == 39 || (swaps && lastDisMode == 0))
+    if (t == 8 || t == 28 || t == 29 || t == 38 || t == 39 || (swaps && lastDisMode == models::CcMode))
         return Group::Cv;
     if (t < 40)
         return Group::Load;
@@ -133,9 +133,9 @@ Layout layout(const Input &in)
     switch (group(t, in.lastDisMode)) {
     case Group::Cells:
         set.text = v.I(P00);
-        if (m == 0)
+        if (m == models::CcMode)
             limit.text = v.V();
-        else if (m == 6)
+        else if (m == 6) // "C-CV"
             voltage(limit, v);
         else
             cells(limit, v);
@@ -143,11 +143,11 @@ Layout layout(const Input &in)
     case Group::PowerCells:
         if (currentOrPower(set, limit, v, m, P00))
             break;
-        if (m == 7) {
+        if (m == 7) { // "C-CV"
             set.text = v.I(P00);
             voltage(limit, v);
             cutoffCurrent(third, v.T(P00));
-        } else if (m == 8) {
+        } else if (m == models::DisplayOnlyMode) {
             set.text = P00;
             limit.text = P00;
             cutoffCurrent(third, v.T(P00));
@@ -168,7 +168,7 @@ Layout layout(const Input &in)
     }
     case Group::Cv:
         set.text = v.I(P00);
-        if (m == 0) {
+        if (m == models::CcMode) {
             limit.text = v.V();
         } else {
             voltage(limit, v);
@@ -179,19 +179,19 @@ Layout layout(const Input &in)
         }
         break;
     case Group::Load:
-        if (m == 1 && models::hasMeterAtModeOne(t)) {
+        if (m == models::UsbMeterMode && models::hasMeterAtModeOne(t)) {
             set.text = v.I(P00);
             limit.text = v.V();
             limit.enabled = false;
-        } else if (m == 1) {
+        } else if (m == models::PowerMode) {
             power(set, v);
             limit.text = v.V();
-        } else if (m == 2 || m == 4) {
+        } else if (m == 2 || m == 4) { // "C-CV" and "D-CV" of types 11 to 16
             set.caption = QStringLiteral("Current");
             set.text = v.I(P00);
             limit.caption = QStringLiteral("Test Val");
             limit.text = v.V();
-        } else if (m == 3) {
+        } else if (m == 3) { // "Meter" of types 11 to 16
             set.text = v.I(P00);
             limit.text = v.V();
             set.enabled = limit.enabled = false;
@@ -203,7 +203,7 @@ Layout layout(const Input &in)
     case Group::Milliamps:
         set.text = v.I(P000);
         limit.text = v.V();
-        if (m == 1) {
+        if (m == 1) { // "C-CV"
             set.unit = QStringLiteral("mA");
             cutoffCurrent(third, v.T(P000), QStringLiteral("mA"));
         } else {
@@ -213,7 +213,7 @@ Layout layout(const Input &in)
     case Group::None: // not asked for (see the header); laid out as the later types
     case Group::Later:
         limit.text = v.V();
-        if (m == 1) {
+        if (m == 1) { // "D-CV" of type 41
             set.text = P00;
             limit.caption = QStringLiteral("Test Val");
             set.enabled = false;

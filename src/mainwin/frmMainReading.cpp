@@ -181,7 +181,7 @@ void frmMain::showMeter(int Index, int chn)
         return;
     }
     const ChannelState &c = chan(Index, chn);
-    if (c.Mode != 1) {
+    if (c.Mode != models::UsbMeterMode) {
         meterHiddenByOther_ = false;
         frmMeterForm().unload();
         return;

@@ -40,7 +40,7 @@ void frmMain::SetRunState(bool idle, int Index)
     p.set_ContEnable(false);
     p.set_StopEnable(true);
     const int c = qx::tools::panelChannel(&p);
-    if (chan(Index, c).Mode == 0 && !chained)
+    if (chan(Index, c).Mode == qx::models::CcMode && !chained)
         p.set_SetEnable(true);
     p.set_ModeEnable(false);
     p.set_MonitorEnable(false);

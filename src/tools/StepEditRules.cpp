@@ -70,7 +70,7 @@ Kind kindOf(const Device &d, int k)
     if (k == d.lastChgMode + 2)
         return Kind::Cycle;
     if (k <= d.lastDisMode)
-        return k == 1 ? Kind::Power : Kind::Discharge;
+        return k == models::PowerMode ? Kind::Power : Kind::Discharge;
     if (k == d.lastChgMode && d.cvFlag)
         return Kind::CvCharge;
     if (k < d.lastChgMode || !models::cellRulesApply(d.devType))

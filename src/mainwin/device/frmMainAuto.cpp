@@ -69,7 +69,7 @@ void frmMain::DevCtrl_AutoTestClick(int Index)
             d.AutoEnd = c2;
             d.AutoUp = c1 <= c2;
             d.AutoChn = chn;
-            p.set_tMode(p.ModeTxt(0));
+            p.set_tMode(p.ModeTxt(models::CcMode));
             p.set_tSval(chn, p.tAutoC1());
             p.set_tSlmt(chn, p.tAutoVol());
             p.set_tStim(chn, QStringLiteral("0"));

@@ -147,9 +147,9 @@ void frmMain::DevCtrl_ModeClick(int Index)
     } else {
         // Mode 1 starts at 1 W but where it charges cells, holds a constant
         // voltage (type 8) or reads the USB tester's meter.
-        const bool powerMode = m == 1 && !models::chargesByCells(T) && T != 8 && !models::isUsbTester(T);
+        const bool powerMode = m == models::PowerMode && !models::chargesByCells(T) && T != 8 && !models::isUsbTester(T);
         c0.SetVal = powerMode ? 1 : num::toInt(float(CurScale[Index]) * MinCur[Index]);
-        const bool cellMode = models::chargesByCells(T) && m >= 1 && m <= 5;
+        const bool cellMode = models::chargesByCells(T) && models::isCellMode(m);
         c0.SetLmt = cellMode ? 1 : num::toInt(float(VolScale[Index]) * MinVol[Index]);
     }
     c0.SetTim = 0;

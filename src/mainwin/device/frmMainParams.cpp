@@ -43,7 +43,7 @@ void frmMain::ParamFrame(int Index, int chn, const qx::Frames::DevBytes &b)
 
     switch (DevType[Index]) {
     case 5:
-        if (p.ModeTxt(8) == QLatin1String("DC5V") && ver == 302) {
+        if (p.ModeTxt(models::DisplayOnlyMode) == QLatin1String("DC5V") && ver == 302) {
             rebuild();
             reselect();
             MinCur[Index] = 0.01f;

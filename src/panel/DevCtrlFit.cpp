@@ -107,12 +107,8 @@ void ReadoutFit::refit()
                                          lcd_->InterSegmentGap(), lcd_->SegmentStyle(), part.colon);
     const DigitGeometry now{lcd_->NumDigits(), lcd_->SegmentHeight(), lcd_->InterDigitGap(),
                             lcd_->YOffset()};
-    if (!(want == now)) {
-        lcd_->set_SegmentHeight(want.segmentHeight);
-        lcd_->set_InterDigitGap(want.interDigitGap);
-        lcd_->set_YOffset(want.yOffset);
-        lcd_->set_NumDigits(want.numDigits);
-    }
+    if (!(want == now))
+        lcd_->set_MainDigits(want.segmentHeight, want.interDigitGap, want.yOffset, want.numDigits);
 }
 
 void setReadoutColor(LCDisp *lcd, uint32_t color)

@@ -8,6 +8,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
+#include <bit>
 
 using namespace qx::lcd;
 
@@ -75,8 +76,7 @@ void LCDisp::applyEffect(Effect e)
 {
     switch (e) {
     case Effect::Background:
-        gradient_ = fillGradient(width(), height(), qx::oleResolve(p_.BackColor1), qx::oleResolve(p_.BackColor2),
-                                 p_.BackAngle, p_.BackMiddleOut);
+        buildGradient();
         redraw();
         break;
     case Effect::Redraw: redraw(); break;
@@ -94,6 +94,23 @@ void LCDisp::applyEffect(Effect e)
     case Effect::Theme:
     case Effect::Text: break;
     }
+}
+
+void LCDisp::set_MainDigits(int segmentHeight, int interDigitGap, int yOffset, int numDigits)
+{
+    holdEffects_ = true;
+    try {
+        set_SegmentHeight(segmentHeight);
+        set_InterDigitGap(interDigitGap);
+        set_YOffset(yOffset);
+        set_NumDigits(numDigits);
+    } catch (...) {
+        holdEffects_ = false;
+        applyEffect(Effect::Rebuild);
+        throw;
+    }
+    holdEffects_ = false;
+    applyEffect(Effect::Rebuild);
 }
 
 void LCDisp::set_Theme(int v)
@@ -131,14 +148,17 @@ void LCDisp::rebuild()
     exp_.sizes = {p_.SegmentHeightExp, p_.SegmentWidthExp, p_.InterSegmentGapExp, p_.SegmentStyleExp};
     exp_.yOffset = p_.YOffsetExp;
     buildSegmentImages();
-    gradient_ = fillGradient(width(), height(), qx::oleResolve(p_.BackColor1), qx::oleResolve(p_.BackColor2),
-                             p_.BackAngle, p_.BackMiddleOut);
+    buildGradient();
     surface_ = QImage(size(), QImage::Format_RGB32);
     builtSize_ = size();
-    main_.regions = makeRegions(p_.SegmentHeight, p_.SegmentWidth, p_.YOffset, p_.DecimalSeparator,
-                                p_.ThousandsSeparator);
-    exp_.regions = makeRegions(p_.SegmentHeightExp, p_.SegmentWidthExp, p_.YOffsetExp, p_.DecimalSeparator,
-                               p_.ThousandsSeparator);
+    for (Group *g : {&main_, &exp_}) {
+        const std::array<int64_t, 5> from{g->sizes.h, g->sizes.w, g->yOffset, p_.DecimalSeparator,
+                                          p_.ThousandsSeparator};
+        if (from != g->regionsFrom) {
+            g->regions = makeRegions(g->sizes.h, g->sizes.w, g->yOffset, p_.DecimalSeparator, p_.ThousandsSeparator);
+            g->regionsFrom = from;
+        }
+    }
     layoutCells();
     composeBackground();
 }
@@ -149,12 +169,27 @@ void LCDisp::buildSegmentImages()
     const bool mid = p_.Seg3DMiddleOut;
     for (Group *g : {&main_, &exp_}) {
         const int h = g->sizes.h, w = g->sizes.w;
+        const std::array<int64_t, 5> from{h, w, c1, c2, mid};
+        if (from == g->fillsFrom)
+            continue;
+        g->fillsFrom = from;
         const QImage hGrad = fillGradient(h, w + 1, c1, c2, 90, mid);
         g->horizontal = shadedSegment(hGrad, true, h, w);
         g->vertical = shadedSegment(fillGradient(w + 1, h, c1, c2, 180, mid), false, h, w);
         if (g == &main_) // the point's fill: the bottom-left w x w of the horizontal gradient
             pointImage_ = hGrad.isNull() ? QImage() : hGrad.copy(0, 1, w, w);
     }
+}
+
+void LCDisp::buildGradient()
+{
+    const uint32_t c1 = qx::oleResolve(p_.BackColor1), c2 = qx::oleResolve(p_.BackColor2);
+    const std::array<int64_t, 6> from{width(), height(), c1, c2, std::bit_cast<int32_t>(p_.BackAngle),
+                                      p_.BackMiddleOut};
+    if (from == gradientFrom_)
+        return;
+    gradient_ = fillGradient(width(), height(), c1, c2, p_.BackAngle, p_.BackMiddleOut);
+    gradientFrom_ = from;
 }
 
 void LCDisp::layoutCells()
@@ -426,12 +461,12 @@ void LCDisp::paintCell(QPainter &p, int gi, int cellX, QChar c)
 
 void LCDisp::paintSegment(QPainter &p, int gi, int index, QPoint at, bool lit)
 {
+    if (!lit && !p_.ShowBurnIn)
+        return; // an unlit segment without burn-in is the wiped background
     const Group &g = group(gi);
     const QRegion r = g.regions[size_t(index)].translated(at);
     const int fill = p_.SegmentFillStyle;
     if (!lit) {
-        if (!p_.ShowBurnIn)
-            return;
         if (fill == 0)
             fillRegion(p, innerFrame(r), unlit_);
         else if (fill == 1)

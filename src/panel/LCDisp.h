@@ -14,6 +14,8 @@
 #include <QList>
 #include <QRegion>
 #include <QWidget>
+#include <array>
+#include <cstdint>
 #include <type_traits>
 #include <vector>
 
@@ -119,6 +121,11 @@ public:
     int YOffsetExp() const { return p_.YOffsetExp; }
     void set_YOffsetExp(int v) { setProp(&qx::lcd::LCDispProps::YOffsetExp, v); }
 
+    // Sets the main group's segment height, digit gap, vertical offset and
+    // digit count (in that order, each told as its own setter tells it) and
+    // rebuilds once for the four instead of once for each.
+    void set_MainDigits(int segmentHeight, int interDigitGap, int yOffset, int numDigits);
+
     // Persistence: reads every property (missing keys take their defaults,
     // out-of-range values are brought into range) and redraws; writes every
     // property that differs from its default.
@@ -161,6 +168,7 @@ private:
     // Building (on property changes and resizes).
     void rebuild();
     void buildSegmentImages();
+    void buildGradient(); // the background gradient, when its inputs changed
     void layoutCells();
     void composeBackground(); // background, picture and border onto the surface
     void paintPicture(QPainter &p);
@@ -190,6 +198,9 @@ private:
         int wipeTop = 0, wipeBottom = -1; // rows a cell's wipe spans, made with the regions
         QImage horizontal, vertical;      // shaded fills
         QString last;                // characters as last drawn
+        // What the fills and the regions were made from: a rebuild that
+        // changes neither (a digit count, a gap) keeps them.
+        std::array<int64_t, 5> fillsFrom{-1}, regionsFrom{-1};
     };
     Group &group(int g) { return g == 0 ? main_ : exp_; }
     const Group &group(int g) const { return g == 0 ? main_ : exp_; }
@@ -197,9 +208,11 @@ private:
     qx::lcd::LCDispProps p_;
     Group main_, exp_;
     QImage surface_, background_, gradient_, pointImage_;
+    std::array<int64_t, 6> gradientFrom_{-1}; // what gradient_ was made from
     QSize builtSize_;
     QColor lit_, unlit_;
     bool negative_ = false;
+    bool holdEffects_ = false; // setProp stores and tells, the caller rebuilds
     QRegion pointDrawn_, colonDrawn_;
     std::vector<QRegion> marksDrawn_;
     QRegion mask_;
@@ -214,5 +227,6 @@ void LCDisp::setProp(T qx::lcd::LCDispProps::*member, const V &v)
         checkRange(info, static_cast<long long>(v));
     p_.*member = static_cast<T>(v);
     Q_EMIT PropertyChanged(QLatin1String(info.name));
-    applyEffect(info.effect);
+    if (!holdEffects_)
+        applyEffect(info.effect);
 }

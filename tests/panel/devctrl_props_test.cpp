@@ -512,6 +512,24 @@ TEST(DevCtrlProps, RunTimeKeepsEveryDigitAndReadsBackWhatWasWritten)
     expectCellsInside(vol, vol->width() - 1, "lcdVol");
 }
 
+TEST(DevCtrlProps, AReadoutRefittedBackAndForthLooksAsOneDrawnOnce)
+{
+    // Each run time below takes other digits and sizes than the one before:
+    // whatever the readout kept from earlier fits, its picture is the one a
+    // new readout with its final properties draws.
+    DevCtrl p;
+    for (const char *t : {"12:34:56", "1000:59:59", "100:00:00", "1000:59:59", "01:02:03", "100:00:00"})
+        p.set_tTime(0, QLatin1String(t));
+    auto *stepped = child<LCDisp>(p, "lcdTime");
+    ASSERT_EQ(stepped->NumDigits(), 5);
+    qx::PropertyBag bag;
+    stepped->WriteProperties(bag);
+    LCDisp fresh;
+    fresh.resize(stepped->size());
+    fresh.ReadProperties(bag);
+    EXPECT_TRUE(stepped->surface() == fresh.surface());
+}
+
 TEST(DevCtrlProps, LogoPictureFiles)
 {
     DevCtrl p;

@@ -112,8 +112,12 @@ void frmMain::createDeviceViews(int n)
 void frmMain::clearPanel(int n)
 {
     ::DevCtrl &p = DevCtrl(n);
-    p.ModeClr();
-    p.ModeAdd(QStringLiteral("No Device"));
+    // A list that already holds no device alone is left as it is (each
+    // entry added is measured for the box's width).
+    if (p.ModeCnt() != 1 || p.ModeTxt(0) != QStringLiteral("No Device")) {
+        p.ModeClr();
+        p.ModeAdd(QStringLiteral("No Device"));
+    }
     p.set_tMode(QStringLiteral("No Device"));
     for (int c = 0; c < 2; ++c) {
         p.set_tSval(c, QStringLiteral("00.00"));

@@ -28,6 +28,7 @@
 // list fails with QxError(ErrInvalidProperty) and keeps the selection.
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <array>
 #include <cstdint>
@@ -92,6 +93,8 @@ public:
     // "Cycle Test" (through qx::Module3::LangText).
     void TabAdd(int val, const QString &key);
     void TabClear();
+    // The strip holds exactly the tabs TabAdd gives these keys, in order.
+    bool TabsAre(const QStringList &keys) const;
 
     // ---- State and channel ----
     int Test() const;  // 1 "key1", 2 "key2", 3 any other key

@@ -43,13 +43,15 @@ void appendEntry(QComboBox *c, const QString &val)
 
 // A mode box as wide as its longest entry needs ("No Device" in the panel's
 // font is wider than the designed box), never narrower than designed nor
-// past the inside of its frame.
-void fitToEntries(QComboBox *c)
+// past the inside of its frame. The widest entry's text width is kept on the
+// box, so that an added entry measures only itself (identification adds the
+// entries one by one).
+void fitToEntries(QComboBox *c, const QString *added)
 {
+    static const char *const widest = "widestEntry";
+    const int text = added ? std::max(c->property(widest).toInt(), c->fontMetrics().horizontalAdvance(*added)) : 0;
+    c->setProperty(widest, text);
     const int design = c->property("designWidth").toInt();
-    int text = 0;
-    for (int i = 0; i < c->count(); ++i)
-        text = std::max(text, c->fontMetrics().horizontalAdvance(c->itemText(i)));
     QStyleOptionComboBox opt;
     opt.initFrom(c);
     // The label is drawn a pixel in from each side of the edit field.
@@ -195,13 +197,13 @@ void DevCtrl::PortClr() { cmbPort_->clear(); }
 void DevCtrl::ModeAdd(const QString &val)
 {
     appendEntry(modeList(), val);
-    fitToEntries(modeList());
+    fitToEntries(modeList(), &val);
 }
 
 void DevCtrl::ModeClr()
 {
     modeList()->clear();
-    fitToEntries(modeList());
+    fitToEntries(modeList(), nullptr);
 }
 
 void DevCtrl::TabAdd(int val, const QString &key)
@@ -210,6 +212,17 @@ void DevCtrl::TabAdd(int val, const QString &key)
 }
 
 void DevCtrl::TabClear() { tabDev_->Clear(); }
+
+bool DevCtrl::TabsAre(const QStringList &keys) const
+{
+    if (tabDev_->Count() != keys.size())
+        return false;
+    for (int i = 0; i < keys.size(); ++i)
+        if (tabDev_->Key(i + 1) != keys[i]
+            || tabDev_->Caption(i + 1) != qx::Module3::LangText(qx::panel::tabCaption(i + 1, keys[i])))
+            return false;
+    return true;
+}
 
 // ---- State and channel ----
 

@@ -245,8 +245,12 @@ void frmMain::endLink(int Index, bool keepRows)
         frmMeterForm()->hide();
 
     p.set_Conn(false);
-    p.TabClear();
-    p.TabAdd(1, QStringLiteral("key1"));
+    // The single page of no device; a strip already so is left as it is
+    // (a rebuild lays the strip out and measures its captions again).
+    if (!p.TabsAre({QStringLiteral("key1")})) {
+        p.TabClear();
+        p.TabAdd(1, QStringLiteral("key1"));
+    }
     // The lamp goes out with the link.
     tmrRecv(Index).stop();
     p.set_LedRecv(false);

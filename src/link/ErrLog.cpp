@@ -22,6 +22,12 @@ ErrLogClock &clock()
     return c;
 }
 
+ErrLogTap &tap()
+{
+    static ErrLogTap t;
+    return t;
+}
+
 QString oneLine(QString s)
 {
     s.replace(QLatin1String("\r\n"), QLatin1String(" "));
@@ -41,6 +47,10 @@ bool ErrLog(const QString &tag, const QString &description) noexcept
 {
     try {
         std::lock_guard lock(logMutex());
+        if (tap()) {
+            tap()(tag, description);
+            return true;
+        }
         const QString folder = homePath(QStringLiteral("Log"));
         if (!QFileInfo(folder).isDir())
             return false;
@@ -64,6 +74,14 @@ ErrLogClock setErrLogClock(ErrLogClock c)
     std::lock_guard lock(logMutex());
     ErrLogClock old = std::move(clock());
     clock() = std::move(c);
+    return old;
+}
+
+ErrLogTap setErrLogTap(ErrLogTap t)
+{
+    std::lock_guard lock(logMutex());
+    ErrLogTap old = std::move(tap());
+    tap() = std::move(t);
     return old;
 }
 

@@ -28,4 +28,10 @@ void installErrLogSink();
 using ErrLogClock = std::function<QDateTime()>;
 ErrLogClock setErrLogClock(ErrLogClock clock);
 
+// Hands every entry to tap instead of writing it (a fuzz target that checks
+// the entries of each of millions of inputs); an empty function restores
+// the file. Returns the previous tap.
+using ErrLogTap = std::function<void(const QString &tag, const QString &description)>;
+ErrLogTap setErrLogTap(ErrLogTap tap);
+
 } // namespace qx

@@ -16,19 +16,21 @@ namespace {
 constexpr int MainGroup = 0;
 constexpr int ExpGroup = 1;
 
-void fillRegion(QPainter &p, const QRegion &r, const QColor &c)
+// Fills region r placed at `at` (drawn rectangle by rectangle: a region
+// moved to its place first would be copied for every segment drawn).
+void fillRegion(QPainter &p, const QRegion &r, const QColor &c, QPoint at = QPoint())
 {
     for (const QRect &rc : r)
-        p.fillRect(rc, c);
+        p.fillRect(rc.translated(at), c);
 }
 
-// Copies img through region r, the image's origin placed at `at`.
+// Copies img through region r, both placed with their origin at `at`.
 void blitThrough(QPainter &p, const QImage &img, const QRegion &r, QPoint at)
 {
     if (img.isNull())
         return;
     for (const QRect &rc : r) {
-        const QRect src = rc.translated(-at) & img.rect();
+        const QRect src = rc & img.rect();
         if (!src.isEmpty())
             p.drawImage(src.topLeft() + at, img, src);
     }
@@ -464,18 +466,18 @@ void LCDisp::paintSegment(QPainter &p, int gi, int index, QPoint at, bool lit)
     if (!lit && !p_.ShowBurnIn)
         return; // an unlit segment without burn-in is the wiped background
     const Group &g = group(gi);
-    const QRegion r = g.regions[size_t(index)].translated(at);
+    const QRegion &r = g.regions[size_t(index)]; // at the cell's origin, drawn at `at`
     const int fill = p_.SegmentFillStyle;
     if (!lit) {
         if (fill == 0)
-            fillRegion(p, innerFrame(r), unlit_);
+            fillRegion(p, innerFrame(r), unlit_, at);
         else if (fill == 1)
-            fillRegion(p, r, unlit_);
+            fillRegion(p, r, unlit_, at);
         return;
     }
     switch (fill) {
-    case 0: fillRegion(p, innerFrame(r), lit_); break;
-    case 1: fillRegion(p, r, lit_); break;
+    case 0: fillRegion(p, innerFrame(r), lit_, at); break;
+    case 1: fillRegion(p, r, lit_, at); break;
     case 2:
         switch (index) {
         case HexVertical:
@@ -487,7 +489,7 @@ void LCDisp::paintSegment(QPainter &p, int gi, int index, QPoint at, bool lit)
         case TrapBottom:
         case RectHorizontal: blitThrough(p, g.horizontal, r, at); break;
         case PointMark: blitThrough(p, pointImage_, r, at); break;
-        default: fillRegion(p, r, lit_); break;
+        default: fillRegion(p, r, lit_, at); break;
         }
         break;
     default: break;

@@ -3,6 +3,7 @@
 // counters and result cells, the device is told to continue, and new lines
 // go on in the same log. Monitor records curves without a test.
 #include "LinkFixture.h"
+#include "SimLinkFixture.h"
 #include "ReadingFixture.h"
 
 #include "DevSim.h"
@@ -227,18 +228,7 @@ namespace {
 // The program started anew beside a simulated device that still runs a
 // test the program's run log recorded, and that reports its firmware
 // version: its first frames after the connect are parameter frames.
-class TakeOver : public test::LinkFixture {
-protected:
-    void TearDown() override
-    {
-        if (w)
-            COMM::CloseComm(PortHandle[0]);
-        sim.reset();
-        LinkFixture::TearDown();
-    }
-
-    std::unique_ptr<sim::DevSim> sim;
-};
+class TakeOver : public test::SimLinkFixture {};
 
 } // namespace
 

@@ -8,7 +8,7 @@
 //
 // The program's second is shortened here and the simulated device runs as
 // much faster, so every test reads in seconds of the program.
-#include "LinkFixture.h"
+#include "SimLinkFixture.h"
 
 #include "DevSim.h"
 #include "common/DecimalComma.h"
@@ -30,15 +30,12 @@ using test::type;
 
 namespace {
 
-class EnginesE2E : public test::LinkFixture {
+class EnginesE2E : public test::SimLinkFixture {
 protected:
     void TearDown() override
     {
         frmSetForm().unload();
-        if (w)
-            for (int i = 0; i < w->viewCount(); ++i)
-                COMM::CloseComm(PortHandle[i]);
-        sim.reset();
+        closeDevices();
         setUnhandledSink(previousSink);
         LinkFixture::TearDown();
     }
@@ -131,7 +128,6 @@ protected:
     }
 
     test::ShortSecond second{250};
-    std::unique_ptr<sim::DevSim> sim;
     ErrorSink previousSink = setUnhandledSink({});
 };
 

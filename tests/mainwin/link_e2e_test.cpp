@@ -5,7 +5,7 @@
 // that cannot be had, a device that falls silent or hangs up mid-test, and
 // a disk that is full at Connect or fills up mid-test. Tests that wait for
 // seconds to pass shorten the program's second.
-#include "LinkFixture.h"
+#include "SimLinkFixture.h"
 
 #include "DevSim.h"
 #include "common/FullDisk.h"
@@ -24,16 +24,8 @@ using namespace qx;
 
 namespace {
 
-class LinkE2E : public test::LinkFixture {
+class LinkE2E : public test::SimLinkFixture {
 protected:
-    void TearDown() override
-    {
-        if (w)
-            for (int i = 0; i < w->viewCount(); ++i)
-                COMM::CloseComm(PortHandle[i]);
-        sim.reset();
-        LinkFixture::TearDown();
-    }
 
     // A simulated device of type `type` on COM3 (replacing the one before).
     sim::DevSim &device(int type, int firmware = 320, int paramFrames = 2)
@@ -106,7 +98,6 @@ protected:
     }
     int logLines() const { return int(fileLines(QStringLiteral("qx-QM-16-COM3-1-1.bak")).size()); }
 
-    std::unique_ptr<sim::DevSim> sim;
 };
 
 } // namespace

@@ -2,7 +2,7 @@
 // while it held the port, bytes that queued up while nobody read, a port
 // the user may not open, and frames the wire spoils. What the user sees:
 // the port list, Connect, the tab, the information list, the error log.
-#include "LinkFixture.h"
+#include "SimLinkFixture.h"
 
 #include "DevSim.h"
 #include "common/FileModes.h"
@@ -23,16 +23,8 @@ using test::devFrame;
 
 namespace {
 
-class PortTrouble : public test::LinkFixture {
+class PortTrouble : public test::SimLinkFixture {
 protected:
-    void TearDown() override
-    {
-        if (w)
-            for (int i = 0; i < w->viewCount(); ++i)
-                COMM::CloseComm(PortHandle[i]);
-        sim.reset();
-        LinkFixture::TearDown();
-    }
     bool waitFor(const std::function<bool()> &pred, int ms = 10000) { return test::waitUntil(pred, ms); }
     QStringList portList(int Index = 0) const
     {
@@ -61,7 +53,6 @@ protected:
         }, 3000);
     }
 
-    std::unique_ptr<sim::DevSim> sim;
 };
 
 // Type 21 ("QM-16", one channel, "D-CC" only): idle at mv millivolts.

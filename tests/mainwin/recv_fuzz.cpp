@@ -175,8 +175,8 @@ private:
     void restart()
     {
         // No event loop runs here: what the last input posted (repaint and
-        // layout requests, objects to delete) is delivered now, so that it
-        // does not pile up from input to input.
+        // layout requests) is delivered now, so that it does not pile up
+        // from input to input.
         QCoreApplication::sendPostedEvents();
         // A run log that the last input continued grew: it is as before.
         for (int c = 0; c < 2; ++c)
@@ -201,6 +201,11 @@ private:
         g.set_Size(axes_.size);
         if (frmMeterForm().isLoaded())
             frmMeterForm().unload();
+        // Objects given to deleteLater (the meter just unloaded, ...) go
+        // now: outside an event loop only a call for this kind deletes
+        // them, and waiting they would pile up in the event queue, input
+        // after input, each one slowing the delivery of every other event.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         w_->startLink(0);
         logged_.clear();
     }

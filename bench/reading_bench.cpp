@@ -9,7 +9,7 @@
 #include "common/PaintCounter.h"
 #include "curves/CurveGraph.h"
 #include "mainwin/ModelSetup.h"
-#include "link/State.h"
+#include "services/State.h"
 #include "mainwin/frmMain.h"
 #include "panel/DevCtrl.h"
 #include "platform/AppHome.h"

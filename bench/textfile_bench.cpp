@@ -1,7 +1,7 @@
 // Reading the small text files a user opens: a step file of ten rows (42
 // lines) and a parameter file (7 lines), each from the disk as the program
 // opens them, and the same step file written in GBK on Windows.
-#include "link/StepFile.h"
+#include "services/StepFile.h"
 #include "mainwin/CfgFile.h"
 
 #include <QFile>

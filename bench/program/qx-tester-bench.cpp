@@ -19,8 +19,8 @@
 //               used while CPU time is measured            -> lines, then "painted"
 //   quit        ends the program
 // A wait that does not end in 60 s answers "timeout".
-#include "link/ErrLog.h"
-#include "link/State.h"
+#include "services/ErrLog.h"
+#include "services/State.h"
 #include "mainwin/frmMain.h"
 #include "panel/DevCtrl.h"
 #include "platform/AppHome.h"

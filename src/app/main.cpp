@@ -1,7 +1,7 @@
 // The program: the splash first, then the main window; closing the main
 // window ends the program.
 #include "curves/frmData.h"
-#include "link/ErrLog.h"
+#include "services/ErrLog.h"
 #include "platform/AppVersion.h"
 #include "mainwin/frmAbout.h"
 #include "mainwin/frmLogo.h"

@@ -1,6 +1,6 @@
 #include "curves/ColorSwatch.h"
 
-#include "link/Module4.h"
+#include "services/Module4.h"
 #include "platform/Colors.h"
 #include "platform/WidgetStyle.h"
 

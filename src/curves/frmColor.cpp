@@ -4,7 +4,7 @@
 #include "curves/CurveGraph.h"
 #include "curves/CurveSlots.h"
 #include "curves/frmData.h"
-#include "link/State.h"
+#include "services/State.h"
 #include "platform/Guard.h"
 #include "platform/Placement.h"
 #include "platform/WidgetStyle.h"

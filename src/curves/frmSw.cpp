@@ -1,7 +1,7 @@
 #include "curves/frmSw.h"
 
-#include "link/Module1.h"
-#include "link/State.h"
+#include "services/Module1.h"
+#include "services/State.h"
 #include "platform/AppHome.h"
 #include "platform/Guard.h"
 #include "platform/Placement.h"

@@ -1,7 +1,7 @@
 #include "curves/frmType.h"
 
 #include "curves/frmData.h"
-#include "link/State.h"
+#include "services/State.h"
 #include "platform/Guard.h"
 #include "platform/Placement.h"
 #include "platform/WidgetStyle.h"

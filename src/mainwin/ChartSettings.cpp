@@ -1,7 +1,7 @@
 #include "mainwin/ChartSettings.h"
 
 #include "curves/CoordCheck.h"
-#include "link/Module1.h"
+#include "services/Module1.h"
 
 #include <cstdint>
 

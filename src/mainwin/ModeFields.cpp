@@ -1,7 +1,7 @@
 #include "mainwin/ModeFields.h"
 
 #include "link/ModelTable.h"
-#include "link/State.h"
+#include "services/State.h"
 #include "platform/Numbers.h"
 #include "platform/QxError.h"
 

@@ -1,6 +1,6 @@
 #include "mainwin/ResultFile.h"
 
-#include "link/Module4.h"
+#include "services/Module4.h"
 #include "platform/Numbers.h"
 
 #include <cmath>

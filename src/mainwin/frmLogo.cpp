@@ -6,7 +6,7 @@
 #include "platform/Guard.h"
 #include "platform/GuardedConnect.h"
 #include "platform/Placement.h"
-#include "link/Prompt.h"
+#include "services/Prompt.h"
 
 #include <QBitmap>
 #include <QEvent>

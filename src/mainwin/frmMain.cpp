@@ -3,10 +3,10 @@
 #include "mainwin/frmMain.h"
 
 #include "curves/CurveGraph.h"
-#include "link/ErrLog.h"
+#include "services/ErrLog.h"
 #include "link/Frames.h"
 #include "link/PortWatch.h"
-#include "link/State.h"
+#include "services/State.h"
 #include "mainwin/frmMsg.h"
 #include "panel/DevCtrl.h"
 #include "platform/Grid.h"

@@ -19,7 +19,7 @@
 //
 // The device views are control arrays indexed by device index: element i
 // exists for i from 0 to DevCount - 1; any other index fails with
-// QxError(ErrSubscript). Shared state lives in link/State.h. Inside members
+// QxError(ErrSubscript). Shared state lives in services/State.h. Inside members
 // the accessors DevCtrl(i) and CurveGraph(i) hide the class names: write
 // ::DevCtrl and ::CurveGraph for the types.
 #include "link/FrameFaults.h"

@@ -3,10 +3,10 @@
 // opening, waited for), each with the device tab strip disabled while open.
 #include "mainwin/frmMain.h"
 
-#include "link/ErrLog.h"
+#include "services/ErrLog.h"
 #include "link/ModelTable.h"
-#include "link/Prompt.h"
-#include "link/State.h"
+#include "services/Prompt.h"
+#include "services/State.h"
 #include "panel/DevCtrl.h"
 #include "platform/DialogWait.h"
 #include "platform/KeyedTabBar.h"

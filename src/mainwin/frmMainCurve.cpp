@@ -4,7 +4,7 @@
 #include "curves/CurveGraph.h"
 #include "curves/CurveSlots.h"
 #include "link/ModelTable.h"
-#include "link/State.h"
+#include "services/State.h"
 #include "mainwin/CurveScale.h"
 
 #include <exception>

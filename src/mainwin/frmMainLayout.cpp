@@ -3,8 +3,8 @@
 #include "mainwin/frmMain.h"
 
 #include "curves/CurveGraph.h"
-#include "link/Module5.h"
-#include "link/State.h"
+#include "services/Module5.h"
+#include "services/State.h"
 #include "mainwin/ResultColumns.h"
 #include "panel/DevCtrl.h"
 #include "panel/frmDisp.h"

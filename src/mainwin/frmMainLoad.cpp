@@ -4,9 +4,9 @@
 #include "mainwin/frmMain.h"
 
 #include "curves/CurveGraph.h"
-#include "link/Module1.h"
+#include "services/Module1.h"
 #include "link/PortScan.h"
-#include "link/State.h"
+#include "services/State.h"
 #include "mainwin/ResultColumns.h"
 #include "platform/AppVersion.h"
 #include "mainwin/ChartSettings.h"

@@ -4,10 +4,10 @@
 // Every handler traps its failures and ends quietly.
 #include "mainwin/frmMain.h"
 
-#include "link/Module1.h"
-#include "link/Module3.h"
-#include "link/Module4.h"
-#include "link/State.h"
+#include "services/Module1.h"
+#include "services/Module3.h"
+#include "services/Module4.h"
+#include "services/State.h"
 #include "net/NewsReply.h"
 #include "net/Socket.h"
 #include "net/UTF8.h"

@@ -3,8 +3,8 @@
 #include "mainwin/frmMain.h"
 
 #include "link/ModelTable.h"
-#include "link/Module3.h"
-#include "link/State.h"
+#include "services/Module3.h"
+#include "services/State.h"
 #include "panel/DevCtrl.h"
 #include "platform/Numbers.h"
 #include "tools/frmAdj.h"

@@ -9,7 +9,7 @@
 #include "curves/frmData.h"
 #include "curves/frmShow.h"
 #include "curves/frmSw.h"
-#include "link/State.h"
+#include "services/State.h"
 #include "panel/DevCtrl.h"
 #include "platform/DialogWait.h"
 #include "platform/Guard.h"

@@ -4,7 +4,7 @@
 // information list ends the news and opens its link.
 #include "mainwin/frmMain.h"
 
-#include "link/State.h"
+#include "services/State.h"
 #include "net/NewsReply.h"
 #include "platform/Guard.h"
 

@@ -4,10 +4,10 @@
 
 #include "curves/CurveGraph.h"
 #include "curves/CurveSlots.h"
-#include "link/Module1.h"
-#include "link/Module3.h"
+#include "services/Module1.h"
+#include "services/Module3.h"
 #include "link/PortWatch.h"
-#include "link/State.h"
+#include "services/State.h"
 #include "mainwin/ResultColumns.h"
 #include "platform/AppVersion.h"
 #include "mainwin/ChartSettings.h"

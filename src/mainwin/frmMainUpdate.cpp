@@ -2,8 +2,8 @@
 // port, with the device tab strip disabled while it is open.
 #include "mainwin/frmMain.h"
 
-#include "link/Prompt.h"
-#include "link/State.h"
+#include "services/Prompt.h"
+#include "services/State.h"
 #include "panel/DevCtrl.h"
 #include "platform/DialogWait.h"
 #include "platform/KeyedTabBar.h"

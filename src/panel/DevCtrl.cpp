@@ -2,7 +2,7 @@
 // actions and timer ticks into the panel's signals.
 #include "panel/DevCtrl.h"
 
-#include "link/Module3.h"
+#include "services/Module3.h"
 #include "panel/DevCtrlFit.h"
 #include "panel/DevCtrlText.h"
 #include "panel/LCDisp.h"

@@ -2,7 +2,7 @@
 // one of its controls, in the layout the two-channel flag names.
 #include "panel/DevCtrl.h"
 
-#include "link/Module3.h"
+#include "services/Module3.h"
 #include "panel/DevCtrlText.h"
 #include "panel/LCDisp.h"
 #include "platform/Colors.h"

@@ -1,6 +1,6 @@
 #include "panel/frmDisp.h"
 
-#include "link/Module4.h"
+#include "services/Module4.h"
 #include "panel/DevCtrl.h"
 #include "panel/DevCtrlFit.h"
 #include "panel/LCDisp.h"

@@ -1,6 +1,6 @@
 #include "panel/frmMeter.h"
 
-#include "link/State.h"
+#include "services/State.h"
 
 frmMeter::frmMeter()
     : FloatingReadout(Layout{4185, 1695, "USB测量", 5, 1605, 600, 3720, 120, "00.000", "0.0000", "000.00",

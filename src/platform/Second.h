@@ -1,5 +1,5 @@
 #pragma once
-// The length of the second that the seconds counters (link/Timer) and the
+// The length of the second that the seconds counters (services/Timer) and the
 // panels' once-a-second timers (run time, curve time, the sweep's and the
 // step program's ticks) count in: 1000 ms. Nothing in the program changes
 // it. End-to-end tests shorten it before they start what counts, so a test

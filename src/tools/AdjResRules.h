@@ -8,7 +8,7 @@
 // Resistance-test frame: operation 9 on the chosen channel, mode digit 0;
 // d1:d2 the test current (mA, or tens of mA on devices with CurScale 100).
 #include "link/Frames.h"
-#include "link/Refusal.h"
+#include "services/Refusal.h"
 
 #include <QString>
 #include <cstdint>

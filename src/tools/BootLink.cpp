@@ -1,7 +1,7 @@
 #include "tools/BootLink.h"
 
 #include "link/COMM.h"
-#include "link/ErrLog.h"
+#include "services/ErrLog.h"
 #include "link/ModelTable.h"
 
 #include <QEventLoop>

@@ -1,7 +1,7 @@
 #include "tools/StepEditRules.h"
 
 #include "link/ModelTable.h"
-#include "link/Prompt.h"
+#include "services/Prompt.h"
 #include "platform/Numbers.h"
 #include "platform/UiServices.h"
 

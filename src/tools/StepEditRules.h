@@ -16,8 +16,8 @@
 //   volt charge  the rest                     A, V, minutes
 // A cell count is checked as a count (1 to 12) only where LastDisMode < k <
 // LastChgMode on types below 5; elsewhere the limit is checked as a voltage.
-#include "link/DeviceLimits.h"
-#include "link/Refusal.h"
+#include "services/DeviceLimits.h"
+#include "services/Refusal.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #pragma once
 // The panel that the tool windows act on: the selected device's, and the
 // channel it shows (1 only when "Chn2" is chosen on a two-channel panel).
-#include "link/State.h"
+#include "services/State.h"
 #include "panel/DevCtrl.h"
 
 namespace qx::tools {

@@ -1,9 +1,9 @@
 #include "tools/frmAdj.h"
 
 #include "link/COMM.h"
-#include "link/Module3.h"
-#include "link/Prompt.h"
-#include "link/State.h"
+#include "services/Module3.h"
+#include "services/Prompt.h"
+#include "services/State.h"
 #include "panel/DevCtrl.h"
 #include "platform/Guard.h"
 #include "platform/LostFocus.h"

@@ -1,7 +1,7 @@
 #include "tools/frmSet.h"
 
-#include "link/Module3.h"
-#include "link/State.h"
+#include "services/Module3.h"
+#include "services/State.h"
 #include "panel/DevCtrl.h"
 #include "platform/Grid.h"
 #include "platform/Guard.h"
@@ -9,7 +9,7 @@
 #include "platform/GuardedConnect.h"
 #include "platform/Placement.h"
 #include "platform/WidgetStyle.h"
-#include "link/Refusal.h"
+#include "services/Refusal.h"
 #include "tools/StepEditRules.h"
 
 #include <QComboBox>

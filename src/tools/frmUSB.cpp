@@ -2,8 +2,8 @@
 
 #include "curves/CurveGraph.h"
 #include "curves/MainViews.h"
-#include "link/State.h"
-#include "link/Module3.h"
+#include "services/State.h"
+#include "services/Module3.h"
 #include "panel/DevCtrl.h"
 #include "panel/DevCtrlFit.h"
 #include "panel/LCDisp.h"

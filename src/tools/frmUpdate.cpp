@@ -1,8 +1,8 @@
 #include "tools/frmUpdate.h"
 
-#include "link/ErrLog.h"
-#include "link/Module3.h"
-#include "link/State.h"
+#include "services/ErrLog.h"
+#include "services/Module3.h"
+#include "services/State.h"
 #include "panel/ucProgressBar.h"
 #include "platform/Guard.h"
 #include "platform/Numbers.h"

@@ -9,8 +9,8 @@
 #include "curves/frmColor.h"
 #include "curves/frmData.h"
 #include "curves/frmType.h"
-#include "link/Module4.h"
-#include "link/State.h"
+#include "services/Module4.h"
+#include "services/State.h"
 #include "platform/Grid.h"
 
 #include <QCoreApplication>

@@ -3,7 +3,7 @@
 #include "common/FakeUi.h"
 #include "curves/CoordCheck.h"
 #include "curves/frmCurve.h"
-#include "link/State.h"
+#include "services/State.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -3,7 +3,7 @@
 // loses that way, counted for the error log.
 #include "link/FrameFaults.h"
 #include "link/FrameReader.h"
-#include "link/State.h"
+#include "services/State.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 #include "common/RawPty.h"
 #include "curves/CurveGraph.h"
 #include "link/Frames.h"
-#include "link/State.h"
+#include "services/State.h"
 #include "panel/DevCtrl.h"
 #include "platform/Grid.h"
 #include "platform/KeyedTabBar.h"

@@ -7,7 +7,7 @@
 // own (COM3 for device 0, COM4 for 1...).
 #include "link/Frames.h"
 #include "link/ModelTable.h"
-#include "link/State.h"
+#include "services/State.h"
 #include "mainwin/frmMain.h"
 #include "panel/DevCtrl.h"
 

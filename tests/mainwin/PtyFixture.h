@@ -8,7 +8,7 @@
 
 #include "common/RawPty.h"
 #include "link/COMM.h"
-#include "link/State.h"
+#include "services/State.h"
 #include "panel/DevCtrl.h"
 
 

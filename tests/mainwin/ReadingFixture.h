@@ -6,7 +6,7 @@
 #include "ModelSetup.h"
 
 #include "curves/CurveGraph.h"
-#include "link/State.h"
+#include "services/State.h"
 #include "panel/DevCtrl.h"
 #include "platform/Grid.h"
 #include "platform/Numbers.h"

@@ -5,7 +5,7 @@
 
 #include "common/PaintCounter.h"
 #include "curves/CurveGraph.h"
-#include "link/State.h"
+#include "services/State.h"
 #include "platform/KeyedTabBar.h"
 #include "platform/Numbers.h"
 

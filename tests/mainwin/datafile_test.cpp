@@ -8,8 +8,8 @@
 #include "common/StderrPipe.h"
 
 #include "curves/CurveGraph.h"
-#include "link/ErrLog.h"
-#include "link/Module4.h"
+#include "services/ErrLog.h"
+#include "services/Module4.h"
 #include "mainwin/ResultFile.h"
 #include "panel/DevCtrl.h"
 #include "platform/Grid.h"

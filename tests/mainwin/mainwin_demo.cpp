@@ -20,8 +20,8 @@
 //   out N       N ticks of the fade-out timer                 -> "alpha A" or "closed"
 //   quit        ends the program
 #include "curves/CurveGraph.h"
-#include "link/Module3.h"
-#include "link/State.h"
+#include "services/Module3.h"
+#include "services/State.h"
 #include "mainwin/frmAbout.h"
 #include "mainwin/frmLogo.h"
 #include "mainwin/frmMain.h"

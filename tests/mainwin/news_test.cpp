@@ -5,7 +5,7 @@
 #include "MainFixture.h"
 
 #include "common/Loopback.h"
-#include "link/Module1.h"
+#include "services/Module1.h"
 #include "net/Socket.h"
 #include "net/frmBanner.h"
 

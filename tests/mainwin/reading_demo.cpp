@@ -6,7 +6,7 @@
 // 4 the USB tester in its meter mode with the floating meter. The number
 // picks the tab in front (default 1).
 #include "ModelSetup.h"
-#include "link/State.h"
+#include "services/State.h"
 #include "mainwin/frmMain.h"
 #include "panel/DevCtrl.h"
 #include "panel/frmMeter.h"

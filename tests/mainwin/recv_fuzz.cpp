@@ -21,10 +21,10 @@
 // dialog answers.
 #include "common/RawPty.h"
 #include "curves/CurveGraph.h"
-#include "link/ErrLog.h"
+#include "services/ErrLog.h"
 #include "link/FrameReader.h"
 #include "link/Frames.h"
-#include "link/State.h"
+#include "services/State.h"
 #include "mainwin/frmMain.h"
 #include "mainwin/frmMsg.h"
 #include "panel/frmMeter.h"

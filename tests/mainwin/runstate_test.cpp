@@ -2,7 +2,7 @@
 // calibration window's point buttons, and the automatic-test page's lists.
 #include "MainFixture.h"
 
-#include "link/State.h"
+#include "services/State.h"
 #include "panel/DevCtrl.h"
 #include "platform/Grid.h"
 #include "platform/KeyedTabBar.h"

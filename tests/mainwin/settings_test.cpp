@@ -12,7 +12,7 @@
 #include "curves/frmShow.h"
 #include "curves/frmSw.h"
 #include "curves/frmType.h"
-#include "link/Module4.h"
+#include "services/Module4.h"
 #include "panel/DevCtrl.h"
 
 #include <QAction>

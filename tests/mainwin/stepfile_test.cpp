@@ -5,7 +5,7 @@
 #include "common/FullDisk.h"
 #include "common/QtPrint.h"
 
-#include "link/Module4.h"
+#include "services/Module4.h"
 #include "panel/DevCtrl.h"
 
 using namespace qx;

@@ -13,7 +13,7 @@
 #include "curves/frmShow.h"
 #include "curves/frmSw.h"
 #include "curves/frmType.h"
-#include "link/State.h"
+#include "services/State.h"
 #include "mainwin/frmMain.h"
 #include "platform/AppHome.h"
 

@@ -1,6 +1,6 @@
 // The floating readout and meter windows.
 #include "common/FakeUi.h"
-#include "link/State.h"
+#include "services/State.h"
 #include "panel/DevCtrl.h"
 #include "panel/LCDisp.h"
 #include "panel/frmDisp.h"

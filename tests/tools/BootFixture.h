@@ -4,7 +4,7 @@
 // went over the wire and into the log.
 #include "common/FakeUi.h"
 #include "common/TempHome.h"
-#include "link/ErrLog.h"
+#include "services/ErrLog.h"
 
 #include "SimBootLoader.h"
 

@@ -8,7 +8,7 @@
 #include "link/COMM.h"
 #include "link/FrameReader.h"
 #include "link/Frames.h"
-#include "link/State.h"
+#include "services/State.h"
 #include "mainwin/frmMain.h"
 
 #include <QTimer>

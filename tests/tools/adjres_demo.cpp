@@ -4,7 +4,7 @@
 // adj: a one-channel load at 12.345 V, idle (voltage points); adj2: channel
 // 2 of a two-channel load while it runs (current points); res: a 5 A load
 // with a cell of 3.9 V. Both windows come from their menu entries.
-#include "link/State.h"
+#include "services/State.h"
 #include "mainwin/frmMain.h"
 #include "panel/DevCtrl.h"
 #include "common/DemoHome.h"

@@ -5,8 +5,8 @@
 // cells: a charger whose step 2 charges by cells; aftercycle: a program
 // whose step 3 follows its "Cycle" row (OK says it will not run).
 #include "link/ModelTable.h"
-#include "link/Module3.h"
-#include "link/State.h"
+#include "services/Module3.h"
+#include "services/State.h"
 #include "mainwin/frmMain.h"
 #include "panel/DevCtrl.h"
 #include "common/DemoHome.h"

@@ -8,7 +8,7 @@
 #include "DevSim.h"
 #include "SimReadings.h"
 #include "link/COMM.h"
-#include "link/State.h"
+#include "services/State.h"
 #include "mainwin/frmMain.h"
 #include "panel/DevCtrl.h"
 #include "common/DemoHome.h"

@@ -6,7 +6,7 @@
 // Update.
 #include "SimBootLoader.h"
 
-#include "link/State.h"
+#include "services/State.h"
 #include "mainwin/frmMain.h"
 #include "panel/DevCtrl.h"
 #include "platform/AppHome.h"

@@ -6,7 +6,7 @@
 #include "BootFixture.h"
 
 #include "link/COMM.h"
-#include "link/State.h"
+#include "services/State.h"
 #include "panel/ucProgressBar.h"
 #include "tools/BootLink.h"
 #include "tools/FirmwareTable.h"

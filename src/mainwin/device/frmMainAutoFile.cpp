@@ -1,10 +1,10 @@
 // The auto result file: the sweep's result table as ".csv" or ".dat".
 #include "mainwin/frmMain.h"
 
-#include "link/Module3.h"
-#include "link/Module4.h"
-#include "link/Prompt.h"
-#include "link/State.h"
+#include "services/Module3.h"
+#include "services/Module4.h"
+#include "services/Prompt.h"
+#include "services/State.h"
 #include "mainwin/ResultColumns.h"
 #include "mainwin/ResultFile.h"
 #include "panel/DevCtrl.h"

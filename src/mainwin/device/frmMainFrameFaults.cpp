@@ -2,8 +2,8 @@
 // log (see link/FrameFaults.h).
 #include "mainwin/frmMain.h"
 
-#include "link/ErrLog.h"
-#include "link/State.h"
+#include "services/ErrLog.h"
+#include "services/State.h"
 #include "panel/DevCtrl.h"
 
 #include <chrono>

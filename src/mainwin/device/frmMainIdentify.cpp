@@ -5,10 +5,10 @@
 #include "mainwin/frmMain.h"
 
 #include "curves/CurveGraph.h"
-#include "link/FrameDecode.h"
+#include "services/FrameDecode.h"
 #include "link/ModelTable.h"
-#include "link/Module3.h"
-#include "link/State.h"
+#include "services/Module3.h"
+#include "services/State.h"
 #include "mainwin/ResultColumns.h"
 #include "panel/DevCtrl.h"
 #include "platform/Grid.h"

@@ -2,10 +2,10 @@
 // connections of the panel events that this file and frmMainSteps.cpp handle.
 #include "mainwin/frmMain.h"
 
-#include "link/InputChecks.h"
+#include "services/InputChecks.h"
 #include "link/ModelTable.h"
-#include "link/Refusal.h"
-#include "link/State.h"
+#include "services/Refusal.h"
+#include "services/State.h"
 #include "panel/DevCtrl.h"
 
 void frmMain::connectInputsSteps(int n)

@@ -5,8 +5,8 @@
 
 #include "link/COMM.h"
 #include "link/Frames.h"
-#include "link/StartRules.h"
-#include "link/State.h"
+#include "services/StartRules.h"
+#include "services/State.h"
 #include "panel/DevCtrl.h"
 #include "platform/Numbers.h"
 #include "platform/QxError.h"

@@ -5,9 +5,9 @@
 
 #include "curves/CurveGraph.h"
 #include "mainwin/device/EngineCommands.h"
-#include "link/Module3.h"
-#include "link/State.h"
-#include "link/Timer.h"
+#include "services/Module3.h"
+#include "services/State.h"
+#include "services/Timer.h"
 #include "panel/DevCtrl.h"
 #include "platform/Colors.h"
 #include "platform/Numbers.h"

@@ -2,11 +2,11 @@
 // file, and the step editor.
 #include "mainwin/frmMain.h"
 
-#include "link/Module3.h"
-#include "link/Module4.h"
-#include "link/Prompt.h"
-#include "link/State.h"
-#include "link/StepFile.h"
+#include "services/Module3.h"
+#include "services/Module4.h"
+#include "services/Prompt.h"
+#include "services/State.h"
+#include "services/StepFile.h"
 #include "panel/DevCtrl.h"
 #include "platform/DialogWait.h"
 #include "platform/FileEnding.h"

@@ -3,7 +3,7 @@
 // one-channel devices, and the device's curve time.
 #include "mainwin/frmMain.h"
 
-#include "link/State.h"
+#include "services/State.h"
 #include "panel/DevCtrl.h"
 #include "platform/Numbers.h"
 

@@ -1,4 +1,4 @@
-#include "link/ErrLog.h"
+#include "services/ErrLog.h"
 #include "common/FakeUi.h"
 #include "common/FullDisk.h"
 #include "common/TempHome.h"

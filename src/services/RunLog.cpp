@@ -1,4 +1,4 @@
-#include "link/RunLog.h"
+#include "services/RunLog.h"
 
 #include "platform/Numbers.h"
 #include "platform/QxError.h"

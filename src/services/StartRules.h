@@ -4,7 +4,7 @@
 // the limit as a voltage (or a cell count), the third value as minutes (or
 // a cut-off current). Pure rules; the sender in the main window reads the
 // panel texts and writes the frame.
-#include "link/DeviceLimits.h"
+#include "services/DeviceLimits.h"
 
 #include <QString>
 #include <array>

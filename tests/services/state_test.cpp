@@ -1,5 +1,5 @@
 #include "common/ErrorCode.h"
-#include "link/State.h"
+#include "services/State.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "link/Module1.h"
-#include "link/ErrLog.h"
+#include "services/Module1.h"
+#include "services/ErrLog.h"
 #include "platform/IniFile.h"
 #include "platform/Numbers.h"
 

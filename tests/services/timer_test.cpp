@@ -2,8 +2,8 @@
 // the test counts, TestSecs, on the timer thread; resets and restores from
 // the user-interface thread racing the ticks are never lost.
 #include "common/ShortSecond.h"
-#include "link/State.h"
-#include "link/Timer.h"
+#include "services/State.h"
+#include "services/Timer.h"
 #include "platform/PeriodicTimer.h"
 
 #include <gtest/gtest.h>

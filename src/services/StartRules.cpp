@@ -1,4 +1,4 @@
-#include "link/StartRules.h"
+#include "services/StartRules.h"
 
 #include "link/Frames.h"
 #include "link/ModelTable.h"

@@ -1,5 +1,5 @@
-#include "link/Module3.h"
-#include "link/State.h"
+#include "services/Module3.h"
+#include "services/State.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // Taking the values of a device frame into the channel state, where more
 // than one step of the receive routine does it the same way.
 #include "link/Frames.h"
-#include "link/State.h"
+#include "services/State.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
-#include "link/DeviceLimits.h"
+#include "services/DeviceLimits.h"
 
-#include "link/State.h"
+#include "services/State.h"
 
 namespace qx {
 

@@ -1,4 +1,4 @@
-#include "link/StepFile.h"
+#include "services/StepFile.h"
 
 #include "platform/QxError.h"
 #include "platform/TextLines.h"

@@ -1,4 +1,4 @@
-#include "link/Module4.h"
+#include "services/Module4.h"
 #include "common/FakeUi.h"
 #include "common/TempHome.h"
 

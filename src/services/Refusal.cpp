@@ -1,6 +1,6 @@
-#include "link/Refusal.h"
+#include "services/Refusal.h"
 
-#include "link/Prompt.h"
+#include "services/Prompt.h"
 #include "platform/UiServices.h"
 
 namespace qx {

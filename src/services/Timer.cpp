@@ -1,6 +1,6 @@
-#include "link/Timer.h"
+#include "services/Timer.h"
 
-#include "link/State.h"
+#include "services/State.h"
 #include "platform/PeriodicTimer.h"
 #include "platform/Second.h"
 

@@ -19,8 +19,8 @@
 //                 MinCur to MaxCur (single); either side -> MinCur, "0.00"
 //               minutes: 0 to 999; above -> "999", below -> "0"
 // A number too large for single precision counts as out of range on its side.
-#include "link/DeviceLimits.h"
-#include "link/Refusal.h"
+#include "services/DeviceLimits.h"
+#include "services/Refusal.h"
 
 #include <QString>
 

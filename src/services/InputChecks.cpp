@@ -1,4 +1,4 @@
-#include "link/InputChecks.h"
+#include "services/InputChecks.h"
 
 #include "link/ModelTable.h"
 #include "platform/Numbers.h"

@@ -1,4 +1,4 @@
-#include "link/Module5.h"
+#include "services/Module5.h"
 #include "platform/Tray.h"
 
 #include <QSystemTrayIcon>

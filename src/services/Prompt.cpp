@@ -1,6 +1,6 @@
-#include "link/Prompt.h"
+#include "services/Prompt.h"
 
-#include "link/Module3.h"
+#include "services/Module3.h"
 #include "platform/UiServices.h"
 
 namespace qx {

@@ -1,4 +1,4 @@
-#include "link/FrameDecode.h"
+#include "services/FrameDecode.h"
 
 #include "link/Frames.h"
 

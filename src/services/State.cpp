@@ -1,4 +1,4 @@
-#include "link/State.h"
+#include "services/State.h"
 
 #include <type_traits>
 

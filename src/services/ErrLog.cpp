@@ -1,4 +1,4 @@
-#include "link/ErrLog.h"
+#include "services/ErrLog.h"
 #include "platform/AppHome.h"
 #include "platform/Guard.h"
 #include "platform/AppVersion.h"

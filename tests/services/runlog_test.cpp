@@ -1,7 +1,7 @@
 // The run-log file: header and data lines as written, appending after a
 // torn last line, and reading back every well-formed line.
 #include "common/TempHome.h"
-#include "link/RunLog.h"
+#include "services/RunLog.h"
 #include "platform/QxError.h"
 
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "link/Module1.h"
+#include "services/Module1.h"
 #include "common/TempHome.h"
 
 #include <QFile>

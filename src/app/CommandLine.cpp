@@ -34,7 +34,7 @@ struct Parser {
         p.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         p.setApplicationDescription(programTitle() + QStringLiteral(
             ": drives programmable electronic loads, battery chargers and USB testers on serial ports.\n"
-            "Qt's own options (-platform, -style, ...) are accepted as well."));
+            "Qt's own options (-platform, -style, -geometry, ...) are accepted as well."));
         p.addOption(help);
         p.addOption(version);
         p.addOption(home);
@@ -72,39 +72,120 @@ int refuse(Parser &ps, const QString &argv0, const QString &why)
 // A folder named like an option is taken for a forgotten value.
 bool missingFolder(const QString &value) { return value.isEmpty() || value.startsWith(QLatin1Char('-')); }
 
+// The options QApplication (with QGuiApplication, QCoreApplication and the
+// X11 platform plugin) takes out of the arguments in Qt 6.
+struct QtOption {
+    const char *name;
+    bool value;      // the next argument is its value
+    bool doubleDash; // "--name" is taken as well as "-name"
+};
+constexpr QtOption QtOptions[] = {
+    // The application object.
+    {"-platform", true, true},
+    {"-platformpluginpath", true, true},
+    {"-platformtheme", true, true},
+    {"-plugin", true, true},
+    {"-qwindowgeometry", true, true},
+    {"-qwindowtitle", true, true},
+    {"-qwindowicon", true, true},
+    {"-geometry", true, true},
+    {"-title", true, true},
+    {"-icon", true, true},
+    {"-session", true, true},
+    {"-reverse", false, true},
+    {"-testability", false, true},
+    {"-style", true, true},
+    {"-stylesheet", true, true},
+    {"-widgetcount", false, true},
+    {"-qdevel", false, true},
+    {"-qdebug", false, true},
+    {"-qmljsdebugger", true, true},
+    // The X11 platform plugin, which takes the single-dash form only.
+    {"-display", true, false},
+    {"-name", true, false},
+    {"-visual", true, false},
+    {"-nograb", false, false},
+    {"-dograb", false, false},
+};
+// Options that also take their value after "=" in the same argument.
+constexpr const char *QtJoinedOptions[] = {"-style=", "-stylesheet=", "-qmljsdebugger="};
+
+const QtOption *qtOption(const QString &arg)
+{
+    const QString single = arg.startsWith(QLatin1String("--")) ? arg.mid(1) : arg;
+    for (const QtOption &o : QtOptions)
+        if (arg == QLatin1String(o.name) || (o.doubleDash && single == QLatin1String(o.name)))
+            return &o;
+    return nullptr;
+}
+
+bool qtJoinedOption(const QString &arg)
+{
+    const QString single = arg.startsWith(QLatin1String("--")) ? arg.mid(1) : arg;
+    for (const char *o : QtJoinedOptions)
+        if (single.startsWith(QLatin1String(o)))
+            return true;
+    return false;
+}
+
+// The arguments without Qt's own options and their values; the first one
+// (the program) stays. A Qt option that needs a value and is the last
+// argument is named in *missing.
+QStringList withoutQtOptions(const QStringList &args, QString *missing)
+{
+    QStringList rest;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &a = args[i];
+        if (i == 0 || !a.startsWith(QLatin1Char('-'))) {
+            rest << a;
+            continue;
+        }
+        if (qtJoinedOption(a))
+            continue;
+        const QtOption *o = qtOption(a);
+        if (!o) {
+            rest << a;
+            continue;
+        }
+        if (o->value) {
+            if (i + 1 == args.size()) {
+                if (missing)
+                    *missing = a;
+                continue;
+            }
+            ++i;
+        }
+    }
+    return rest;
+}
+
 } // namespace
 
-std::optional<int> preflightCommandLine(int argc, char *argv[])
+std::optional<int> parseCommandLine(int argc, char *argv[], QString &home)
 {
     QStringList args;
     for (int i = 0; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
     if (args.isEmpty())
         args << QStringLiteral("qx-tester");
+    const QString &argv0 = args.first();
+    QString missing;
+    const QStringList ours = withoutQtOptions(args, &missing);
     Parser ps;
-    // Options Qt itself takes are still here and unknown to us; they are
-    // judged in the second look, once QApplication has removed its own.
-    const bool parsed = ps.p.parse(args);
+    const bool parsed = ps.p.parse(ours);
     if (ps.p.isSet(ps.help)) {
-        print(stdout, usage(ps, args.first()));
+        print(stdout, usage(ps, argv0));
         return 0;
     }
     if (ps.p.isSet(ps.version)) {
         print(stdout, programTitle() + QLatin1Char(' ') + versionNumbers() + QLatin1Char('\n'));
         return 0;
     }
-    if (!parsed && args.contains(QStringLiteral("--home")) && args.last() == QStringLiteral("--home"))
-        return refuse(ps, args.first(), QStringLiteral("--home needs a folder."));
-    if (ps.p.isSet(ps.home) && missingFolder(ps.p.value(ps.home)))
-        return refuse(ps, args.first(), QStringLiteral("--home needs a folder."));
-    return std::nullopt;
-}
-
-std::optional<int> parseCommandLine(const QStringList &args, QString &home)
-{
-    Parser ps;
-    const QString argv0 = args.isEmpty() ? QString() : args.first();
-    if (!ps.p.parse(args))
+    if (!missing.isEmpty())
+        return refuse(ps, argv0, QStringLiteral("Missing value after '%1'.").arg(missing));
+    if (!parsed && ours.last() == QLatin1String("--home"))
+        return refuse(ps, argv0, QStringLiteral("--home needs a folder."));
+    if (!parsed)
         return refuse(ps, argv0, ps.p.errorText());
     if (!ps.p.positionalArguments().isEmpty())
         return refuse(ps, argv0, QStringLiteral("Unknown argument '%1'.").arg(ps.p.positionalArguments().first()));

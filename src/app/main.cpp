@@ -17,12 +17,12 @@
 
 int main(int argc, char *argv[])
 {
-    if (const auto rc = qx::app::preflightCommandLine(argc, argv))
+    // Judged before QApplication, which ends the program when it finds no
+    // display.
+    QString home;
+    if (const auto rc = qx::app::parseCommandLine(argc, argv, home))
         return *rc;
     QApplication app(argc, argv);
-    QString home;
-    if (const auto rc = qx::app::parseCommandLine(QApplication::arguments(), home))
-        return *rc;
     QApplication::setApplicationName(qx::app::programTitle());
     // Ties the windows to the installed desktop entry (its icon and name).
     QGuiApplication::setDesktopFileName(QStringLiteral("com.example.QxTester"));

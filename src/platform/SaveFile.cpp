@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -18,7 +20,31 @@ namespace qx::savefile {
 
 namespace {
 
-std::atomic<bool> linkOnly{false};
+std::atomic<unsigned> missing{0};
+std::function<void()> beforeRewrite;
+
+// rename without replace and link, or the failure a file system without
+// them gives (the test seam).
+int renameNoReplace(const char *from, const char *to)
+{
+    if (missing.load() & detail::NoRenameNoReplace) {
+        errno = EINVAL;
+        return -1;
+    }
+    return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
+}
+
+int hardLink(const char *from, const char *to)
+{
+    if (missing.load() & detail::NoLink) {
+        errno = EPERM;
+        return -1;
+    }
+    return ::link(from, to);
+}
+
+// The file system does not have the call (network shares, FAT).
+bool unsupported(int code) { return code == EINVAL || code == ENOSYS || code == EPERM || code == EOPNOTSUPP; }
 
 bool fail(QString *reason, const QString &why)
 {
@@ -174,29 +200,57 @@ QString createNew(const QString &path, const QByteArray &bytes, QString *reason)
         return {};
     }
 
-    // Published under the first free name, atomically: a name another
-    // process takes meanwhile is never replaced.
-    bool useLink = linkOnly.load();
+    // Published under the first free name without replacing one another
+    // process takes meanwhile: renamed atomically, else linked, else (a
+    // file system with neither) written again into an exclusively created
+    // file of that name.
+    enum class Way { Rename, Link, Create } way = Way::Rename;
+    int code = 0;
     for (int n = 1; n <= MaxNumber; ++n) {
         const QString target = numbered(folder, name, n);
         const QByteArray t = QFile::encodeName(target);
-        if (!useLink) {
-            if (::renameat2(AT_FDCWD, temp.constData(), AT_FDCWD, t.constData(), RENAME_NOREPLACE) == 0)
+        if (way == Way::Rename) {
+            if (renameNoReplace(temp.constData(), t.constData()) == 0)
                 return target;
-            if (errno == EEXIST)
+            code = errno;
+            if (code == EEXIST)
                 continue;
-            if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+            if (!unsupported(code))
                 break;
-            useLink = true; // the file system has no rename without replace
+            way = Way::Link;
         }
-        if (::link(temp.constData(), t.constData()) == 0) {
+        if (way == Way::Link) {
+            if (hardLink(temp.constData(), t.constData()) == 0) {
+                ::unlink(temp.constData());
+                return target;
+            }
+            code = errno;
+            if (code == EEXIST)
+                continue;
+            if (!unsupported(code))
+                break;
+            way = Way::Create;
+        }
+        Fd made;
+        made.fd = ::open(t.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (made.fd < 0) {
+            code = errno;
+            if (code == EEXIST)
+                continue;
+            break;
+        }
+        if (beforeRewrite)
+            beforeRewrite();
+        if (writeAll(made.fd, bytes, &why) && syncAndCheck(made.fd, bytes.size(), &why) && made.close(&why)) {
             ::unlink(temp.constData());
             return target;
         }
-        if (errno != EEXIST)
-            break;
+        // The name is this save's own: nothing short stays under it.
+        ::unlink(t.constData());
+        ::unlink(temp.constData());
+        fail(reason, why);
+        return {};
     }
-    const int code = errno;
     ::unlink(temp.constData());
     fail(reason, code == EEXIST ? QStringLiteral("no free name") : systemError(code));
     return {};
@@ -212,7 +266,8 @@ bool append(const QString &path, const QByteArray &bytes, QString *reason, Tail 
 }
 
 namespace detail {
-bool setLinkOnly(bool on) { return linkOnly.exchange(on); }
+unsigned setMissing(unsigned calls) { return missing.exchange(calls); }
+void setBeforeRewrite(std::function<void()> hook) { beforeRewrite = std::move(hook); }
 } // namespace detail
 
 } // namespace qx::savefile

@@ -15,6 +15,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 namespace qx::savefile {
 
 // Replaces the file at path (made when missing; a link is followed to its
@@ -24,7 +26,9 @@ bool replace(const QString &path, const QByteArray &bytes, QString *reason = nul
 // Writes bytes to a new file, never over an existing one: when path is
 // taken (by another program instance, or an earlier save in the same
 // second), "-2", "-3", ... go before the extension ("a.csv", "a-2.csv").
-// Returns the path written, or an empty string.
+// Returns the path written, or an empty string. A file system that can
+// neither rename without replacing nor link gets the bytes written into an
+// exclusively created file of the free name; a failure there removes it.
 QString createNew(const QString &path, const QByteArray &bytes, QString *reason = nullptr);
 
 // What append does with a file whose last line has no line end.
@@ -38,9 +42,14 @@ enum class Tail {
 bool append(const QString &path, const QByteArray &bytes, QString *reason = nullptr, Tail tail = Tail::CutTornLine);
 
 namespace detail {
-// Makes createNew publish with link() as on a file system that has no
-// rename without replace (tests); returns the previous setting.
-bool setLinkOnly(bool on);
+// The calls createNew finds missing, as on a file system without them
+// (tests): they fail as such a file system's do. Returns the previous set.
+enum Missing : unsigned { NoRenameNoReplace = 1, NoLink = 2 };
+unsigned setMissing(unsigned calls);
+// Called when createNew, on such a file system, has made the file under its
+// final name and is about to write it (tests: the disk fills then); an
+// empty function removes the hook.
+void setBeforeRewrite(std::function<void()> hook);
 } // namespace detail
 
 } // namespace qx::savefile

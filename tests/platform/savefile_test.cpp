@@ -1,7 +1,8 @@
 // The save door on a full disk: a replaced file keeps its earlier bytes, a
 // new file never appears short under its name, an append that fails leaves
 // at most a torn line that the next append cuts off; new files take the
-// first free name.
+// first free name, also where the file system can neither rename without
+// replacing nor link.
 #include "common/Files.h"
 #include "common/FullDisk.h"
 
@@ -11,6 +12,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <memory>
 
 using namespace qx;
 using test::FullDisk;
@@ -36,6 +39,17 @@ protected:
     QTemporaryDir dir;
     const QByteArray earlier = "earlier\r\n";
     const QByteArray longer = QByteArray(2000, 'x') + "\r\n";
+};
+
+// The file system as one without the calls named, while it lives.
+struct CallsMissing {
+    explicit CallsMissing(unsigned calls) : before(savefile::detail::setMissing(calls)) {}
+    ~CallsMissing()
+    {
+        savefile::detail::setMissing(before);
+        savefile::detail::setBeforeRewrite({});
+    }
+    unsigned before;
 };
 
 } // namespace
@@ -111,12 +125,20 @@ TEST_F(SaveDoor, ANewFileTakesTheFirstFreeNameAndReplacesNone)
         {"2024-3-5-9-7-3-QM-1.5-1-1.dat", {"2024-3-5-9-7-3-QM-1.5-1-1.dat"}, "2024-3-5-9-7-3-QM-1.5-1-1-2.dat"},
         {"plain", {"plain"}, "plain-2"},
     };
-    // As on most file systems (rename without replace), and as on those that
-    // only have links.
-    for (const bool linkOnly : {false, true}) {
-        const bool before = savefile::detail::setLinkOnly(linkOnly);
+    // As on most file systems (rename without replace), as on those that
+    // only have links, and as on those with neither.
+    const struct {
+        const char *way;
+        unsigned missing;
+    } ways[] = {
+        {"by rename", 0},
+        {"by link", savefile::detail::NoRenameNoReplace},
+        {"by exclusive create", savefile::detail::NoRenameNoReplace | savefile::detail::NoLink},
+    };
+    for (const auto &way : ways) {
+        const CallsMissing missing(way.missing);
         for (const auto &c : cases) {
-            SCOPED_TRACE(std::string(c.name) + (linkOnly ? " by link" : " by rename"));
+            SCOPED_TRACE(std::string(c.name) + " " + way.way);
             QTemporaryDir d;
             for (const QString &t : c.taken) {
                 QFile f(d.filePath(t));
@@ -132,8 +154,30 @@ TEST_F(SaveDoor, ANewFileTakesTheFirstFreeNameAndReplacesNone)
             all.sort();
             EXPECT_EQ(QDir(d.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), all);
         }
-        savefile::detail::setLinkOnly(before);
     }
+}
+
+TEST_F(SaveDoor, WithoutRenameOrLinkAFailedWriteLeavesNoShortFile)
+{
+    const CallsMissing missing(savefile::detail::NoRenameNoReplace | savefile::detail::NoLink);
+    put("r.csv", earlier);
+    // The disk fills once the free name is made: the first kilobyte goes in.
+    std::unique_ptr<FullDisk> full;
+    savefile::detail::setBeforeRewrite([&] { full = std::make_unique<FullDisk>(1000); });
+    QString why;
+    EXPECT_EQ(savefile::createNew(file("r.csv"), longer, &why), "");
+    EXPECT_TRUE(full && full->ok());
+    savefile::detail::setBeforeRewrite({});
+    full.reset();
+    EXPECT_EQ(why, "File too large");
+    EXPECT_EQ(entries(), QStringList{"r.csv"}) << "no r-2.csv cut short, no temporary file";
+    EXPECT_EQ(readFile(file("r.csv")), earlier);
+
+    // With room again the same save goes through, beside the earlier file.
+    EXPECT_EQ(savefile::createNew(file("r.csv"), longer, &why), file("r-2.csv"));
+    EXPECT_EQ(readFile(file("r-2.csv")), longer);
+    EXPECT_EQ(readFile(file("r.csv")), earlier);
+    EXPECT_EQ(entries(), QStringList({"r-2.csv", "r.csv"}));
 }
 
 TEST_F(SaveDoor, ATargetThatCannotBeAFileFails)

@@ -1,10 +1,12 @@
 #include "curves/frmSw.h"
 
 #include "services/Module1.h"
+#include "services/Prompt.h"
 #include "services/State.h"
 #include "platform/AppHome.h"
 #include "platform/Guard.h"
 #include "platform/Placement.h"
+#include "platform/UiServices.h"
 #include "platform/WidgetStyle.h"
 
 #include <QCheckBox>
@@ -13,6 +15,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+
+#include <utility>
 
 using namespace qx;
 
@@ -81,13 +85,20 @@ void frmSw::cmdOK_Click()
     } else {
         OptCsv = false;
     }
+    // The options hold for this run at once. A write that fails keeps
+    // qx.ini whole and is logged ("ErrIni"); the rest are not tried, the
+    // user is told and the dialog stays open, so OK can be tried again.
     const QString Auto = QStringLiteral("AUTO");
-    Module1::WriteIni(IniFile, Auto, QStringLiteral("MSG"), trueFalse(OptMsg));
-    Module1::WriteIni(IniFile, Auto, QStringLiteral("SAVE"), trueFalse(OptSave));
-    Module1::WriteIni(IniFile, Auto, QStringLiteral("HIDE"), trueFalse(OptHide));
-    Module1::WriteIni(IniFile, Auto, QStringLiteral("DISP"), trueFalse(OptDisp));
-    Module1::WriteIni(IniFile, Auto, QStringLiteral("CSV"), trueFalse(OptCsv));
-    Module1::WriteIni(IniFile, Auto, QStringLiteral("CSVT"), QString::number(OptCsvT));
+    const std::pair<const char *, QString> values[] = {
+        {"MSG", trueFalse(OptMsg)},   {"SAVE", trueFalse(OptSave)}, {"HIDE", trueFalse(OptHide)},
+        {"DISP", trueFalse(OptDisp)}, {"CSV", trueFalse(OptCsv)},   {"CSVT", QString::number(OptCsvT)},
+    };
+    for (const auto &[key, value] : values) {
+        if (!Module1::WriteIni(IniFile, Auto, QLatin1String(key), value)) {
+            promptBox(QStringLiteral("Save failed!"), MbCritical);
+            return;
+        }
+    }
     accept();
 }
 

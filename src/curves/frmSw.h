@@ -2,7 +2,9 @@
 // The software settings dialog "Software Setting": the end-of-test pop-up,
 // automatic saving of the result file, hiding to the notification area,
 // the floating readout while minimised and the result file format. OK sets
-// the options at once and writes them to [AUTO] of qx.ini.
+// the options at once and writes them to [AUTO] of qx.ini; when that fails
+// (a full or read-only disk) it says "Save failed!" and the dialog stays
+// open.
 #include "platform/FormHolder.h"
 
 #include <QDialog>

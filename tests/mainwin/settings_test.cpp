@@ -4,6 +4,8 @@
 #include "MainFixture.h"
 
 #include "common/DialogAnswer.h"
+#include "common/FileModes.h"
+#include "common/FullDisk.h"
 #include "curves/ColorSwatch.h"
 #include "curves/CurveGraph.h"
 #include "curves/frmColor.h"
@@ -18,11 +20,15 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+
+#include <optional>
 
 using namespace qx;
 using namespace qx::curves;
@@ -275,6 +281,60 @@ TEST_F(Settings, SoftwareSettingsSetTheOptionsAndWriteAutoKeys)
     EXPECT_FALSE(OptHide);
     EXPECT_FALSE(OptCsv);
     EXPECT_EQ(home.read("qx.ini"), before);
+}
+
+TEST_F(Settings, SoftwareSettingsThatCannotBeSavedAreToldAndTheDialogStays)
+{
+    fixErrLogClock();
+    ASSERT_TRUE(QDir(home.path()).mkpath("Log"));
+    // A file longer than the error log's line, so that a disk with room for
+    // the one and not for the other can be had.
+    home.write("qx.ini", home.read("qx.ini") + "; " + QByteArray(600, 'x') + "\r\n");
+    struct Case {
+        const char *how;
+        const char *reason;
+    };
+    const Case cases[] = {{"full disk", "File too large"}, {"read-only folder", "Permission denied"}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.how);
+        const bool full = &c == &cases[0];
+        OptMsg = false;
+        const QByteArray before = home.read("qx.ini");
+        w.menuSwSet->trigger();
+        frmSw &d = frmSwForm().get();
+        d.chkMsg->setChecked(true);
+        {
+            std::optional<test::FullDisk> disk;
+            std::optional<test::FileModesApply> asUser;
+            if (full) {
+                // Room for the error log's line, not for qx.ini written again.
+                disk.emplace(rlim_t(before.size()));
+                ASSERT_TRUE(disk->ok());
+            } else {
+                asUser.emplace();
+                ASSERT_TRUE(QFile::setPermissions(home.path(), QFile::ReadOwner | QFile::ExeOwner));
+            }
+            d.cmdOK->click();
+            QFile::setPermissions(home.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+        EXPECT_EQ(ui.msgTexts(), QStringList{"Save failed!"});
+        EXPECT_EQ(ui.msgs[0].style, MbCritical);
+        EXPECT_TRUE(frmSwForm().isOpen()) << "left open for another try";
+        EXPECT_TRUE(OptMsg) << "the option holds for this run";
+        EXPECT_EQ(home.read("qx.ini"), before);
+        // One line: the writes after the first failure are not tried.
+        const QStringList logged = errLog().split("\r\n", Qt::SkipEmptyParts);
+        ASSERT_EQ(logged.size(), 1) << errLog().toStdString();
+        EXPECT_EQ(logged[0], "2024-03-05 09:07:03 V1.8.9:[ErrIni]" + home.file("qx.ini") + ": " + c.reason);
+
+        // With room again OK saves and closes.
+        d.cmdOK->click();
+        EXPECT_FALSE(frmSwForm().isOpen());
+        EXPECT_TRUE(iniLines(home).contains("MSG=True"));
+        EXPECT_EQ(ui.msgs.size(), 1u);
+        ui.msgs.clear();
+        QFile::remove(home.file("Log/qx-202435.log"));
+    }
 }
 
 TEST_F(Settings, EachWaitEndsOnlyWithItsOwnDialog)

@@ -53,6 +53,7 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     wireAdjResMenus();
     wireQuickCharge();
     wireMenuEvents();
+    watchSessionEnd();
 
     createDeviceViews(0);
 

@@ -388,8 +388,9 @@ public:
     // as a bitmap file; failures are logged ("ErrSavePic", "ErrCapture").
     void menuSavePic_Click();
     void menuCapture_Click();
-    // The main window is closing: asks "Close software?" (Cancel = true
-    // keeps the window open); then stops every seconds counter, offers to
+    // The main window is closing: asks "Close software?" and, while a
+    // firmware update runs, "Stop the update? ..." (Cancel = true keeps the
+    // window open and the update going); then stops every seconds counter, offers to
     // stop running tests, sends every device the disconnect frame, closes
     // every port, removes the notification icon and unloads every other
     // window. closeEvent runs it once and ends the program after it.
@@ -427,6 +428,9 @@ private:
     QString askSavePath(const QString &word, const QString &filter, const QString &ext);
     QImage CopyCurve(int Index, bool withGrid) const;
     void savePicture(const QString &word, bool withGrid, const QString &tag);
+    // The desktop session ending during a firmware update asks the update's
+    // question; Cancel keeps the session and the update going.
+    void watchSessionEnd();
     enum class Shutdown { None, Asking, Done };
     Shutdown shutdown_ = Shutdown::None;
     // ---- end of shutdown, parameter file, pictures, menu and toolbar commands ----

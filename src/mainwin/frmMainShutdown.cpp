@@ -1,5 +1,6 @@
 // Closing the main window (its close box or "Exit"): "Close software?",
-// then every seconds counter stops, running tests are stopped on request,
+// during a firmware update also "Stop the update? ...", then every seconds
+// counter stops, running tests are stopped on request,
 // every device is sent its goodbye and its port closed, the notification
 // icon goes and every other window is unloaded, so the program ends.
 #include "mainwin/frmMain.h"
@@ -30,6 +31,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QSessionManager>
 #include <QTimer>
 
 namespace {
@@ -83,6 +85,12 @@ void frmMain::Form_Unload(bool &Cancel)
         Cancel = true;
         return;
     }
+    // An update cut short leaves the device without firmware: the update
+    // window's own question, and on Cancel the update goes on.
+    if (frmUpdateForm().isLoaded() && !frmUpdateForm()->mayStopUpdate()) {
+        Cancel = true;
+        return;
+    }
     // From here on nothing cancels; a step that fails is logged and the
     // rest goes on, so that every port is released.
     const int count = DevCount;
@@ -123,6 +131,22 @@ void frmMain::Form_Unload(bool &Cancel)
     Module5::TrayDelete(this, 0);
     for (const Unload &u : UnloadOrder)
         guarded(QLatin1String(u.name), u.unload);
+}
+
+void frmMain::watchSessionEnd()
+{
+    // The desktop session ending ends the program without closing its
+    // window: during an update the user may still keep it (and the session).
+    connect(qGuiApp, &QGuiApplication::commitDataRequest, this, [](QSessionManager &session) {
+        qx::guarded(QStringLiteral("commitDataRequest"), [&] {
+            if (!frmUpdateForm().isLoaded() || !frmUpdateForm()->updating() || !session.allowsInteraction())
+                return;
+            const bool stop = frmUpdateForm()->mayStopUpdate();
+            session.release();
+            if (!stop)
+                session.cancel();
+        });
+    });
 }
 
 void frmMain::closeEvent(QCloseEvent *e)

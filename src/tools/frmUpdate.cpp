@@ -275,19 +275,29 @@ void frmUpdate::Form_Unload()
     Q_EMIT finished(QDialog::Rejected); // the caller's wait ends
 }
 
+bool frmUpdate::mayStopUpdate()
+{
+    if (!updating())
+        return true;
+    const QPointer<frmUpdate> self(this);
+    const int answer = message(QStringLiteral("Stop the update? The device will need a new update."),
+                               qx::MbOkCancel | qx::MbInformation);
+    // The update may have ended meanwhile.
+    return answer == qx::MrOk || !self || !updating();
+}
+
 void frmUpdate::closeEvent(QCloseEvent *e)
 {
     if (exchanging_ && !unloaded_) {
         // The exchange waits while the question is open.
         const QPointer<frmUpdate> self(this);
-        const int answer =
-            updating_ ? message(QStringLiteral("Stop the update? The device will need a new update."),
-                                qx::MbOkCancel | qx::MbInformation)
-                      : message(QStringLiteral("Stop identifying?"), qx::MbOkCancel | qx::MbInformation);
+        const bool stop = updating_ ? mayStopUpdate()
+                                    : message(QStringLiteral("Stop identifying?"), qx::MbOkCancel | qx::MbInformation)
+                                          == qx::MrOk;
         if (!self)
             return;
         // The exchange may have ended the window meanwhile.
-        if (answer != qx::MrOk && !unloaded_ && exchanging_) {
+        if (!stop && !unloaded_ && exchanging_) {
             e->ignore();
             return;
         }

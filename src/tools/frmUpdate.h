@@ -70,6 +70,12 @@ public:
     qx::BootLink &link() const { return *link_; }
     // An exchange (Identify or Update) is running.
     bool exchanging() const { return exchanging_; }
+    // An update is running (Identify alone is not one).
+    bool updating() const { return exchanging_ && updating_ && !unloaded_; }
+    // While an update runs, asks "Stop the update? The device will need a
+    // new update."; true when the user agrees or no update runs (any more).
+    // The update waits while the question is open.
+    bool mayStopUpdate();
 
     void cmdOpen_Click();   // Identify
     void cmdUpdate_Click(); // Update

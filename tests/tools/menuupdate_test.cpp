@@ -13,6 +13,8 @@
 #include <QAction>
 #include <QTimer>
 
+#include <functional>
+
 using namespace qx;
 using namespace qx::test;
 
@@ -27,7 +29,24 @@ struct MenuUpdate : MainFixture {
     }
     void SetUp() override { ASSERT_TRUE(boot.start()); }
 
+    // Identifies the device and updates it from the menu's window; `during`
+    // runs while the device is slow to answer the first block.
+    void updateWith(frmMain &w, const std::function<void()> &during)
+    {
+        boot.addFault({.kind = sim::BootFaultKind::Late, .command = 0x31, .step = 3, .delayMs = 600});
+        QTimer::singleShot(0, &w, [&] {
+            frmUpdate &u = frmUpdateForm().get();
+            u.imageSource = [&](int) { return image; };
+            u.cmdOpen_Click();
+            QTimer::singleShot(300, &w, during);
+            u.cmdUpdate_Click();
+        });
+        w.menuUpdate->trigger();
+    }
+
     sim::SimBootLoader boot;
+    const QByteArray image = QByteArray(300, '\x42');
+    const QString StopUpdate = QStringLiteral("Stop the update? The device will need a new update.");
 };
 
 } // namespace
@@ -72,4 +91,42 @@ TEST_F(MenuUpdate, ClosingTheWindowEndsTheWait)
     EXPECT_TRUE(DlgDone);
     EXPECT_TRUE(ui.msgTexts().isEmpty());
     EXPECT_TRUE(boot.transcript().empty()) << "the window opens no port by itself";
+}
+
+TEST_F(MenuUpdate, ExitDuringAnUpdateAsksAndCancelLetsItFinish)
+{
+    frmMain &w = load();
+    w.show();
+    fixErrLogClock();
+    // "Close software?" OK, "Stop the update?" Cancel.
+    ui.msgAnswers = {MrOk, MrOk, MrCancel};
+    updateWith(w, [&] { w.menuExit->trigger(); });
+    EXPECT_EQ(ui.msgTexts(),
+              (QStringList{"Success! Please select device type", "Close software?", StopUpdate, "Update OK"}));
+    EXPECT_EQ(ui.msgs[2].style, MbOkCancel | MbInformation);
+    EXPECT_TRUE(w.isVisible()) << "the program stays";
+    EXPECT_EQ(boot.memory(0x9000, 300), std::vector<uint8_t>(300, 0x42));
+    EXPECT_EQ(boot.goAddress(), 0x9000);
+    EXPECT_EQ(errLog(), "");
+    // Asked again, and only "Close software?", once no update runs.
+    ui.msgs.clear();
+    ui.msgAnswers = {MrCancel};
+    EXPECT_FALSE(w.close());
+    EXPECT_EQ(ui.msgTexts(), QStringList{"Close software?"});
+}
+
+TEST_F(MenuUpdate, TheCloseBoxDuringAnUpdateAsksAndOkEndsTheProgram)
+{
+    frmMain &w = load();
+    w.show();
+    fixErrLogClock();
+    ui.msgAnswers = {MrOk, MrOk, MrOk};
+    bool closed = false;
+    updateWith(w, [&] { closed = w.close(); });
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(ui.msgTexts(), (QStringList{"Success! Please select device type", "Close software?", StopUpdate}));
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_FALSE(frmUpdateForm().isLoaded());
+    EXPECT_EQ(boot.goAddress(), -1) << "the new firmware was not started";
+    EXPECT_TRUE(errLog().contains(":[ErrUpdate]COM3: the update was stopped before it finished")) << errLog().toStdString();
 }

@@ -1,9 +1,11 @@
 // The main window's news and banner exchange with the news service: the
 // poll (Timer2, which nothing switches on), the handlers of the socket
 // control Winsock1, the close timer Timer3 and the news scroller Timer4.
-// Every handler traps its failures and ends quietly.
+// Every handler traps its failures and ends quietly; a banner that cannot
+// be written is logged.
 #include "mainwin/frmMain.h"
 
+#include "services/ErrLog.h"
 #include "services/Module1.h"
 #include "services/Module3.h"
 #include "services/Module4.h"
@@ -185,28 +187,45 @@ void frmMain::newsReply(const QByteArray &raw)
 
 // A piece of a banner download: appended to the banner file's temporary
 // copy, acknowledged with its new length; the complete picture replaces the
-// banner file and is shown.
+// banner file through the save door and is shown. A piece or a picture
+// that cannot be written ends the download: logged ("ErrBanner"), the
+// temporary copy removed, nothing shown.
 void frmMain::bannerData(const QByteArray &raw)
 {
+    const QString part = NewsFile + QStringLiteral(".tmp");
+    const auto failed = [&](const QString &reason) {
+        // Later pieces would leave a gap in the picture: they are not taken.
+        DownloadOn = false;
+        QFile::remove(part);
+        qx::ErrLog(QStringLiteral("ErrBanner"), NewsFile + QStringLiteral(": ") + reason);
+        Timer3->start();
+    };
     try {
-        const QString part = NewsFile + QStringLiteral(".tmp");
-        if (!qx::savefile::append(part, raw, nullptr, qx::savefile::Tail::Keep))
-            throw std::runtime_error("banner file");
+        QString reason;
+        if (!qx::savefile::append(part, raw, &reason, qx::savefile::Tail::Keep))
+            return failed(reason);
         const qint64 length = QFileInfo(part).size();
         newsSend(QStringLiteral("203") + QString::number(length));
         if (length < DownloadLen)
             return;
         DownloadOn = false;
         Timer3->start();
-        QFile::remove(NewsFile);
-        if (!QFile::rename(part, NewsFile))
-            throw std::runtime_error("banner file");
+        QFile in(part);
+        if (!in.open(QIODevice::ReadOnly))
+            return failed(in.errorString());
+        const QByteArray picture = in.readAll();
+        if (in.error() != QFileDevice::NoError)
+            return failed(in.errorString());
+        in.close();
+        if (!qx::savefile::replace(NewsFile, picture, &reason))
+            return failed(reason);
+        QFile::remove(part);
         frmBanner &b = frmBannerForm().get();
         b.show();
         b.ShowPic(NewsFile);
         b.SetUrl(NewsLink);
-    } catch (const std::exception &) {
-        Timer3->start();
+    } catch (const std::exception &e) {
+        failed(QString::fromUtf8(e.what()));
     }
 }
 

@@ -4,6 +4,7 @@
 // scroller and the link click.
 #include "MainFixture.h"
 
+#include "common/FullDisk.h"
 #include "common/Loopback.h"
 #include "services/Module1.h"
 #include "net/Socket.h"
@@ -17,6 +18,8 @@
 #include <QLocale>
 #include <QMouseEvent>
 #include <QTimer>
+
+#include <optional>
 
 using namespace qx;
 using namespace qx::test;
@@ -291,6 +294,8 @@ TEST_F(News, ABannerDownloadIsStoredAndShown)
     const QByteArray png = f.readAll();
     f.close();
 
+    // A picture of an earlier download is replaced.
+    home.write("qx.ban", "old picture");
     pollConnect();
     w.NewsLink = "https://example.org/banner";
     w.NewsFile = home.file("qx.ban");
@@ -315,6 +320,55 @@ TEST_F(News, ABannerDownloadIsStoredAndShown)
     EXPECT_EQ(b.LinkUrl(), "https://example.org/banner");
     EXPECT_EQ(b.Picture1->pixmap().size(), QSize(60, 40));
     w.Timer3_Timer();
+}
+
+TEST_F(News, ABannerThatCannotBeWrittenIsLoggedAndNotShown)
+{
+    fixErrLogClock();
+    ASSERT_TRUE(QDir(home.path()).mkpath("Log"));
+    const QByteArray picture(3000, 'p');
+    struct Case {
+        const char *how;
+        const char *reason;
+    };
+    const Case cases[] = {{"full disk", "File too large"}, {"banner file a folder", ""}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.how);
+        const bool full = &c == &cases[0];
+        if (!full)
+            ASSERT_TRUE(QDir(home.path()).mkdir("qx.ban"));
+        pollConnect();
+        w.NewsFile = home.file("qx.ban");
+        w.DownloadLen = int32_t(picture.size());
+        w.DownloadOn = true;
+        reply(picture.left(1000));
+        EXPECT_EQ(svc.readExactly(7), "2031000");
+        {
+            // Room for the error log's line, not for the rest of the picture.
+            std::optional<test::FullDisk> disk;
+            if (full)
+                disk.emplace(1500);
+            reply(picture.mid(1000));
+        }
+        if (!full)
+            EXPECT_EQ(svc.readExactly(7), "2033000");
+        // A piece after the failure is not taken.
+        reply(picture.left(10));
+        EXPECT_EQ(svc.readAvailable(), "") << "no further acknowledgement";
+        EXPECT_FALSE(w.DownloadOn);
+        EXPECT_TRUE(w.Timer3->isActive()) << "the connection is closed";
+        EXPECT_FALSE(frmBannerForm().isLoaded());
+        EXPECT_FALSE(QFile::exists(home.file("qx.ban.tmp")));
+        EXPECT_EQ(QFileInfo(home.file("qx.ban")).isDir(), !full) << "left as it was";
+        const QStringList logged = errLog().split("\r\n", Qt::SkipEmptyParts);
+        ASSERT_EQ(logged.size(), 1) << errLog().toStdString();
+        EXPECT_TRUE(logged[0].startsWith("2024-03-05 09:07:03 V1.8.9:[ErrBanner]" + home.file("qx.ban") + ": "
+                                         + c.reason))
+            << logged[0].toStdString();
+        EXPECT_GT(logged[0].size(), logged[0].indexOf("qx.ban: ") + 8) << "the reason is given";
+        w.Timer3_Timer();
+        QFile::remove(home.file("Log/qx-202435.log"));
+    }
 }
 
 TEST_F(News, TheUploadAnnouncementNamesTheFileAndDoesNotKeepItOpen)

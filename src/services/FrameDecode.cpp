@@ -11,15 +11,15 @@ void takeCapacity(ChannelState &c, int32_t raw)
     c.Cap = float(Frames::rangeCapacity(raw));
     if (c.CapResume) {
         c.CapResume = false;
-        // A device that kept counting reports about the charge already
-        // carried over: 10% either way, and on a short run 1 mAh (the run
-        // log's last lines lag behind the device's count) and half a count
-        // of its 1 mAh steps.
+        // A device that kept counting (it ran on while the program was away,
+        // or waited and went on) reports at least the charge carried over,
+        // however much more; it may lag behind the run log by up to 10% of
+        // it, and on a short run by 1 mAh and half a count of its 1 mAh
+        // steps. Only a count clearly below means the device began again
+        // from 0, and the charge is added to it.
         const double offset = double(c.CapOffset);
         const double tolerance = std::max(0.1 * offset, 0.0015);
-        const float lo = float(offset - tolerance);
-        const float hi = float(offset + tolerance);
-        if (lo < c.Cap && c.Cap < hi)
+        if (c.Cap >= float(offset - tolerance))
             c.CapOffset = 0;
     }
     c.Cap = c.Cap + c.CapOffset;

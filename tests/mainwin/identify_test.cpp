@@ -184,7 +184,7 @@ TEST_F(Identify, FrameValuesOfTheIdentifyingFrame)
     struct Case {
         int32_t capPair;
         float cap;
-    } cases[] = {{10500, 10.5f}, {2000, 12}, {9000, 19}, {11000, 21}};
+    } cases[] = {{10500, 10.5f}, {2000, 12}, {9000, 9}, {8000, 18}, {21000, 21}};
     for (const Case &c : cases) {
         chan(0, 0).CapOffset = 10;
         chan(0, 0).CapResume = true;

@@ -221,7 +221,13 @@ public:
     // line, and the information list's line 5 + chn says what was not saved
     // (" Device1: Run log not saved") until the channel's next run starts.
     void runRecordFailed(int Index, int chn, RunRecord what, const QString &tag, const QString &description);
+    // Continue: the run log is read back and the device told to go on; the
+    // seconds resume at the log's last second (the device waited).
     void DevCtrl_ContClick(int Index, int chn);
+    // The same for a test the device ran on while no program read it (a
+    // take-over): the seconds resume after the time since the log was last
+    // written as well.
+    void takeOverRun(int Index, int chn);
     void DevCtrl_MonitorClick(int Index, int chn);
 
     // ---- Reading presentation (mainwin/frmMainReading.cpp) ----
@@ -494,7 +500,9 @@ private:
     bool takeFrame(int Index, const qx::Frames::DevBytes &b);
     void dataFrame(int Index, int chn, const qx::Frames::DevBytes &b);
     void runningFrame(int Index, int chn, const qx::Frames::FrameFields &f, bool firstFrame);
-    void idleFrame(int Index, int chn);
+    // endLost: the frame that ends a test did not come (this idle frame
+    // carries no count of the run).
+    void idleFrame(int Index, int chn, bool endLost);
     void watchSilence(int Index);
     void portLost(int Index);
     void connectLink(int Index);
@@ -576,6 +584,9 @@ private:
     void bannerData(const QByteArray &raw);
     // frmMainRunLog.cpp
     void appendRunLogLine(int Index, int chn);
+    // Continue of the channel's run from its log; ranOn: the device went on
+    // counting since the log was last written.
+    void continueRun(int Index, int chn, bool ranOn);
     // frmMainReading.cpp
     void showFloatingReadout();
     void showMeter(int Index, int chn);

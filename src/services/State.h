@@ -161,6 +161,7 @@ struct ChannelState {
     int Mode = 0;         // mode index = mode digit of the frames
     int SetRefresh = 0;   // 1 after a Set command
     bool TakeOver = false; // a running test not started here waits for a data frame with its settings
+    QString RunVolText;   // the voltage readout of the last running frame
     int32_t MinutesSent = 0; // elapsed minutes last sent to the device this run; 0 = none
     QString BakName;      // run-log base path without ".bak"; "" = no run log
 };

@@ -332,18 +332,54 @@ TEST_F(Recv, ContinuedRunCountsTheCarriedChargeOnce)
     }
 }
 
-TEST_F(Recv, TestWhoseEndFrameWasLostKeepsItsLastCapacity)
+TEST_F(Recv, TestWhoseEndFrameWasLostKeepsItsLastCapacityAndLoadedVoltage)
 {
     identify();
     run();
-    read(cat(running(3900, 100, 1200), running(3800, 100, 1500)));
+    // Loaded down to 3.001 V (the device ends at 3.000 V, in the lost frame).
+    read(cat(running(3100, 100, 1200), running(3001, 100, 1500)));
     EXPECT_EQ(cell(0, 1, 4), "1500mAh");
-    // The next idle frame reads 0: the device's count of the run is gone.
-    read(idle(3600, 0));
+    // The next idle frame reads 0 and the cell at rest, 3.050 V: the
+    // device's count of the run and its end voltage are gone.
+    read(idle(3050, 0));
+    EXPECT_EQ(tVol(), "03.05");
+    EXPECT_EQ(cell(0, 1, 3), "03.00V");
     EXPECT_EQ(cell(0, 1, 4), "1500mAh");
     const QStringList files = dataFiles();
     ASSERT_EQ(files.size(), 1);
-    EXPECT_TRUE(fileLines(QStringLiteral("Data/") + files[0]).contains(QStringLiteral("Capacity:1500mAh")));
+    const QStringList lines = fileLines(QStringLiteral("Data/") + files[0]);
+    EXPECT_TRUE(lines.contains(QStringLiteral("Cutoff Volt:03.00V"))) << lines.join('\n').toStdString();
+    EXPECT_TRUE(lines.contains(QStringLiteral("Capacity:1500mAh"))) << lines.join('\n').toStdString();
+}
+
+TEST_F(Recv, CutoffVoltageOfTheEndFrameOrTheLastLoadedFrame)
+{
+    // Channel 2 of a two-channel device (type 17, readouts to the mV),
+    // 0.50 A down to 3.00 V.
+    const auto ch2 = [](int state, int32_t mv, int32_t cap) {
+        return devFrame(state, 117, {state ? 500 : 0, mv, cap, 0, 500, 3000, 0});
+    };
+    const Bytes ch1 = devFrame(0, 17, {0, 3800, 0, 0, 250, 3000, 0});
+    read(cat(ch1, ch2(0, 3700, 0)));
+    ASSERT_TRUE(identified());
+    const struct {
+        const char *what;
+        Bytes end;          // the idle frame after the last loaded one (3.001 V)
+        const char *cutoff; // the result's cut-off
+    } cases[] = {
+        {"the end frame at 3.000 V", ch2(0, 3000, 28), "3.000V"},
+        {"end frame lost, the cell rested at 3.050 V", ch2(0, 3050, 0), "3.001V"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(w->DevCtrl_RunClick(0, 1));
+        ASSERT_EQ(wire(), "FA A1 02 14 0C 78 00 00 C3 F8");
+        read(cat(ch1, ch2(10, 3200, 20), ch2(10, 3001, 28)));
+        EXPECT_EQ(info(0, 2), " Channel2: START");
+        read(c.end);
+        EXPECT_EQ(cell(0, 2, 3), c.cutoff);
+        EXPECT_EQ(cell(0, 2, 4), "28mAh");
+    }
 }
 
 TEST_F(Recv, RunningTestStartedByRunIsNotContinued)

@@ -159,7 +159,7 @@ void frmMain::dataFrame(int Index, int chn, const qx::Frames::DevBytes &b)
     if (f.running())
         runningFrame(Index, chn, f, !wasRunning);
     else
-        idleFrame(Index, chn);
+        idleFrame(Index, chn, wasRunning && !models::isUsbTester(T) && f.capacity == 0);
 }
 
 void frmMain::runningFrame(int Index, int chn, const qx::Frames::FrameFields &f, bool firstFrame)
@@ -198,7 +198,7 @@ void frmMain::runningFrame(int Index, int chn, const qx::Frames::FrameFields &f,
         // Run or Continue of the user's own, while the take-over waited,
         // has taken the run already.
         if (gridRun(Index).TextMatrix(chn + 1, resultgrid::BeginVolt).isEmpty())
-            DevCtrl_ContClick(Index, chn);
+            takeOverRun(Index, chn);
     }
     Running[Index][chn] = true;
 
@@ -220,9 +220,10 @@ void frmMain::runningFrame(int Index, int chn, const qx::Frames::FrameFields &f,
     Timer::TickOn(Index, chn);
     Timer::TickStart(Index, chn);
     ShowReading(Index, chn);
+    c.RunVolText = p.tVol(chn);
 }
 
-void frmMain::idleFrame(int Index, int chn)
+void frmMain::idleFrame(int Index, int chn, bool endLost)
 {
     using namespace qx;
     ChannelState &c = chan(Index, chn);
@@ -232,8 +233,11 @@ void frmMain::idleFrame(int Index, int chn)
     // A run that ends before it was taken over has nothing to continue.
     c.TakeOver = false;
     if (Running[Index][chn]) {
-        // The test has ended.
-        gridRun(Index).set_TextMatrix(chn + 1, resultgrid::CutoffVolt, p.tVol(chn) + QLatin1Char('V'));
+        // The test has ended at the voltage of the frame that ends it; when
+        // that frame was lost, this one is a rested reading, and the last
+        // loaded one is the cut-off.
+        const QString cutoff = endLost && !c.RunVolText.isEmpty() ? c.RunVolText : p.tVol(chn);
+        gridRun(Index).set_TextMatrix(chn + 1, resultgrid::CutoffVolt, cutoff + QLatin1Char('V'));
         StopNotice = p.Dev2S() ? 0 : 1;
         if (!c.BakName.isEmpty() && OptSave)
             AutoSaveData(Index, chn);

@@ -17,11 +17,15 @@
 #include "platform/Grid.h"
 #include "platform/Numbers.h"
 #include "platform/QxError.h"
+#include "platform/Second.h"
 
 #include <QAction>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QListWidget>
+#include <algorithm>
 #include <cstdio>
+#include <limits>
 
 using qx::curves::Curve;
 using qx::curves::curveSlot;
@@ -134,7 +138,11 @@ void frmMain::appendRunLogLine(int Index, int chn)
     }
 }
 
-void frmMain::DevCtrl_ContClick(int Index, int chn)
+void frmMain::DevCtrl_ContClick(int Index, int chn) { continueRun(Index, chn, false); }
+
+void frmMain::takeOverRun(int Index, int chn) { continueRun(Index, chn, true); }
+
+void frmMain::continueRun(int Index, int chn, bool ranOn)
 {
     using namespace qx;
     // A frame of channel 2 from a one-channel device (a type byte spoilt on
@@ -143,8 +151,17 @@ void frmMain::DevCtrl_ContClick(int Index, int chn)
         return;
     const QString name = RunLogName(Index, chn);
     const QString path = name + QStringLiteral(".bak");
-    if (!QFileInfo::exists(path))
+    const QFileInfo file(path);
+    if (!file.exists())
         return;
+    // A device that ran on has counted the seconds since the log's last
+    // line too: the program's whole seconds since the log was last written
+    // (none when its clock says the log is from the future).
+    int32_t away = 0;
+    if (ranOn) {
+        const qint64 ms = file.lastModified().msecsTo(QDateTime::currentDateTime());
+        away = int32_t(std::clamp<qint64>(ms / secondMs(), 0, std::numeric_limits<int32_t>::max() / 2));
+    }
 
     ChannelState &c = chan(Index, chn);
     c.Energy = 0;
@@ -204,9 +221,15 @@ void frmMain::DevCtrl_ContClick(int Index, int chn)
     // over (the device may still hold the capacity).
     c.CapOffset = float(A / 3600000);
     c.CapResume = true;
-    if (models::isUsbTester(DevType[Index]))
+    // A USB tester's charge is the program's own count: it goes on from
+    // the log's last second (the seconds away count at the next reading's
+    // current, as any seconds between two readings do).
+    if (models::isUsbTester(DevType[Index])) {
         c.Cap = c.CapOffset;
+        c.CapSecs = t;
+    }
 
+    t += away;
     TestSecs[Index][chn].store(t);
     TotalSecs[Index][chn].store(t);
     c.MinutesSent = 0;

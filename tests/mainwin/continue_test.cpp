@@ -1,7 +1,9 @@
 // Continue after the program lost its record of a run (a crash): the run
 // log is read back, every well-formed line restores the channel's curves,
 // counters and result cells, the device is told to continue, and new lines
-// go on in the same log. Monitor records curves without a test.
+// go on in the same log. A test the device ran on while no program read it
+// is taken over with the device's charge and time. Monitor records curves
+// without a test.
 #include "LinkFixture.h"
 #include "SimLinkFixture.h"
 #include "ReadingFixture.h"
@@ -9,12 +11,16 @@
 #include "DevSim.h"
 #include "common/Loopback.h"
 #include "common/RawPty.h"
+#include "common/ShortSecond.h"
 #include "curves/CurveGraph.h"
 #include "link/COMM.h"
 #include "platform/Numbers.h"
+#include "services/Timer.h"
 
+#include <QElapsedTimer>
 #include <QPushButton>
 
+#include <cmath>
 #include <memory>
 
 using namespace qx;
@@ -180,6 +186,12 @@ TEST_F(Continue, UsbTesterFromFirmwareThreeTwentyIsStartedAgain)
     EXPECT_EQ(next().substr(0, 5), "FA 01"); // a start, op 1
     EXPECT_EQ(cell(0, 1, 0), "QM-01"); // the log's model line
     EXPECT_EQ(num::general(chan(0, 0).Cap).toStdString(), "1"); // the carried-over charge
+    // The tester's charge is the program's count: it goes on from the log's
+    // last second, 36 s at 2.5 A adding 25 mAh.
+    Running[0][0] = true;
+    w->DevCtrl(0).set_TmrCurveEnable(0, true);
+    frame(0, 0, 3636, 5.1f, 2.5f);
+    EXPECT_EQ(cell(0, 1, 4), "1025mAh");
 }
 
 TEST_F(Continue, MonitorRecordsCurvesWithoutATest)
@@ -298,4 +310,238 @@ TEST_F(TakeOver, DeviceReportingAVersionIsContinuedWithItsOwnSettings)
         COMM::CloseComm(PortHandle[0]);
         sim.reset();
     }
+}
+
+namespace {
+
+// A discharge the device runs on while no program reads it, with the
+// program's own timers: type 21 ("QM-16", firmware 1.05) at 1.20 A down to
+// 3.00 V on a large cell of 3.96 V without internal resistance (the same
+// voltage under load, all test long). The program's second is 100 ms; the
+// device's clock keeps pace with it and it reports once a second.
+class RanOn : public test::SimLinkFixture {
+protected:
+    static constexpr const char *LogName = "qx-QM-16-COM3-1-1.bak";
+
+    void startDevice()
+    {
+        sim::DevSimOptions o;
+        o.home = home.path();
+        o.com = 3;
+        o.type = 21;
+        o.firmware = 105;
+        o.rate = test::ShortSecond::perRealSecond();
+        o.speed = test::ShortSecond::perRealSecond();
+        sim = std::make_unique<sim::DevSim>(o);
+        ASSERT_TRUE(sim->start()) << sim->error().toStdString();
+        sim->withDevice([](sim::SimDevice &d) {
+            sim::Battery &b = d.channel(0).battery;
+            b.rOhm = 0;
+            b.capacityAh = 1000;
+            b.soc = 0.8;
+        });
+    }
+    bool waitFor(const std::function<bool()> &pred) { return test::waitUntil(pred, 20000); }
+    bool sent(int op) const
+    {
+        for (const sim::SimCommand &c : sim->commands())
+            if (c.valid && c.op == op)
+                return true;
+        return false;
+    }
+    // The program started (unless it runs) and connected to the device.
+    void connect()
+    {
+        if (!w)
+            open();
+        choosePort(0, 3);
+        clickConnect();
+        ASSERT_TRUE(waitFor([&] { return identified(); }));
+    }
+    void run()
+    {
+        DevCtrl &p = w->DevCtrl(0);
+        p.set_tSval(0, QStringLiteral("1.20"));
+        p.set_tSlmt(0, QStringLiteral("3.00"));
+        p.set_tStim(0, QStringLiteral("0"));
+        button(0, "cmdRun")->click();
+        ASSERT_TRUE(waitFor([&] { return sim->channel(0).running && lastLogSecond() >= 1; }));
+    }
+    // The program's seconds pass.
+    void pass(int secs)
+    {
+        QElapsedTimer t;
+        t.start();
+        const int ms = test::ShortSecond::ms(secs);
+        test::waitUntil([&] { return t.elapsed() >= ms; }, ms + 1000);
+    }
+    // The program ends as SIGKILL ends it: no stop, no disconnect, not
+    // another line in its run log; its port is free. It starts again with
+    // nothing but its files.
+    void kill()
+    {
+        for (int c = 0; c < 2; ++c)
+            Timer::TickStop(0, c);
+        COMM::CloseComm(PortHandle[0]);
+        frmMainForm().unload();
+        resetState();
+        w = nullptr;
+    }
+    // Connected again: the test the device runs on is taken over.
+    void takeOver()
+    {
+        sim->clearCommands();
+        const int before = lastLogSecond();
+        connect();
+        ASSERT_TRUE(waitFor([&] {
+            return sent(Frames::OpContinue) && w->DevCtrl(0).StopEnable() && lastLogSecond() > before;
+        }));
+    }
+
+    // The run log's data lines: "seconds\tcurrent\tvoltage".
+    QStringList logLines() const
+    {
+        QStringList out;
+        for (const QString &l : fileLines(QLatin1String(LogName)))
+            if (!l.isEmpty() && l[0].isDigit())
+                out << l;
+        return out;
+    }
+    int lastLogSecond() const
+    {
+        const QStringList l = logLines();
+        return l.isEmpty() ? -1 : l.last().section(QLatin1Char('\t'), 0, 0).toInt();
+    }
+    // The device's own count in whole mAh, as its frames carry it.
+    int deviceMilliAh() const { return int(std::lround(sim->channel(0).capacityAh * 1000)); }
+    int shownMilliAh() const
+    {
+        QString s = w->gridRun(0).TextMatrix(1, 4);
+        s.chop(3); // "mAh"
+        return s.toInt();
+    }
+    // The user's Stop: the result file it saves, its lines.
+    QStringList stop()
+    {
+        const QStringList before = dataFiles();
+        button(0, "cmdStop")->click();
+        EXPECT_TRUE(waitFor([&] { return dataFiles().size() == before.size() + 1; }));
+        EXPECT_FALSE(sim->channel(0).running);
+        for (const QString &f : dataFiles())
+            if (!before.contains(f))
+                return fileLines(QStringLiteral("Data/") + f);
+        return {};
+    }
+    static int field(const QStringList &lines, const QString &key, const QString &unit)
+    {
+        for (const QString &l : lines)
+            if (l.startsWith(key) && l.endsWith(unit))
+                return l.mid(key.size(), l.size() - key.size() - unit.size()).toInt();
+        ADD_FAILURE() << "no " << key.toStdString() << " line";
+        return -1;
+    }
+    // How far the program's seconds are behind the device's clock: up to
+    // a second from the start (the program counts from the first running
+    // frame), plus the second or so a take-over may lose.
+    double lag() const { return sim->channel(0).testSecs - TestSecs[0][0].load(); }
+    // The result agrees with the device: its count to the mAh, the energy
+    // of that count at 3.96 V within the mAh's rounding, and the run log's
+    // last second with the device's time, within 2 s and 1.5 s for each
+    // take-over.
+    void expectTheDevicesResult(const QStringList &result, int takeOvers)
+    {
+        const sim::SimChannel d = sim->channel(0);
+        EXPECT_EQ(field(result, QStringLiteral("Capacity:"), QStringLiteral("mAh")), deviceMilliAh());
+        EXPECT_NEAR(field(result, QStringLiteral("Energy:"), QStringLiteral("mWh")), d.energyWh * 1000, 3);
+        EXPECT_NEAR(lastLogSecond(), d.testSecs, 2 + 1.5 * takeOvers);
+        // The result's curve ends with the run log.
+        EXPECT_EQ(result.last().section(QLatin1Char(','), 0, 0).toInt(), lastLogSecond());
+    }
+    // Seconds of the run log's longest step from one line to the next.
+    int longestStep() const
+    {
+        int longest = 0, prev = 0;
+        for (const QString &l : logLines()) {
+            const int t = l.section(QLatin1Char('\t'), 0, 0).toInt();
+            longest = std::max(longest, t - prev);
+            prev = t;
+        }
+        return longest;
+    }
+
+    test::ShortSecond second{100};
+};
+
+} // namespace
+
+TEST_F(RanOn, KilledProgramTakesTheTestOverWithTheDevicesChargeAndTime)
+{
+    startDevice();
+    connect();
+    run();
+    pass(15);
+    for (int round = 1; round <= 2; ++round) {
+        SCOPED_TRACE(round);
+        const double before = lag();
+        kill();
+        sim->clearCommands();
+        pass(20); // the device runs on
+        EXPECT_TRUE(sim->channel(0).running);
+        EXPECT_TRUE(sim->commands().empty()) << "the killed program said something";
+
+        takeOver();
+        EXPECT_NEAR(lag(), before, 2.5);
+        // The charge of the log is the device's own: the device's count.
+        ASSERT_TRUE(waitFor([&] { return shownMilliAh() > 0; }));
+        EXPECT_NEAR(shownMilliAh(), deviceMilliAh(), 1);
+        EXPECT_FLOAT_EQ(chan(0, 0).CapOffset, 0);
+        pass(5);
+    }
+    const QStringList result = stop();
+    expectTheDevicesResult(result, 2);
+    // 15 + 20 + 5 + 20 + 5 seconds at 1.20 A: about 21.7 mAh.
+    EXPECT_GE(deviceMilliAh(), 18);
+    // The curve shows where the program was away.
+    EXPECT_GE(longestStep(), 17);
+}
+
+TEST_F(RanOn, DisconnectedWhileRunningThenConnectedTakesTheTestOver)
+{
+    startDevice();
+    connect();
+    run();
+    pass(15);
+    const double before = lag();
+    ui.msgAnswers.push_back(MrCancel); // "Stop running?": the device runs on
+    clickConnect();
+    ASSERT_FALSE(connected());
+    pass(20);
+    EXPECT_TRUE(sim->channel(0).running);
+
+    takeOver();
+    EXPECT_NEAR(lag(), before, 2.5);
+    ASSERT_TRUE(waitFor([&] { return shownMilliAh() > 0; }));
+    EXPECT_NEAR(shownMilliAh(), deviceMilliAh(), 1);
+    pass(5);
+    expectTheDevicesResult(stop(), 1);
+    EXPECT_GE(longestStep(), 17);
+
+    // Continue after the user's Stop: the device waited, and so do the
+    // run's seconds and charge.
+    const int stopped = lastLogSecond();
+    pass(20);
+    button(0, "cmdCont")->click();
+    ASSERT_TRUE(waitFor([&] { return sim->channel(0).running && lastLogSecond() > stopped; }));
+    const QStringList lines = logLines();
+    int resumed = 0;
+    for (const QString &l : lines) {
+        const int t = l.section(QLatin1Char('\t'), 0, 0).toInt();
+        if (t > stopped) {
+            resumed = t;
+            break;
+        }
+    }
+    EXPECT_LE(resumed, stopped + 3);
+    pass(5);
+    expectTheDevicesResult(stop(), 1);
 }

@@ -111,6 +111,10 @@ void frmMain::startLink(int Index)
         s.Energy = 0;
         s.CapResume = false;
         s.TakeOver = false;
+        // The run log of a run the last link followed is written again
+        // only by the run's take-over (or a Run or Continue of the user's):
+        // the frames before it would add lines at the old link's seconds.
+        s.BakName.clear();
         TotalSecs[Index][c].store(0);
         Running[Index][c] = false;
     }

@@ -155,12 +155,14 @@ void frmMain::continueRun(int Index, int chn, bool ranOn)
     if (!file.exists())
         return;
     // A device that ran on has counted the seconds since the log's last
-    // line too: the program's whole seconds since the log was last written
-    // (none when its clock says the log is from the future).
+    // line too: the program's seconds since the log was last written, to
+    // the nearest whole one (the line was written somewhere within its
+    // second); none when the clock says the log is from the future.
     int32_t away = 0;
     if (ranOn) {
         const qint64 ms = file.lastModified().msecsTo(QDateTime::currentDateTime());
-        away = int32_t(std::clamp<qint64>(ms / secondMs(), 0, std::numeric_limits<int32_t>::max() / 2));
+        const qint64 secs = (ms + secondMs() / 2) / secondMs();
+        away = int32_t(std::clamp<qint64>(secs, 0, std::numeric_limits<int32_t>::max() / 2));
     }
 
     ChannelState &c = chan(Index, chn);

@@ -93,7 +93,7 @@ void buildPath(const CurveRec &c, const ChartProps &p, const Mapper &map, int W,
     const int64_t whole = std::min<int64_t>(c.Env.blocks(), n / B);
     // Blocks a group holds at thinning step s: about 2 s points, two of them
     // drawn, as many as thinning draws. Less than a block: no groups.
-    auto perGroup = [](int64_t s) { return 2 * s / B; };
+    auto perGroup = [](int64_t s) { return (2 * s + B / 2) / B; };
     // Visits points from .. to at step s; the whole blocks among them are
     // read as groups when s calls for them.
     auto walk = [&](int64_t from, int64_t to, int64_t s) {

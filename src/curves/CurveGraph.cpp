@@ -229,14 +229,25 @@ void CurveGraph::DrawCurve()
 {
     rightMargin_ = props_.RightMargin();
     scales_ = computeScales(props_, surface_->width(), surface_->height(), rightMargin_);
+    // The legends of the shown curves lie above the chart's other children
+    // (cursor line, read-out, outlines), in curve order. They are raised
+    // only when something came over them: raising costs a repaint of each.
+    std::vector<QWidget *> onTop;
     for (int c = 0; c < table_.CurveCount(); ++c) {
         const CurveRec &curve = table_.curve(c);
         if (!curve.ShowCurve)
             continue;
         QLabel *l = legends_[size_t(c)];
-        l->setVisible(curve.ShowLegend);
-        l->raise();
+        if (l->isHidden() == curve.ShowLegend)
+            l->setVisible(curve.ShowLegend);
+        onTop.push_back(l);
     }
+    const QObjectList &stack = surface_->children();
+    const bool stacked = onTop.size() <= size_t(stack.size()) &&
+                         std::equal(onTop.begin(), onTop.end(), stack.end() - qsizetype(onTop.size()));
+    if (!stacked)
+        for (QWidget *l : onTop)
+            l->raise();
     schedule(Pending::Full);
 }
 
@@ -428,6 +439,11 @@ void CurveGraph::placeSurface()
         surface_->setGeometry(0, 0, width(), height());
         bar_->hide();
     }
+}
+
+void CurveGraph::hideEvent(QHideEvent *)
+{
+    renderer_.dropFrame();
 }
 
 void CurveGraph::resizeEvent(QResizeEvent *)

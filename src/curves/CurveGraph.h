@@ -149,6 +149,7 @@ Q_SIGNALS:
 
 protected:
     void resizeEvent(QResizeEvent *e) override;
+    void hideEvent(QHideEvent *e) override;
     bool eventFilter(QObject *o, QEvent *e) override;
 
 private:

@@ -1,6 +1,7 @@
 // Chart drawing cost against the number of points: ten shown curves of 1e4
 // to 1e7 points each, in the normal view, in a zoomed view, and for a cursor
-// move. The cost should follow the picture's width, not the points.
+// move; and a reading (a point added to each curve, then drawn). The cost
+// should follow the picture's width, not the points.
 //
 // And the memory of the points: ten curves filled point by point (as a
 // running test fills them) in a fresh process, with counters in bytes per
@@ -87,6 +88,20 @@ void redraws(benchmark::State &state, bool zoomed)
         drawOnce(*g, state);
 }
 
+// A reading: one new point on every curve, then the chart drawn and shown
+// (the frame unchanged).
+void BM_Reading(benchmark::State &state)
+{
+    auto g = makeChart(state.range(0));
+    float t = 3600;
+    for (auto _ : state) {
+        t = t >= 3629 ? 3600 : t + 0.01f;
+        for (int c = 0; c < Curves; ++c)
+            g->AddXY(c, t, c % 3 == 0 ? 10.0f : (c % 3 == 1 ? 5.0f : 50.0f));
+        drawOnce(*g, state);
+    }
+}
+
 void BM_NormalView(benchmark::State &state) { redraws(state, false); }
 void BM_ZoomedView(benchmark::State &state) { redraws(state, true); }
 
@@ -169,6 +184,7 @@ void BM_PointMemory(benchmark::State &state)
 
 } // namespace
 
+BENCHMARK(BM_Reading)->Arg(100)->Arg(10000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_NormalView)->Arg(10000)->Arg(100000)->Arg(1000000)->Arg(10000000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ZoomedView)->Arg(10000)->Arg(100000)->Arg(1000000)->Arg(10000000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CursorMove)->Arg(10000)->Arg(100000)->Arg(1000000)->Arg(10000000)->Unit(benchmark::kMicrosecond);

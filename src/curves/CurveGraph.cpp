@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 using namespace qx::curves;
@@ -202,10 +203,18 @@ QLabel *CurveGraph::makeLegend(int i)
     auto *shape = new OutlineBox(surface_, Qt::SolidLine);
     shapes_.push_back(shape);
     qx::setTextColor(l, table_.curve(std::min(i, table_.CurveCount() - 1)).LineColor);
+    qx::setFillColor(l, props_.BackColor);
     return l;
 }
 
-void CurveGraph::colourLegend(int i) { qx::setTextColor(legends_[size_t(i)], table_.curve(i).LineColor); }
+void CurveGraph::colourLegend(int i)
+{
+    // The curve's colour on the chart's background: a curve running under
+    // a legend, even one of the same colour, does not cross its text.
+    QLabel *l = legends_[size_t(i)];
+    qx::setTextColor(l, table_.curve(i).LineColor);
+    qx::setFillColor(l, props_.BackColor);
+}
 
 // ------------------------------------------------------------------ methods
 
@@ -229,14 +238,25 @@ void CurveGraph::DrawCurve()
 {
     rightMargin_ = props_.RightMargin();
     scales_ = computeScales(props_, surface_->width(), surface_->height(), rightMargin_);
+    // The legends of the shown curves lie above the chart's other children
+    // (cursor line, read-out, outlines), in curve order. They are raised
+    // only when something came over them: raising costs a repaint of each.
+    std::vector<QWidget *> onTop;
     for (int c = 0; c < table_.CurveCount(); ++c) {
         const CurveRec &curve = table_.curve(c);
         if (!curve.ShowCurve)
             continue;
         QLabel *l = legends_[size_t(c)];
-        l->setVisible(curve.ShowLegend);
-        l->raise();
+        if (l->isHidden() == curve.ShowLegend)
+            l->setVisible(curve.ShowLegend);
+        onTop.push_back(l);
     }
+    const QObjectList &stack = surface_->children();
+    const bool stacked = onTop.size() <= size_t(stack.size()) &&
+                         std::equal(onTop.begin(), onTop.end(), stack.end() - qsizetype(onTop.size()));
+    if (!stacked)
+        for (QWidget *l : onTop)
+            l->raise();
     schedule(Pending::Full);
 }
 
@@ -316,8 +336,10 @@ void CurveGraph::set_BackColor(uint32_t v)
 {
     props_.BackColor = v;
     const QColor outline = qx::oleToColor(InvertColor(v));
-    for (int i = 0; i < table_.CurveCount(); ++i)
+    for (int i = 0; i < table_.CurveCount(); ++i) {
         shapes_[size_t(i)]->setColor(outline);
+        qx::setFillColor(legends_[size_t(i)], v);
+    }
 }
 
 QString CurveGraph::LegendText(int Index) const { return lblLegend(Index)->text().mid(LegendPrefix.size()); }
@@ -430,6 +452,11 @@ void CurveGraph::placeSurface()
     }
 }
 
+void CurveGraph::hideEvent(QHideEvent *)
+{
+    renderer_.dropFrame();
+}
+
 void CurveGraph::resizeEvent(QResizeEvent *)
 {
     qx::guarded(QStringLiteral("CurveGraph.Resize"), [&] { layoutControl(); });
@@ -458,27 +485,58 @@ void CurveGraph::layoutControl()
     DrawCurve();
 }
 
-void CurveGraph::stackLegends()
+CurveGraph::LegendStack CurveGraph::stackAt(QSize size) const
 {
-    const int W = surface_->width(), H = surface_->height();
-    QLabel *l0 = legends_[0];
-    if (!legendState_[0].moved)
-        l0->move(props_.BothAxesY() ? W - 170 : W - 120, 73);
-    PlaceLegendShape(0);
+    const int W = size.width(), H = size.height();
+    LegendStack st;
+    const QLabel *l0 = legends_[0];
+    const bool place0 = !legendState_[0].moved;
+    st.first = place0 ? QPoint(props_.BothAxesY() ? W - 170 : W - 120, 73) : l0->pos();
     // The shown legends the user has not placed stack under legend 0, in
     // columns that end above the time labels.
-    std::vector<int> stacked;
     std::vector<QSize> sizes;
     for (int i = 1; i < table_.CurveCount(); ++i) {
-        QLabel *l = legends_[size_t(i)];
-        if (!l->isHidden() && !legendState_[size_t(i)].moved) {
-            stacked.push_back(i);
-            sizes.push_back(l->size());
+        if (table_.curve(i).ShowLegend && !legendState_[size_t(i)].moved) {
+            st.stacked.push_back(i);
+            sizes.push_back(legends_[size_t(i)]->size());
         }
     }
-    const std::vector<QPoint> at = legendColumns(l0->geometry(), sizes, H - 50);
-    for (size_t k = 0; k < stacked.size(); ++k)
-        legends_[size_t(stacked[k])]->move(at[k]);
+    st.at = legendColumns(QRect(st.first, l0->size()), sizes, H - 50);
+    // Inside the axis lines (5 pixels out of the plot area), so clear of
+    // their labels: the first column moves left as far as its widest
+    // legend needs.
+    const QRect plot(QPoint(47, 41), QPoint(W - props_.RightMargin() + 3, H - 47));
+    int right = place0 && table_.curve(0).ShowLegend ? st.first.x() + l0->width() - 1 : INT_MIN;
+    for (size_t k = 0; k < st.at.size(); ++k)
+        if (st.at[k].x() == st.first.x())
+            right = std::max(right, st.at[k].x() + sizes[k].width() - 1);
+    const int shift = right > plot.right() ? plot.right() - right : 0;
+    if (place0)
+        st.first.rx() += shift;
+    for (QPoint &q : st.at)
+        q.rx() += shift;
+    st.fits = !place0 || !table_.curve(0).ShowLegend || plot.contains(QRect(st.first, l0->size()));
+    for (size_t k = 0; k < st.at.size(); ++k)
+        st.fits = st.fits && plot.contains(QRect(st.at[k], sizes[k]));
+    return st;
+}
+
+int CurveGraph::LegendsHeight(int width) const
+{
+    for (int h = 100; h <= 4000; ++h)
+        if (stackAt(QSize(width, h)).fits)
+            return h;
+    return 0;
+}
+
+void CurveGraph::stackLegends()
+{
+    const LegendStack st = stackAt(surface_->size());
+    if (!legendState_[0].moved)
+        legends_[0]->move(st.first);
+    PlaceLegendShape(0);
+    for (size_t k = 0; k < st.stacked.size(); ++k)
+        legends_[size_t(st.stacked[k])]->move(st.at[k]);
     for (int i = 1; i < table_.CurveCount(); ++i)
         PlaceLegendShape(i);
 }

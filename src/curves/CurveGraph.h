@@ -138,6 +138,10 @@ public:
     QScrollBar *HScroll1() const { return bar_; }
     // Legend Index was placed by the user; layouts leave it where it is.
     bool LegendMoved(int Index) const;
+    // The least height of a chart `width` pixels wide at which the shown
+    // legends the user has not placed stack inside the plot area, clear of
+    // the axes and their labels; 0 when no height is enough (too wide).
+    int LegendsHeight(int width) const;
 
     // The colour with each of red, green and blue replaced by 255 minus it
     // (system colours are translated first).
@@ -149,11 +153,20 @@ Q_SIGNALS:
 
 protected:
     void resizeEvent(QResizeEvent *e) override;
+    void hideEvent(QHideEvent *e) override;
     bool eventFilter(QObject *o, QEvent *e) override;
 
 private:
     friend class qx::curves::CurveSurface;
     enum class Pending { None, Frame, Full };
+    // Where the legends stack on a chart of a given size.
+    struct LegendStack {
+        QPoint first;             // legend 0 (where it is, when placed by the user)
+        std::vector<int> stacked; // the legends under it, and where they go
+        std::vector<QPoint> at;
+        bool fits = true;         // all of them inside the plot area
+    };
+    LegendStack stackAt(QSize size) const;
     struct LegendState {
         bool dragging = false;
         QPointF topLeft, bottomRight, grab;

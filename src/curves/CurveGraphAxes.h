@@ -38,6 +38,7 @@ struct ChartProps {
 
     bool BothAxesY() const { return ShowAxesY1 && ShowAxesY2; }
     int RightMargin() const { return BothAxesY() ? 100 : 50; }
+    bool operator==(const ChartProps &) const = default;
 };
 
 // Units per pixel of the x axis and of value axes 0 to 2.

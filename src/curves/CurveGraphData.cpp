@@ -18,6 +18,7 @@ void freshSlots(CurveRec &c)
     c.Dp.resize(2);
     c.DpCnt = 0;
     c.xRising = true;
+    c.Env.clear();
 }
 
 // Slots that AddXY leaves after `count` points (count >= 1): the last growth
@@ -72,6 +73,8 @@ void CurveTable::AddXY(int Index, float x, float y)
     if (c.DpCnt > 0 && !(x >= c.Dp.data()[c.DpCnt - 1].x))
         c.xRising = false;
     ++c.DpCnt;
+    if (c.DpCnt % PointEnvelope::BlockPoints == 0)
+        c.Env.extend(c.Dp.data(), c.DpCnt);
 }
 
 void CurveTable::AddPoints(int Index, const DataPoint *points, int32_t n)
@@ -100,6 +103,7 @@ void CurveTable::AddPoints(int Index, const DataPoint *points, int32_t n)
     }
     c.xRising = rising;
     c.DpCnt = int32_t(count);
+    c.Env.extend(c.Dp.data(), c.DpCnt);
 }
 
 void CurveTable::TakePoints(int Index, PointStore &&points, std::optional<bool> xRising)
@@ -124,6 +128,8 @@ void CurveTable::TakePoints(int Index, PointStore &&points, std::optional<bool> 
     c.Dp = std::move(points);
     c.DpCnt = n;
     c.xRising = rising;
+    c.Env.clear();
+    c.Env.extend(c.Dp.data(), n);
 }
 
 void CurveTable::Clear(int Index) { freshSlots(curve(Index)); }
@@ -150,7 +156,10 @@ void CurveTable::setDpY(int Index, int32_t n, float y)
     DataPoint d = slot(Index, n); // checks
     d.y = y;
     try {
-        curves_[size_t(Index)].Dp.set(size_t(n), d); // a spare slot may need memory
+        CurveRec &c = curves_[size_t(Index)];
+        c.Dp.set(size_t(n), d); // a spare slot may need memory
+        if (n < c.DpCnt)
+            c.Env.changed(c.Dp.data(), n);
     } catch (const std::bad_alloc &) {
         raise(ErrOutOfMemory);
     }

@@ -8,6 +8,7 @@
 // on are spare (zero) and may be read. The points live in a PointStore:
 // spare slots take no memory until written, and the memory held grows by
 // small steps without copying, so a long run keeps about 8 bytes a point.
+#include "curves/PointEnvelope.h"
 #include "curves/PointStore.h"
 
 #include <cstdint>
@@ -25,6 +26,8 @@ struct CurveRec {
     bool ShowLegend = false;
     // x never decreases over points 0 .. DpCnt - 1: searches may bisect.
     bool xRising = true;
+    // Lowest and highest of each whole block of points 0 .. DpCnt - 1.
+    PointEnvelope Env;
 };
 
 // Range of point indexes that the zoomed view draws (inclusive).

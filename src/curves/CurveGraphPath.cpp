@@ -1,5 +1,6 @@
 #include "curves/CurveGraphPath.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace qx::curves {
@@ -75,14 +76,51 @@ void buildPath(const CurveRec &c, const ChartProps &p, const Mapper &map, int W,
         else if (path.inRange(pt))
             path.join(pt);
     };
+    // A group of blocks goes through its lowest and highest point in their
+    // order; a gap in it ends the piece before them.
+    auto visitGroup = [&](const BlockSummary &g) {
+        if (g.gap)
+            path.breakOff();
+        if (!g.any)
+            return;
+        const DataPoint &a = g.lowFirst ? g.low : g.high, &b = g.lowFirst ? g.high : g.low;
+        if (path.inRange(a))
+            path.join(a);
+        if (path.inRange(b))
+            path.join(b);
+    };
+    constexpr int64_t B = PointEnvelope::BlockPoints;
+    const int64_t whole = std::min<int64_t>(c.Env.blocks(), n / B);
+    // Blocks a group holds at thinning step s: about 2 s points, two of them
+    // drawn, as many as thinning draws. Less than a block: no groups.
+    auto perGroup = [](int64_t s) { return (2 * s + B / 2) / B; };
+    // Visits points from .. to at step s; the whole blocks among them are
+    // read as groups when s calls for them.
+    auto walk = [&](int64_t from, int64_t to, int64_t s) {
+        const int64_t per = perGroup(s);
+        const int64_t firstBlock = (from + B - 1) / B;
+        const int64_t groups = per < 1 ? 0 : std::max<int64_t>(0, (std::min(whole, (to + 1) / B) - firstBlock) / per);
+        if (groups == 0) {
+            for (int64_t j = from; j <= to; j += s)
+                visit(d[j]);
+            return;
+        }
+        for (int64_t j = from; j < firstBlock * B; j += s)
+            visit(d[j]);
+        for (int64_t k = 0; k < groups; ++k)
+            visitGroup(c.Env.span(int32_t(firstBlock + k * per), int32_t(firstBlock + (k + 1) * per)));
+        for (int64_t j = (firstBlock + groups * per) * B; j <= to; j += s)
+            visit(d[j]);
+    };
 
     if (!p.Large) {
-        // Point 0 starts the path whether or not it is in range.
+        // Point 0 starts the path whether or not it is in range; thinning
+        // visits from point 1, groups from block 0 (point 0 again is no
+        // new pixel).
         if (!PathBuilder::isGap(d[0]))
             path.start(d[0]);
         const int64_t s = thinStep(n, W);
-        for (int64_t j = 1; j <= n - 1; j += s)
-            visit(d[j]);
+        walk(perGroup(s) >= 1 ? 0 : 1, n - 1, s);
         if (path.inRange(d[n - 1]))
             path.join(d[n - 1]);
         return;
@@ -90,10 +128,8 @@ void buildPath(const CurveRec &c, const ChartProps &p, const Mapper &map, int W,
 
     const PointSpan span = zoomSpan(c, p.MinX, p.MaxX);
     const int64_t first = span.first, last = span.last;
-    const int64_t s = thinStep(last - first + 1, W);
     // The first visited point in range starts the path.
-    for (int64_t j = first; j <= last; j += s)
-        visit(d[j]);
+    walk(first, last, thinStep(last - first + 1, W));
     if (!starts.empty() && path.inRange(d[last]))
         path.join(d[last]);
 }

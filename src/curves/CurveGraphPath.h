@@ -19,6 +19,15 @@ namespace qx::curves {
 // one (out-of-range points are skipped and joined across as before).
 // Consecutive equal pixels are merged, so a piece of fewer than two points
 // draws nothing.
+//
+// Where the thinning step spans a quarter of a block of points
+// (PointEnvelope) or more, the whole blocks in the way are read by their
+// summaries instead, in groups of about two steps: each group adds its
+// lowest and its highest point in the order they came (one out of range is
+// skipped), so no peak is lost between visited points, and a group holding
+// a gap breaks the curve before them. The points drawn stay about as many
+// as thinning draws, and a picture of millions of points reads the
+// summaries side by side rather than points scattered over the store.
 void buildPath(const CurveRec &c, const ChartProps &p, const Mapper &map, int W, std::vector<QPoint> &out,
                std::vector<size_t> &starts);
 

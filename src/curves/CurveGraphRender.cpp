@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace qx::curves {
 
@@ -106,6 +107,30 @@ void CurveRenderer::drawFrame(QImage &img, QSize size, const ChartProps &p, cons
 {
     if (img.isNull())
         return;
+    const bool kept = !frame_.isNull() && frame_.size() == img.size() && frame_.format() == img.format() &&
+                      frame_.devicePixelRatio() == img.devicePixelRatio() && frameSize_ == size &&
+                      frameProps_ == p && frameFont_ == font;
+    if (!kept) {
+        frame_ = QImage(img.size(), img.format());
+        if (frame_.isNull()) {
+            paintFrame(img, size, p, font); // no memory to keep it: drawn each time
+            return;
+        }
+        frame_.setDevicePixelRatio(img.devicePixelRatio());
+        paintFrame(frame_, size, p, font);
+        frameSize_ = size;
+        frameProps_ = p;
+        frameFont_ = font;
+    }
+    // Same size and format: the pixels copied as they are.
+    uchar *to = img.bits();
+    if (!to)
+        return;
+    std::memcpy(to, frame_.constBits(), size_t(frame_.sizeInBytes()));
+}
+
+void CurveRenderer::paintFrame(QImage &img, QSize size, const ChartProps &p, const QFont &font)
+{
     const int W = size.width(), H = size.height();
     const qreal ratio = img.devicePixelRatio();
     QPainter g(&img);

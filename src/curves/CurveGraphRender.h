@@ -26,6 +26,9 @@ QFont frameFont();
 // 3 dash-dot, 4 dash-dot-dot, 5 none).
 Qt::PenStyle penStyleOf(int style);
 
+// The frame of the last drawing is kept: a drawing for the same size, pixel
+// ratio, properties and font copies it instead of drawing the grid, axes
+// and labels again, so a new reading costs its curves only.
 class CurveRenderer {
 public:
     // The frame alone (an emptied chart) of a chart `size` pixels large.
@@ -37,7 +40,16 @@ public:
     // `ratio` (its pixels: the size times the ratio, rounded up).
     static QImage buffer(QSize size, qreal ratio);
 
+    // Lets the kept frame go (a hidden chart holds one picture, not two).
+    void dropFrame() { frame_ = QImage(); }
+
 private:
+    static void paintFrame(QImage &img, QSize size, const ChartProps &p, const QFont &font);
+
+    QImage frame_; // the kept frame, drawn for:
+    QSize frameSize_;
+    ChartProps frameProps_;
+    QFont frameFont_;
     std::vector<QPoint> path_; // reused between passes
     std::vector<size_t> pieces_;
 };

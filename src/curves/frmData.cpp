@@ -237,9 +237,13 @@ int frmData::fitGrid()
             gridRun->set_ColWidth(c, w);
         fixed += w;
     }
-    // The smallest window keeps the chart and every row of the grid in sight.
-    centralWidget()->setMinimumSize(twipsToPx(200 + fixed + TitleWidth) + 2 * gridRun->frameWidth() + 1,
-                                    twipsToPx(gridRun->Height() + 300 + MinChartHeight) + 1);
+    // The smallest window keeps the chart and every row of the grid in sight,
+    // and the chart tall enough for its legends to stack inside the plot
+    // area (when no height is enough, the legends are too wide to stack).
+    const int minWidth = twipsToPx(200 + fixed + TitleWidth) + 2 * gridRun->frameWidth() + 1;
+    const int legends = chart_->LegendsHeight(twipsToPx(pxToTwips(minWidth) - 200));
+    const int chartHeight = std::max(MinChartHeight, legends > 0 ? pxToTwips(legends + 1) : 0);
+    centralWidget()->setMinimumSize(minWidth, twipsToPx(gridRun->Height() + 300 + chartHeight) + 1);
     return fixed;
 }
 
@@ -398,6 +402,7 @@ void frmData::layoutLegends()
     // shown legends out in a column, as a resize of the chart does.
     const int third = curveSlot(0, Curve::PowerOrTemp);
     chart_->set_ShowLegend(third, chart_->ShowLegend(third));
+    fitGrid(); // the legends shown may need a taller chart
 }
 
 void frmData::AutoScale()
@@ -431,8 +436,10 @@ void frmData::CurveGraph_DblClick()
 void frmData::CurveGraph_LblClick(int Index)
 {
     const auto s = ui().inputBox(QStringLiteral("Please input new label"), prompt(), chart_->LegendText(Index));
-    if (s && !s->isEmpty())
+    if (s && !s->isEmpty()) {
         chart_->set_LegendText(Index, *s);
+        layoutLegends(); // the new width may change the columns
+    }
 }
 
 void frmData::gridRun_Click()

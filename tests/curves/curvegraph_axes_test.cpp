@@ -6,6 +6,8 @@
 #include "curves/CurveGraphPath.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <limits>
 
 using namespace qx::curves;
 
@@ -402,6 +404,77 @@ TEST(ChartPath, ThinningVisitsEveryStepAndTheLastPoint)
     EXPECT_EQ(path[3], QPoint(86, 150));     // point 9
     EXPECT_EQ(path[1250], QPoint(20038, 70)); // point 4997, y 17
     EXPECT_EQ(path[1251], QPoint(20046, 50)); // point 4999, y 19
+}
+
+// A million points over x 0..60 (x = 60 j / 1e6) at y 5, on the picture
+// 600 x 290: a peak between two thinned visits still shows, in the order
+// the points came.
+TEST(ChartPath, AMillionPointsKeepTheirPeaksGapsAndOrder)
+{
+    constexpr int N = 1'000'000;
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    auto yOf = [](int j) {
+        switch (j) {
+        case 300'007: return 15.0f; // x 18.00042: pixel (200, 90), up ...
+        case 300'100: return 1.0f;  // ... then down to (200, 230)
+        case 600'050: return 2.0f;  // x 36.003: down to (350, 220) ...
+        case 600'090: return 12.0f; // ... then up to (350, 120)
+        case 800'000: return 25.0f; // above MaxY 20: left out
+        default: return 5.0f;       // row 190
+        }
+    };
+    std::vector<DataPoint> pts(N);
+    for (int j = 0; j < N; ++j)
+        pts[size_t(j)] = {float(60.0 * j / N), yOf(j)};
+    pts[450'000].y = nan; // x 27: the curve breaks there
+
+    CurveTable added, taken;
+    for (const DataPoint &d : pts)
+        added.AddXY(0, d.x, d.y);
+    PointStore store;
+    for (const DataPoint &d : pts)
+        store.push_back(d);
+    taken.TakePoints(0, std::move(store));
+
+    ChartProps p;
+    const Pieces got = pathOf(added.curve(0), p);
+    EXPECT_EQ(pathOf(taken.curve(0), p), got);
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_EQ(got[0].front(), QPoint(50, 190));
+    EXPECT_EQ(got[1].back(), QPoint(550, 190));
+    // No more points than thinning (4 a pixel column), none above the plot.
+    size_t drawn = 0;
+    for (const auto &piece : got) {
+        drawn += piece.size();
+        for (QPoint q : piece)
+            EXPECT_GE(q.y(), 40) << q.x();
+    }
+    EXPECT_LE(drawn, 4u * 600);
+    auto at = [&](QPoint q) {
+        const auto k = std::find(got[0].begin(), got[0].end(), q);
+        return k == got[0].end() ? -1 : int(k - got[0].begin());
+    };
+    EXPECT_LT(at(QPoint(200, 90)), at(QPoint(200, 230)));
+    EXPECT_GE(at(QPoint(200, 90)), 0);
+    const auto later = std::find(got[1].begin(), got[1].end(), QPoint(350, 220));
+    ASSERT_NE(later, got[1].end());
+    EXPECT_NE(std::find(later, got[1].end(), QPoint(350, 120)), got[1].end());
+
+    // A point changed afterwards shows: x 6 at (100, 60).
+    added.setDpY(0, 100'000, 18);
+    const Pieces changed = pathOf(added.curve(0), p);
+    EXPECT_NE(std::find(changed[0].begin(), changed[0].end(), QPoint(100, 60)), changed[0].end());
+
+    // Zoomed to x 6..54 (800 000 points): x 18.00042 at (x - 6) / 0.096 + 50.
+    p.Large = true;
+    p.MinX = 6;
+    p.MaxX = 54;
+    const Pieces zoomed = pathOf(added.curve(0), p);
+    ASSERT_EQ(zoomed.size(), 2u);
+    const auto up = std::find(zoomed[0].begin(), zoomed[0].end(), QPoint(175, 90));
+    ASSERT_NE(up, zoomed[0].end());
+    EXPECT_NE(std::find(up, zoomed[0].end(), QPoint(175, 230)), zoomed[0].end());
+    EXPECT_EQ(zoomed[0].front(), QPoint(50, 60)); // point 100 000, changed above
 }
 
 TEST(ChartPath, ZoomedViewDrawsTheWindowOnly)

@@ -13,6 +13,8 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <gtest/gtest.h>
+#include <functional>
+#include <utility>
 
 using namespace qx;
 
@@ -116,6 +118,87 @@ TEST_F(Chart, DegenerateRangesAndHugeValuesStillDraw)
     }
 }
 
+// The frame kept between drawings follows every change that alters it: after
+// each change the picture is the one a new chart with the same settings
+// draws.
+TEST_F(Chart, TheKeptFrameFollowsEveryChangeOfTheFrame)
+{
+    const std::pair<const char *, std::function<void(CurveGraph &)>> changes[] = {
+        {"x range", [](CurveGraph &c) { c.set_MaxX(3600); }},
+        {"time as numbers", [](CurveGraph &c) { c.set_xBarType(1); }},
+        {"value range", [](CurveGraph &c) { c.set_MaxY(0, 5); }},
+        {"second axis", [](CurveGraph &c) { c.set_MaxY(1, 2.5f); }},
+        {"both right axes", [](CurveGraph &c) { c.set_ShowAxesY2(true); }},
+        {"unit text", [](CurveGraph &c) { c.set_AxesY1Txt(QStringLiteral("[mA]")); }},
+        {"background", [](CurveGraph &c) { c.set_BackColor(0x202020); }},
+        {"axes colour", [](CurveGraph &c) { c.set_AxesColor(0x00C0C0); }},
+        {"grid colour", [](CurveGraph &c) { c.set_GridColor(0xFF00FF); }},
+        {"grid style", [](CurveGraph &c) { c.set_GridType1(2); }},
+        {"size", [](CurveGraph &c) { c.resize(640, 280); }},
+    };
+    auto curve = [](CurveGraph &c) {
+        c.set_ShowCurve(0, true);
+        c.AddXY(0, 0, 1);
+        c.AddXY(0, 30, 4);
+    };
+    for (const auto &[what, change] : changes) {
+        CurveGraph drawn, fresh;
+        for (CurveGraph *c : {&drawn, &fresh}) {
+            c->resize(600, 300);
+            curve(*c);
+            c->show();
+        }
+        drawn.DrawCurve();
+        drawn.Picture();
+        drawn.AddXY(0, 45, 2); // a reading: the kept frame is used
+        drawn.DrawCurve();
+        drawn.Picture();
+        change(drawn);
+        drawn.DrawCurve();
+        fresh.AddXY(0, 45, 2);
+        change(fresh);
+        fresh.DrawCurve();
+        EXPECT_TRUE(drawn.Picture() == fresh.Picture()) << what;
+    }
+}
+
+// A new reading raises no legend while nothing lies over them; once the
+// cursor read-out has come over them, the next drawing puts them on top.
+TEST_F(Chart, LegendsAreRaisedOnlyWhenCovered)
+{
+    struct Raises : QObject {
+        int count = 0;
+        bool eventFilter(QObject *, QEvent *e) override
+        {
+            count += e->type() == QEvent::ZOrderChange;
+            return false;
+        }
+    } raises;
+    for (int i = 0; i < 5; ++i) {
+        g.set_ShowCurve(i, true);
+        legend(i)->installEventFilter(&raises);
+    }
+    g.DrawCurve();
+    const QObjectList &stack = g.picGraph()->children();
+    const auto top = [&] { return QObjectList(stack.end() - 5, stack.end()); };
+    const QObjectList expected{legend(0), legend(1), legend(2), legend(3), legend(4)};
+    EXPECT_EQ(top(), expected);
+
+    raises.count = 0;
+    for (int k = 0; k < 5; ++k) {
+        g.AddXY(0, float(k), 1);
+        g.DrawCurve();
+    }
+    EXPECT_EQ(raises.count, 0);
+
+    qx::test::sendMouse(g.picGraph(), QEvent::MouseButtonPress, {300, 150}, Qt::RightButton);
+    ASSERT_TRUE(g.lblDisp()->isVisible());
+    EXPECT_EQ(stack.back(), g.lblDisp());
+    g.DrawCurve();
+    EXPECT_EQ(top(), expected);
+    qx::test::sendMouse(g.picGraph(), QEvent::MouseButtonRelease, {300, 150}, Qt::RightButton);
+}
+
 TEST_F(Chart, DrawRequestsCoalesceAndAHiddenChartWaits)
 {
     qx::test::PaintCounter count(g.picGraph());
@@ -201,9 +284,12 @@ TEST_F(Chart, ALegendShownLaterTakesItsPlaceInTheStack)
     g.set_LegendText(6, QStringLiteral("Current2"));
     g.set_ShowLegend(5, true);
     g.set_ShowLegend(6, true);
+    // Their column starts at x = 480 unless its widest legend would reach
+    // the right axis line at x = 555: then it ends two pixels before it.
     const int h = legend(5)->height();
-    EXPECT_EQ(legend(5)->pos(), QPoint(480, 73 + h + 5));
-    EXPECT_EQ(legend(6)->pos(), QPoint(480, 73 + 2 * (h + 5)));
+    const int x = std::min(480, 553 - std::max(legend(5)->width(), legend(6)->width()) + 1);
+    EXPECT_EQ(legend(5)->pos(), QPoint(x, 73 + h + 5));
+    EXPECT_EQ(legend(6)->pos(), QPoint(x, 73 + 2 * (h + 5)));
 }
 
 TEST_F(Chart, ManyLegendsStayAboveTheTimeLabelsApartFromEachOther)

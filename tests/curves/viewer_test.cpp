@@ -358,6 +358,46 @@ TEST_F(Viewer, AtItsSmallestTheViewerKeepsChartAndEveryGridRowInSight)
     }
 }
 
+// Ten files with their legends shown, at the opening size and at the
+// smallest the window allows: every legend drawn, apart from the others, on
+// its own background (the chart's grid and curves do not show through it),
+// and inside the axis lines, which run 5 pixels outside the plot area (x 50
+// to W - 50, y 40 to H - 50) with the axes' labels beyond them. The chart
+// takes the height the grid's rows and the margins (300 twips) leave.
+TEST_F(Viewer, TenFilesKeepEveryLegendReadableAndClearOfTheAxes)
+{
+    for (int f = 0; f < 10; ++f)
+        ASSERT_TRUE(open(v, viewerFixture("one_channel.csv"))) << f;
+    v.menuLa->trigger();
+    ASSERT_TRUE(v.menuLa->isChecked());
+    QCoreApplication::processEvents();
+    for (const QSize size : {v.size(), QSize(60, 60)}) {
+        v.resize(size);
+        QCoreApplication::processEvents();
+        SCOPED_TRACE(QStringLiteral("%1 x %2").arg(v.width()).arg(v.height()).toStdString());
+        const int W = g.picGraph()->width(), H = g.picGraph()->height();
+        const QRect inside(QPoint(46, 41), QPoint(W - 50 + 4, H - 46));
+        const QImage shot = v.Capture(false).convertToFormat(QImage::Format_RGB32);
+        std::vector<QRect> seen;
+        for (int file = 0; file < 10; ++file)
+            for (const int c : {5 * file, 5 * file + 1}) {
+                QLabel *l = g.lblLegend(c);
+                ASSERT_TRUE(l->isVisible()) << c;
+                const QRect r = l->geometry();
+                EXPECT_TRUE(inside.contains(r)) << g.LegendText(c).toStdString() << " at " << r.x() << "," << r.y();
+                for (const QRect &o : seen)
+                    EXPECT_FALSE(r.intersects(o)) << g.LegendText(c).toStdString();
+                seen.push_back(r);
+                const QImage own = l->grab().toImage().convertToFormat(QImage::Format_RGB32);
+                EXPECT_TRUE(shot.copy(r) == own) << g.LegendText(c).toStdString() << " shows the chart through";
+            }
+        int rows = 2 * v.gridRun->frameWidth();
+        for (int r = 0; r < v.gridRun->Rows(); ++r)
+            rows += v.gridRun->rowHeight(r);
+        EXPECT_GE(g.height(), v.centralWidget()->height() - rows - twipsToPx(300) - 1);
+    }
+}
+
 TEST_F(Viewer, ModelQM30SnapsTheCurrentAxisToFineSteps)
 {
     ASSERT_TRUE(open(v, viewerFixture("qm30.csv")));

@@ -1,8 +1,12 @@
 // The program's own CPU cost, measured as a user runs it: qx-tester-bench
 // (the program with a driver that clicks what a user clicks, see
 // bench/program/qx-tester-bench.cpp) in a temporary home folder, and ten
-// simulated two-channel devices (qx-devsim, type 17) on pseudo-terminals,
-// each sending one reading per channel per second. The CPU time is the
+// simulated devices (qx-devsim) on pseudo-terminals. By default two sets of
+// devices are measured, both giving the program 20 readings a second:
+// single-channel ones (type 7) at two readings a second, and two-channel
+// ones (type 17) at one reading per channel per second. --type and --rate
+// (readings per channel per second) measure one set of another kind, e.g.
+// "--type 7 --rate 10" for 100 readings a second. The CPU time is the
 // kernel's account of the program's process (user + system, all threads,
 // /proc/<pid>/stat), read at the start and the end of each window; the
 // bench's own work and the simulators' are not in it. Wall time is not
@@ -12,14 +16,14 @@
 //   idle       one tab, nothing connected
 //   silent     ten tabs connected and identified, the devices then silent
 //              (past the five seconds after which a tab shows "No Reply")
-//   running    every channel of every tab runs a test (20 readings a
-//              second), the first tab shown
+//   running    every channel of every tab runs a test, the first tab shown
 // and the cost per reading: the running state's CPU over the readings the
 // run logs gained in its window, and the same less the silent state's CPU.
 //
 // Each platform runs --runs times (a fresh program each, --jobs of them side
-// by side); the table shows the median of the runs. Platforms: "offscreen", and "xcb" on an Xvfb of
-// its own when Xvfb is installed (--platform offscreen|xcb|both).
+// by side); the table shows the median of the runs and, for the running
+// state, the lowest and highest. Platforms: "offscreen", and "xcb" on an
+// Xvfb of its own when Xvfb is installed (--platform offscreen|xcb|both).
 #include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
@@ -51,11 +55,18 @@
 
 namespace {
 
+// One kind of device and how often each of its channels reports.
+struct Devices {
+    int type = 7;
+    double rate = 2; // readings per channel per second
+    int channels() const { return type == 17 || type == 18 ? 2 : 1; }
+};
+
 struct Options {
     int seconds = 60;
     int runs = 1;
     int devices = 10;
-    int type = 17;
+    Devices kind;
     int jobs = 1;
     std::vector<QString> platforms;
     bool verbose = false;
@@ -196,8 +207,8 @@ public:
             auto sim = std::make_unique<QProcess>();
             sim->start(QStringLiteral(QX_DEVSIM),
                        {QStringLiteral("--home"), home_.path(), QStringLiteral("--com"), QString::number(3 + i),
-                        QStringLiteral("--type"), QString::number(o_.type), QStringLiteral("--rate"),
-                        QStringLiteral("1"), QStringLiteral("--speed"), QStringLiteral("1")});
+                        QStringLiteral("--type"), QString::number(o_.kind.type), QStringLiteral("--rate"),
+                        QString::number(o_.kind.rate), QStringLiteral("--speed"), QStringLiteral("1")});
             if (!waitLine(*sim, [](const QString &l) { return l.startsWith(QLatin1Char('/')); }, 5000))
                 return fail("qx-devsim does not start");
             sims_.push_back(std::move(sim));
@@ -332,57 +343,27 @@ double median(std::vector<double> v)
 
 int usage()
 {
-    std::fprintf(stderr, "usage: program_bench [--seconds S] [--runs N] [--jobs J] [--platform offscreen|xcb|both]\n"
-                         "                     [--program PATH (another build of qx-tester-bench)] [-v]\n");
+    std::fprintf(stderr, "usage: program_bench [--type T [--rate R]] [--seconds S] [--runs N] [--jobs J]\n"
+                         "                     [--platform offscreen|xcb|both]\n"
+                         "                     [--program PATH (another build of qx-tester-bench)] [-v]\n"
+                         "  --type T   device type of the ten simulated devices (default: type 7 at 2\n"
+                         "             readings a second, then type 17 at 1 per channel)\n"
+                         "  --rate R   readings per channel per second (default: 20 a second in all)\n");
     return 2;
 }
 
-} // namespace
 
-int main(int argc, char *argv[])
+// Runs every platform with one kind of device and prints its rows; the
+// number of runs that failed.
+int measureKind(Options o, const Devices &kind)
 {
-    QCoreApplication app(argc, argv);
-    Options o;
-    QString platform = QStringLiteral("both");
-    const QStringList args = app.arguments();
-    for (int i = 1; i < args.size(); ++i) {
-        const QString &a = args[i];
-        const auto value = [&]() -> QString { return i + 1 < args.size() ? args[++i] : QString(); };
-        bool ok = true;
-        if (a == QLatin1String("--seconds"))
-            o.seconds = value().toInt(&ok);
-        else if (a == QLatin1String("--runs"))
-            o.runs = value().toInt(&ok);
-        else if (a == QLatin1String("--jobs"))
-            o.jobs = value().toInt(&ok);
-        else if (a == QLatin1String("--platform"))
-            platform = value();
-        else if (a == QLatin1String("--program"))
-            o.program = value();
-        else if (a == QLatin1String("-v"))
-            o.verbose = true;
-        else if (a.startsWith(QLatin1String("--benchmark")))
-            continue; // the other benches' options (scripts/bench passes them on)
-        else
-            return usage();
-        if (!ok || o.seconds < 1 || o.runs < 1 || o.jobs < 1)
-            return usage();
-    }
-    if (platform == QLatin1String("both")) {
-        o.platforms.push_back(QStringLiteral("offscreen"));
-        if (!QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty())
-            o.platforms.push_back(QStringLiteral("xcb"));
-    } else if (platform == QLatin1String("offscreen") || platform == QLatin1String("xcb")) {
-        o.platforms.push_back(platform);
-    } else {
-        return usage();
-    }
-
-    std::printf("program_bench: %d devices (type %d, 2 channels, 1 reading per channel per second), "
-                "%d s per state, median of %d run(s); CPU time of the program's process (user + system)\n",
-                o.devices, o.type, o.seconds, o.runs);
-    std::printf("%-10s %9s %9s %9s %12s %14s %16s\n", "platform", "idle %", "silent %", "running %", "readings/s",
-                "us/reading", "us/reading-silent");
+    o.kind = kind;
+    std::printf("\n%d devices of type %d (%d channel%s, %g reading%s per channel per second: %g a second), "
+                "%d s per state, median of %d run(s)\n",
+                o.devices, kind.type, kind.channels(), kind.channels() > 1 ? "s" : "", kind.rate,
+                kind.rate == 1 ? "" : "s", o.devices * kind.channels() * kind.rate, o.seconds, o.runs);
+    std::printf("%-10s %9s %9s %9s %15s %12s %12s %18s\n", "platform", "idle %", "silent %", "running %",
+                "running min-max", "readings/s", "us/reading", "us/reading-silent");
     int failed = 0;
     for (const QString &p : o.platforms) {
         std::map<std::string, std::vector<double>> cpu;
@@ -408,8 +389,9 @@ int main(int argc, char *argv[])
             rate.push_back(r->readingsPerSecond);
             per.push_back(r->perReading);
             extra.push_back(r->extraPerReading);
-            note(o, QStringLiteral("%1 run %2: idle %3%, silent %4%, running %5%")
+            note(o, QStringLiteral("%1 type %2 run %3: idle %4%, silent %5%, running %6%")
                         .arg(p)
+                        .arg(kind.type)
                         .arg(k + 1)
                         .arg(r->cpu.at("idle") * 100, 0, 'f', 3)
                         .arg(r->cpu.at("silent") * 100, 0, 'f', 3)
@@ -417,10 +399,79 @@ int main(int argc, char *argv[])
         }
         if (rate.empty())
             continue;
-        std::printf("%-10s %9.3f %9.3f %9.3f %12.1f %14.1f %16.1f\n", qPrintable(p), median(cpu["idle"]) * 100,
-                    median(cpu["silent"]) * 100, median(cpu["running"]) * 100, median(rate), median(per) * 1e6,
-                    median(extra) * 1e6);
+        const auto [lo, hi] = std::minmax_element(cpu["running"].begin(), cpu["running"].end());
+        const QString range = QStringLiteral("%1-%2").arg(*lo * 100, 0, 'f', 3).arg(*hi * 100, 0, 'f', 3);
+        std::printf("%-10s %9.3f %9.3f %9.3f %15s %12.1f %12.1f %18.1f\n", qPrintable(p), median(cpu["idle"]) * 100,
+                    median(cpu["silent"]) * 100, median(cpu["running"]) * 100, qPrintable(range), median(rate),
+                    median(per) * 1e6, median(extra) * 1e6);
         std::fflush(stdout);
     }
+    return failed;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    Options o;
+    std::optional<int> type;
+    std::optional<double> rate;
+    QString platform = QStringLiteral("both");
+    const QStringList args = app.arguments();
+    for (int i = 1; i < args.size(); ++i) {
+        const QString &a = args[i];
+        const auto value = [&]() -> QString { return i + 1 < args.size() ? args[++i] : QString(); };
+        bool ok = true;
+        if (a == QLatin1String("--seconds"))
+            o.seconds = value().toInt(&ok);
+        else if (a == QLatin1String("--runs"))
+            o.runs = value().toInt(&ok);
+        else if (a == QLatin1String("--jobs"))
+            o.jobs = value().toInt(&ok);
+        else if (a == QLatin1String("--type"))
+            type = value().toInt(&ok);
+        else if (a == QLatin1String("--rate"))
+            rate = value().toDouble(&ok);
+        else if (a == QLatin1String("--platform"))
+            platform = value();
+        else if (a == QLatin1String("--program"))
+            o.program = value();
+        else if (a == QLatin1String("-v"))
+            o.verbose = true;
+        else if (a.startsWith(QLatin1String("--benchmark")))
+            continue; // the other benches' options (scripts/bench passes them on)
+        else
+            return usage();
+        if (!ok || o.seconds < 1 || o.runs < 1 || o.jobs < 1 || (type && (*type < 1 || *type > 99)) ||
+            (rate && (*rate < 0.1 || *rate > 1000)))
+            return usage();
+    }
+    if (rate && !type)
+        return usage();
+    if (platform == QLatin1String("both")) {
+        o.platforms.push_back(QStringLiteral("offscreen"));
+        if (!QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty())
+            o.platforms.push_back(QStringLiteral("xcb"));
+    } else if (platform == QLatin1String("offscreen") || platform == QLatin1String("xcb")) {
+        o.platforms.push_back(platform);
+    } else {
+        return usage();
+    }
+
+    // Without --type: 20 readings a second from single-channel devices, then
+    // from two-channel ones (each tab then takes both channels together).
+    std::vector<Devices> kinds;
+    if (type) {
+        Devices d{*type, 0};
+        d.rate = rate ? *rate : 20.0 / (o.devices * d.channels());
+        kinds.push_back(d);
+    } else {
+        kinds = {Devices{7, 2}, Devices{17, 1}};
+    }
+    std::printf("program_bench: CPU time of the program's process (user + system), in %% of one core\n");
+    int failed = 0;
+    for (const Devices &d : kinds)
+        failed += measureKind(o, d);
     return failed ? 1 : 0;
 }

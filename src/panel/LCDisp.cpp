@@ -127,7 +127,7 @@ void LCDisp::set_Theme(int v)
 
 void LCDisp::set_Value(const QString &v)
 {
-    p_.Value = v;
+    p_.Value = normaliseValue(v);
     renderValue(false);
     Q_EMIT PropertyChanged(QStringLiteral("Value"));
 }
@@ -324,6 +324,26 @@ bool LCDisp::followSize()
 
 void LCDisp::renderValue(bool force)
 {
+    if (!isVisible()) {
+        pending_ = true;
+        pendingForce_ = pendingForce_ || force;
+        return;
+    }
+    drawValue(force);
+}
+
+void LCDisp::drawPending()
+{
+    if (followSize())
+        drawValue(true);
+    else if (pending_)
+        drawValue(pendingForce_);
+}
+
+void LCDisp::drawValue(bool force)
+{
+    force = force || pendingForce_;
+    pending_ = pendingForce_ = false;
     if (followSize())
         force = true;
     p_.Value = normaliseValue(p_.Value);
@@ -502,8 +522,7 @@ void LCDisp::restoreBackground(QPainter &p, const QRegion &r) { blitThrough(p, b
 
 void LCDisp::paintEvent(QPaintEvent *e)
 {
-    if (followSize())
-        renderValue(true);
+    drawPending();
     QPainter p(this);
     if (surface_.isNull())
         p.fillRect(e->rect(), Qt::black);
@@ -516,4 +535,10 @@ void LCDisp::resizeEvent(QResizeEvent *e)
     QWidget::resizeEvent(e);
     if (followSize())
         renderValue(true);
+}
+
+void LCDisp::showEvent(QShowEvent *e)
+{
+    QWidget::showEvent(e);
+    drawPending();
 }

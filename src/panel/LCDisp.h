@@ -5,7 +5,9 @@
 // border and rounded corners. Hosts set Value and the colours at run time;
 // every property setter stores its value, tells the host (PropertyChanged)
 // and redraws what it affects. Only cells whose character changed are
-// repainted when Value changes.
+// repainted when Value changes. A control that is not visible (its tab is
+// not the selected one) draws nothing: the value is kept and drawn when
+// the control is shown, painted or its surface is read.
 #include "panel/LCDispGeometry.h"
 #include "panel/LCDispProps.h"
 
@@ -137,18 +139,22 @@ public:
     // control's size first.
     const QImage &surface()
     {
-        if (followSize())
-            renderValue(true);
+        drawPending();
         return surface_;
     }
     // The rectangle of main (exponent false) or exponent cell i; empty when
     // there is no such cell.
     QRect cellRect(bool exponent, int i) const;
-    // Cells repainted by the last drawing of each group.
+    // Cells repainted by the last drawing of each group (a value waiting
+    // to be drawn is drawn first).
     struct PaintLog {
         QList<int> main, exponent;
     };
-    const PaintLog &lastPainted() const { return painted_; }
+    const PaintLog &lastPainted()
+    {
+        drawPending();
+        return painted_;
+    }
 
 Q_SIGNALS:
     // A property was set (the host marks itself modified).
@@ -157,6 +163,7 @@ Q_SIGNALS:
 protected:
     void paintEvent(QPaintEvent *e) override;
     void resizeEvent(QResizeEvent *e) override;
+    void showEvent(QShowEvent *e) override;
 
 private:
     template <class T, class V>
@@ -179,8 +186,11 @@ private:
     // only when shown. True when it rebuilt.
     bool followSize();
 
-    // Drawing a value.
+    // Drawing a value: renderValue draws it now when the control is
+    // visible, else marks it for drawPending, which drawValue does.
     void renderValue(bool force);
+    void drawPending();
+    void drawValue(bool force);
     void drawMainCells(QPainter &p, QString text, bool force, QRegion &dirty);
     void drawExponentCells(QPainter &p, const QString &text, bool force, QRegion &dirty);
     void paintCell(QPainter &p, int group, int cellX, QChar c);
@@ -213,6 +223,7 @@ private:
     QColor lit_, unlit_;
     bool negative_ = false;
     bool holdEffects_ = false; // setProp stores and tells, the caller rebuilds
+    bool pending_ = false, pendingForce_ = false; // a drawing put off while hidden
     QRegion pointDrawn_, colonDrawn_;
     std::vector<QRegion> marksDrawn_;
     QRegion mask_;

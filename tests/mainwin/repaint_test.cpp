@@ -1,15 +1,20 @@
 // What is repainted on screen: a line of the information list whose text
 // changes is repainted alone and shows its new text; a cell of the result
 // grid written with the text it holds is not repainted; a device tab that is
-// not shown paints nothing while its device reports, and shows where the
-// readings stand when it is picked.
+// not shown paints nothing while its device reports (its readouts draw
+// nothing either), and shows where the readings stand when it is picked.
 #include "LinkFixture.h"
 
 #include "common/Loopback.h"
 #include "common/PaintCounter.h"
 
+#include "panel/LCDisp.h"
+#include "platform/PropertyBag.h"
+
+#include <QGuiApplication>
 #include <QImage>
 #include <QListWidget>
+#include <QScreen>
 
 #include <memory>
 #include <vector>
@@ -123,6 +128,25 @@ TEST_F(Repaint, ATabNotShownPaintsNothingAndShowsItsReadingsWhenPicked)
     EXPECT_TRUE(w->DevCtrl(1).isVisible());
     EXPECT_TRUE(w->CurveGraph(1).isVisible());
     EXPECT_EQ(cell(1, 1, 0), "QM-16");
+    // The voltage readout on screen shows the last reading, 3.94 V, as a
+    // readout of the same design that drew only "03.94" shows it (and not
+    // the first reading's "03.96").
+    auto *vol = w->DevCtrl(1).findChild<LCDisp *>(QStringLiteral("lcdVol"));
+    ASSERT_NE(vol, nullptr);
+    const QImage window = QGuiApplication::primaryScreen()->grabWindow(w->winId()).toImage();
+    const QImage shown = window.copy(QRect(vol->mapTo(w, QPoint(0, 0)), vol->size()))
+                             .convertToFormat(QImage::Format_RGB32);
+    const auto drawnAlone = [vol](const char *value) {
+        PropertyBag bag;
+        vol->WriteProperties(bag);
+        LCDisp alone;
+        alone.resize(vol->size());
+        alone.ReadProperties(bag);
+        alone.set_Value(QLatin1String(value));
+        return alone.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    EXPECT_TRUE(shown == drawnAlone("03.94"));
+    EXPECT_FALSE(shown == drawnAlone("03.96"));
     // The first tab, no longer shown, paints nothing more either.
     TreePaints first(&w->frmDev(0));
     w->set_lstInfoLine(0, 1, QStringLiteral(" Device1: STOP"));

@@ -518,9 +518,11 @@ TEST(DevCtrlProps, AReadoutRefittedBackAndForthLooksAsOneDrawnOnce)
     // whatever the readout kept from earlier fits, its picture is the one a
     // new readout with its final properties draws.
     DevCtrl p;
-    for (const char *t : {"12:34:56", "1000:59:59", "100:00:00", "1000:59:59", "01:02:03", "100:00:00"})
-        p.set_tTime(0, QLatin1String(t));
     auto *stepped = child<LCDisp>(p, "lcdTime");
+    for (const char *t : {"12:34:56", "1000:59:59", "100:00:00", "1000:59:59", "01:02:03", "100:00:00"}) {
+        p.set_tTime(0, QLatin1String(t));
+        stepped->surface(); // each drawn, as on a panel that is shown
+    }
     ASSERT_EQ(stepped->NumDigits(), 5);
     qx::PropertyBag bag;
     stepped->WriteProperties(bag);

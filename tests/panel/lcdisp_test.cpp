@@ -1,6 +1,8 @@
 // The readout as drawn: the control is rendered into an image and each
 // segment of each cell is read back as lit, unlit (burned in) or not
-// painted, for values, presets and drawing options.
+// painted, for values, presets and drawing options. The controls here are
+// not shown, so a value is drawn when the picture is read (surface, grab,
+// the paint log); steps that must each be drawn read it in between.
 #include "common/PaintCounter.h"
 #include "panel/LCDisp.h"
 #include "panel/LCDispGeometry.h"
@@ -20,6 +22,13 @@ QRgb rgbOf(uint32_t ole) { return qx::oleToColor(ole).rgb() & 0xFFFFFF; }
 QImage render(LCDisp &d) { return d.grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
 QRgb pixel(const QImage &img, QPoint p) { return img.pixel(p) & 0xFFFFFF; }
+
+// Sets a value and has it drawn now, as a shown control draws it.
+void setDrawn(LCDisp &d, const QString &v)
+{
+    d.set_Value(v);
+    d.surface();
+}
 
 // Segment a..g of one cell, read from the image: '1' lit, '0' unlit, '.'
 // neither (background or something else).
@@ -323,7 +332,7 @@ TEST(LCDispRender, StepByStepDrawingEqualsAFreshDrawing)
                     make(stepped);
                     make(fresh);
                     for (const QString &v : seq)
-                        stepped.set_Value(v);
+                        setDrawn(stepped, v);
                     fresh.set_Value(seq.last());
                     EXPECT_EQ(render(stepped), render(fresh))
                         << "height " << hg.width() << " style " << style << " kind " << kind << " "
@@ -335,7 +344,7 @@ TEST(LCDispRender, ChangeOfSignRepaintsEveryCellInTheNewColours)
 {
     LCDisp d;
     smallReadout(d, 4, 2);
-    d.set_Value(QStringLiteral("1.5"));
+    setDrawn(d, QStringLiteral("1.5"));
     d.set_Value(QStringLiteral("-1.5"));
     EXPECT_EQ(d.lastPainted().main, QList<int>({0, 1, 2, 3}));
     EXPECT_EQ(d.lastPainted().exponent, QList<int>({0, 1}));
@@ -443,9 +452,10 @@ TEST(LCDispRender, BackgroundChangesReachCellsRepaintedLater)
 {
     LCDisp d;
     smallReadout(d, 4, 0);
-    d.set_Value(QStringLiteral("1"));
+    setDrawn(d, QStringLiteral("1"));
     d.set_BackColor1(qx::rgb(255, 255, 255));
     d.set_BackColor2(qx::rgb(255, 255, 255));
+    d.surface();
     d.set_Value(QStringLiteral("7")); // repaints cell 3 from the background image
     const QImage img = render(d);
     const QRect c3 = d.cellRect(false, 3);
@@ -490,22 +500,22 @@ TEST(LCDispRender, OddValuesNeverFault)
     const QString longText = QString(200, QLatin1Char('9')) + QStringLiteral(".5:1,2");
     for (const QString &v : {longText, QStringLiteral(":.:.:.:"), QStringLiteral("E+"), QStringLiteral("-E-"),
                              QStringLiteral("1:2:3E+:"), QString(300, QLatin1Char(':'))})
-        d.set_Value(v);
+        setDrawn(d, v);
     d.set_NumDigitsExp(0);
-    d.set_Value(QStringLiteral("1:2E+34"));
+    setDrawn(d, QStringLiteral("1:2E+34"));
     d.set_SegmentStyle(9);
     d.set_SegmentStyleExp(-1);
     d.set_DecimalSeparator(5);
     d.set_ThousandsSeparator(-2);
     d.set_SegmentFillStyle(4);
     d.set_PictureMode(8);
-    d.set_Value(QStringLiteral("12.345,6"));
+    setDrawn(d, QStringLiteral("12.345,6"));
     d.set_SegmentWidth(0);
     d.set_SegmentHeight(0);
     d.set_SegmentStyle(0);
-    d.set_Value(QStringLiteral("8.8"));
+    setDrawn(d, QStringLiteral("8.8"));
     d.resize(0, 0);
-    d.set_Value(QStringLiteral("1"));
+    setDrawn(d, QStringLiteral("1"));
     d.resize(50, 20);
     EXPECT_EQ(d.surface().size(), QSize(50, 20));
 }
@@ -571,4 +581,41 @@ TEST(LCDispRender, ScreenShowsWhatTheValueLightsWhenSegmentsTouchTheBorder)
                     ASSERT_EQ(pixel(shown, QPoint(x, y)), pixel(whole, QPoint(x, y)))
                         << "style " << style << " burn-in " << burnIn << " at " << x << "," << y;
         }
+}
+
+TEST(LCDispRender, AControlHiddenWhileItsValuesChangeShowsTheLastOneWhenShownAgain)
+{
+    // A readout on a tab that is not the selected one takes every reading
+    // but draws none; shown again, the screen holds the last value, as a
+    // readout that drew only that value shows it: the sign's colours, the
+    // point where it now stands, no segment of an earlier value left.
+    QWidget window;
+    window.resize(300, 40);
+    LCDisp hidden(&window), fresh;
+    for (LCDisp *d : {&hidden, &fresh}) {
+        smallReadout(*d, 6, 2);
+        d->set_ShowThousandsSeparator(true);
+    }
+    const auto onScreen = [&window, &hidden] {
+        for (int i = 0; i < 5; ++i)
+            QApplication::processEvents();
+        const QImage all = QGuiApplication::primaryScreen()->grabWindow(window.winId()).toImage();
+        return all.copy(hidden.geometry()).convertToFormat(QImage::Format_RGB32);
+    };
+    hidden.set_Value(QStringLiteral("8888.88"));
+    window.show();
+    onScreen();
+    window.hide();
+    for (const char *v : {"-12.5", "1234.5", "0.5E-3", "-3.25"})
+        hidden.set_Value(QLatin1String(v));
+    window.show();
+    const QImage shown = onScreen();
+    fresh.set_Value(QStringLiteral("-3.25"));
+    const QImage whole = render(fresh);
+    EXPECT_EQ(cellsShown(hidden, shown, false, true), glyphs(QStringLiteral("  -325")));
+    EXPECT_EQ(pixel(shown, pointPlace(hidden, 3)), rgbOf(hidden.SegmentLitColorNeg()));
+    ASSERT_EQ(shown.size(), whole.size());
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            ASSERT_EQ(pixel(shown, QPoint(x, y)), pixel(whole, QPoint(x, y))) << x << "," << y;
 }

@@ -27,6 +27,7 @@
 #include "link/PortScan.h"
 #include "platform/FormHolder.h"
 #include "platform/Tray.h"
+#include "services/RunLog.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -592,6 +593,8 @@ private:
     void showMeter(int Index, int chn);
     // Per channel: the RunRecord bits told as not saved in this run.
     std::array<std::array<uint8_t, 2>, 11> runFailures_{};
+    // Per channel: the run log's line writer (its file kept open).
+    std::array<std::array<qx::runlog::LineWriter, 2>, 11> runLogs_;
     // A new run of the channel: nothing of it is told as not saved yet.
     void resetRunFailures(int Index, int chn);
     // frmMainRunState.cpp: what the auto page's current, step and time

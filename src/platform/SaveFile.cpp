@@ -265,6 +265,50 @@ bool append(const QString &path, const QByteArray &bytes, QString *reason, Tail 
     return (tail == Tail::Keep || cutTornLine(f.fd, reason)) && writeAll(f.fd, bytes, reason) && f.close(reason);
 }
 
+bool Appender::append(const QString &path, const QByteArray &bytes, QString *reason)
+{
+    if (fd_ >= 0 && path != path_)
+        close();
+    bool checkTail = false;
+    if (fd_ >= 0) {
+        struct stat st {};
+        if (::fstat(fd_, &st) != 0 || st.st_nlink == 0)
+            close(); // removed, or replaced by a new file under the name
+        else if (st.st_size != size_)
+            checkTail = true; // written by someone else meanwhile
+    }
+    if (fd_ < 0) {
+        fd_ = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+        if (fd_ < 0)
+            return fail(reason, systemError(errno));
+        path_ = path;
+        checkTail = true;
+    }
+    if (checkTail) {
+        struct stat st {};
+        if (!cutTornLine(fd_, reason) || (::fstat(fd_, &st) != 0 && !fail(reason, systemError(errno)))) {
+            close();
+            return false;
+        }
+        size_ = st.st_size;
+    }
+    if (!writeAll(fd_, bytes, reason)) {
+        close(); // what reached the file is not known: the next append looks
+        return false;
+    }
+    size_ += bytes.size();
+    return true;
+}
+
+void Appender::close()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+    size_ = -1;
+    path_.clear();
+}
+
 namespace detail {
 unsigned setMissing(unsigned calls) { return missing.exchange(calls); }
 void setBeforeRewrite(std::function<void()> hook) { beforeRewrite = std::move(hook); }

@@ -41,6 +41,34 @@ enum class Tail {
 // leave part of bytes behind as a torn last line, never more.
 bool append(const QString &path, const QByteArray &bytes, QString *reason = nullptr, Tail tail = Tail::CutTornLine);
 
+// Appends to one file at a time, kept open between appends: for a file
+// that takes a line many times a second (a run log), where opening it and
+// reading its last byte back for every line would cost more than the line.
+// It guarantees what append does: each append is one unbuffered write (on
+// the disk in whole lines however the program ends), a torn last line is cut
+// off before the next append, a failure is reported with its reason. The
+// file's tail is read back only when the file is (re)opened or someone else
+// changed its size; a file removed or replaced under its name (a new run's
+// header) is opened anew; after a failure the next append starts afresh.
+class Appender {
+public:
+    Appender() = default;
+    ~Appender() { close(); }
+    Appender(const Appender &) = delete;
+    Appender &operator=(const Appender &) = delete;
+
+    // Appends bytes to the file at path (made when missing); another path
+    // than the last one's closes that file first.
+    bool append(const QString &path, const QByteArray &bytes, QString *reason = nullptr);
+    // Closes the file (the next append opens it again).
+    void close();
+
+private:
+    QString path_;
+    int fd_ = -1;
+    long long size_ = -1; // the file's size after the last append
+};
+
 namespace detail {
 // The calls createNew finds missing, as on a file system without them
 // (tests): they fail as such a file system's do. Returns the previous set.

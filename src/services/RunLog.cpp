@@ -94,10 +94,10 @@ void writeHeader(const QString &path, const Header &h)
         fail(path, reason);
 }
 
-void appendLine(const QString &path, const QString &line)
+void LineWriter::append(const QString &path, const QString &line)
 {
     QString reason;
-    if (!savefile::append(path, line.toUtf8() + Eol, &reason))
+    if (!out_.append(path, line.toUtf8() + Eol, &reason))
         fail(path, reason);
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // The run log of a channel (".bak" beside the program): a header written at
-// the run start and one line per reading while the channel runs, appended
-// and closed each time, so that a run can be continued after the program
-// lost its record of it. Text is UTF-8 with CR LF line ends; readers accept
+// the run start and one line per reading while the channel runs, each line
+// on the disk as soon as it is appended, so that a run can be continued
+// after the program lost its record of it. Text is UTF-8 with CR LF line ends; readers accept
 // LF alone.
 //
 //   -----------QX Tester Software------------
@@ -14,9 +14,11 @@
 //   <seconds><TAB><current><TAB><voltage>[<TAB><temperature>]
 //
 // A crash or power loss can leave the last line without its line end (torn).
-// Readers skip such a line and any malformed data line; appendLine cuts a
+// Readers skip such a line and any malformed data line; LineWriter cuts a
 // torn tail off before it writes, so a new line is never glued onto it.
 // No painting here.
+#include "platform/SaveFile.h"
+
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -48,9 +50,19 @@ QString dataLine(int32_t secs, float cur, const QString &curPicture, float vol, 
 
 // Replaces the file with the header lines. QxError(ErrFileIo) on failure.
 void writeHeader(const QString &path, const Header &h);
-// Appends one line and its CR LF; a torn last line (no line end) is cut off
-// first. QxError(ErrFileIo) when the file cannot be opened or written.
-void appendLine(const QString &path, const QString &line);
+// Appends the data lines of one channel's run log, the file kept open from
+// one line to the next (savefile::Appender): each line with its CR LF in
+// one write; a torn last line (no line end) is cut off first.
+class LineWriter {
+public:
+    // QxError(ErrFileIo) when the file cannot be opened or written.
+    void append(const QString &path, const QString &line);
+    // The file is let go (a new run's header replaces it).
+    void close() { out_.close(); }
+
+private:
+    savefile::Appender out_;
+};
 
 struct Point {
     int32_t t = 0;  // whole seconds

@@ -1,8 +1,9 @@
 // The save door on a full disk: a replaced file keeps its earlier bytes, a
 // new file never appears short under its name, an append that fails leaves
-// at most a torn line that the next append cuts off; new files take the
-// first free name, also where the file system can neither rename without
-// replacing nor link.
+// at most a torn line that the next append cuts off, also when the file is
+// held open; a held file followed through what others do to it and its
+// lines kept through a kill; new files take the first free name, also where
+// the file system can neither rename without replacing nor link.
 #include "common/Files.h"
 #include "common/FullDisk.h"
 
@@ -13,7 +14,13 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <functional>
 #include <memory>
+#include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace qx;
 using test::FullDisk;
@@ -89,26 +96,111 @@ TEST_F(SaveDoor, AFullDiskKeepsTheEarlierFileAndLeavesNothingBehind)
 
 TEST_F(SaveDoor, AnAppendCutShortIsCutOffBeforeTheNextOne)
 {
-    put("run.bak", "head\r\n1\t1.00\t4.000\r\n");
-    QString why;
-    {
-        // Room for part of the next line only.
-        FullDisk full(25);
-        EXPECT_FALSE(savefile::append(file("run.bak"), "2\t1.00\t3.990\r\n", &why));
-    }
-    EXPECT_EQ(why, "File too large");
-    EXPECT_EQ(readFile(file("run.bak")), "head\r\n1\t1.00\t4.000\r\n2\t1.0");
-    EXPECT_TRUE(savefile::append(file("run.bak"), "3\t1.00\t3.980\r\n"));
-    EXPECT_EQ(readFile(file("run.bak")), "head\r\n1\t1.00\t4.000\r\n3\t1.00\t3.980\r\n");
+    // Each append opening the file, and one Appender that holds the file
+    // open from the first append on.
+    for (const bool held : {false, true}) {
+        SCOPED_TRACE(held ? "held open" : "opened each time");
+        savefile::Appender appender;
+        const auto append = [&](const char *name, const QByteArray &bytes, QString *why = nullptr) {
+            return held ? appender.append(file(name), bytes, why) : savefile::append(file(name), bytes, why);
+        };
+        put("run.bak", "head\r\n");
+        EXPECT_TRUE(append("run.bak", "1\t1.00\t4.000\r\n"));
+        QString why;
+        {
+            // Room for part of the next line only.
+            FullDisk full(25);
+            EXPECT_FALSE(append("run.bak", "2\t1.00\t3.990\r\n", &why));
+        }
+        EXPECT_EQ(why, "File too large");
+        EXPECT_EQ(readFile(file("run.bak")), "head\r\n1\t1.00\t4.000\r\n2\t1.0");
+        EXPECT_TRUE(append("run.bak", "3\t1.00\t3.980\r\n"));
+        EXPECT_EQ(readFile(file("run.bak")), "head\r\n1\t1.00\t4.000\r\n3\t1.00\t3.980\r\n");
 
-    // A file of one torn line, and a missing file.
-    put("torn.log", "no line end");
-    EXPECT_TRUE(savefile::append(file("torn.log"), "x\r\n"));
-    EXPECT_EQ(readFile(file("torn.log")), "x\r\n");
-    EXPECT_TRUE(savefile::append(file("new.log"), "y\r\n"));
-    EXPECT_EQ(readFile(file("new.log")), "y\r\n");
-    EXPECT_FALSE(savefile::append(file("no-such-folder/z.log"), "z\r\n", &why));
-    EXPECT_EQ(why, "No such file or directory");
+        // A file of one torn line, and a missing file.
+        put("torn.log", "no line end");
+        EXPECT_TRUE(append("torn.log", "x\r\n"));
+        EXPECT_EQ(readFile(file("torn.log")), "x\r\n");
+        QFile::remove(file("new.log"));
+        EXPECT_TRUE(append("new.log", "y\r\n"));
+        EXPECT_EQ(readFile(file("new.log")), "y\r\n");
+        EXPECT_FALSE(append("no-such-folder/z.log", "z\r\n", &why));
+        EXPECT_EQ(why, "No such file or directory");
+    }
+}
+
+TEST_F(SaveDoor, AnAppenderFollowsWhatOthersDoToItsFile)
+{
+    savefile::Appender a;
+    const auto append = [&](const QByteArray &bytes) { return a.append(file("run.bak"), bytes); };
+    ASSERT_TRUE(append("1\r\n"));
+    const struct {
+        const char *what;
+        std::function<void()> change;
+        QByteArray expect; // after appending "2\r\n"
+    } cases[] = {
+        {"a torn line added", [&] { test::appendTo(file("run.bak"), "1.5\t0"); }, "1\r\n2\r\n"},
+        {"whole lines added", [&] { test::appendTo(file("run.bak"), "1.5\r\n"); }, "1\r\n1.5\r\n2\r\n"},
+        {"emptied", [&] { put("run.bak", ""); }, "2\r\n"},
+        {"rewritten shorter, torn", [&] { put("run.bak", "1"); }, "2\r\n"},
+        {"removed", [&] { QFile::remove(file("run.bak")); }, "2\r\n"},
+        {"replaced by another file", [&] { ASSERT_TRUE(savefile::replace(file("run.bak"), "0\r\n")); },
+         "0\r\n2\r\n"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(savefile::replace(file("run.bak"), "1\r\n"));
+        ASSERT_TRUE(append("")); // holds the file now on the disk
+        c.change();
+        EXPECT_TRUE(append("2\r\n"));
+        EXPECT_EQ(readFile(file("run.bak")), c.expect);
+    }
+}
+
+TEST_F(SaveDoor, LinesAppendedAreInTheFileWhenTheProcessIsKilled)
+{
+    // A process that appends lines through a held Appender and is killed
+    // with SIGKILL at some moment: every line it had appended is in the
+    // file, whole, and nothing but whole lines.
+    constexpr int Lines = 200000;
+    std::vector<QByteArray> lines;
+    for (int n = 1; n <= Lines; ++n)
+        lines.push_back(QByteArray::number(n) + "\t1.500\t4.000\r\n");
+    savefile::Appender a;
+    ASSERT_TRUE(a.append(file("run.bak"), "head\r\n")); // opened before the fork: no allocation after it
+    int pipeFds[2];
+    ASSERT_EQ(::pipe(pipeFds), 0);
+    const QString path = file("run.bak");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(pipeFds[0]);
+        for (int n = 0; n < Lines; ++n) {
+            if (!a.append(path, lines[size_t(n)]))
+                ::_exit(1);
+            if (n % 1000 == 999) // tells how many lines went in
+                (void)!::write(pipeFds[1], &n, sizeof n);
+        }
+        ::_exit(0);
+    }
+    ::close(pipeFds[1]);
+    int told = -1, n = 0;
+    while (told < 20000 && ::read(pipeFds[0], &n, sizeof n) == sizeof n)
+        told = n;
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    while (::read(pipeFds[0], &n, sizeof n) == sizeof n)
+        told = n;
+    ::close(pipeFds[0]);
+
+    const QByteArray all = readFile(path);
+    ASSERT_TRUE(all.startsWith("head\r\n"));
+    ASSERT_TRUE(all.endsWith("\r\n"));
+    const QList<QByteArray> got = all.sliced(6, all.size() - 7).split('\n');
+    ASSERT_GT(got.size(), told); // lines 1 to told + 1 were appended before the last word
+    for (qsizetype i = 0; i < got.size(); ++i)
+        ASSERT_EQ(got[i] + '\n', lines[size_t(i)]) << "line " << i + 1;
 }
 
 TEST_F(SaveDoor, ANewFileTakesTheFirstFreeNameAndReplacesNone)

@@ -1,5 +1,7 @@
 // The run-log file: header and data lines as written, appending after a
-// torn last line, and reading back every well-formed line.
+// torn last line (also one left by someone else while the writer holds the
+// file open), a new run's header under a writer that holds the old file,
+// and reading back every well-formed line.
 #include "common/TempHome.h"
 #include "services/RunLog.h"
 #include "platform/QxError.h"
@@ -16,8 +18,10 @@ protected:
     QString path(const char *name = "qx-QM-01-COM3-1-1.bak") const { return home.file(QLatin1String(name)); }
     void write(const QByteArray &bytes) const { home.write(QStringLiteral("qx-QM-01-COM3-1-1.bak"), bytes); }
     QByteArray bytes() const { return home.read(QStringLiteral("qx-QM-01-COM3-1-1.bak")); }
+    void append(const QString &line) { writer.append(path(), line); }
 
     test::TempHome home;
+    runlog::LineWriter writer; // one channel's, kept from line to line
 };
 
 const QByteArray Header = "-----------QX Tester Software------------\r\n"
@@ -45,8 +49,8 @@ TEST_F(RunLogFile, HeaderAndLinesAsWritten)
 {
     write("an old run\r\n1\t9.99\t9.999\r\n");
     runlog::writeHeader(path(), header());
-    runlog::appendLine(path(), runlog::dataLine(1, 1.5f, QStringLiteral("00.00"), 12.34f, std::nullopt));
-    runlog::appendLine(path(), runlog::dataLine(2, 0.056f, QStringLiteral("0.000"), 4.1f, 25.35f));
+    append(runlog::dataLine(1, 1.5f, QStringLiteral("00.00"), 12.34f, std::nullopt));
+    append(runlog::dataLine(2, 0.056f, QStringLiteral("0.000"), 4.1f, 25.35f));
     EXPECT_EQ(bytes(), Header + "1\t01.50\t12.340\r\n"
                                 "2\t0.056\t4.100\t25.4\r\n");
 
@@ -59,28 +63,28 @@ TEST_F(RunLogFile, AppendingCutsATornLastLineOff)
 {
     // A crash in the middle of a line: the fragment is cut, never glued to.
     write(Header + "1\t01.50\t12.340\r\n2\t01.5");
-    runlog::appendLine(path(), QStringLiteral("3\t01.50\t12.300"));
+    append(QStringLiteral("3\t01.50\t12.300"));
     EXPECT_EQ(bytes(), Header + "1\t01.50\t12.340\r\n3\t01.50\t12.300\r\n");
 
     // A line that lost only its line end, or its LF after the CR.
     write(Header + "1\t01.50\t12.340\r");
-    runlog::appendLine(path(), QStringLiteral("2\t01.50\t12.300"));
+    append(QStringLiteral("2\t01.50\t12.300"));
     EXPECT_EQ(bytes(), Header + "2\t01.50\t12.300\r\n");
 
     // A file that is one fragment; an empty file; a file ending in LF only.
     write("-----------QX Tes");
-    runlog::appendLine(path(), QStringLiteral("1\t01.50\t12.340"));
+    append(QStringLiteral("1\t01.50\t12.340"));
     EXPECT_EQ(bytes(), "1\t01.50\t12.340\r\n");
     write("");
-    runlog::appendLine(path(), QStringLiteral("1\t01.50\t12.340"));
+    append(QStringLiteral("1\t01.50\t12.340"));
     EXPECT_EQ(bytes(), "1\t01.50\t12.340\r\n");
     write("x\n");
-    runlog::appendLine(path(), QStringLiteral("1\t01.50\t12.340"));
+    append(QStringLiteral("1\t01.50\t12.340"));
     EXPECT_EQ(bytes(), "x\n1\t01.50\t12.340\r\n");
 
     // A fragment longer than the block the cut reads backwards with.
     write(Header + "1\t01.50\t12.340\r\n" + QByteArray(10000, '7'));
-    runlog::appendLine(path(), QStringLiteral("2\t01.50\t12.300"));
+    append(QStringLiteral("2\t01.50\t12.300"));
     EXPECT_EQ(bytes(), Header + "1\t01.50\t12.340\r\n2\t01.50\t12.300\r\n");
 }
 
@@ -88,7 +92,36 @@ TEST_F(RunLogFile, AFileThatCannotBeWrittenFails)
 {
     const QString missing = home.file(QStringLiteral("no-folder/qx.bak"));
     EXPECT_THROW(runlog::writeHeader(missing, header()), QxError);
-    EXPECT_THROW(runlog::appendLine(missing, QStringLiteral("1\t01.50\t12.340")), QxError);
+    EXPECT_THROW(writer.append(missing, QStringLiteral("1\t01.50\t12.340")), QxError);
+    // The writer then takes another file as if new.
+    append(QStringLiteral("1\t01.50\t12.340"));
+    EXPECT_EQ(bytes(), "1\t01.50\t12.340\r\n");
+}
+
+TEST_F(RunLogFile, ANewRunsHeaderReplacesTheFileTheWriterHolds)
+{
+    // A run's lines, then the next run of the channel on the same file:
+    // its header starts the file again and its lines follow that header,
+    // with or without the writer let go in between.
+    for (const bool letGo : {false, true}) {
+        SCOPED_TRACE(letGo);
+        runlog::writeHeader(path(), header());
+        append(QStringLiteral("1\t01.50\t12.340"));
+        append(QStringLiteral("2\t01.50\t12.300"));
+        if (letGo)
+            writer.close();
+        runlog::writeHeader(path(), header());
+        append(QStringLiteral("1\t00.50\t4.100"));
+        EXPECT_EQ(bytes(), Header + "1\t00.50\t4.100\r\n");
+    }
+    // A log removed while held is made again.
+    QFile::remove(path());
+    append(QStringLiteral("7\t00.50\t4.000"));
+    EXPECT_EQ(bytes(), "7\t00.50\t4.000\r\n");
+    // A writer given another channel's file leaves the first one as it is.
+    writer.append(path("qx-QM-01-COM3-1-2.bak"), QStringLiteral("8\t00.50\t3.900"));
+    EXPECT_EQ(bytes(), "7\t00.50\t4.000\r\n");
+    EXPECT_EQ(home.read(QStringLiteral("qx-QM-01-COM3-1-2.bak")), "8\t00.50\t3.900\r\n");
 }
 
 TEST_F(RunLogFile, ReadingTakesEveryWellFormedLine)

@@ -115,6 +115,7 @@ void frmMain::WriteRunLogHeader(int Index, int chn)
     h.beginVolt = g.TextMatrix(chn + 1, resultgrid::BeginVolt);
     h.temperature = dev(Index).HasTemp && menuTemp->isChecked();
     h.milliAmps = models::countsMilliamps(DevType[Index]);
+    runLogs_.at(size_t(Index)).at(size_t(chn)).close();
     try {
         runlog::writeHeader(c.BakName + QStringLiteral(".bak"), h);
     } catch (const QxError &e) {
@@ -131,7 +132,7 @@ void frmMain::appendRunLogLine(int Index, int chn)
                                           CurScale[Index] == 100 ? QStringLiteral("00.00") : QStringLiteral("0.000"),
                                           c.Vol, temp ? std::optional<float>(c.Temp) : std::nullopt);
     try {
-        runlog::appendLine(c.BakName + QStringLiteral(".bak"), line);
+        runLogs_.at(size_t(Index)).at(size_t(chn)).append(c.BakName + QStringLiteral(".bak"), line);
     } catch (const QxError &e) {
         // The reading is still presented; the next one tries again.
         runRecordFailed(Index, chn, RunRecord::Log, QStringLiteral("ErrBak"), e.description());

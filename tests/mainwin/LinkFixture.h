@@ -44,9 +44,11 @@ class LinkFixture : public MainFixture {
 protected:
     void SetUp() override { fixErrLogClock(); }
 
-    // The main window with qx.ini holding ini (automatic save and the STOP
-    // notice on, ".csv" with ",", unless the test gives its own).
-    frmMain &open(const QByteArray &ini = "[AUTO]\r\nSAVE=True\r\nMSG=True\r\nCSV=True\r\nCSVT=0\r\n")
+    // Automatic save and the STOP notice on, ".csv" with ",".
+    static constexpr const char *DefaultIni = "[AUTO]\r\nSAVE=True\r\nMSG=True\r\nCSV=True\r\nCSVT=0\r\n";
+    // The main window with qx.ini holding ini (DefaultIni unless the test
+    // gives its own).
+    frmMain &open(const QByteArray &ini = DefaultIni)
     {
         w = &load(ini);
         return *w;

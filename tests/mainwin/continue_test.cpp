@@ -15,12 +15,14 @@
 #include "curves/CurveGraph.h"
 #include "link/COMM.h"
 #include "platform/Numbers.h"
-#include "services/Timer.h"
+#include "platform/Second.h"
 
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QPushButton>
 
 #include <cmath>
+#include <csignal>
 #include <memory>
 
 using namespace qx;
@@ -314,6 +316,47 @@ TEST_F(TakeOver, DeviceReportingAVersionIsContinuedWithItsOwnSettings)
 
 namespace {
 
+// The program in a process of its own (mainwin_held_program, beside this
+// test program), in the test's home folder on COM3, with the test's second:
+// with run it starts the test (1.20 A down to 3.00 V), else it only
+// connects. Its standard output says when its panel shows the test running.
+class HeldProgram {
+public:
+    HeldProgram(const QString &home, bool run)
+    {
+        QStringList args{QStringLiteral("--home"), home, QStringLiteral("--com"), QStringLiteral("3"),
+                         QStringLiteral("--second"), QString::number(secondMs())};
+        if (run)
+            args << QStringLiteral("--run") << QStringLiteral("1.20") << QStringLiteral("3.00");
+        proc_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        proc_.start(QCoreApplication::applicationDirPath() + QStringLiteral("/mainwin_held_program"), args);
+    }
+    ~HeldProgram() { kill(); }
+    HeldProgram(const HeldProgram &) = delete;
+    HeldProgram &operator=(const HeldProgram &) = delete;
+
+    // The program said its test runs (the event loop brings its output).
+    bool running()
+    {
+        while (proc_.canReadLine())
+            running_ = running_ || proc_.readLine().trimmed() == "running";
+        return running_;
+    }
+    // Ends it as a crash or kill -9 does: SIGKILL, no stop, no disconnect,
+    // nothing flushed; true once it is reaped, ended by the signal.
+    bool kill()
+    {
+        if (proc_.state() == QProcess::NotRunning)
+            return false;
+        ::kill(pid_t(proc_.processId()), SIGKILL);
+        return proc_.waitForFinished(10000) && proc_.exitStatus() == QProcess::CrashExit;
+    }
+
+private:
+    QProcess proc_;
+    bool running_ = false;
+};
+
 // A discharge the device runs on while no program reads it, with the
 // program's own timers: type 21 ("QM-16", firmware 1.05) at 1.20 A down to
 // 3.00 V on a large cell of 3.96 V without internal resistance (the same
@@ -375,18 +418,6 @@ protected:
         const int ms = test::ShortSecond::ms(secs);
         test::waitUntil([&] { return t.elapsed() >= ms; }, ms + 1000);
     }
-    // The program ends as SIGKILL ends it: no stop, no disconnect, not
-    // another line in its run log; its port is free. It starts again with
-    // nothing but its files.
-    void kill()
-    {
-        for (int c = 0; c < 2; ++c)
-            Timer::TickStop(0, c);
-        COMM::CloseComm(PortHandle[0]);
-        frmMainForm().unload();
-        resetState();
-        w = nullptr;
-    }
     // Connected again: the test the device runs on is taken over.
     void takeOver()
     {
@@ -440,6 +471,8 @@ protected:
         ADD_FAILURE() << "no " << key.toStdString() << " line";
         return -1;
     }
+    // How far the run log's last second is behind the device's clock.
+    double behind() const { return sim->channel(0).testSecs - lastLogSecond(); }
     // How far the program's seconds are behind the device's clock: up to
     // a second from the start (the program counts from the first running
     // frame), plus the second or so a take-over may lose.
@@ -477,28 +510,40 @@ protected:
 TEST_F(RanOn, KilledProgramTakesTheTestOverWithTheDevicesChargeAndTime)
 {
     startDevice();
-    connect();
-    run();
+    home.write(QStringLiteral("qx.ini"), DefaultIni); // as open() writes it
+    auto held = std::make_unique<HeldProgram>(home.path(), true);
+    ASSERT_TRUE(waitFor([&] { return held->running() && lastLogSecond() >= 1; }));
     pass(15);
+    double before = 0; // the run log behind the device when the program went
     for (int round = 1; round <= 2; ++round) {
         SCOPED_TRACE(round);
-        const double before = lag();
-        kill();
+        ASSERT_TRUE(held->kill());
+        const int logged = lastLogSecond();
+        before = behind();
         sim->clearCommands();
         pass(20); // the device runs on
         EXPECT_TRUE(sim->channel(0).running);
         EXPECT_TRUE(sim->commands().empty()) << "the killed program said something";
-
-        takeOver();
-        EXPECT_NEAR(lag(), before, 2.5);
-        // The charge of the log is the device's own: the device's count.
-        ASSERT_TRUE(waitFor([&] { return shownMilliAh() > 0; }));
-        EXPECT_NEAR(shownMilliAh(), deviceMilliAh(), 1);
-        EXPECT_FLOAT_EQ(chan(0, 0).CapOffset, 0);
-        pass(5);
+        EXPECT_EQ(lastLogSecond(), logged);
+        if (round == 1) {
+            // Started again, the program takes the test over, and is killed
+            // in its turn a while later.
+            held = std::make_unique<HeldProgram>(home.path(), false);
+            ASSERT_TRUE(waitFor([&] {
+                return held->running() && sent(Frames::OpContinue) && lastLogSecond() > logged;
+            }));
+            EXPECT_NEAR(behind(), before, 2.5);
+            pass(5);
+        }
     }
-    const QStringList result = stop();
-    expectTheDevicesResult(result, 2);
+    // Once more, here: taken over, and stopped by the user.
+    takeOver();
+    EXPECT_NEAR(behind(), before, 2.5);
+    // The charge of the log is the device's own: the device's count.
+    ASSERT_TRUE(waitFor([&] { return shownMilliAh() > 0; }));
+    EXPECT_NEAR(shownMilliAh(), deviceMilliAh(), 1);
+    pass(5);
+    expectTheDevicesResult(stop(), 2);
     // 15 + 20 + 5 + 20 + 5 seconds at 1.20 A: about 21.7 mAh.
     EXPECT_GE(deviceMilliAh(), 18);
     // The curve shows where the program was away.

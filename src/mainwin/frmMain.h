@@ -584,7 +584,8 @@ private:
     void newsReply(const QByteArray &raw);
     void bannerData(const QByteArray &raw);
     // frmMainRunLog.cpp
-    void appendRunLogLine(int Index, int chn);
+    // The reading's line at secs, the run's seconds the reading was taken at.
+    void appendRunLogLine(int Index, int chn, int32_t secs);
     // Continue of the channel's run from its log; ranOn: the device went on
     // counting since the log was last written.
     void continueRun(int Index, int chn, bool ranOn);

@@ -128,7 +128,12 @@ void frmMain::ShowReading(int Index, int chn)
                 g.AddXY(curveSlot(chn, Curve::Capacity), x, curvescale::pictureRound(c.Cap, 3));
                 g.AddXY(curveSlot(chn, Curve::Energy), x, curvescale::pictureRound(c.Energy, 3));
             };
+            // The point and the run log's line are of one moment: both
+            // counters are read here together, so that a tick of the
+            // seconds timer while the point is added does not put the
+            // log's second one ahead of the point's.
             const int32_t x = TotalSecs[Index][chn].load();
+            const int32_t logSecs = TestSecs[Index][chn].load();
             if (running && g.DpCnt(curveSlot(chn, Curve::Voltage)) == 0) {
                 // The run starts at its begin voltage.
                 QString begin = gridRun(Index).TextMatrix(chn + 1, resultgrid::BeginVolt);
@@ -140,7 +145,7 @@ void frmMain::ShowReading(int Index, int chn)
             CurveAddPoint(x, c.Vol, c.Cur, third, Index, chn);
             addTotals(float(x));
             if (!c.BakName.isEmpty() && running)
-                appendRunLogLine(Index, chn);
+                appendRunLogLine(Index, chn, logSecs);
         }
 
         ShowCapacity(Index, chn);

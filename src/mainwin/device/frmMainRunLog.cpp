@@ -123,12 +123,12 @@ void frmMain::WriteRunLogHeader(int Index, int chn)
     }
 }
 
-void frmMain::appendRunLogLine(int Index, int chn)
+void frmMain::appendRunLogLine(int Index, int chn, int32_t secs)
 {
     using namespace qx;
     const ChannelState &c = chan(Index, chn);
     const bool temp = dev(Index).HasTemp && menuTemp->isChecked();
-    const QString line = runlog::dataLine(TestSecs[Index][chn].load(), c.Cur,
+    const QString line = runlog::dataLine(secs, c.Cur,
                                           CurScale[Index] == 100 ? QStringLiteral("00.00") : QStringLiteral("0.000"),
                                           c.Vol, temp ? std::optional<float>(c.Temp) : std::nullopt);
     try {

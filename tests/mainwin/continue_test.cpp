@@ -479,16 +479,22 @@ protected:
     double lag() const { return sim->channel(0).testSecs - TestSecs[0][0].load(); }
     // The result agrees with the device: its count to the mAh, the energy
     // of that count at 3.96 V within the mAh's rounding, and the run log's
-    // last second with the device's time, within 2 s and 1.5 s for each
-    // take-over.
-    void expectTheDevicesResult(const QStringList &result, int takeOvers)
+    // last second with the device's time: as far behind it as it was when
+    // the program last went away (`behindBefore`), within 2.5 s. The
+    // program's and the device's seconds of 100 ms are two clocks that
+    // drift apart under load, a few seconds in a minute and a half; the
+    // seconds lost or gained while the program was away are the fault.
+    void expectTheDevicesResult(const QStringList &result, double behindBefore)
     {
         const sim::SimChannel d = sim->channel(0);
         EXPECT_EQ(field(result, QStringLiteral("Capacity:"), QStringLiteral("mAh")), deviceMilliAh());
         EXPECT_NEAR(field(result, QStringLiteral("Energy:"), QStringLiteral("mWh")), d.energyWh * 1000, 3);
-        EXPECT_NEAR(lastLogSecond(), d.testSecs, 2 + 1.5 * takeOvers);
-        // The result's curve ends with the run log.
-        EXPECT_EQ(result.last().section(QLatin1Char(','), 0, 0).toInt(), lastLogSecond());
+        EXPECT_NEAR(d.testSecs - lastLogSecond(), behindBefore, 2.5);
+        // The result's curve ends with the run log, within the one tick
+        // by which the curve's seconds and the test's may stand apart (they
+        // are two counters of the seconds timer, which runs on its own
+        // thread while a run sets or restores them).
+        EXPECT_NEAR(result.last().section(QLatin1Char(','), 0, 0).toInt(), lastLogSecond(), 1);
     }
     // Seconds of the run log's longest step from one line to the next.
     int longestStep() const
@@ -543,7 +549,7 @@ TEST_F(RanOn, KilledProgramTakesTheTestOverWithTheDevicesChargeAndTime)
     ASSERT_TRUE(waitFor([&] { return shownMilliAh() > 0; }));
     EXPECT_NEAR(shownMilliAh(), deviceMilliAh(), 1);
     pass(5);
-    expectTheDevicesResult(stop(), 2);
+    expectTheDevicesResult(stop(), before);
     // 15 + 20 + 5 + 20 + 5 seconds at 1.20 A: about 21.7 mAh.
     EXPECT_GE(deviceMilliAh(), 18);
     // The curve shows where the program was away.
@@ -557,6 +563,7 @@ TEST_F(RanOn, DisconnectedWhileRunningThenConnectedTakesTheTestOver)
     run();
     pass(15);
     const double before = lag();
+    const double behindBefore = behind();
     ui.msgAnswers.push_back(MrCancel); // "Stop running?": the device runs on
     clickConnect();
     ASSERT_FALSE(connected());
@@ -568,12 +575,13 @@ TEST_F(RanOn, DisconnectedWhileRunningThenConnectedTakesTheTestOver)
     ASSERT_TRUE(waitFor([&] { return shownMilliAh() > 0; }));
     EXPECT_NEAR(shownMilliAh(), deviceMilliAh(), 1);
     pass(5);
-    expectTheDevicesResult(stop(), 1);
+    expectTheDevicesResult(stop(), behindBefore);
     EXPECT_GE(longestStep(), 17);
 
     // Continue after the user's Stop: the device waited, and so do the
     // run's seconds and charge.
     const int stopped = lastLogSecond();
+    const double behindAtStop = behind();
     pass(20);
     button(0, "cmdCont")->click();
     ASSERT_TRUE(waitFor([&] { return sim->channel(0).running && lastLogSecond() > stopped; }));
@@ -588,5 +596,5 @@ TEST_F(RanOn, DisconnectedWhileRunningThenConnectedTakesTheTestOver)
     }
     EXPECT_LE(resumed, stopped + 3);
     pass(5);
-    expectTheDevicesResult(stop(), 1);
+    expectTheDevicesResult(stop(), behindAtStop);
 }

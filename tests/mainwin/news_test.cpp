@@ -335,8 +335,9 @@ TEST_F(News, ABannerThatCannotBeWrittenIsLoggedAndNotShown)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.how);
         const bool full = &c == &cases[0];
-        if (!full)
+        if (!full) {
             ASSERT_TRUE(QDir(home.path()).mkdir("qx.ban"));
+        }
         pollConnect();
         w.NewsFile = home.file("qx.ban");
         w.DownloadLen = int32_t(picture.size());
@@ -350,8 +351,9 @@ TEST_F(News, ABannerThatCannotBeWrittenIsLoggedAndNotShown)
                 disk.emplace(1500);
             reply(picture.mid(1000));
         }
-        if (!full)
+        if (!full) {
             EXPECT_EQ(svc.readExactly(7), "2033000");
+        }
         // A piece after the failure is not taken.
         reply(picture.left(10));
         EXPECT_EQ(svc.readAvailable(), "") << "no further acknowledgement";

@@ -23,24 +23,21 @@ namespace {
 std::atomic<unsigned> missing{0};
 std::function<void()> beforeRewrite;
 
-// rename without replace and link, or the failure a file system without
-// them gives (the test seam).
-int renameNoReplace(const char *from, const char *to)
-{
-    if (missing.load() & detail::NoRenameNoReplace) {
-        errno = EINVAL;
-        return -1;
-    }
-    return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
-}
+enum class Way { Rename, Link, Create };
 
-int hardLink(const char *from, const char *to)
+// Puts `from` under the name `to` without replacing a file there: renamed
+// without replace or linked (the test seam may make either fail as a file
+// system without it does). 0, or the error.
+int publish(Way way, const char *from, const char *to)
 {
-    if (missing.load() & detail::NoLink) {
-        errno = EPERM;
-        return -1;
+    if (way == Way::Rename) {
+        if (missing.load() & detail::NoRenameNoReplace)
+            return EINVAL;
+        return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0 ? 0 : errno;
     }
-    return ::link(from, to);
+    if (missing.load() & detail::NoLink)
+        return EPERM;
+    return ::link(from, to) == 0 ? 0 : errno;
 }
 
 // The file system does not have the call (network shares, FAT).
@@ -204,32 +201,28 @@ QString createNew(const QString &path, const QByteArray &bytes, QString *reason)
     // process takes meanwhile: renamed atomically, else linked, else (a
     // file system with neither) written again into an exclusively created
     // file of that name.
-    enum class Way { Rename, Link, Create } way = Way::Rename;
+    Way way = Way::Rename;
     int code = 0;
     for (int n = 1; n <= MaxNumber; ++n) {
         const QString target = numbered(folder, name, n);
         const QByteArray t = QFile::encodeName(target);
-        if (way == Way::Rename) {
-            if (renameNoReplace(temp.constData(), t.constData()) == 0)
-                return target;
-            code = errno;
-            if (code == EEXIST)
-                continue;
-            if (!unsupported(code))
-                break;
-            way = Way::Link;
-        }
-        if (way == Way::Link) {
-            if (hardLink(temp.constData(), t.constData()) == 0) {
-                ::unlink(temp.constData());
+        // The best way the file system has, tried again on the same name
+        // with the next when it lacks one.
+        while (way != Way::Create) {
+            code = publish(way, temp.constData(), t.constData());
+            if (code == 0) {
+                if (way == Way::Link)
+                    ::unlink(temp.constData());
                 return target;
             }
-            code = errno;
-            if (code == EEXIST)
-                continue;
             if (!unsupported(code))
                 break;
-            way = Way::Create;
+            way = way == Way::Rename ? Way::Link : Way::Create;
+        }
+        if (way != Way::Create) {
+            if (code == EEXIST)
+                continue;
+            break;
         }
         Fd made;
         made.fd = ::open(t.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

@@ -523,10 +523,21 @@ CurveGraph::LegendStack CurveGraph::stackAt(QSize size) const
 
 int CurveGraph::LegendsHeight(int width) const
 {
-    for (int h = 100; h <= 4000; ++h)
-        if (stackAt(QSize(width, h)).fits)
-            return h;
-    return 0;
+    // A taller chart only lengthens the columns (fewer of them, reaching
+    // less far left), so the least height that fits is found by halving;
+    // the viewer asks on every resize.
+    const auto fits = [&](int h) { return stackAt(QSize(width, h)).fits; };
+    int lo = 100, hi = 4000;
+    if (!fits(hi))
+        return 0;
+    while (lo < hi) {
+        const int mid = lo + (hi - lo) / 2;
+        if (fits(mid))
+            hi = mid;
+        else
+            lo = mid + 1;
+    }
+    return lo;
 }
 
 void CurveGraph::stackLegends()

@@ -249,6 +249,66 @@ QString createNew(const QString &path, const QByteArray &bytes, QString *reason)
     return {};
 }
 
+QString keepAside(const QString &path, const QString &kept, QString *reason)
+{
+    const QFileInfo info(kept);
+    const QString folder = info.absolutePath();
+    const QString name = info.fileName();
+    const QByteArray from = QFile::encodeName(path);
+    Way way = Way::Rename;
+    int code = 0;
+    for (int n = 1; n <= MaxNumber && way != Way::Create; ++n) {
+        const QString target = numbered(folder, name, n);
+        const QByteArray t = QFile::encodeName(target);
+        while (way != Way::Create) {
+            code = publish(way, from.constData(), t.constData());
+            if (code == 0) {
+                if (way == Way::Link && ::unlink(from.constData()) != 0) {
+                    // Both names hold it: the kept one goes again, so that
+                    // the file is never in two places.
+                    code = errno;
+                    ::unlink(t.constData());
+                    fail(reason, systemError(code));
+                    return {};
+                }
+                return target;
+            }
+            if (!unsupported(code))
+                break;
+            way = way == Way::Rename ? Way::Link : Way::Create;
+        }
+        if (way != Way::Create && code != EEXIST) {
+            fail(reason, systemError(code));
+            return {};
+        }
+    }
+    if (way != Way::Create) {
+        fail(reason, QStringLiteral("no free name"));
+        return {};
+    }
+    // Neither call: the bytes are saved anew, then the old name goes.
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        fail(reason, f.errorString());
+        return {};
+    }
+    const QByteArray bytes = f.readAll();
+    if (f.error() != QFileDevice::NoError) {
+        fail(reason, f.errorString());
+        return {};
+    }
+    const QString target = createNew(kept, bytes, reason);
+    if (target.isEmpty())
+        return {};
+    if (::unlink(from.constData()) != 0) {
+        code = errno;
+        ::unlink(QFile::encodeName(target).constData());
+        fail(reason, systemError(code));
+        return {};
+    }
+    return target;
+}
+
 bool append(const QString &path, const QByteArray &bytes, QString *reason, Tail tail)
 {
     Fd f;

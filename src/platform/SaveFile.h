@@ -31,6 +31,14 @@ bool replace(const QString &path, const QByteArray &bytes, QString *reason = nul
 // exclusively created file of the free name; a failure there removes it.
 QString createNew(const QString &path, const QByteArray &bytes, QString *reason = nullptr);
 
+// Moves the file at path to the first free name of kept ("-2", "-3", ...
+// before the extension as for createNew), never over an existing file:
+// renamed without replacing, else linked and the old name removed, else (a
+// file system with neither) its bytes saved as by createNew and the old
+// name removed. Returns the path it now has, or an empty string (the file
+// stays where it was).
+QString keepAside(const QString &path, const QString &kept, QString *reason = nullptr);
+
 // What append does with a file whose last line has no line end.
 enum class Tail {
     CutTornLine, // text: the torn line is cut off first

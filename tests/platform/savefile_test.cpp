@@ -284,3 +284,43 @@ TEST_F(SaveDoor, ATargetThatCannotBeAFileFails)
     EXPECT_EQ(why, "No such file or directory");
     EXPECT_EQ(entries(), QStringList{"taken.csv"});
 }
+
+TEST_F(SaveDoor, AFileKeptAsideTakesTheFirstFreeNameAndIsNeverLost)
+{
+    const struct {
+        const char *way;
+        unsigned missing;
+    } ways[] = {
+        {"by rename", 0},
+        {"by link", savefile::detail::NoRenameNoReplace},
+        {"by exclusive create", savefile::detail::NoRenameNoReplace | savefile::detail::NoLink},
+    };
+    for (const auto &way : ways) {
+        SCOPED_TRACE(way.way);
+        const CallsMissing missing(way.missing);
+        QTemporaryDir d;
+        const QString log = d.filePath(QStringLiteral("qx-QM-16-COM3-1-1.bak"));
+        const QString kept = d.filePath(QStringLiteral("qx-QM-16-COM3-1-1-2026-12-11-9-5-3.bak"));
+        for (const QString &taken : {QString(), kept}) {
+            if (!taken.isEmpty()) {
+                QFile f(taken);
+                ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+                f.write("kept before\r\n");
+            }
+            QFile f(log);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write("the old run\r\n");
+            f.close();
+            const QString expect = taken.isEmpty() ? kept : d.filePath(QStringLiteral("qx-QM-16-COM3-1-1-2026-12-11-9-5-3-2.bak"));
+            EXPECT_EQ(savefile::keepAside(log, kept), expect);
+            EXPECT_FALSE(QFile::exists(log));
+            EXPECT_EQ(readFile(expect), "the old run\r\n");
+        }
+        EXPECT_EQ(readFile(kept), "kept before\r\n");
+        EXPECT_EQ(QDir(d.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    }
+    // A file that is not there stays not there, and says why.
+    QString reason;
+    EXPECT_TRUE(savefile::keepAside(file(QStringLiteral("none.bak")), file(QStringLiteral("kept.bak")), &reason).isEmpty());
+    EXPECT_EQ(reason.toStdString(), "No such file or directory");
+}

@@ -225,10 +225,13 @@ public:
     // Continue: the run log is read back and the device told to go on; the
     // seconds resume at the log's last second (the device waited).
     void DevCtrl_ContClick(int Index, int chn);
-    // The same for a test the device ran on while no program read it (a
-    // take-over): the seconds resume after the time since the log was last
-    // written as well.
-    void takeOverRun(int Index, int chn);
+    // A running test not started by the program (its first data frame f):
+    // when the channel's run log is this test's own (takeover::ownsLog), it
+    // is continued as by Continue, the seconds resuming after the time since
+    // the log was last written as well; otherwise a new run begins as Run
+    // begins one (nothing is sent), its seconds from now and its capacity
+    // the device's count, and an earlier log is kept aside under its time.
+    void takeOverRun(int Index, int chn, const qx::Frames::FrameFields &f);
     void DevCtrl_MonitorClick(int Index, int chn);
 
     // ---- Reading presentation (mainwin/frmMainReading.cpp) ----
@@ -475,6 +478,10 @@ public:
     // the result row and a new run log. True when the start frame was sent.
     // A run log that cannot be written throws QxError after everything else.
     bool DevCtrl_RunClick(int Index, int chn);
+    // What Run does after its start frame went out: the channel's counters,
+    // curves and axes of a fresh run, the running panel, the result row with
+    // beginVolt (the voltage readout without "V") and a new run log.
+    void beginRun(int Index, int chn, const QString &beginVolt);
     // The panel's Start button: Run, and when the start frame could not be
     // built from the setting boxes, why ("Invalid value!", "Setting value
     // out of range!").
@@ -586,9 +593,28 @@ private:
     // frmMainRunLog.cpp
     // The reading's line at secs, the run's seconds the reading was taken at.
     void appendRunLogLine(int Index, int chn, int32_t secs);
-    // Continue of the channel's run from its log; ranOn: the device went on
-    // counting since the log was last written.
-    void continueRun(int Index, int chn, bool ranOn);
+    // One line (a data line or a record) on the channel's run log; a failure
+    // is told as runRecordFailed.
+    void appendRunLog(int Index, int chn, const QString &line);
+    // The run log's records: the settings a running frame reports when the
+    // log holds others (or none) this run; the charge the device's count
+    // does not hold (CapBase, once it began again from 0); the run's end,
+    // once.
+    void recordSettings(int Index, int chn, const qx::RunSettings &s);
+    void recordCarried(int Index, int chn);
+    void recordRunEnd(int Index, int chn);
+    // The channel's run log read back for a Continue; nullopt (logged as
+    // "ErrCont") when it cannot be read; skipped lines are logged.
+    std::optional<qx::runlog::Contents> readRunLog(const QString &path);
+    // Puts the run a log recorded back on the channel (curves, counters,
+    // result cells, the charge carried over; the seconds after `away` more)
+    // and tells the device to go on. False when the log has no data line.
+    bool resumeRun(int Index, int chn, const qx::runlog::Contents &log, int32_t away);
+    // The channel's run log moved aside (first free name after its time);
+    // false, told, when it could not be.
+    bool keepRunLogAside(int Index, int chn, const QString &path);
+    // The voltage readout's text of a reading (frmMainReading.cpp).
+    QString voltageReadout(int Index, float vol) const;
     // frmMainReading.cpp
     void showFloatingReadout();
     void showMeter(int Index, int chn);

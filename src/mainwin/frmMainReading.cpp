@@ -59,6 +59,8 @@ QString floatingPicture(float v)
 
 } // namespace
 
+QString frmMain::voltageReadout(int Index, float vol) const { return format(vol, voltagePicture(Index, vol)); }
+
 void frmMain::ShowReading(int Index, int chn)
 {
     using namespace qx;

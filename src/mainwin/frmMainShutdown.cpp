@@ -107,12 +107,14 @@ void frmMain::Form_Unload(bool &Cancel)
     if (running && ask("Stop running?") == MrOk) {
         for (int i = 0; i < count; ++i) {
             guarded(QStringLiteral("Form_Unload"), [&] {
-                if (Running[i][0])
-                    DevCtrl_StopClick(i, 0);
+                // No idle frame will say that the run ended: the run log says so.
+                if (Running[i][0] && DevCtrl_StopClick(i, 0))
+                    recordRunEnd(i, 0);
                 if (DevCtrl(i).Dev2S() && Running[i][1]) {
                     QCoreApplication::processEvents();
                     QCoreApplication::processEvents();
-                    DevCtrl_StopClick(i, 1);
+                    if (DevCtrl_StopClick(i, 1))
+                        recordRunEnd(i, 1);
                 }
             });
         }

@@ -5,6 +5,7 @@
 #include "platform/SaveFile.h"
 
 #include <QFile>
+#include <algorithm>
 #include <cmath>
 
 namespace qx::runlog {
@@ -53,7 +54,46 @@ std::optional<QString> headerValue(const QString &line, QLatin1String caption)
     return std::nullopt;
 }
 
+std::optional<RunSettings> parseSettings(const QString &text)
+{
+    const QStringList f = text.split(QLatin1Char(','));
+    if (f.size() != 4)
+        return std::nullopt;
+    int32_t v[4];
+    for (int i = 0; i < 4; ++i) {
+        bool ok = false;
+        v[i] = f[i].toInt(&ok);
+        if (!ok)
+            return std::nullopt;
+    }
+    return RunSettings{v[0], v[1], v[2], v[3]};
+}
+
 } // namespace
+
+QString settingsRecord(const RunSettings &s)
+{
+    return QStringLiteral("Settings:%1,%2,%3,%4").arg(s.mode).arg(s.set).arg(s.limit).arg(s.third);
+}
+
+QString carriedRecord(double ah) { return QStringLiteral("Carried:") + QString::number(ah, 'f', 7); }
+
+QString endRecord(int32_t secs, double ah)
+{
+    return QStringLiteral("End:%1,%2").arg(secs).arg(ah, 0, 'f', 7);
+}
+
+double charge(const Contents &c)
+{
+    const size_t from = c.endCharge ? std::min(c.pointsAtEnd, c.points.size()) : 0;
+    double sum = 0; // current x seconds
+    int32_t p = from > 0 ? c.points[from - 1].t : 0;
+    for (size_t i = from; i < c.points.size(); ++i) {
+        sum += c.points[i].cur * double(c.points[i].t - p);
+        p = c.points[i].t;
+    }
+    return (c.endCharge ? *c.endCharge : 0) + sum / 3600;
+}
 
 QString columnLine(bool temperature, bool milliAmps)
 {
@@ -129,10 +169,12 @@ std::optional<Contents> read(const QString &path)
         const QString line = QString::fromUtf8(raw);
         if (line.at(0).isDigit() && line.at(0).unicode() < 128) {
             Point p;
-            if (parseData(line, columns, p))
+            if (parseData(line, columns, p)) {
                 c.points.push_back(p);
-            else
+                c.ended = false;
+            } else {
                 c.skipped.push_back(int(n + 1));
+            }
         } else if (line.startsWith(QLatin1String("Time(S)\t"))) {
             const qsizetype fields = line.count(QLatin1Char('\t')) + 1;
             columns = fields == 3 || fields == 4 ? int(fields) : 0;
@@ -142,6 +184,25 @@ std::optional<Contents> read(const QString &path)
             c.mode = v;
         } else if (auto v = headerValue(line, QLatin1String("Begin Volt"))) {
             c.beginVolt = v;
+        } else if (line.startsWith(QLatin1String("Settings:"))) {
+            if (auto s = parseSettings(line.mid(9))) {
+                c.settings = s;
+                c.ended = false;
+            }
+        } else if (line.startsWith(QLatin1String("Carried:"))) {
+            double ah = 0;
+            if (isNumber(line.mid(8), ah) && ah >= 0) {
+                c.carried = ah;
+                c.ended = false;
+            }
+        } else if (line.startsWith(QLatin1String("End:"))) {
+            const QStringList f = line.mid(4).split(QLatin1Char(','));
+            double secs = 0, ah = 0;
+            if (f.size() == 2 && isNumber(f[0], secs) && isNumber(f[1], ah) && ah >= 0) {
+                c.ended = true;
+                c.endCharge = ah;
+                c.pointsAtEnd = c.points.size();
+            }
         }
     }
     return c;

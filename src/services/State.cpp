@@ -73,6 +73,23 @@ void clear(ChnTable<T> &t)
 DeviceState &dev(int i) { return devices[i]; }
 ChannelState &chan(int i, int c) { return channels[i][c]; }
 
+void resetRun(ChannelState &c)
+{
+    c.Cap = 0;
+    c.Energy = 0;
+    c.VolSum = 0;
+    c.CapSecs = 0;
+    c.CapOffset = 0;
+    c.CapBase = 0;
+    c.CapResume = false;
+    c.TakeOver = false;
+    c.RunVolText.clear();
+    c.MinutesSent = 0;
+    c.BakName.clear();
+    c.LoggedSettings.reset();
+    c.LogEnded = false;
+}
+
 SlotState saveSlot(int i)
 {
     SlotState s;

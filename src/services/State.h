@@ -18,11 +18,13 @@
 // with load) and TickFlag / TickId (written by the UI thread, read by the
 // timer thread); those four are std::atomic<int32_t>.
 #include "platform/QxError.h"
+#include "services/RunSettings.h"
 
 #include <QString>
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <optional>
 
 namespace qx {
 
@@ -153,7 +155,8 @@ struct ChannelState {
     float Energy = 0;     // Wh, energy of the run
     float VolSum = 0;     // V, sum of the plotted voltages of the run
     int32_t CapSecs = 0;  // s, TestSecs up to which a type-26 capacity is integrated
-    float CapOffset = 0;  // Ah carried over by Continue
+    float CapOffset = 0;  // Ah added to the device's count: carried over by Continue
+    float CapBase = 0;    // Ah of the run the device's count did not hold before the last Continue
     bool CapResume = false; // the next data frame decides whether CapOffset stays
     int32_t SetVal = 0;   // raw set value
     int32_t SetLmt = 0;   // raw limit
@@ -164,7 +167,15 @@ struct ChannelState {
     QString RunVolText;   // the voltage readout of the last running frame
     int32_t MinutesSent = 0; // elapsed minutes last sent to the device this run; 0 = none
     QString BakName;      // run-log base path without ".bak"; "" = no run log
+    std::optional<RunSettings> LoggedSettings; // the settings the run log last recorded this run
+    bool LogEnded = false; // the run log's last line is an end record
 };
+
+// Every value of one run of a channel back to none: counters, carried
+// charge, the run log and what it recorded, a waiting take-over (the
+// readings, the settings and the mode stay). Run, Continue and a new link
+// start from it.
+void resetRun(ChannelState &c);
 
 // Device record of slot i (0 to 10).
 DeviceState &dev(int i);

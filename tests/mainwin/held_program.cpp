@@ -11,7 +11,8 @@
 // limit) and Run is clicked; without it the program only connects, and a
 // test the device still runs is taken over as at any Connect.
 // It prints "running" on its standard output once its panel shows the test
-// running, then goes on until it is killed. It ends by itself when its
+// running, then goes on until it is killed. A line "stop" or "cont" on its
+// standard input clicks the panel's Stop or Continue. It ends by itself when its
 // standard input closes (the test is gone) or after a watchdog, so that no
 // copy outlives a test that failed.
 #include "common/DemoHome.h"
@@ -60,16 +61,28 @@ int main(int argc, char *argv[])
     const QString setVal = option(args, "--run", 1), setLmt = option(args, "--run", 2);
     qx::test::FakeUi ui;
 
+    frmMain &w = frmMainForm().get();
     auto *input = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, &app);
-    QObject::connect(input, &QSocketNotifier::activated, &app, [input] {
+    QByteArray typed;
+    QObject::connect(input, &QSocketNotifier::activated, &app, [input, &typed, &w] {
         char buf[64];
-        if (::read(STDIN_FILENO, buf, sizeof buf) <= 0) {
+        const ssize_t n = ::read(STDIN_FILENO, buf, sizeof buf);
+        if (n <= 0) {
             input->setEnabled(false);
             QCoreApplication::exit(1);
+            return;
+        }
+        typed.append(buf, n);
+        for (qsizetype end = typed.indexOf('\n'); end >= 0; end = typed.indexOf('\n')) {
+            const QByteArray line = typed.left(end).trimmed();
+            typed.remove(0, end + 1);
+            if (line == "stop")
+                click(w, "cmdStop");
+            else if (line == "cont")
+                click(w, "cmdCont");
         }
     });
 
-    frmMain &w = frmMainForm().get();
     DevCtrl &p = w.DevCtrl(0);
     p.PortAdd(port);
     p.set_tPort(port);

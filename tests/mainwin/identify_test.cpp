@@ -187,6 +187,7 @@ TEST_F(Identify, FrameValuesOfTheIdentifyingFrame)
     } cases[] = {{10500, 10.5f}, {2000, 12}, {9000, 9}, {8000, 18}, {21000, 21}};
     for (const Case &c : cases) {
         chan(0, 0).CapOffset = 10;
+        chan(0, 0).CapBase = 0;
         chan(0, 0).CapResume = true;
         DevType[0] = 0;
         connectStart();

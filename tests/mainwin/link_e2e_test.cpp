@@ -96,7 +96,14 @@ protected:
             out.push_back(c.commandByte);
         return out;
     }
-    int logLines() const { return int(fileLines(QStringLiteral("qx-QM-16-COM3-1-1.bak")).size()); }
+    // The run log's header and data lines (not the program's own records).
+    int logLines() const
+    {
+        int n = 0;
+        for (const QString &l : fileLines(QStringLiteral("qx-QM-16-COM3-1-1.bak")))
+            n += !(l.startsWith(QLatin1String("Settings:")) || l.startsWith(QLatin1String("End:")));
+        return n;
+    }
 
 };
 
@@ -399,6 +406,9 @@ TEST_F(LinkE2E, SilentDeviceIsShownAndItsTestGoesOnWhenItReportsAgain)
     const QStringList lines = fileLines(QStringLiteral("Data/") + dataFiles()[0]);
     EXPECT_EQ(lines.size(), 11 + points(0));
     EXPECT_EQ(logLines(), 6 + points(0) - 1);
+    // The program saw the run end, with the device's count.
+    EXPECT_EQ(fileLines(QStringLiteral("qx-QM-16-COM3-1-1.bak")).last().toStdString(),
+              QStringLiteral("End:%1,%2").arg(TestSecs[0][0].load()).arg(double(chan(0, 0).Cap), 0, 'f', 7).toStdString());
 }
 
 TEST_F(LinkE2E, AFullDiskAtConnectKeepsEverySetting)

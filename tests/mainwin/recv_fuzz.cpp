@@ -38,6 +38,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -83,11 +84,13 @@ public:
         });
         // A run log for every model name on both channels, so that a test
         // the device runs is taken over (Continue reads its log).
-        for (int k = 1; k <= 52; ++k)
-            for (int c = 1; c <= 2; ++c)
-                writeRunLog(QStringLiteral("qx-QM-%1-COM3-1-%2").arg(k, 2, 10, QLatin1Char('0')).arg(c));
-        for (int c = 1; c <= 2; ++c)
-            writeRunLog(QStringLiteral("qx-No Device-COM3-1-%1").arg(c));
+        for (int c = 1; c <= 2; ++c) {
+            for (int k = 1; k <= 52; ++k)
+                runLogs_.insert(QStringLiteral("qx-QM-%1-COM3-1-%2.bak").arg(k, 2, 10, QLatin1Char('0')).arg(c));
+            runLogs_.insert(QStringLiteral("qx-No Device-COM3-1-%1.bak").arg(c));
+        }
+        for (const QString &f : runLogs_)
+            writeRunLog(f.chopped(4));
         w_->DevCtrl_ConnClick(0);
         drain();
         if (!connected()) {
@@ -178,10 +181,18 @@ private:
         // layout requests) is delivered now, so that it does not pile up
         // from input to input.
         QCoreApplication::sendPostedEvents();
-        // A run log that the last input continued grew: it is as before.
+        // A run log that the last input continued grew, or a new run's
+        // replaced it (kept aside): it is as before, the kept one goes.
+        bool wrote = false;
         for (int c = 0; c < 2; ++c)
-            if (!chan(0, c).BakName.isEmpty())
+            if (!chan(0, c).BakName.isEmpty()) {
                 writeRunLog(QFileInfo(chan(0, c).BakName).fileName());
+                wrote = true;
+            }
+        if (wrote)
+            for (const QString &f : QDir(homeDir()).entryList({QStringLiteral("*.bak")}, QDir::Files))
+                if (!runLogs_.contains(f))
+                    QFile::remove(homePath(f));
         w_->endLink(0, false);
         restoreSlot(0, slot_);
         ResVolt = resVolt_;
@@ -300,6 +311,7 @@ private:
     frmMain *w_ = nullptr;
     ErrLogTap previousTap_;
     std::vector<std::string> logged_; // the entries since the restart
+    QSet<QString> runLogs_;           // the run logs' file names in the home folder
     SlotState slot_;
     float resVolt_ = 0;
     Axes axes_;

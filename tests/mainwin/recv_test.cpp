@@ -222,7 +222,8 @@ TEST_F(Recv, RunningTestThatTheProgramDidNotStartIsContinued)
 {
     identify();
     runLog("0\t01.00\t3.950\r\n60\t01.00\t3.940\r\n");
-    read(running(3930));
+    // Its count holds the log's 16.7 mAh: the log is this test's.
+    read(running(3930, 100, 17));
     // Continue with the settings the device reported.
     EXPECT_EQ(wire(), "FA 08 00 64 01 6E 00 00 03 F8");
     EXPECT_EQ(cell(0, 1, 2), "03.99V");
@@ -245,8 +246,9 @@ TEST_F(Recv, TakeOverAfterParameterFramesWaitsForTheDevicesSettings)
     read(runningParam(3934));
     EXPECT_EQ(wire(300), "");
     EXPECT_EQ(cell(0, 1, 2), "");
-    // ...until a data frame brings them: Continue with 1.00 A and 3.50 V.
-    read(running(3930));
+    // ...until a data frame brings them: Continue with 1.00 A and 3.50 V
+    // (its count holds the log's 16.7 mAh: the log is this test's).
+    read(running(3930, 100, 17));
     EXPECT_EQ(wire(), "FA 08 00 64 01 6E 00 00 03 F8");
     EXPECT_EQ(w->DevCtrl(0).tSval(0), "1.00");
     EXPECT_EQ(cell(0, 1, 2), "03.99V");
@@ -321,9 +323,9 @@ TEST_F(Recv, ContinuedRunCountsTheCarriedChargeOnce)
     identify();
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
-        runLog(c.lines);
         // Stopped by the user, then continued.
         read(idle(3700));
+        runLog(c.lines);
         w->DevCtrl_ContClick(0, 0);
         ASSERT_EQ(wire().substr(0, 5), "FA 08");
         read(running(3700));

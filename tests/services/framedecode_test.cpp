@@ -80,3 +80,35 @@ TEST(TakeCapacity, LaterCountsFollowTheFirstDecision)
     takeCapacity(fresh, hundredthsAh(1234));
     EXPECT_FLOAT_EQ(fresh.Cap, 12.34f);
 }
+
+TEST(TakeCapacity, ACountBegunAgainAtAnEarlierContinueHoldsOnlyThePartSince)
+{
+    // 20.7 mAh logged, of which the device's count lost 10.7 when it began
+    // again at an earlier Continue (the log's carried record).
+    const struct {
+        const char *what;
+        int32_t raw;   // the first count after this Continue
+        float capAh;   // the run's capacity then
+        bool again;    // told to record a new carried charge
+    } cases[] = {
+        {"kept counting the 10 mAh since", mAh(10), 0.0207f, false},
+        {"kept counting and ran on", mAh(16), 0.0267f, false},
+        {"began again once more", mAh(0), 0.0207f, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        ChannelState s;
+        s.CapOffset = 0.0207f;
+        s.CapBase = 0.0107f;
+        s.CapResume = true;
+        EXPECT_EQ(takeCapacity(s, c.raw), c.again);
+        EXPECT_FLOAT_EQ(s.Cap, c.capAh);
+        EXPECT_FLOAT_EQ(s.CapBase, s.CapOffset);
+    }
+    // The first Continue of a run: nothing carried yet, the device began again.
+    ChannelState first;
+    first.CapOffset = 0.0107f;
+    first.CapResume = true;
+    EXPECT_TRUE(takeCapacity(first, mAh(0)));
+    EXPECT_FLOAT_EQ(first.CapBase, 0.0107f);
+}

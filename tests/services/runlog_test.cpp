@@ -179,3 +179,39 @@ TEST_F(RunLogFile, TemperatureColumnAndHeaderValues)
 
     EXPECT_FALSE(runlog::read(home.file(QStringLiteral("none.bak"))));
 }
+
+TEST_F(RunLogFile, TheProgramsRecordsAreReadBackAndLeaveTheDataAsItIs)
+{
+    write(Header + "Settings:0,150,300,0\r\n"
+                   "1\t01.50\t12.340\r\n"
+                   "Carried:0.0107000\r\n"
+                   "2\t01.50\t12.300\r\n"
+                   "Settings:0,100,300,0\r\n"
+                   "Settings:0,1x0,300\r\n" // malformed: passed over
+                   "End:2,0.0009000\r\n");
+    std::optional<runlog::Contents> c = runlog::read(path());
+    ASSERT_TRUE(c);
+    ASSERT_EQ(c->points.size(), 2u);
+    EXPECT_TRUE(c->skipped.empty());
+    ASSERT_TRUE(c->settings);
+    EXPECT_EQ(*c->settings, (RunSettings{0, 100, 300, 0}));
+    EXPECT_DOUBLE_EQ(c->carried, 0.0107);
+    EXPECT_TRUE(c->ended);
+    // The device's count at the end, not the lines' 1.5 A for two seconds.
+    EXPECT_DOUBLE_EQ(runlog::charge(*c), 0.0009);
+
+    // A line after the end record: the run went on (a Continue), its charge
+    // from the end's count on.
+    append(QStringLiteral("3\t01.50\t12.280"));
+    c = runlog::read(path());
+    ASSERT_TRUE(c);
+    EXPECT_FALSE(c->ended);
+    EXPECT_NEAR(runlog::charge(*c), 0.0009 + 1.5 / 3600, 1e-12);
+    // Without an end record: the lines' charge from second 0.
+    write(Header + "1\t01.50\t12.340\r\n2\t01.50\t12.300\r\n");
+    EXPECT_NEAR(runlog::charge(*runlog::read(path())), 3.0 / 3600, 1e-12);
+    // As written.
+    EXPECT_EQ(runlog::settingsRecord({2, 1000, 400, 5}).toStdString(), "Settings:2,1000,400,5");
+    EXPECT_EQ(runlog::carriedRecord(0.0107).toStdString(), "Carried:0.0107000");
+    EXPECT_EQ(runlog::endRecord(36, 0.01).toStdString(), "End:36,0.0100000");
+}

@@ -135,6 +135,8 @@ void SimDevice::startTest(SimChannel &c, const SimCommand &cmd, bool fresh)
 {
     if (cmd.mode >= int(model_.modes.size()))
         return;
+    if (!fresh && countsAgain_ && !c.running)
+        fresh = true;
     c.mode = cmd.mode;
     c.setVal = cmd.pair(1);
     c.setLmt = cmd.pair(3);

@@ -12,7 +12,8 @@
 //    (op 6) makes it silent again while a running test goes on.
 //  - start (op 1): mode digit, set value d1:d2, limit d3:d4, third value
 //    d5:d6; capacity, energy and test time start from 0. Continue (op 8):
-//    the same without clearing them. Adjust (op 7): new set value, limit and
+//    the same without clearing them (unless setCountsAgainOnContinue: a
+//    Continue that finds the channel idle clears them as a start does). Adjust (op 7): new set value, limit and
 //    third value (a bare quick-charge request d6 = 10..16 / 20..21 instead
 //    changes the USB source voltage). Stop (op 2): idle.
 //  - elapsed minutes (op 10) are remembered; a resistance test (op 9) puts
@@ -86,6 +87,9 @@ public:
     double usbVolts() const { return usbVolts_; }
     // Parameter frames per channel after each connect (2 unless set).
     void setParamFrames(int n) { paramFrames_ = n < 0 ? 0 : n; }
+    // A device whose count begins again from 0 when a Continue reaches an
+    // idle channel (a running one goes on counting).
+    void setCountsAgainOnContinue(bool on) { countsAgain_ = on; }
 
     // Acts on a received command (invalid ones are ignored).
     void handle(const SimCommand &c);
@@ -106,6 +110,7 @@ private:
     SimModel model_;
     bool connected_ = false;
     int paramFrames_ = 2;
+    bool countsAgain_ = false;
     double usbVolts_ = 5.1;
     std::array<SimChannel, 2> ch_;
 };

@@ -26,7 +26,13 @@ bool frmMain::DevCtrl_RunClick(int Index, int chn)
     // leaves the panel, the chart, the counters and the run log as they are.
     if (!SendStart(Index, chn, Frames::OpStart))
         return false;
+    beginRun(Index, chn, DevCtrl(Index).tVol(chn));
+    return true;
+}
 
+void frmMain::beginRun(int Index, int chn, const QString &beginVolt)
+{
+    using namespace qx;
     ::DevCtrl &p = DevCtrl(Index);
     ::CurveGraph &g = CurveGraph(Index);
     DeviceState &d = dev(Index);
@@ -71,13 +77,7 @@ bool frmMain::DevCtrl_RunClick(int Index, int chn)
     }
 
     TestSecs[Index][chn].store(0);
-    c.MinutesSent = 0;
-    c.Energy = 0;
-    c.VolSum = 0;
-    c.Cap = 0;
-    c.CapOffset = 0;
-    c.CapSecs = 0;
-    c.CapResume = false;
+    resetRun(c);
 
     g.set_YStep(false);
     if (g.Large())
@@ -90,13 +90,12 @@ bool frmMain::DevCtrl_RunClick(int Index, int chn)
 
     // A begin voltage marks the run as started by this program.
     Grid &grid = gridRun(Index);
-    grid.set_TextMatrix(chn + 1, resultgrid::BeginVolt, p.tVol(chn) + QLatin1Char('V'));
+    grid.set_TextMatrix(chn + 1, resultgrid::BeginVolt, beginVolt + QLatin1Char('V'));
     grid.set_TextMatrix(chn + 1, resultgrid::CutoffVolt, QString());
     grid.set_TextMatrix(chn + 1, resultgrid::Mode,
                         p.tMode() + QStringLiteral("  ") + p.tSval(chn) + p.lSvalt(chn) + QStringLiteral("  ") +
                             p.tSlmt(chn) + p.lSlmtt(chn));
     WriteRunLogHeader(Index, chn);
-    return true;
 }
 
 void frmMain::runClicked(int Index, int chn)

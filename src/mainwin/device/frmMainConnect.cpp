@@ -106,19 +106,13 @@ void frmMain::startLink(int Index)
         s.Vol = 0;
         s.Cur = 0;
         s.CurFine = 0;
-        s.Cap = 0;
-        s.CapOffset = 0;
-        s.Energy = 0;
-        s.CapResume = false;
-        s.TakeOver = false;
         // The run log of a run the last link followed is written again
         // only by the run's take-over (or a Run or Continue of the user's):
         // the frames before it would add lines at the old link's seconds.
-        s.BakName.clear();
+        resetRun(s);
         TotalSecs[Index][c].store(0);
         Running[Index][c] = false;
     }
-    chan(Index, 0).CapSecs = 0;
     DevVer[Index] = 0;
     d.ParCount = 0;
     d.LimitRefused = false;
@@ -173,11 +167,14 @@ void frmMain::disconnectLink(int Index)
     try {
         ::DevCtrl &p = DevCtrl(Index);
         if (p.StopEnable() && promptBox(QStringLiteral("Stop running?"), MbOkCancel | MbQuestion) == MrOk) {
-            DevCtrl_StopClick(Index, 0);
+            // No idle frame will say that the run ended: the run log says so.
+            if (DevCtrl_StopClick(Index, 0))
+                recordRunEnd(Index, 0);
             if (p.Dev2S()) {
                 QCoreApplication::processEvents();
                 QCoreApplication::processEvents();
-                DevCtrl_StopClick(Index, 1);
+                if (DevCtrl_StopClick(Index, 1))
+                    recordRunEnd(Index, 1);
             }
         }
         closeLink(Index, true, false);

@@ -147,8 +147,9 @@ void frmMain::dataFrame(int Index, int chn, const qx::Frames::DevBytes &b)
     // frame was lost, the next idle frame reads 0 and the last running
     // capacity stays (before the first count after a Continue, the
     // carried-over charge is all there is: the rule below gives it).
-    if (wasRunning && !models::isUsbTester(T) && (f.running() || f.capacity != 0 || c.CapResume))
-        takeCapacity(c, f.capacity);
+    if (wasRunning && !models::isUsbTester(T) && (f.running() || f.capacity != 0 || c.CapResume) &&
+        takeCapacity(c, f.capacity))
+        recordCarried(Index, chn);
     c.Temp = !DevCtrl(Index).Dev2S() && !models::isUsbTester(T) ? float(f.temperature * 0.1) : 0.0f;
     if (models::isUsbTester(T)) {
         c.UsbDp = float(f.capacity * 0.001);
@@ -198,9 +199,13 @@ void frmMain::runningFrame(int Index, int chn, const qx::Frames::FrameFields &f,
         // Run or Continue of the user's own, while the take-over waited,
         // has taken the run already.
         if (gridRun(Index).TextMatrix(chn + 1, resultgrid::BeginVolt).isEmpty())
-            takeOverRun(Index, chn);
+            takeOverRun(Index, chn, f);
     }
     Running[Index][chn] = true;
+    // The run log keeps what the device runs with (a take-over tells its
+    // own test by it).
+    if (f.kind == 0)
+        recordSettings(Index, chn, RunSettings{f.mode, f.setValue, f.limit, f.third});
 
     if (c.SetRefresh > 0) {
         if (f.kind == 0) {
@@ -239,6 +244,7 @@ void frmMain::idleFrame(int Index, int chn, bool endLost)
         const QString cutoff = endLost && !c.RunVolText.isEmpty() ? c.RunVolText : p.tVol(chn);
         gridRun(Index).set_TextMatrix(chn + 1, resultgrid::CutoffVolt, cutoff + QLatin1Char('V'));
         StopNotice = p.Dev2S() ? 0 : 1;
+        recordRunEnd(Index, chn);
         if (!c.BakName.isEmpty() && OptSave)
             AutoSaveData(Index, chn);
         c.BakName.clear();

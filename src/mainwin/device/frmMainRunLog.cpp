@@ -5,9 +5,11 @@
 
 #include "curves/CurveGraph.h"
 #include "curves/CurveSlots.h"
+#include "link/Frames.h"
 #include "link/ModelTable.h"
 #include "services/Module3.h"
 #include "services/RunLog.h"
+#include "services/TakeOver.h"
 #include "services/State.h"
 #include "services/Timer.h"
 #include "mainwin/CurveScale.h"
@@ -17,6 +19,7 @@
 #include "platform/Grid.h"
 #include "platform/Numbers.h"
 #include "platform/QxError.h"
+#include "platform/SaveFile.h"
 #include "platform/Second.h"
 
 #include <QAction>
@@ -128,9 +131,16 @@ void frmMain::appendRunLogLine(int Index, int chn, int32_t secs)
     using namespace qx;
     const ChannelState &c = chan(Index, chn);
     const bool temp = dev(Index).HasTemp && menuTemp->isChecked();
-    const QString line = runlog::dataLine(secs, c.Cur,
-                                          CurScale[Index] == 100 ? QStringLiteral("00.00") : QStringLiteral("0.000"),
-                                          c.Vol, temp ? std::optional<float>(c.Temp) : std::nullopt);
+    appendRunLog(Index, chn,
+                 runlog::dataLine(secs, c.Cur, CurScale[Index] == 100 ? QStringLiteral("00.00") : QStringLiteral("0.000"),
+                                  c.Vol, temp ? std::optional<float>(c.Temp) : std::nullopt));
+}
+
+void frmMain::appendRunLog(int Index, int chn, const QString &line)
+{
+    using namespace qx;
+    ChannelState &c = chan(Index, chn);
+    c.LogEnded = false;
     try {
         runLogs_.at(size_t(Index)).at(size_t(chn)).append(c.BakName + QStringLiteral(".bak"), line);
     } catch (const QxError &e) {
@@ -139,38 +149,131 @@ void frmMain::appendRunLogLine(int Index, int chn, int32_t secs)
     }
 }
 
-void frmMain::DevCtrl_ContClick(int Index, int chn) { continueRun(Index, chn, false); }
+void frmMain::recordSettings(int Index, int chn, const qx::RunSettings &s)
+{
+    qx::ChannelState &c = qx::chan(Index, chn);
+    if (c.BakName.isEmpty() || c.LoggedSettings == s)
+        return;
+    appendRunLog(Index, chn, qx::runlog::settingsRecord(s));
+    c.LoggedSettings = s;
+}
 
-void frmMain::takeOverRun(int Index, int chn) { continueRun(Index, chn, true); }
+void frmMain::recordCarried(int Index, int chn)
+{
+    const qx::ChannelState &c = qx::chan(Index, chn);
+    if (!c.BakName.isEmpty())
+        appendRunLog(Index, chn, qx::runlog::carriedRecord(double(c.CapBase)));
+}
 
-void frmMain::continueRun(int Index, int chn, bool ranOn)
+void frmMain::recordRunEnd(int Index, int chn)
+{
+    qx::ChannelState &c = qx::chan(Index, chn);
+    if (c.BakName.isEmpty() || c.LogEnded)
+        return;
+    appendRunLog(Index, chn, qx::runlog::endRecord(qx::TestSecs[Index][chn].load(), double(c.Cap)));
+    c.LogEnded = true;
+}
+
+std::optional<qx::runlog::Contents> frmMain::readRunLog(const QString &path)
+{
+    using namespace qx;
+    std::optional<runlog::Contents> log = runlog::read(path);
+    if (!log) {
+        ErrLog(QStringLiteral("ErrCont"), path + QStringLiteral(": cannot be read"));
+        return std::nullopt;
+    }
+    if (!log->skipped.empty())
+        ErrLog(QStringLiteral("ErrCont"), QStringLiteral("%1: %2 line(s) skipped (line %3)")
+                                              .arg(path)
+                                              .arg(log->skipped.size())
+                                              .arg(lineNumbers(log->skipped)));
+    return log;
+}
+
+void frmMain::DevCtrl_ContClick(int Index, int chn)
 {
     using namespace qx;
     // A frame of channel 2 from a one-channel device (a type byte spoilt on
     // the way) has no run, curves or boxes to continue.
     if (chn != 0 && !DevCtrl(Index).Dev2S())
         return;
-    const QString name = RunLogName(Index, chn);
-    const QString path = name + QStringLiteral(".bak");
-    const QFileInfo file(path);
-    if (!file.exists())
+    const QString path = RunLogName(Index, chn) + QStringLiteral(".bak");
+    if (!QFileInfo::exists(path))
         return;
+    if (const std::optional<runlog::Contents> log = readRunLog(path))
+        resumeRun(Index, chn, *log, 0);
+}
+
+void frmMain::takeOverRun(int Index, int chn, const qx::Frames::FrameFields &f)
+{
+    using namespace qx;
+    if (chn != 0 && !DevCtrl(Index).Dev2S())
+        return;
+    const QString path = RunLogName(Index, chn) + QStringLiteral(".bak");
+    const QFileInfo file(path);
+    const bool exists = file.exists();
     // A device that ran on has counted the seconds since the log's last
     // line too: the program's seconds since the log was last written, to
     // the nearest whole one (the line was written somewhere within its
     // second); none when the clock says the log is from the future.
     int32_t away = 0;
-    if (ranOn) {
+    if (exists) {
         const qint64 ms = file.lastModified().msecsTo(QDateTime::currentDateTime());
         const qint64 secs = (ms + secondMs() / 2) / secondMs();
         away = int32_t(std::clamp<qint64>(secs, 0, std::numeric_limits<int32_t>::max() / 2));
     }
+    const std::optional<runlog::Contents> log = exists ? readRunLog(path) : std::nullopt;
+    const ChannelState &c = chan(Index, chn);
+    takeover::Facts facts;
+    facts.log = log ? &*log : nullptr;
+    facts.usbTester = models::isUsbTester(DevType[Index]);
+    facts.device = RunSettings{f.mode, f.setValue, f.limit, f.third};
+    facts.count = Frames::rangeCapacity(f.capacity);
+    facts.current = double(c.Cur);
+    facts.awaySecs = away;
+    if (takeover::ownsLog(facts) && resumeRun(Index, chn, *log, away))
+        return;
 
+    // Another test (or none recorded): a run of its own, as Run begins one,
+    // the device's count its capacity. The log it found stays as it was.
+    if (exists && !keepRunLogAside(Index, chn, path))
+        return;
+    beginRun(Index, chn, voltageReadout(Index, c.Vol));
+    if (!facts.usbTester)
+        chan(Index, chn).Cap = float(facts.count);
+}
+
+bool frmMain::keepRunLogAside(int Index, int chn, const QString &path)
+{
+    using namespace qx;
+    // The writer lets the old file go first.
+    runLogs_.at(size_t(Index)).at(size_t(chn)).close();
+    const QDateTime t = QFileInfo(path).lastModified();
+    const QString kept = QStringLiteral("%1-%2-%3-%4-%5-%6-%7.bak")
+                             .arg(RunLogName(Index, chn))
+                             .arg(t.date().year())
+                             .arg(t.date().month())
+                             .arg(t.date().day())
+                             .arg(t.time().hour())
+                             .arg(t.time().minute())
+                             .arg(t.time().second());
+    QString reason;
+    if (!savefile::keepAside(path, kept, &reason).isEmpty())
+        return true;
+    // Neither this run's log nor its result file is written: the old run's
+    // log is not replaced.
+    resetRunFailures(Index, chn);
+    const QString why = path + QStringLiteral(": not kept aside: ") + reason;
+    runRecordFailed(Index, chn, RunRecord::Log, QStringLiteral("ErrBak"), why);
+    runRecordFailed(Index, chn, RunRecord::Data, QStringLiteral("ErrBak"), why);
+    return false;
+}
+
+bool frmMain::resumeRun(int Index, int chn, const qx::runlog::Contents &log, int32_t away)
+{
+    using namespace qx;
     ChannelState &c = chan(Index, chn);
-    c.Energy = 0;
-    c.VolSum = 0;
-    c.Cap = 0;
-    c.CapSecs = 0;
+    resetRun(c);
     ::CurveGraph &g = CurveGraph(Index);
     if (g.Large())
         g.set_Large(false);
@@ -181,27 +284,17 @@ void frmMain::continueRun(int Index, int chn, bool ranOn)
         g.Clear(curveSlot(chn, k));
     RunStartPt[Index][chn] = 0;
 
-    const std::optional<runlog::Contents> log = runlog::read(path);
-    if (!log) {
-        ErrLog(QStringLiteral("ErrCont"), path + QStringLiteral(": cannot be read"));
-        return;
-    }
-    if (!log->skipped.empty())
-        ErrLog(QStringLiteral("ErrCont"), QStringLiteral("%1: %2 line(s) skipped (line %3)")
-                                              .arg(path)
-                                              .arg(log->skipped.size())
-                                              .arg(lineNumbers(log->skipped)));
     Grid &grid = gridRun(Index);
-    if (log->model)
-        grid.set_TextMatrix(chn + 1, resultgrid::Model, *log->model);
-    if (log->mode)
-        grid.set_TextMatrix(chn + 1, resultgrid::Mode, *log->mode);
-    if (log->beginVolt)
-        grid.set_TextMatrix(chn + 1, resultgrid::BeginVolt, *log->beginVolt);
+    if (log.model)
+        grid.set_TextMatrix(chn + 1, resultgrid::Model, *log.model);
+    if (log.mode)
+        grid.set_TextMatrix(chn + 1, resultgrid::Mode, *log.mode);
+    if (log.beginVolt)
+        grid.set_TextMatrix(chn + 1, resultgrid::BeginVolt, *log.beginVolt);
 
     double A = 0, E = 0; // mA*s and mW*s
     int32_t p = 0, t = 0;
-    for (const runlog::Point &pt : log->points) {
+    for (const runlog::Point &pt : log.points) {
         t = pt.t;
         A += pt.cur * double(t - p) * 1000;
         E += pt.cur * double(t - p) * 1000 * pt.vol;
@@ -210,8 +303,8 @@ void frmMain::continueRun(int Index, int chn, bool ranOn)
         g.AddXY(curveSlot(chn, Curve::Capacity), float(t), round3(A / 3600000));
         g.AddXY(curveSlot(chn, Curve::Energy), float(t), round3(E / 3600000));
     }
-    if (log->points.empty())
-        return;
+    if (log.points.empty())
+        return false;
 
     const int32_t points = g.DpCnt(curveSlot(chn, Curve::Voltage));
     if (points > 0) {
@@ -220,9 +313,13 @@ void frmMain::continueRun(int Index, int chn, bool ranOn)
     }
     grid.set_TextMatrix(chn + 1, resultgrid::CutoffVolt, QString());
 
-    // The charge in Ah; the next data frame decides whether it is carried
-    // over (the device may still hold the capacity).
-    c.CapOffset = float(A / 3600000);
+    // The run's charge in Ah (the device's own figure at the end the log
+    // recorded, and the lines since); the next data frame decides whether
+    // it is carried over (the device may still hold the capacity, or the
+    // part of it since it last began again from 0).
+    const double charge = runlog::charge(log);
+    c.CapOffset = float(charge);
+    c.CapBase = float(std::min(log.carried, charge));
     c.CapResume = true;
     // A USB tester's charge is the program's own count: it goes on from
     // the log's last second (the seconds away count at the next reading's
@@ -235,17 +332,19 @@ void frmMain::continueRun(int Index, int chn, bool ranOn)
     t += away;
     TestSecs[Index][chn].store(t);
     TotalSecs[Index][chn].store(t);
-    c.MinutesSent = 0;
     if (dev(Index).CurveMaxT < t)
         dev(Index).CurveMaxT = t;
     CurveAutoScale(Index);
     g.DrawCurve();
 
-    c.BakName = name;
+    c.BakName = RunLogName(Index, chn);
+    c.LoggedSettings = log.settings;
+    c.LogEnded = log.ended;
     resetRunFailures(Index, chn);
     SendStart(Index, chn, models::isUsbTesterFrom320(DevType[Index], DevVer[Index]) ? 1 : 8);
     SetRunState(false, Index);
     AdjButtonsFor(Index, false);
+    return true;
 }
 
 void frmMain::DevCtrl_MonitorClick(int Index, int chn)

@@ -15,6 +15,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 
 namespace qx::savefile {
@@ -48,8 +49,11 @@ bool append(const QString &path, const QByteArray &bytes, QString *reason = null
 // the disk in whole lines however the program ends), a torn last line is cut
 // off before the next append, a failure is reported with its reason. The
 // file's tail is read back only when the file is (re)opened or someone else
-// changed its size; a file removed or replaced under its name (a new run's
-// header) is opened anew; after a failure the next append starts afresh.
+// changed its size. The appends follow the name, not the file: when the
+// file at the name is no longer the one held (removed, replaced by a new
+// run's header, or moved aside by the user or a backup tool), the name is
+// opened anew and the file moved aside keeps what it had. After a failure
+// the next append starts afresh.
 class Appender {
 public:
     Appender() = default;
@@ -65,8 +69,10 @@ public:
 
 private:
     QString path_;
+    QByteArray name_;     // path_ as the system takes it
     int fd_ = -1;
     long long size_ = -1; // the file's size after the last append
+    std::uint64_t dev_ = 0, ino_ = 0; // which file fd_ is
 };
 
 namespace detail {

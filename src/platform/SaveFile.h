@@ -29,7 +29,8 @@ bool replace(const QString &path, const QByteArray &bytes, QString *reason = nul
 // second), "-2", "-3", ... go before the extension ("a.csv", "a-2.csv").
 // Returns the path written, or an empty string. A file system that can
 // neither rename without replacing nor link gets the bytes written into an
-// exclusively created file of the free name; a failure there removes it.
+// exclusively created file of the free name; a failure there removes it,
+// but a kill in that moment leaves it short.
 QString createNew(const QString &path, const QByteArray &bytes, QString *reason = nullptr);
 
 // What append does with a file whose last line has no line end.

@@ -417,7 +417,8 @@ TEST_F(UpdateFixture, StoppingAnUpdateHalfWayIsAskedAndLogged)
         w.cmdUpdate_Click(); // returns once the wait is cancelled
         EXPECT_EQ(ui.msgTexts(), c.asked) << "no \"Update failed\" after a stop";
         if (!c.asked.isEmpty()) {
-            EXPECT_EQ(ui.msgs[0].style, MbOkCancel | MbInformation);
+            ASSERT_FALSE(ui.msgs.empty());
+            EXPECT_EQ(ui.msgs[0].style, MbOkCancel | MbInformation | MbDefaultButton2) << "Cancel is the default";
         }
         EXPECT_TRUE(closed());
         EXPECT_TRUE(portFree());

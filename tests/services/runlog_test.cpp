@@ -185,6 +185,7 @@ TEST_F(RunLogFile, TemperatureColumnAndHeaderValues)
 
     write("Device:QM\r\nMode:D-\r\nBegin Volt:1V\r\n");
     const auto d = runlog::read(path());
+    ASSERT_TRUE(d);
     EXPECT_EQ(d->model.value().toStdString(), "QM");
     EXPECT_EQ(d->mode.value().toStdString(), "D-");
     EXPECT_EQ(d->beginVolt.value().toStdString(), "1V");

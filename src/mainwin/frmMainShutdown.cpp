@@ -74,7 +74,10 @@ const Unload UnloadOrder[] = {
     {"curve windows", [] { unloadCurveWindows(); }},
 };
 
-int ask(const char *text) { return qx::promptBox(QLatin1String(text), qx::MbOkCancel | qx::MbInformation); }
+int ask(const char *text, int more = 0)
+{
+    return qx::promptBox(QLatin1String(text), qx::MbOkCancel | qx::MbInformation | more);
+}
 
 } // namespace
 
@@ -104,7 +107,8 @@ void frmMain::Form_Unload(bool &Cancel)
             Timer::TickStop(i, c);
         }
     }
-    if (running && ask("Stop running?") == MrOk) {
+    // Cancel is the default: Enter twice must not stop the devices' tests.
+    if (running && ask("Stop running?", MbDefaultButton2) == MrOk) {
         for (int i = 0; i < count; ++i) {
             guarded(QStringLiteral("Form_Unload"), [&] {
                 // No idle frame will say that the run ended: the run log says so.

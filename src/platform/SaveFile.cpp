@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -324,16 +325,24 @@ bool Appender::append(const QString &path, const QByteArray &bytes, QString *rea
         close();
     bool checkTail = false;
     if (fd_ >= 0) {
+        // One stat of the name per append: the file there must be the one
+        // held. One removed, replaced (a new run's header) or moved aside
+        // (kept, backed up, rotated) is let go, and the name opened anew.
         struct stat st {};
-        if (::fstat(fd_, &st) != 0 || st.st_nlink == 0)
-            close(); // removed, or replaced by a new file under the name
+        if (::stat(name_.constData(), &st) != 0 || std::uint64_t(st.st_dev) != dev_ ||
+            std::uint64_t(st.st_ino) != ino_)
+            close();
         else if (st.st_size != size_)
             checkTail = true; // written by someone else meanwhile
     }
     if (fd_ < 0) {
-        fd_ = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
-        if (fd_ < 0)
-            return fail(reason, systemError(errno));
+        name_ = QFile::encodeName(path);
+        fd_ = ::open(name_.constData(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+        if (fd_ < 0) {
+            const int code = errno;
+            close();
+            return fail(reason, systemError(code));
+        }
         path_ = path;
         checkTail = true;
     }
@@ -344,6 +353,8 @@ bool Appender::append(const QString &path, const QByteArray &bytes, QString *rea
             return false;
         }
         size_ = st.st_size;
+        dev_ = st.st_dev;
+        ino_ = st.st_ino;
     }
     if (!writeAll(fd_, bytes, reason)) {
         close(); // what reached the file is not known: the next append looks
@@ -360,6 +371,7 @@ void Appender::close()
     fd_ = -1;
     size_ = -1;
     path_.clear();
+    name_.clear();
 }
 
 namespace detail {

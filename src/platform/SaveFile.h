@@ -15,6 +15,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 
 namespace qx::savefile {
@@ -28,7 +29,8 @@ bool replace(const QString &path, const QByteArray &bytes, QString *reason = nul
 // second), "-2", "-3", ... go before the extension ("a.csv", "a-2.csv").
 // Returns the path written, or an empty string. A file system that can
 // neither rename without replacing nor link gets the bytes written into an
-// exclusively created file of the free name; a failure there removes it.
+// exclusively created file of the free name; a failure there removes it,
+// but a kill in that moment leaves it short.
 QString createNew(const QString &path, const QByteArray &bytes, QString *reason = nullptr);
 
 // Moves the file at path to the first free name of kept ("-2", "-3", ...
@@ -56,8 +58,11 @@ bool append(const QString &path, const QByteArray &bytes, QString *reason = null
 // the disk in whole lines however the program ends), a torn last line is cut
 // off before the next append, a failure is reported with its reason. The
 // file's tail is read back only when the file is (re)opened or someone else
-// changed its size; a file removed or replaced under its name (a new run's
-// header) is opened anew; after a failure the next append starts afresh.
+// changed its size. The appends follow the name, not the file: when the
+// file at the name is no longer the one held (removed, replaced by a new
+// run's header, or moved aside by the user or a backup tool), the name is
+// opened anew and the file moved aside keeps what it had. After a failure
+// the next append starts afresh.
 class Appender {
 public:
     Appender() = default;
@@ -73,8 +78,10 @@ public:
 
 private:
     QString path_;
+    QByteArray name_;     // path_ as the system takes it
     int fd_ = -1;
     long long size_ = -1; // the file's size after the last append
+    std::uint64_t dev_ = 0, ino_ = 0; // which file fd_ is
 };
 
 namespace detail {

@@ -25,6 +25,17 @@ QtUiServices &qtServices()
 
 UiServices &ui() { return current() ? *current() : qtServices(); }
 
+int defaultAnswer(int style)
+{
+    const bool second = style & MbDefaultButton2;
+    switch (style & 0x7) {
+    case MbOkCancel: return second ? MrCancel : MrOk;
+    case MbYesNoCancel:
+    case MbYesNo: return second ? MrNo : MrYes;
+    default: return MrOk;
+    }
+}
+
 UiServices *setUi(UiServices *services)
 {
     UiServices *old = current();
@@ -51,6 +62,12 @@ int QtUiServices::msgBox(const QString &text, int style, const QString &title)
     case MbYesNoCancel: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel); break;
     case MbYesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
     default: box.setStandardButtons(QMessageBox::Ok); break;
+    }
+    switch (defaultAnswer(style)) {
+    case MrCancel: box.setDefaultButton(QMessageBox::Cancel); break;
+    case MrYes: box.setDefaultButton(QMessageBox::Yes); break;
+    case MrNo: box.setDefaultButton(QMessageBox::No); break;
+    default: box.setDefaultButton(QMessageBox::Ok); break;
     }
     switch (box.exec()) {
     case QMessageBox::Cancel: return MrCancel;

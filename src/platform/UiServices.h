@@ -20,10 +20,16 @@ enum MsgStyle : int {
     MbCritical = 16,
     MbQuestion = 32,
     MbExclamation = 48,
-    MbInformation = 64
+    MbInformation = 64,
+    // The second button (Cancel of OK/Cancel, No of Yes/No) is the one
+    // Enter presses, else the first: for a question whose yes cannot be
+    // undone.
+    MbDefaultButton2 = 256
 };
 // Message box answers.
 enum MsgResult : int { MrOk = 1, MrCancel = 2, MrYes = 6, MrNo = 7 };
+// The answer of a box's default button (the one Enter presses).
+int defaultAnswer(int style);
 
 struct FileDialogRequest {
     bool save = false;

@@ -280,8 +280,10 @@ bool frmUpdate::mayStopUpdate()
     if (!updating())
         return true;
     const QPointer<frmUpdate> self(this);
+    // Cancel is the default: Enter twice (here and at "Close software?")
+    // must not leave the device without firmware.
     const int answer = message(QStringLiteral("Stop the update? The device will need a new update."),
-                               qx::MbOkCancel | qx::MbInformation);
+                               qx::MbOkCancel | qx::MbInformation | qx::MbDefaultButton2);
     // The update may have ended meanwhile.
     return answer == qx::MrOk || !self || !updating();
 }

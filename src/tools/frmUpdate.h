@@ -73,8 +73,8 @@ public:
     // An update is running (Identify alone is not one).
     bool updating() const { return exchanging_ && updating_ && !unloaded_; }
     // While an update runs, asks "Stop the update? The device will need a
-    // new update."; true when the user agrees or no update runs (any more).
-    // The update waits while the question is open.
+    // new update." (Cancel is the default); true when the user agrees or no
+    // update runs (any more). The update waits while the question is open.
     bool mayStopUpdate();
 
     void cmdOpen_Click();   // Identify

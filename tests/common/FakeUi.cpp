@@ -9,9 +9,9 @@ int FakeUi::msgBox(const QString &text, int style, const QString &title)
 {
     msgs.push_back({text, style, title});
     if (!msgAnswers.empty()) {
-        int a = msgAnswers.front();
+        const int a = msgAnswers.front();
         msgAnswers.pop_front();
-        return a;
+        return a == Enter ? defaultAnswer(style) : a;
     }
     return (style & 7) == MbOkOnly ? MrOk : MrCancel;
 }

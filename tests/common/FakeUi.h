@@ -28,6 +28,9 @@ public:
     FakeUi(const FakeUi &) = delete;
     FakeUi &operator=(const FakeUi &) = delete;
 
+    // A message answer that presses the box's default button, as Enter does.
+    static constexpr int Enter = 0;
+
     // Answers, consumed in order.
     std::deque<int> msgAnswers;
     std::deque<std::optional<QString>> inputAnswers;

@@ -71,7 +71,7 @@ TEST(PointStore, CopiesAreTheirOwnAndMovesHandTheMemoryOver)
     b.set(4000, {5, 5});
     EXPECT_EQ(a[0].x, 0.0f);
     EXPECT_EQ(a[4000].x, 0.0f);
-    EXPECT_EQ(b.size(), 4001u);
+    ASSERT_EQ(b.size(), 4001u);
     EXPECT_EQ(b[2999].x, 2999.0f);
 
     const DataPoint *memory = b.data();

@@ -548,7 +548,7 @@ TEST_F(Viewer, PicturesAreRenderedFromTheChartAndGrid)
     ui.fileAnswers = {home.file("no/such/folder/x.bmp")};
     v.menuSavePic->trigger();
     EXPECT_TRUE(QString::fromUtf8(home.read("qx.log")).contains(":[ErrSavePic]"));
-    EXPECT_EQ(ui.msgTexts(), QStringList{"Save failed!"});
+    ASSERT_EQ(ui.msgTexts(), QStringList{"Save failed!"});
     EXPECT_EQ(ui.msgs.back().style, MbCritical);
 }
 

@@ -344,6 +344,6 @@ TEST_F(DataFile, SaveDataDialog)
     QDir(home.path()).mkdir("busy.dat");
     ui.fileAnswers = {path("busy.dat")};
     w.menuSaveData->trigger();
-    EXPECT_EQ(ui.msgTexts(), QStringList{"Save failed!"});
+    ASSERT_EQ(ui.msgTexts(), QStringList{"Save failed!"});
     EXPECT_EQ(ui.msgs.back().style, MbCritical);
 }

@@ -210,7 +210,7 @@ TEST_F(Picture, FailuresAreLoggedAndToldNeverFatal)
     EXPECT_TRUE(log.contains(":[ErrSavePic]") && log.contains("none/a.bmp")) << log.toStdString();
     EXPECT_TRUE(log.contains(":[ErrCapture]") && log.contains("taken.bmp"));
     EXPECT_TRUE(QFileInfo(path("taken.bmp")).isDir());
-    EXPECT_EQ(ui.msgTexts(), QStringList({"Save failed!", "Save failed!"}));
+    ASSERT_EQ(ui.msgTexts(), QStringList({"Save failed!", "Save failed!"}));
     EXPECT_EQ(ui.msgs.back().style, MbCritical);
     // A full disk: the earlier picture stays as it was.
     trigger(w.menuSavePic, path("kept.bmp"));

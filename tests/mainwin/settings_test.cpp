@@ -317,7 +317,7 @@ TEST_F(Settings, SoftwareSettingsThatCannotBeSavedAreToldAndTheDialogStays)
             d.cmdOK->click();
             QFile::setPermissions(home.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         }
-        EXPECT_EQ(ui.msgTexts(), QStringList{"Save failed!"});
+        ASSERT_EQ(ui.msgTexts(), QStringList{"Save failed!"});
         EXPECT_EQ(ui.msgs[0].style, MbCritical);
         EXPECT_TRUE(frmSwForm().isOpen()) << "left open for another try";
         EXPECT_TRUE(OptMsg) << "the option holds for this run";

@@ -117,7 +117,8 @@ TEST_F(Shutdown, RunningTestsAreStoppedOnRequestThenEveryDeviceIsDisconnected)
     ui.msgAnswers = {MrOk, MrOk};
     EXPECT_TRUE(w.close());
     EXPECT_EQ(ui.msgTexts(), (QStringList{"Close software?", "Stop running?"}));
-    EXPECT_EQ(ui.msgs[1].style, MbOkCancel | MbInformation);
+    ASSERT_EQ(ui.msgs.size(), 2u);
+    EXPECT_EQ(ui.msgs[1].style, MbOkCancel | MbInformation | MbDefaultButton2);
     EXPECT_EQ(wire(pty3), frames({Stop0, Disconnect}));
     EXPECT_EQ(wire(pty4), frames({Stop1, Disconnect}));
     for (int i = 0; i < 3; ++i)
@@ -135,7 +136,8 @@ TEST_F(Shutdown, RunningTestsAreStoppedOnRequestThenEveryDeviceIsDisconnected)
 TEST_F(Shutdown, DeclinedStopStillDisconnectsAndReleasesThePorts)
 {
     Running[1][0] = true;
-    ui.msgAnswers = {MrOk, MrCancel};
+    // Enter at both questions: the program closes, the test runs on.
+    ui.msgAnswers = {test::FakeUi::Enter, test::FakeUi::Enter};
     EXPECT_TRUE(w.close());
     EXPECT_EQ(ui.msgTexts(), (QStringList{"Close software?", "Stop running?"}));
     EXPECT_EQ(wire(pty3), Disconnect);

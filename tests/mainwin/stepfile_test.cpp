@@ -184,7 +184,7 @@ TEST_F(StepFile, AProgramWhoseRowsGoOnAfterCycleIsLoadedAndTold)
         SCOPED_TRACE(c.what);
         ui.msgs.clear();
         const QStringList loaded = openBytes(Head + c.lines);
-        EXPECT_EQ(ui.msgTexts(), c.told ? QStringList{Told} : QStringList{});
+        ASSERT_EQ(ui.msgTexts(), c.told ? QStringList{Told} : QStringList{});
         if (c.told) {
             EXPECT_EQ(ui.msgs[0].style, MbInformation);
             EXPECT_EQ(ui.msgs[0].title, "Prompt");

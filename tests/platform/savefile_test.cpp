@@ -1,7 +1,8 @@
 // The save door on a full disk: a replaced file keeps its earlier bytes, a
 // new file never appears short under its name, an append that fails leaves
 // at most a torn line that the next append cuts off, also when the file is
-// held open; a held file followed through what others do to it and its
+// held open; a held file followed through what others do to it (moved
+// aside, it keeps its lines and the later ones go under its name) and its
 // lines kept through a kill; new files take the first free name, also where
 // the file system can neither rename without replacing nor link.
 #include "common/Files.h"
@@ -154,6 +155,53 @@ TEST_F(SaveDoor, AnAppenderFollowsWhatOthersDoToItsFile)
         c.change();
         EXPECT_TRUE(append("2\r\n"));
         EXPECT_EQ(readFile(file("run.bak")), c.expect);
+    }
+}
+
+TEST_F(SaveDoor, AnAppenderFollowsTheNameWhenItsFileIsMovedAside)
+{
+    // A log moved aside while lines go on (kept by the user, a backup or a
+    // rotation tool) keeps exactly the lines written before; the later ones
+    // go under the name, into whatever file is there then.
+    const struct {
+        const char *what;
+        std::function<void()> move;
+        QByteArray underName; // before the later lines
+    } cases[] = {
+        {"renamed", [&] { ASSERT_TRUE(QFile::rename(file("run.bak"), file("kept.bak"))); }, ""},
+        {"renamed, a new file made in its place",
+         [&] {
+             ASSERT_TRUE(QFile::rename(file("run.bak"), file("kept.bak")));
+             put("run.bak", "new\r\n");
+         },
+         "new\r\n"},
+        {"another file renamed over the name, the old one linked elsewhere",
+         [&] {
+             ASSERT_EQ(::link(QFile::encodeName(file("run.bak")).constData(),
+                              QFile::encodeName(file("kept.bak")).constData()),
+                       0);
+             put("other", "0\r\n");
+             ASSERT_EQ(::rename(QFile::encodeName(file("other")).constData(),
+                                QFile::encodeName(file("run.bak")).constData()),
+                       0);
+         },
+         "0\r\n"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(file("run.bak"));
+        QFile::remove(file("kept.bak"));
+        savefile::Appender a;
+        const auto append = [&](const QByteArray &line) { EXPECT_TRUE(a.append(file("run.bak"), line)); };
+        append("head\r\n");
+        append("1\t1.50\t4.000\r\n");
+        append("2\t1.50\t3.990\r\n");
+        c.move();
+        append("3\t1.50\t3.980\r\n");
+        append("4\t1.50\t3.970\r\n");
+        EXPECT_EQ(readFile(file("kept.bak")), "head\r\n1\t1.50\t4.000\r\n2\t1.50\t3.990\r\n");
+        EXPECT_EQ(readFile(file("run.bak")), c.underName + "3\t1.50\t3.980\r\n4\t1.50\t3.970\r\n");
+        EXPECT_EQ(entries(), QStringList({"kept.bak", "run.bak"}));
     }
 }
 

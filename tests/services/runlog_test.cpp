@@ -1,7 +1,7 @@
 // The run-log file: header and data lines as written, appending after a
 // torn last line (also one left by someone else while the writer holds the
 // file open), a new run's header under a writer that holds the old file,
-// and reading back every well-formed line.
+// a log moved aside while held, and reading back every well-formed line.
 #include "common/TempHome.h"
 #include "services/RunLog.h"
 #include "platform/QxError.h"
@@ -124,6 +124,20 @@ TEST_F(RunLogFile, ANewRunsHeaderReplacesTheFileTheWriterHolds)
     EXPECT_EQ(home.read(QStringLiteral("qx-QM-01-COM3-1-2.bak")), "8\t00.50\t3.900\r\n");
 }
 
+TEST_F(RunLogFile, ALogMovedAsideKeepsItsLinesAndTheRunGoesOnUnderItsName)
+{
+    // The user keeps a copy of the log by renaming it while the test runs:
+    // the copy holds the lines so far, the next lines make the log anew
+    // under the run's name (where Continue looks for it).
+    runlog::writeHeader(path(), header());
+    append(QStringLiteral("1\t01.50\t12.340"));
+    append(QStringLiteral("2\t01.50\t12.300"));
+    ASSERT_TRUE(QFile::rename(path(), path("kept.bak")));
+    append(QStringLiteral("3\t01.50\t12.260"));
+    EXPECT_EQ(home.read(QStringLiteral("kept.bak")), Header + "1\t01.50\t12.340\r\n2\t01.50\t12.300\r\n");
+    EXPECT_EQ(bytes(), "3\t01.50\t12.260\r\n");
+}
+
 TEST_F(RunLogFile, ReadingTakesEveryWellFormedLine)
 {
     write(Header + "1\t01.50\t12.340\r\n"
@@ -171,6 +185,7 @@ TEST_F(RunLogFile, TemperatureColumnAndHeaderValues)
 
     write("Device:QM\r\nMode:D-\r\nBegin Volt:1V\r\n");
     const auto d = runlog::read(path());
+    ASSERT_TRUE(d);
     EXPECT_EQ(d->model.value().toStdString(), "QM");
     EXPECT_EQ(d->mode.value().toStdString(), "D-");
     EXPECT_EQ(d->beginVolt.value().toStdString(), "1V");

@@ -395,7 +395,7 @@ TEST_F(Editor, OkSaysWhenStepsFollowACycleRowAndKeepsThem)
         open(QM05).cmdOK->click();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_FALSE(frmSetForm().isLoaded());
-        EXPECT_EQ(ui.msgTexts(), c.told ? QStringList{"Steps after Cycle will not run!"} : QStringList{});
+        ASSERT_EQ(ui.msgTexts(), c.told ? QStringList{"Steps after Cycle will not run!"} : QStringList{});
         if (c.told) {
             EXPECT_EQ(ui.msgs[0].style, MbInformation);
         }

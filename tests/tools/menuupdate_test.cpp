@@ -93,17 +93,18 @@ TEST_F(MenuUpdate, ClosingTheWindowEndsTheWait)
     EXPECT_TRUE(boot.transcript().empty()) << "the window opens no port by itself";
 }
 
-TEST_F(MenuUpdate, ExitDuringAnUpdateAsksAndCancelLetsItFinish)
+TEST_F(MenuUpdate, ExitDuringAnUpdateAsksAndEnterTwiceLetsItFinish)
 {
     frmMain &w = load();
     w.show();
     fixErrLogClock();
-    // "Close software?" OK, "Stop the update?" Cancel.
-    ui.msgAnswers = {MrOk, MrOk, MrCancel};
+    // Enter at "Close software?" (OK) and at "Stop the update?" (Cancel).
+    ui.msgAnswers = {MrOk, FakeUi::Enter, FakeUi::Enter};
     updateWith(w, [&] { w.menuExit->trigger(); });
     EXPECT_EQ(ui.msgTexts(),
               (QStringList{"Success! Please select device type", "Close software?", StopUpdate, "Update OK"}));
-    EXPECT_EQ(ui.msgs[2].style, MbOkCancel | MbInformation);
+    ASSERT_EQ(ui.msgs.size(), 4u);
+    EXPECT_EQ(ui.msgs[2].style, MbOkCancel | MbInformation | MbDefaultButton2);
     EXPECT_TRUE(w.isVisible()) << "the program stays";
     EXPECT_EQ(boot.memory(0x9000, 300), std::vector<uint8_t>(300, 0x42));
     EXPECT_EQ(boot.goAddress(), 0x9000);

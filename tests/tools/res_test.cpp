@@ -255,7 +255,7 @@ TEST_F(Resistance, LeaveCheckOfTheCurrent)
 TEST_F(ResFixture, MenuOpensItForOneCellOfAnIdentifiedDevice)
 {
     w->menuRes_Click();
-    EXPECT_EQ(ui.msgTexts(), QStringList{"Please connect device first"});
+    ASSERT_EQ(ui.msgTexts(), QStringList{"Please connect device first"});
     device(5, 1000, 5);
     chan(0, 0).Vol = 4.6f;
     w->menuRes_Click();

@@ -119,13 +119,13 @@ TEST_F(UpdateFixture, IdentifyThenUpdateWritesVerifiesAndStarts)
     frmUpdate &w = open();
     w.cmdOpen_Click();
     EXPECT_EQ(w.cmbDev->currentText(), "QM-53");
-    EXPECT_EQ(ui.msgTexts(), QStringList{"Success! Please select device type"});
+    ASSERT_EQ(ui.msgTexts(), QStringList{"Success! Please select device type"});
     EXPECT_EQ(ui.msgs.back().style, MbInformation);
     EXPECT_EQ(ui.msgs.back().title, "Prompt");
 
     w.cmdUpdate_Click();
     EXPECT_EQ(requested, std::vector<int>{101}) << "QM-53 loads image 101";
-    EXPECT_EQ(ui.msgTexts(), (QStringList{"Success! Please select device type", "Update OK"}));
+    ASSERT_EQ(ui.msgTexts(), (QStringList{"Success! Please select device type", "Update OK"}));
     EXPECT_EQ(ui.msgs.back().style, MbInformation);
     EXPECT_EQ(progress, (std::vector<int>{128, 131}));
 
@@ -184,7 +184,7 @@ TEST_F(Type26Update, NoModelOfferedAndQM59WritesFrom8C00)
 {
     frmUpdate &w = open();
     w.cmdOpen_Click();
-    EXPECT_EQ(ui.msgTexts(), QStringList{"Firmware is the latest:26-258"});
+    ASSERT_EQ(ui.msgTexts(), QStringList{"Firmware is the latest:26-258"});
     EXPECT_EQ(ui.msgs.back().style, MbInformation);
     EXPECT_EQ(w.cmbDev->count(), 0);
     EXPECT_FALSE(w.cmdUpdate->isEnabled());
@@ -235,7 +235,7 @@ TEST_F(UpdateFixture, IdentifyFailureClosesTheWindow)
     boot.addFault({.kind = BootFaultKind::Nack, .command = 0x00});
     frmUpdate &w = open();
     w.cmdOpen_Click();
-    EXPECT_EQ(ui.msgTexts(), QStringList{"Failed! Please check TTL cable"});
+    ASSERT_EQ(ui.msgTexts(), QStringList{"Failed! Please check TTL cable"});
     EXPECT_EQ(ui.msgs.back().style, MbCritical);
     EXPECT_TRUE(closed());
     EXPECT_TRUE(portFree());
@@ -262,7 +262,7 @@ TEST_F(UpdateFixture, WrongPortWhenAConnectionHoldsItOrThereIsNone)
         ui.msgs.clear();
         frmUpdate &w = open(name);
         w.cmdOpen_Click();
-        EXPECT_EQ(ui.msgTexts(), QStringList{"Wrong Port!"});
+        ASSERT_EQ(ui.msgTexts(), QStringList{"Wrong Port!"});
         EXPECT_EQ(ui.msgs.back().style, MbCritical);
         EXPECT_TRUE(w.isVisible()) << "the window stays open";
         EXPECT_TRUE(w.cmdOpen->isEnabled());
@@ -292,7 +292,7 @@ TEST_F(UpdateFixture, ImageMissingEmptyOrTooLongIsRefusedBeforeAnyByte)
         frmUpdate &w = identified();
         image = c.image;
         w.cmdUpdate_Click();
-        EXPECT_EQ(ui.msgTexts(), QStringList{"Update failed"});
+        ASSERT_EQ(ui.msgTexts(), QStringList{"Update failed"});
         EXPECT_EQ(ui.msgs.back().style, MbCritical);
         EXPECT_TRUE(boot.transcript().empty());
         EXPECT_EQ(boot.erases(), 0);
@@ -330,7 +330,7 @@ TEST_P(UpdateFaultFixture, EndsWithUpdateFailedAndNothingMore)
     frmUpdate &w = identified();
     boot.addFault(c.fault);
     w.cmdUpdate_Click();
-    EXPECT_EQ(ui.msgTexts(), QStringList{"Update failed"});
+    ASSERT_EQ(ui.msgTexts(), QStringList{"Update failed"});
     EXPECT_EQ(ui.msgs.back().style, MbCritical);
     EXPECT_EQ(logTags(), *c.tag ? QStringList{c.tag} : QStringList{});
     const auto host = chunks(boot.transcript(), true);
@@ -417,7 +417,8 @@ TEST_F(UpdateFixture, StoppingAnUpdateHalfWayIsAskedAndLogged)
         w.cmdUpdate_Click(); // returns once the wait is cancelled
         EXPECT_EQ(ui.msgTexts(), c.asked) << "no \"Update failed\" after a stop";
         if (!c.asked.isEmpty()) {
-            EXPECT_EQ(ui.msgs[0].style, MbOkCancel | MbInformation);
+            ASSERT_FALSE(ui.msgs.empty());
+            EXPECT_EQ(ui.msgs[0].style, MbOkCancel | MbInformation | MbDefaultButton2) << "Cancel is the default";
         }
         EXPECT_TRUE(closed());
         EXPECT_TRUE(portFree());

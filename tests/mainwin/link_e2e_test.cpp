@@ -238,11 +238,11 @@ TEST_F(LinkE2E, DisconnectAsksBeforeStoppingARunningTest)
     startDischarge();
     // Cancel: the device goes on with its test; the link ends all the same.
     sim->clearCommands();
-    ui.msgAnswers.push_back(MrCancel);
+    ui.msgAnswers.push_back(test::FakeUi::Enter); // Cancel is the default
     clickConnect();
     ASSERT_FALSE(ui.msgs.empty());
     EXPECT_EQ(ui.msgs.back().text, "Stop running?");
-    EXPECT_EQ(ui.msgs.back().style, MbOkCancel | MbQuestion);
+    EXPECT_EQ(ui.msgs.back().style, MbOkCancel | MbQuestion | MbDefaultButton2);
     EXPECT_EQ(ui.msgs.back().title, "Prompt");
     ASSERT_TRUE(sim->waitForCommand(Frames::OpDisconnect, 3000));
     EXPECT_EQ(ops(), std::vector<int>({0x06}));

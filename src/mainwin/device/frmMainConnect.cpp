@@ -166,7 +166,9 @@ void frmMain::disconnectLink(int Index)
     using namespace qx;
     try {
         ::DevCtrl &p = DevCtrl(Index);
-        if (p.StopEnable() && promptBox(QStringLiteral("Stop running?"), MbOkCancel | MbQuestion) == MrOk) {
+        // Cancel is the default: Enter must not stop the device's test.
+        if (p.StopEnable() &&
+            promptBox(QStringLiteral("Stop running?"), MbOkCancel | MbQuestion | MbDefaultButton2) == MrOk) {
             // No idle frame will say that the run ended: the run log says so.
             if (DevCtrl_StopClick(Index, 0))
                 recordRunEnd(Index, 0);

@@ -10,9 +10,9 @@
 //   tabs N      "Add Device" until N tabs exist          -> "tabs N"
 //   connect     every tab i picks port COM(3 + i) and clicks Connect; waits
 //               until every device has identified itself  -> "connected"
-//   run         every tab: mode "D-CC", 0.100 A, 2.50 V, no time limit,
-//               "All Channel", Start; waits until both channels of every
-//               tab run                                   -> "running"
+//   run [A]     every tab: mode "D-CC", A amperes (default 1.00), 2.50 V,
+//               no time limit, "All Channel", Start; waits until both
+//               channels of every tab run                 -> "running"
 //   select K    clicks tab K (1 = the first)              -> "selected K"
 //   paints S    counts the paint events of S seconds by widget class and
 //               by device frame ("shown" or "other tabs"); a diagnostic, not
@@ -113,6 +113,7 @@ private:
             return;
         const QString &what = words[0];
         const int arg = words.size() > 1 ? words[1].toInt() : 0;
+        const QString text = words.value(1);
         if (what == QLatin1String("tabs")) {
             while (w_.viewCount() < arg && w_.menuAddDev->isEnabled())
                 w_.menuAddDev->trigger();
@@ -129,8 +130,9 @@ private:
                 return true;
             });
         } else if (what == QLatin1String("run")) {
+            const QString amps = text.isEmpty() ? QStringLiteral("1.00") : text;
             for (int i = 0; i < w_.viewCount(); ++i)
-                start(i);
+                start(i, amps);
             waitFor("running", [this] {
                 for (int i = 0; i < w_.viewCount(); ++i)
                     for (int c = 0; c < (w_.DevCtrl(i).Dev2S() ? 2 : 1); ++c)
@@ -151,12 +153,12 @@ private:
     }
 
     // A test on every channel of tab i, set up as the user does it.
-    void start(int i)
+    void start(int i, const QString &amps)
     {
         w_.tabDev->set_SelectedIndex(i + 1);
         if (!w_.DevCtrl(i).Dev2S()) {
             choose(child<QComboBox>(i, "cmbMode"), QStringLiteral("D-CC"));
-            type(child<QLineEdit>(i, "txtSval"), QStringLiteral("0.100"));
+            type(child<QLineEdit>(i, "txtSval"), amps);
             type(child<QLineEdit>(i, "txtSlmt"), QStringLiteral("2.50"));
             type(child<QLineEdit>(i, "txtStim"), QStringLiteral("0"));
             click(i, "cmdRun");
@@ -165,7 +167,7 @@ private:
         choose(child<QComboBox>(i, "cmbMode2S"), QStringLiteral("D-CC"));
         for (int c = 0; c < 2; ++c) {
             const QByteArray n = QByteArray::number(c);
-            type(child<QLineEdit>(i, ("txtSval2S_" + n).constData()), QStringLiteral("0.100"));
+            type(child<QLineEdit>(i, ("txtSval2S_" + n).constData()), amps);
             type(child<QLineEdit>(i, ("txtSlmt2S_" + n).constData()), QStringLiteral("2.50"));
             type(child<QLineEdit>(i, ("txtStim2S_" + n).constData()), QStringLiteral("0"));
         }

@@ -355,7 +355,8 @@ private:
         while (t.elapsed() < ms) {
             prog_.waitForReadyRead(100);
             prog_.readAll();
-            floor_.readAll();
+            if (floor_.isOpen())
+                floor_.readAll();
             for (auto *sims : {&sims_, &floorSims_})
                 for (auto &s : *sims)
                     s->readAll();

@@ -1,6 +1,7 @@
 // The device panel's properties and list operations: each reads or writes
 // one of its controls, in the layout the two-channel flag names.
 #include "panel/DevCtrl.h"
+#include "panel/RecvMark.h"
 
 #include "services/Module3.h"
 #include "panel/DevCtrlText.h"
@@ -483,11 +484,7 @@ void DevCtrl::set_TimeColor(uint32_t c)
         qx::panel::setReadoutColor(lcdTime_, c);
 }
 
-void DevCtrl::set_LedRecv(bool on)
-{
-    shpRecv_->setAutoFillBackground(on);
-    shpRecv_->update();
-}
+void DevCtrl::set_LedRecv(bool on) { shpRecv_->setLit(on); }
 
 void DevCtrl::set_ImageLogo(const QString &val)
 {

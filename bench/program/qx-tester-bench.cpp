@@ -14,8 +14,9 @@
 //               no time limit, "All Channel", Start; waits until both
 //               channels of every tab run                 -> "running"
 //   select K    clicks tab K (1 = the first)              -> "selected K"
-//   paints S    counts the paint events of S seconds by widget class and
-//               by device frame ("shown" or "other tabs"); a diagnostic, not
+//   paints S [names]  counts the paint events of S seconds by widget class
+//               and by device frame ("shown" or "other tabs"), with "names"
+//               also by object name (or the parent's); a diagnostic, not
 //               used while CPU time is measured            -> lines, then "painted"
 //   quit        ends the program
 // A wait that does not end in 60 s answers "timeout".
@@ -30,6 +31,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFocusEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -144,6 +146,7 @@ private:
             w_.tabDev->set_SelectedIndex(arg);
             say("selected " + std::to_string(arg));
         } else if (what == QLatin1String("paints")) {
+            verbosePaints_ = words.value(2) == QLatin1String("names");
             countPaints(arg);
         } else if (what == QLatin1String("quit")) {
             QCoreApplication::exit(0);
@@ -190,7 +193,17 @@ private:
             const auto *wd = static_cast<QWidget *>(o);
             const int f = frameOf(wd);
             const char *where = f < 0 ? "window" : f == qx::CurDev ? "shown" : "other tabs";
-            ++paints_[std::string(where) + " " + wd->metaObject()->className()];
+            QString key = QString::fromLatin1(where) + QLatin1Char(' ') + QLatin1String(wd->metaObject()->className());
+            if (verbosePaints_) {
+                // The object's name, else its parent's, and a label's text.
+                QString name = wd->objectName();
+                if (name.isEmpty() && wd->parentWidget())
+                    name = QStringLiteral("in ") + wd->parentWidget()->objectName();
+                if (const auto *l = qobject_cast<const QLabel *>(wd))
+                    name += QStringLiteral(" \"") + l->text().left(20) + QLatin1Char('"');
+                key += QLatin1Char(' ') + name;
+            }
+            ++paints_[key.toStdString()];
         }
         return false;
     }
@@ -231,6 +244,7 @@ private:
     std::function<bool()> done_;
     int waited_ = 0;
     std::map<std::string, int> paints_;
+    bool verbosePaints_ = false;
 };
 
 } // namespace

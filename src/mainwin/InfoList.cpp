@@ -7,6 +7,8 @@
 
 namespace qx {
 
+InfoList::InfoList(QWidget *parent) : QListWidget(parent) { setUniformItemSizes(true); }
+
 void InfoList::dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight, const QList<int> &roles)
 {
     // One line without an editor: its kept place.

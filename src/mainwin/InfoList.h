@@ -16,7 +16,10 @@ namespace qx {
 class InfoList : public QListWidget {
     Q_OBJECT
 public:
-    using QListWidget::QListWidget;
+    // Every line is one line of the list's font, so all are as high as the
+    // first: the view then finds a line's place without shaping its text
+    // (its width is the view's, as any line of a list going down is).
+    explicit InfoList(QWidget *parent = nullptr);
 
     void doItemsLayout() override;
 

@@ -7,8 +7,8 @@
 // ones (type 17) at one reading per channel per second. --type and --rate
 // (readings per channel per second) measure one set of another kind, e.g.
 // "--type 7 --rate 10" for 100 readings a second. The CPU time is the
-// kernel's account of the program's process (user + system, all threads,
-// /proc/<pid>/stat), read at the start and the end of each window; the
+// kernel's account of the program's process (all threads, see cpuSeconds),
+// read at the start and the end of each window; the
 // bench's own work and the simulators' are not in it. Wall time is not
 // used, so builds running beside it change the figures little.
 //
@@ -16,9 +16,19 @@
 //   idle       one tab, nothing connected
 //   silent     ten tabs connected and identified, the devices then silent
 //              (past the five seconds after which a tab shows "No Reply")
-//   running    every channel of every tab runs a test, the first tab shown
+//   running    every channel of every tab runs a test ("D-CC" at --current
+//              amperes, 1.00 by default: every readout then changes with
+//              every reading), the first tab shown
 // and the cost per reading: the running state's CPU over the readings the
 // run logs gained in its window, and the same less the silent state's CPU.
+//
+// The floor: in the running window, beside the program, qx-floor-bench
+// (bench/program/qx-floor-bench.cpp) holds ten more simulated devices of
+// the same kind running the same test, and does only what no program can
+// leave out: one poll() over the ports, the read, the frame cutting and
+// decoding and the run log's line, with the program's own code for each.
+// Its CPU over its run logs' new lines is the floor per reading; each cost
+// per reading is printed with the floor of the same run and the ratio.
 //
 // Each platform runs --runs times (a fresh program each, --jobs of them side
 // by side); the table shows the median of the runs and, for the running
@@ -52,6 +62,9 @@
 #ifndef QX_DEVSIM
 #define QX_DEVSIM "qx-devsim"
 #endif
+#ifndef QX_FLOOR
+#define QX_FLOOR "qx-floor-bench"
+#endif
 
 namespace {
 
@@ -67,6 +80,7 @@ struct Options {
     int runs = 1;
     int devices = 10;
     Devices kind;
+    QString current = QStringLiteral("1.00"); // A, the tests' set value
     int jobs = 1;
     std::vector<QString> platforms;
     bool verbose = false;
@@ -79,9 +93,25 @@ void note(const Options &o, const QString &text)
         std::fprintf(stderr, "program_bench: %s\n", qPrintable(text));
 }
 
-// User + system CPU time of a process, in seconds; nullopt when it is gone.
+// CPU time of a process, in seconds; nullopt when it is gone. The sum of
+// its threads' run time in nanoseconds (/proc/<pid>/task/*/schedstat) where
+// the kernel keeps it: the floor's few milliseconds a minute are lost in
+// the 10 ms ticks of user + system time (/proc/<pid>/stat), the fallback.
 std::optional<double> cpuSeconds(qint64 pid)
 {
+    const QString tasks = QStringLiteral("/proc/%1/task").arg(pid);
+    const QStringList ids = QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    double ns = 0;
+    bool all = !ids.isEmpty();
+    for (const QString &id : ids) {
+        QFile f(tasks + QLatin1Char('/') + id + QStringLiteral("/schedstat"));
+        bool ok = f.open(QIODevice::ReadOnly);
+        const qint64 run = ok ? f.readAll().split(' ').value(0).toLongLong(&ok) : 0;
+        all = all && ok;
+        ns += double(run);
+    }
+    if (all)
+        return ns / 1e9;
     QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
     if (!f.open(QIODevice::ReadOnly))
         return std::nullopt;
@@ -126,10 +156,10 @@ bool sayAndWait(QProcess &p, const QByteArray &cmd, const QString &reply, int ms
 }
 
 // Lines of every run log (*.bak) in the home folder.
-qint64 runLogLines(const QString &home)
+qint64 runLogLines(const QString &home, const QString &pattern = QStringLiteral("*.bak"))
 {
     qint64 n = 0;
-    for (QDirIterator it(home, {QStringLiteral("*.bak")}, QDir::Files); it.hasNext();) {
+    for (QDirIterator it(home, {pattern}, QDir::Files); it.hasNext();) {
         QFile f(it.next());
         if (f.open(QIODevice::ReadOnly))
             n += f.readAll().count('\n');
@@ -184,7 +214,35 @@ struct RunFigures {
     double readingsPerSecond = 0;
     double perReading = 0;     // running CPU seconds per reading
     double extraPerReading = 0; // (running - silent) CPU seconds per reading
+    double floorPerReading = 0; // qx-floor-bench's CPU seconds per reading, same window
 };
+
+// Starts ten simulated devices in home; false when one does not start.
+bool startDevices(const Options &o, const QString &home, std::vector<std::unique_ptr<QProcess>> &sims)
+{
+    for (int i = 0; i < o.devices; ++i) {
+        auto sim = std::make_unique<QProcess>();
+        sim->start(QStringLiteral(QX_DEVSIM),
+                   {QStringLiteral("--home"), home, QStringLiteral("--com"), QString::number(3 + i),
+                    QStringLiteral("--type"), QString::number(o.kind.type), QStringLiteral("--rate"),
+                    QString::number(o.kind.rate), QStringLiteral("--speed"), QStringLiteral("1")});
+        if (!waitLine(*sim, [](const QString &l) { return l.startsWith(QLatin1Char('/')); }, 5000))
+            return false;
+        sims.push_back(std::move(sim));
+    }
+    return true;
+}
+
+void stopProcess(QProcess &p)
+{
+    if (p.state() == QProcess::NotRunning)
+        return;
+    p.write("quit\n");
+    if (!p.waitForFinished(5000)) {
+        p.kill();
+        p.waitForFinished(2000);
+    }
+}
 
 class Run {
 public:
@@ -203,16 +261,8 @@ public:
         }
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform_);
         // The devices exist before the program starts, so its port scan lists them.
-        for (int i = 0; i < o_.devices; ++i) {
-            auto sim = std::make_unique<QProcess>();
-            sim->start(QStringLiteral(QX_DEVSIM),
-                       {QStringLiteral("--home"), home_.path(), QStringLiteral("--com"), QString::number(3 + i),
-                        QStringLiteral("--type"), QString::number(o_.kind.type), QStringLiteral("--rate"),
-                        QString::number(o_.kind.rate), QStringLiteral("--speed"), QStringLiteral("1")});
-            if (!waitLine(*sim, [](const QString &l) { return l.startsWith(QLatin1Char('/')); }, 5000))
-                return fail("qx-devsim does not start");
-            sims_.push_back(std::move(sim));
-        }
+        if (!startDevices(o_, home_.path(), sims_))
+            return fail("qx-devsim does not start");
         prog_.setProcessEnvironment(env);
         prog_.setProcessChannelMode(QProcess::SeparateChannels);
         prog_.setStandardErrorFile(home_.filePath(QStringLiteral("program.err")));
@@ -241,21 +291,38 @@ public:
 
         if (!tellDevices("silent off"))
             return fail("the devices did not speak again");
-        if (!sayAndWait(prog_, "run", QStringLiteral("running"), 70000))
+        if (!sayAndWait(prog_, "run " + o_.current.toLatin1(), QStringLiteral("running"), 70000))
             return fail("the tests did not start");
         if (!sayAndWait(prog_, "select 1", QStringLiteral("selected 1"), 5000))
             return fail("the first tab was not selected");
+        if (!floorHome_.isValid() || !startDevices(o_, floorHome_.path(), floorSims_))
+            return fail("the floor's devices do not start");
+        floor_.setProcessChannelMode(QProcess::SeparateChannels);
+        floor_.setStandardErrorFile(floorHome_.filePath(QStringLiteral("floor.err")));
+        floor_.start(QStringLiteral(QX_FLOOR),
+                     {QStringLiteral("--home"), floorHome_.path(), QStringLiteral("--ports"),
+                      QString::number(o_.devices), QStringLiteral("--type"), QString::number(o_.kind.type)});
+        if (!waitLine(floor_, [](const QString &l) { return l == QLatin1String("ready"); }, 10000) ||
+            !sayAndWait(floor_, "run " + o_.current.toLatin1(), QStringLiteral("running"), 10000))
+            return fail("qx-floor-bench does not start");
         settle(3000);
         note(o_, platform_ + QStringLiteral(": running"));
+        const QString floorLogs = QStringLiteral("floor-*.bak");
         const qint64 before = runLogLines(home_.path());
+        const qint64 floorBefore = runLogLines(floorHome_.path(), floorLogs);
+        const std::optional<double> floorA = cpuSeconds(floor_.processId());
         if (!measure(pid, "running", r))
             return fail("the program ended");
+        const std::optional<double> floorB = cpuSeconds(floor_.processId());
         const qint64 readings = runLogLines(home_.path()) - before;
+        const qint64 floorReadings = runLogLines(floorHome_.path(), floorLogs) - floorBefore;
         r.readingsPerSecond = double(readings) / o_.seconds;
         if (readings > 0) {
             r.perReading = r.cpu["running"] * o_.seconds / double(readings);
             r.extraPerReading = (r.cpu["running"] - r.cpu["silent"]) * o_.seconds / double(readings);
         }
+        if (floorA && floorB && floorReadings > 0)
+            r.floorPerReading = (*floorB - *floorA) / double(floorReadings);
         return r;
     }
 
@@ -288,8 +355,11 @@ private:
         while (t.elapsed() < ms) {
             prog_.waitForReadyRead(100);
             prog_.readAll();
-            for (auto &s : sims_)
-                s->readAll();
+            if (floor_.isOpen())
+                floor_.readAll();
+            for (auto *sims : {&sims_, &floorSims_})
+                for (auto &s : *sims)
+                    s->readAll();
         }
     }
     bool measure(qint64 pid, const char *state, RunFigures &r)
@@ -307,21 +377,13 @@ private:
     }
     void stop()
     {
-        if (prog_.state() != QProcess::NotRunning) {
-            prog_.write("quit\n");
-            if (!prog_.waitForFinished(5000)) {
-                prog_.kill();
-                prog_.waitForFinished(2000);
-            }
+        stopProcess(prog_);
+        stopProcess(floor_);
+        for (auto *sims : {&sims_, &floorSims_}) {
+            for (auto &s : *sims)
+                stopProcess(*s);
+            sims->clear();
         }
-        for (auto &s : sims_) {
-            s->write("quit\n");
-            if (!s->waitForFinished(3000)) {
-                s->kill();
-                s->waitForFinished(2000);
-            }
-        }
-        sims_.clear();
     }
 
     const Options &o_;
@@ -330,6 +392,10 @@ private:
     Xvfb x_;
     std::vector<std::unique_ptr<QProcess>> sims_;
     QProcess prog_;
+    // The floor: its own devices in its own home (their ports COM3 ..).
+    QTemporaryDir floorHome_;
+    std::vector<std::unique_ptr<QProcess>> floorSims_;
+    QProcess floor_;
 };
 
 double median(std::vector<double> v)
@@ -343,12 +409,13 @@ double median(std::vector<double> v)
 
 int usage()
 {
-    std::fprintf(stderr, "usage: program_bench [--type T [--rate R]] [--seconds S] [--runs N] [--jobs J]\n"
+    std::fprintf(stderr, "usage: program_bench [--type T [--rate R]] [--current A] [--seconds S] [--runs N] [--jobs J]\n"
                          "                     [--platform offscreen|xcb|both]\n"
                          "                     [--program PATH (another build of qx-tester-bench)] [-v]\n"
                          "  --type T   device type of the ten simulated devices (default: type 7 at 2\n"
                          "             readings a second, then type 17 at 1 per channel)\n"
-                         "  --rate R   readings per channel per second (default: 20 a second in all)\n");
+                         "  --rate R   readings per channel per second (default: 20 a second in all)\n"
+                         "  --current A  the tests' current in amperes (default 1.00)\n");
     return 2;
 }
 
@@ -359,15 +426,17 @@ int measureKind(Options o, const Devices &kind)
 {
     o.kind = kind;
     std::printf("\n%d devices of type %d (%d channel%s, %g reading%s per channel per second: %g a second), "
-                "%d s per state, median of %d run(s)\n",
+                "tests at %s A, %d s per state, median of %d run(s)\n",
                 o.devices, kind.type, kind.channels(), kind.channels() > 1 ? "s" : "", kind.rate,
-                kind.rate == 1 ? "" : "s", o.devices * kind.channels() * kind.rate, o.seconds, o.runs);
-    std::printf("%-10s %9s %9s %9s %15s %12s %12s %18s\n", "platform", "idle %", "silent %", "running %",
-                "running min-max", "readings/s", "us/reading", "us/reading-silent");
+                kind.rate == 1 ? "" : "s", o.devices * kind.channels() * kind.rate, qPrintable(o.current), o.seconds,
+                o.runs);
+    std::printf("%-10s %8s %8s %9s %15s %10s %10s %8s %6s %10s %6s\n", "platform", "idle %", "silent %",
+                "running %", "running min-max", "readings/s", "us/reading", "floor us", "ratio", "less silent",
+                "ratio");
     int failed = 0;
     for (const QString &p : o.platforms) {
         std::map<std::string, std::vector<double>> cpu;
-        std::vector<double> rate, per, extra;
+        std::vector<double> rate, per, extra, floor, ratio, extraRatio;
         // Runs side by side (--jobs) each have their own home, devices and
         // program; only the machine's cores are shared.
         std::vector<std::optional<RunFigures>> results(size_t(o.runs));
@@ -389,21 +458,31 @@ int measureKind(Options o, const Devices &kind)
             rate.push_back(r->readingsPerSecond);
             per.push_back(r->perReading);
             extra.push_back(r->extraPerReading);
-            note(o, QStringLiteral("%1 type %2 run %3: idle %4%, silent %5%, running %6%")
+            floor.push_back(r->floorPerReading);
+            if (r->floorPerReading > 0) {
+                ratio.push_back(r->perReading / r->floorPerReading);
+                extraRatio.push_back(r->extraPerReading / r->floorPerReading);
+            }
+            note(o, QStringLiteral("%1 type %2 run %3: idle %4%, silent %5%, running %6%, %7 us/reading, floor %8 us")
                         .arg(p)
                         .arg(kind.type)
                         .arg(k + 1)
                         .arg(r->cpu.at("idle") * 100, 0, 'f', 3)
                         .arg(r->cpu.at("silent") * 100, 0, 'f', 3)
-                        .arg(r->cpu.at("running") * 100, 0, 'f', 3));
+                        .arg(r->cpu.at("running") * 100, 0, 'f', 3)
+                        .arg(r->perReading * 1e6, 0, 'f', 1)
+                        .arg(r->floorPerReading * 1e6, 0, 'f', 1));
         }
         if (rate.empty())
             continue;
         const auto [lo, hi] = std::minmax_element(cpu["running"].begin(), cpu["running"].end());
         const QString range = QStringLiteral("%1-%2").arg(*lo * 100, 0, 'f', 3).arg(*hi * 100, 0, 'f', 3);
-        std::printf("%-10s %9.3f %9.3f %9.3f %15s %12.1f %12.1f %18.1f\n", qPrintable(p), median(cpu["idle"]) * 100,
-                    median(cpu["silent"]) * 100, median(cpu["running"]) * 100, qPrintable(range), median(rate),
-                    median(per) * 1e6, median(extra) * 1e6);
+        // Each ratio is the median of the runs' own ratios (a run's cost
+        // over the floor of that same run).
+        std::printf("%-10s %8.3f %8.3f %9.3f %15s %10.1f %10.1f %8.1f %6.1f %10.1f %6.1f\n", qPrintable(p),
+                    median(cpu["idle"]) * 100, median(cpu["silent"]) * 100, median(cpu["running"]) * 100,
+                    qPrintable(range), median(rate), median(per) * 1e6, median(floor) * 1e6, median(ratio),
+                    median(extra) * 1e6, median(extraRatio));
         std::fflush(stdout);
     }
     return failed;
@@ -433,6 +512,11 @@ int main(int argc, char *argv[])
             type = value().toInt(&ok);
         else if (a == QLatin1String("--rate"))
             rate = value().toDouble(&ok);
+        else if (a == QLatin1String("--current")) {
+            o.current = value();
+            const double amps = o.current.toDouble(&ok);
+            ok = ok && amps > 0 && amps <= 100;
+        }
         else if (a == QLatin1String("--platform"))
             platform = value();
         else if (a == QLatin1String("--program"))

@@ -10,12 +10,13 @@
 //   tabs N      "Add Device" until N tabs exist          -> "tabs N"
 //   connect     every tab i picks port COM(3 + i) and clicks Connect; waits
 //               until every device has identified itself  -> "connected"
-//   run         every tab: mode "D-CC", 0.100 A, 2.50 V, no time limit,
-//               "All Channel", Start; waits until both channels of every
-//               tab run                                   -> "running"
+//   run [A]     every tab: mode "D-CC", A amperes (default 1.00), 2.50 V,
+//               no time limit, "All Channel", Start; waits until both
+//               channels of every tab run                 -> "running"
 //   select K    clicks tab K (1 = the first)              -> "selected K"
-//   paints S    counts the paint events of S seconds by widget class and
-//               by device frame ("shown" or "other tabs"); a diagnostic, not
+//   paints S [names]  counts the paint events of S seconds by widget class
+//               and by device frame ("shown" or "other tabs"), with "names"
+//               also by object name (or the parent's); a diagnostic, not
 //               used while CPU time is measured            -> lines, then "painted"
 //   quit        ends the program
 // A wait that does not end in 60 s answers "timeout".
@@ -30,6 +31,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFocusEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -113,6 +115,7 @@ private:
             return;
         const QString &what = words[0];
         const int arg = words.size() > 1 ? words[1].toInt() : 0;
+        const QString text = words.value(1);
         if (what == QLatin1String("tabs")) {
             while (w_.viewCount() < arg && w_.menuAddDev->isEnabled())
                 w_.menuAddDev->trigger();
@@ -129,8 +132,9 @@ private:
                 return true;
             });
         } else if (what == QLatin1String("run")) {
+            const QString amps = text.isEmpty() ? QStringLiteral("1.00") : text;
             for (int i = 0; i < w_.viewCount(); ++i)
-                start(i);
+                start(i, amps);
             waitFor("running", [this] {
                 for (int i = 0; i < w_.viewCount(); ++i)
                     for (int c = 0; c < (w_.DevCtrl(i).Dev2S() ? 2 : 1); ++c)
@@ -142,6 +146,7 @@ private:
             w_.tabDev->set_SelectedIndex(arg);
             say("selected " + std::to_string(arg));
         } else if (what == QLatin1String("paints")) {
+            verbosePaints_ = words.value(2) == QLatin1String("names");
             countPaints(arg);
         } else if (what == QLatin1String("quit")) {
             QCoreApplication::exit(0);
@@ -151,12 +156,12 @@ private:
     }
 
     // A test on every channel of tab i, set up as the user does it.
-    void start(int i)
+    void start(int i, const QString &amps)
     {
         w_.tabDev->set_SelectedIndex(i + 1);
         if (!w_.DevCtrl(i).Dev2S()) {
             choose(child<QComboBox>(i, "cmbMode"), QStringLiteral("D-CC"));
-            type(child<QLineEdit>(i, "txtSval"), QStringLiteral("0.100"));
+            type(child<QLineEdit>(i, "txtSval"), amps);
             type(child<QLineEdit>(i, "txtSlmt"), QStringLiteral("2.50"));
             type(child<QLineEdit>(i, "txtStim"), QStringLiteral("0"));
             click(i, "cmdRun");
@@ -165,7 +170,7 @@ private:
         choose(child<QComboBox>(i, "cmbMode2S"), QStringLiteral("D-CC"));
         for (int c = 0; c < 2; ++c) {
             const QByteArray n = QByteArray::number(c);
-            type(child<QLineEdit>(i, ("txtSval2S_" + n).constData()), QStringLiteral("0.100"));
+            type(child<QLineEdit>(i, ("txtSval2S_" + n).constData()), amps);
             type(child<QLineEdit>(i, ("txtSlmt2S_" + n).constData()), QStringLiteral("2.50"));
             type(child<QLineEdit>(i, ("txtStim2S_" + n).constData()), QStringLiteral("0"));
         }
@@ -188,7 +193,17 @@ private:
             const auto *wd = static_cast<QWidget *>(o);
             const int f = frameOf(wd);
             const char *where = f < 0 ? "window" : f == qx::CurDev ? "shown" : "other tabs";
-            ++paints_[std::string(where) + " " + wd->metaObject()->className()];
+            QString key = QString::fromLatin1(where) + QLatin1Char(' ') + QLatin1String(wd->metaObject()->className());
+            if (verbosePaints_) {
+                // The object's name, else its parent's, and a label's text.
+                QString name = wd->objectName();
+                if (name.isEmpty() && wd->parentWidget())
+                    name = QStringLiteral("in ") + wd->parentWidget()->objectName();
+                if (const auto *l = qobject_cast<const QLabel *>(wd))
+                    name += QStringLiteral(" \"") + l->text().left(20) + QLatin1Char('"');
+                key += QLatin1Char(' ') + name;
+            }
+            ++paints_[key.toStdString()];
         }
         return false;
     }
@@ -229,6 +244,7 @@ private:
     std::function<bool()> done_;
     int waited_ = 0;
     std::map<std::string, int> paints_;
+    bool verbosePaints_ = false;
 };
 
 } // namespace

@@ -86,18 +86,19 @@ void frmMain::ShowReading(int Index, int chn)
         c.Pwr = c.Cur * c.Vol;
         p.set_tPwr(chn, format(c.Pwr, powerPicture(c.Pwr)));
 
-        const QString state = running ? QStringLiteral("START") : QStringLiteral("STOP");
+        // The lines are built by plain appends: a reading writes them all,
+        // most of the time as they stand.
+        const QLatin1String state = running ? QLatin1String("START") : QLatin1String("STOP");
+        const auto line = [](QLatin1String what, int n, const QString &value) {
+            return QLatin1Char(' ') + Module3::LangText(what + QString::number(n) + QLatin1String(": ") + value);
+        };
         if (!p.Dev2S()) {
-            set_lstInfoLine(Index, 1,
-                            QStringLiteral(" ") + Module3::LangText(QStringLiteral("Device%1: ").arg(Index + 1) + state));
+            set_lstInfoLine(Index, 1, line(QLatin1String("Device"), Index + 1, state));
             if (d.HasTemp)
                 set_lstInfoLine(Index, 2,
-                                QStringLiteral(" ") + Module3::LangText(QStringLiteral("Temp%1: ").arg(Index + 1) +
-                                                                        format(c.Temp, u"0.0") + QStringLiteral(" ℃")));
+                                line(QLatin1String("Temp"), Index + 1, format(c.Temp, u"0.0") + QStringLiteral(" ℃")));
         } else {
-            set_lstInfoLine(Index, chn + 1,
-                            QStringLiteral(" ") +
-                                Module3::LangText(QStringLiteral("Channel%1: ").arg(chn + 1) + state));
+            set_lstInfoLine(Index, chn + 1, line(QLatin1String("Channel"), chn + 1, state));
         }
 
         if (!dev(CurDev).Chained)

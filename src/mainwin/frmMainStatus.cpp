@@ -64,9 +64,19 @@ void frmMain::Timer1_Timer()
     }
     Timer4->stop();
     const QDateTime now = QDateTime::currentDateTime();
+    // The date's text is made once a day (and again when the system's
+    // locale changes), not with every tick.
+    static struct {
+        QDate date;
+        QLocale locale;
+        QString text;
+    } day;
+    const QLocale locale = QLocale::system();
+    if (day.text.isEmpty() || day.date != now.date() || day.locale != locale)
+        day = {now.date(), locale, locale.toString(now.date(), QLocale::ShortFormat)};
     set_lstInfoLine(qx::CurDev, 0,
-                    QStringLiteral(" ") + QLocale::system().toString(now.date(), QLocale::ShortFormat)
-                        + QStringLiteral(" ") + timeText(now.time()) + QStringLiteral("  ") + VerText);
+                    QStringLiteral(" ") + day.text + QStringLiteral(" ") + timeText(now.time()) + QStringLiteral("  ") +
+                        VerText);
 }
 
 void frmMain::lstInfo_DragDrop(int)

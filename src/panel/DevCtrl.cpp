@@ -6,6 +6,7 @@
 #include "panel/DevCtrlFit.h"
 #include "panel/DevCtrlText.h"
 #include "panel/LCDisp.h"
+#include "panel/RecvMark.h"
 #include "platform/Colors.h"
 #include "platform/Grid.h"
 #include "platform/Guard.h"
@@ -170,30 +171,6 @@ QPixmap defaultLogo()
     p.drawText(QRectF(6, 14, 62, 36), Qt::AlignCenter, QStringLiteral("QX"));
     return pm;
 }
-
-// The receive mark: a small box that lights while frames arrive. Its
-// outline is laid in whole screen pixels along its inside edge (one per 100%
-// of scale): on a screen scaled by a fraction the frame's own pen lands
-// partly outside the mark, and a side goes missing.
-class RecvMark : public QFrame {
-public:
-    using QFrame::QFrame;
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter g(this);
-        const qreal ratio = devicePixelRatioF();
-        const int t = std::max(1, int(std::lround(ratio)));
-        const int w = int(width() * ratio), h = int(height() * ratio);
-        g.scale(1 / ratio, 1 / ratio);
-        const QColor c = palette().color(QPalette::WindowText);
-        g.fillRect(0, 0, w, t, c);
-        g.fillRect(0, h - t, w, t, c);
-        g.fillRect(0, 0, t, h, c);
-        g.fillRect(w - t, 0, t, h, c);
-    }
-};
 
 } // namespace
 
@@ -450,14 +427,13 @@ void DevCtrl::buildComm(QGroupBox *f)
 {
     cmbPort_ = dropList(f, QStringLiteral("cmbPort"), 240, 360, 1335);
     cmdConn_ = button(f, QStringLiteral("cmdConn"), QStringLiteral("Connect"), qx::twipsRect(1680, 360, 1455, 495), true);
-    shpRecv_ = make<RecvMark>(f, QStringLiteral("shpRecv"), qx::twipsRect(3120, 360, 150, 495));
+    shpRecv_ = make<qx::panel::RecvMark>(f, QStringLiteral("shpRecv"), qx::twipsRect(3120, 360, 150, 495));
     shpRecv_->setFrameShape(QFrame::Box);
     shpRecv_->setLineWidth(1);
     QPalette pal = shpRecv_->palette();
     pal.setColor(QPalette::Window, qx::oleToColor(Red));
     pal.setColor(QPalette::WindowText, Qt::black);
     shpRecv_->setPalette(pal);
-    shpRecv_->setAutoFillBackground(false);
     relay(cmdConn_, &QPushButton::clicked, &DevCtrl::ConnClick);
 }
 

@@ -45,6 +45,9 @@ class QPushButton;
 class QRadioButton;
 class QTimer;
 
+namespace qx::panel {
+class RecvMark;
+}
 namespace qx {
 class Grid;
 class KeyedTabBar;
@@ -332,7 +335,7 @@ private:
     std::array<QLineEdit *, 2> txtVol2S_{}, txtCur2S_{}, txtPwr2S_{}, txtTime2S_{};
     QComboBox *cmbPort_ = nullptr;
     QPushButton *cmdConn_ = nullptr;
-    QFrame *shpRecv_ = nullptr;
+    qx::panel::RecvMark *shpRecv_ = nullptr;
 
     // Automatic-test page.
     qx::Grid *gridAutoRun_ = nullptr;

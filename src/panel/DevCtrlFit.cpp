@@ -102,11 +102,18 @@ void ReadoutFit::refit()
         explicit Busy(bool &f) : b(f) { b = true; }
         ~Busy() { b = false; }
     } busy(busy_);
-    const MainPart part = mainPart(lcd_->Value());
-    const DigitGeometry want = fitDigits(design_, part.cells, roomPx(), lcd_->SegmentWidth(),
-                                         lcd_->InterSegmentGap(), lcd_->SegmentStyle(), part.colon);
     const DigitGeometry now{lcd_->NumDigits(), lcd_->SegmentHeight(), lcd_->InterDigitGap(),
                             lcd_->YOffset()};
+    const Inputs in{lcd_->Value(), roomPx(), lcd_->SegmentWidth(), lcd_->InterSegmentGap(), lcd_->SegmentStyle(),
+                    design_};
+    // The same value in the same room as at the last fit, which the readout
+    // still has: nothing to work out again (a reading sets every readout).
+    if (last_ && last_->in == in && last_->want == now)
+        return;
+    const MainPart part = mainPart(in.value);
+    const DigitGeometry want =
+        fitDigits(design_, part.cells, in.room, in.segmentWidth, in.segmentGap, in.style, part.colon);
+    last_ = Fit{in, want};
     if (!(want == now))
         lcd_->set_MainDigits(want.segmentHeight, want.interDigitGap, want.yOffset, want.numDigits);
 }

@@ -10,6 +10,7 @@
 #include <QRect>
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 class LCDisp;
 class QWidget;
@@ -75,9 +76,22 @@ public:
     int roomPx() const;
 
 private:
+    // What a fit is worked out from, and what it gave.
+    struct Inputs {
+        QString value;
+        int room = 0, segmentWidth = 0, segmentGap = 0, style = 0;
+        DigitGeometry design;
+        bool operator==(const Inputs &) const = default;
+    };
+    struct Fit {
+        Inputs in;
+        DigitGeometry want;
+    };
+
     LCDisp *lcd_;
     DigitGeometry design_;
     bool busy_ = false;
+    std::optional<Fit> last_;
 };
 
 } // namespace panel

@@ -1,6 +1,7 @@
 // The device panel's properties and list operations: each reads or writes
 // one of its controls, in the layout the two-channel flag names.
 #include "panel/DevCtrl.h"
+#include "panel/RecvMark.h"
 
 #include "services/Module3.h"
 #include "panel/DevCtrlText.h"
@@ -31,6 +32,15 @@ constexpr int ErrInvalidPicture = 481;
 // The enabled state the panel gave a control (not the one inherited from a
 // disabled or hidden parent).
 bool ownEnabled(const QWidget *w) { return !w->testAttribute(Qt::WA_ForceDisabled); }
+
+// A button or box set to the state it has is left alone: a running test sets
+// its panel's states with every reading, and each setEnabled goes through
+// the widget's attributes and its children even when nothing changes.
+void enable(QWidget *w, bool on)
+{
+    if (ownEnabled(w) != on)
+        w->setEnabled(on);
+}
 
 // Appends an entry without selecting it: a list that had no selection keeps none.
 void appendEntry(QComboBox *c, const QString &val)
@@ -411,25 +421,25 @@ void DevCtrl::set_lStimt(int chn, const QString &val) { pick(lblStimt_, lblStim2
 // ---- Enables and timers ----
 
 bool DevCtrl::ConnEnable() const { return ownEnabled(cmdConn_); }
-void DevCtrl::set_ConnEnable(bool on) { cmdConn_->setEnabled(on); }
+void DevCtrl::set_ConnEnable(bool on) { enable(cmdConn_, on); }
 bool DevCtrl::ContEnable() const { return ownEnabled(dev2S_ ? cmdCont2S_ : cmdCont_); }
-void DevCtrl::set_ContEnable(bool on) { (dev2S_ ? cmdCont2S_ : cmdCont_)->setEnabled(on); }
+void DevCtrl::set_ContEnable(bool on) { enable(dev2S_ ? cmdCont2S_ : cmdCont_, on); }
 bool DevCtrl::RunEnable() const { return ownEnabled(dev2S_ ? cmdRun2S_ : cmdRun_); }
-void DevCtrl::set_RunEnable(bool on) { (dev2S_ ? cmdRun2S_ : cmdRun_)->setEnabled(on); }
+void DevCtrl::set_RunEnable(bool on) { enable(dev2S_ ? cmdRun2S_ : cmdRun_, on); }
 bool DevCtrl::StopEnable() const { return ownEnabled(dev2S_ ? cmdStop2S_ : cmdStop_); }
-void DevCtrl::set_StopEnable(bool on) { (dev2S_ ? cmdStop2S_ : cmdStop_)->setEnabled(on); }
+void DevCtrl::set_StopEnable(bool on) { enable(dev2S_ ? cmdStop2S_ : cmdStop_, on); }
 bool DevCtrl::SetEnable() const { return ownEnabled(dev2S_ ? cmdSet2S_ : cmdSet_); }
-void DevCtrl::set_SetEnable(bool on) { (dev2S_ ? cmdSet2S_ : cmdSet_)->setEnabled(on); }
+void DevCtrl::set_SetEnable(bool on) { enable(dev2S_ ? cmdSet2S_ : cmdSet_, on); }
 bool DevCtrl::MonitorEnable() const { return ownEnabled(dev2S_ ? cmdMonitor2S_ : cmdMonitor_); }
-void DevCtrl::set_MonitorEnable(bool on) { (dev2S_ ? cmdMonitor2S_ : cmdMonitor_)->setEnabled(on); }
+void DevCtrl::set_MonitorEnable(bool on) { enable(dev2S_ ? cmdMonitor2S_ : cmdMonitor_, on); }
 bool DevCtrl::ModeEnable() const { return ownEnabled(modeList()); }
-void DevCtrl::set_ModeEnable(bool on) { modeList()->setEnabled(on); }
+void DevCtrl::set_ModeEnable(bool on) { enable(modeList(), on); }
 bool DevCtrl::SvalEnable(int chn) const { return ownEnabled(pick(txtSval_, txtSval2S_, chn)); }
-void DevCtrl::set_SvalEnable(int chn, bool on) { pick(txtSval_, txtSval2S_, chn)->setEnabled(on); }
+void DevCtrl::set_SvalEnable(int chn, bool on) { enable(pick(txtSval_, txtSval2S_, chn), on); }
 bool DevCtrl::SlmtEnable(int chn) const { return ownEnabled(pick(txtSlmt_, txtSlmt2S_, chn)); }
-void DevCtrl::set_SlmtEnable(int chn, bool on) { pick(txtSlmt_, txtSlmt2S_, chn)->setEnabled(on); }
+void DevCtrl::set_SlmtEnable(int chn, bool on) { enable(pick(txtSlmt_, txtSlmt2S_, chn), on); }
 bool DevCtrl::StimEnable(int chn) const { return ownEnabled(pick(txtStim_, txtStim2S_, chn)); }
-void DevCtrl::set_StimEnable(int chn, bool on) { pick(txtStim_, txtStim2S_, chn)->setEnabled(on); }
+void DevCtrl::set_StimEnable(int chn, bool on) { enable(pick(txtStim_, txtStim2S_, chn), on); }
 
 void DevCtrl::set_StepEnable(bool on)
 {
@@ -483,11 +493,7 @@ void DevCtrl::set_TimeColor(uint32_t c)
         qx::panel::setReadoutColor(lcdTime_, c);
 }
 
-void DevCtrl::set_LedRecv(bool on)
-{
-    shpRecv_->setAutoFillBackground(on);
-    shpRecv_->update();
-}
+void DevCtrl::set_LedRecv(bool on) { shpRecv_->setLit(on); }
 
 void DevCtrl::set_ImageLogo(const QString &val)
 {

@@ -127,8 +127,17 @@ void LCDisp::set_Theme(int v)
 
 void LCDisp::set_Value(const QString &v)
 {
-    p_.Value = normaliseValue(v);
-    renderValue(false);
+    QString value = normaliseValue(v);
+    // The value on screen again (a steady reading): no cell changes, so
+    // nothing is drawn; beginning a painter on the surface alone costs more
+    // than the whole comparison.
+    const bool shown = value == p_.Value && !pending_ && builtSize_ == size() && !surface_.isNull() &&
+                       isVisible();
+    p_.Value = std::move(value);
+    if (shown)
+        painted_ = {};
+    else
+        renderValue(false);
     Q_EMIT PropertyChanged(QStringLiteral("Value"));
 }
 

@@ -4,6 +4,7 @@
 #include "panel/DevCtrlFit.h"
 #include "panel/DevCtrlText.h"
 #include "panel/LCDisp.h"
+#include "common/PaintCounter.h"
 #include "platform/Colors.h"
 #include "platform/Grid.h"
 #include "platform/QxError.h"
@@ -18,6 +19,7 @@
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QTemporaryDir>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 namespace {
@@ -473,12 +475,63 @@ TEST(DevCtrlProps, ColoursActOnlyInTheOneChannelLayout)
     EXPECT_EQ(p.PwrColor(), 0x008080u);
     EXPECT_EQ(p.TimeColor(), 0x123456u);
     EXPECT_EQ(lcdVol->SegmentLitColor(), 0x00FF00u);
+    (void)lcdTime;
+}
+
+// The receive mark on screen: lit, its inside is red; dark, its inside shows
+// exactly what lies behind it (the window with the mark hidden), also after
+// the frame around it changed its look, and lighting it again works.
+TEST(DevCtrlProps, ReceiveMarkLightsAndGoesDarkOverItsFrame)
+{
+    QWidget window;
+    window.resize(300, 560);
+    DevCtrl p(&window);
+    window.show();
+    auto *mark = child<QFrame>(p, "shpRecv");
+    const QRect inside(mark->mapTo(&window, QPoint(2, 2)), mark->size() - QSize(4, 4));
+    const auto shot = [&] { return window.grab().toImage().copy(inside); };
+    const auto behind = [&] {
+        mark->hide();
+        const QImage img = shot();
+        mark->show();
+        return img;
+    };
 
     p.set_LedRecv(true);
-    EXPECT_TRUE(child<QFrame>(p, "shpRecv")->autoFillBackground());
+    const QImage lit = shot();
+    for (int y = 0; y < lit.height(); ++y)
+        for (int x = 0; x < lit.width(); ++x)
+            ASSERT_EQ(QColor(lit.pixel(x, y)), QColor(255, 0, 0)) << x << "," << y;
     p.set_LedRecv(false);
-    EXPECT_FALSE(child<QFrame>(p, "shpRecv")->autoFillBackground());
-    (void)lcdTime;
+    const QImage unlit = shot();
+    EXPECT_EQ(unlit, behind());
+
+    // A blue frame behind the mark (the style tints it a little): the dark
+    // mark follows it.
+    auto *frame = mark->parentWidget();
+    QPalette pal = frame->palette();
+    pal.setColor(QPalette::Window, QColor(40, 90, 160));
+    frame->setPalette(pal);
+    frame->setAutoFillBackground(true);
+    const QImage dark = shot();
+    EXPECT_NE(dark, unlit);
+    const QColor middle(dark.pixel(dark.width() / 2, dark.height() / 2));
+    EXPECT_LT(std::abs(middle.blue() - 160) + std::abs(middle.red() - 40), 8) << middle.name().toStdString();
+    EXPECT_EQ(dark, behind());
+    p.set_LedRecv(true);
+    EXPECT_EQ(QColor(shot().pixel(1, 1)), QColor(255, 0, 0));
+
+    // Lighting and darkening repaint the mark alone: not the frame around
+    // it, nor the button it touches, nor the panel behind.
+    QCoreApplication::processEvents();
+    qx::test::PaintCounter markPaints(mark), framePaints(frame), buttonPaints(child<QWidget>(p, "cmdConn")),
+        panelPaints(&p);
+    for (bool on : {false, true, false}) {
+        p.set_LedRecv(on);
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(markPaints.paints, 3);
+    EXPECT_EQ(framePaints.paints + buttonPaints.paints + panelPaints.paints, 0);
 }
 
 TEST(DevCtrlProps, RunTimeKeepsEveryDigitAndReadsBackWhatWasWritten)

@@ -220,14 +220,10 @@ void CurveGraph::colourLegend(int i)
 
 void CurveGraph::Initialize_DrawCurve()
 {
-    // The buffer has the screen's pixels: on a scaled screen the chart is
+    // The picture has the screen's pixels: on a scaled screen the chart is
     // drawn sharp, not drawn small and stretched.
-    const QSize sz = surface_->size();
-    const qreal ratio = surface_->devicePixelRatioF();
-    if (backSize_ == sz && back_.devicePixelRatio() == ratio && back_.isNull() == sz.isEmpty())
-        return;
-    backSize_ = sz;
-    back_ = CurveRenderer::buffer(sz, ratio);
+    backSize_ = surface_->size();
+    backRatio_ = surface_->devicePixelRatioF();
 }
 
 void CurveGraph::AddXY(int Index, float x, float y) { table_.AddXY(Index, x, y); }
@@ -276,58 +272,60 @@ void CurveGraph::schedule(Pending what)
 
 bool CurveGraph::bufferFits() const
 {
-    return backSize_ == surface_->size() && back_.devicePixelRatio() == surface_->devicePixelRatioF();
+    return backSize_ == surface_->size() && backRatio_ == surface_->devicePixelRatioF();
 }
 
 void CurveGraph::renderPending()
 {
     if (!bufferFits()) {
         // The surface changed size (or moved to a screen of another scale)
-        // since the last picture: draw it again.
+        // since the last picture: make it again.
         Initialize_DrawCurve();
         if (pending_ == Pending::None)
             pending_ = lastDrawn_;
     }
-    if (pending_ == Pending::None || back_.isNull())
+    if (pending_ == Pending::None)
         return;
-    render(back_, pending_);
+    renderer_.prepare(backSize_, backRatio_, props_, pending_ == Pending::Full ? &table_ : nullptr, font_);
     lastDrawn_ = pending_;
     pending_ = Pending::None;
-}
-
-void CurveGraph::render(QImage &img, Pending what)
-{
-    if (what == Pending::Frame)
-        renderer_.drawFrame(img, backSize_, props_, font_);
-    else if (what == Pending::Full)
-        renderer_.drawChart(img, backSize_, props_, table_, font_);
 }
 
 void CurveGraph::paintSurface(const QRect &exposed)
 {
     renderPending();
     QPainter g(surface_);
-    if (back_.isNull()) {
+    if (!renderer_.prepared() || renderer_.size() != backSize_) {
         g.fillRect(exposed, Qt::white);
         return;
     }
     // A picture of the chart (the widget rendered into an image) has its own
     // pixel ratio: the chart is drawn again for it rather than resampled.
     const QPaintDevice *target = g.paintEngine() ? g.paintEngine()->paintDevice() : nullptr;
-    const qreal ratio = target ? target->devicePixelRatioF() : back_.devicePixelRatio();
-    if (ratio != back_.devicePixelRatio()) {
+    const qreal ratio = target ? target->devicePixelRatioF() : renderer_.ratio();
+    if (ratio != renderer_.ratio()) {
         QImage copy = CurveRenderer::buffer(backSize_, ratio);
-        render(copy, lastDrawn_);
+        CurveRenderer other;
+        if (lastDrawn_ == Pending::Full)
+            other.drawChart(copy, backSize_, props_, table_, font_);
+        else
+            other.drawFrame(copy, backSize_, props_, font_);
         g.drawImage(QPointF(0, 0), copy);
         return;
     }
-    g.drawImage(QPointF(0, 0), back_);
+    // The kept frame goes straight to the surface, the curves over it.
+    renderer_.paint(g, exposed);
 }
 
 QImage CurveGraph::Picture()
 {
     renderPending();
-    return back_;
+    QImage img = CurveRenderer::buffer(backSize_, backRatio_);
+    if (!img.isNull() && renderer_.prepared() && renderer_.size() == backSize_) {
+        QPainter g(&img);
+        renderer_.paint(g, QRect(QPoint(0, 0), backSize_));
+    }
+    return img;
 }
 
 // --------------------------------------------------------------- properties

@@ -38,7 +38,7 @@ public:
     ~CurveGraph() override;
 
     // --- methods
-    // Makes the back buffer fit the drawing surface's present size.
+    // Makes the next picture for the drawing surface's present size.
     void Initialize_DrawCurve();
     // Appends (x, y) to curve Index; draws nothing.
     void AddXY(int Index, float x, float y);
@@ -176,7 +176,6 @@ private:
     void paintSurface(const QRect &exposed);
     void renderPending();
     bool bufferFits() const;
-    void render(QImage &img, Pending what);
     void schedule(Pending what);
     void layoutControl();
     void placeSurface();
@@ -215,8 +214,8 @@ private:
     qx::curves::OutlineBox *band_ = nullptr;
     QScrollBar *bar_ = nullptr;
 
-    QImage back_;
-    QSize backSize_; // the chart pixels back_ holds
+    QSize backSize_; // the chart pixels and pixel ratio pictures are made for
+    qreal backRatio_ = 1;
     QFont font_;
     Pending pending_ = Pending::None;
     Pending lastDrawn_ = Pending::None;

@@ -126,8 +126,21 @@ void buildPath(const CurveRec &c, const ChartProps &p, const Mapper &map, int W,
         return;
     }
 
+    // The window's points and, where the window ends between two points,
+    // the one beyond each end: the curve runs on to the plot area's edge
+    // (where drawing clips it).
     const PointSpan span = zoomSpan(c, p.MinX, p.MaxX);
-    const int64_t first = span.first, last = span.last;
+    int64_t first = span.first, last = span.last;
+    if (first == last + 1 && first > 0) {
+        // The window falls between two points: the line between them.
+        first = last;
+        last = first + 1;
+    } else {
+        if (first > 0 && first <= last && d[first].x > p.MinX)
+            --first;
+        if (last + 1 < n && d[last + 1].x >= p.MaxX && !(d[last].x >= p.MaxX))
+            ++last;
+    }
     // The first visited point in range starts the path.
     walk(first, last, thinStep(last - first + 1, W));
     if (!starts.empty() && path.inRange(d[last]))

@@ -20,6 +20,10 @@ namespace qx::curves {
 // Consecutive equal pixels are merged, so a piece of fewer than two points
 // draws nothing.
 //
+// The zoomed view draws the points inside its x window and, where the
+// window ends between two points, the point beyond each end, so the curve
+// reaches the plot area's edges (drawing clips it there).
+//
 // Where the thinning step spans a quarter of a block of points
 // (PointEnvelope) or more, the whole blocks in the way are read by their
 // summaries instead, in groups of about two steps: each group adds its

@@ -89,6 +89,14 @@ void drawPolyline(QPainter &g, const QPoint *pts, int count, const QColor &colou
 
 } // namespace
 
+QRect curveClip(QSize size, const ChartProps &p)
+{
+    const int width = std::clamp<int>(p.Line, 1, 50);
+    const int before = (width - 1) / 2, after = width / 2;
+    return QRect(QPoint(50 - before, 40 - before),
+                 QPoint(size.width() - p.RightMargin() + after, size.height() - 50 + after));
+}
+
 QImage CurveRenderer::buffer(QSize size, qreal ratio)
 {
     if (size.isEmpty())
@@ -125,7 +133,7 @@ void CurveRenderer::prepare(QSize size, qreal ratio, const ChartProps &p, const 
         frameFont_ = font;
     }
     width_ = std::clamp<int>(p.Line, 1, 50);
-    clip_ = QRect(QPoint(0, 0), size);
+    clip_ = curveClip(size, p);
     if (!t)
         return;
     const int W = size.width(), H = size.height();

@@ -1,7 +1,8 @@
 #pragma once
 // Paints the chart: the frame (background, axes, labels, units, grids,
 // watermark) and then every shown curve as one polyline, thinned to a few
-// points per pixel column. Plain raster drawing, no antialiasing.
+// points per pixel column and clipped to the plot area. Plain raster
+// drawing, no antialiasing.
 //
 // The surface may have more pixels than the chart (a scaled screen: its
 // device pixel ratio): the layout stays in the chart's own pixels, texts are
@@ -28,6 +29,13 @@ QFont frameFont();
 // Qt pen style of a platform pen style number (0 solid, 1 dash, 2 dot,
 // 3 dash-dot, 4 dash-dot-dot, 5 none).
 Qt::PenStyle penStyleOf(int style);
+
+// The area curves are drawn in on a chart W x H pixels large with a line
+// `width` pixels wide: the plot area (x 50 to W - RightMargin, y 40 to
+// H - 50), and beyond its edges as far as a line along an edge reaches
+// (its width less one: half of it left and above, the rest right and below),
+// so no curve crosses the axes or their labels.
+QRect curveClip(QSize size, const ChartProps &p);
 
 // Makes the chart's picture and paints it. The frame of the last picture is
 // kept: a picture for the same size, pixel ratio, properties and font

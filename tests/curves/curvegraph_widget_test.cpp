@@ -566,3 +566,109 @@ TEST(ChartTexts, ValueAxisTextsAreWholeAndApartAtEveryHeight)
         }
     }
 }
+
+namespace {
+
+const QRgb Blue = qRgb(0, 0, 255), Red = qRgb(255, 0, 0);
+
+// The chart as it shows on screen: the widget rendered into an image.
+QImage shown(CurveGraph &g)
+{
+    QApplication::processEvents();
+    QImage img(g.size(), QImage::Format_RGB32);
+    img.fill(Qt::black);
+    g.render(&img);
+    return img;
+}
+
+// Pixels of colour c outside r, as "x,y" (the first few).
+std::string outside(const QImage &img, QRgb c, const QRect &r)
+{
+    std::string found;
+    int count = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (img.pixel(x, y) == c && !r.contains(x, y) && ++count <= 5)
+                found += std::to_string(x) + "," + std::to_string(y) + " ";
+    return found;
+}
+
+// Voltage (curve 0, blue) rising 0 .. 20 V and current (curve 1, red) at
+// 5 A over a 60 s run, a point a second; no legends, so every blue or red
+// pixel is a curve's.
+struct RunChart : Chart {
+    void SetUp() override
+    {
+        Chart::SetUp();
+        for (int i = 0; i < 5; ++i)
+            g.set_ShowLegend(i, false);
+        g.set_CurveLineColor(0, 0xFF0000);
+        g.set_CurveLineColor(1, 0x0000FF);
+        g.set_ShowCurve(0, true);
+        g.set_ShowCurve(1, true);
+        g.set_CurveAxesY(1, 1);
+        for (int s = 0; s <= 60; ++s) {
+            g.AddXY(0, float(s), float(s) / 3);
+            g.AddXY(1, float(s), 5);
+        }
+    }
+};
+
+} // namespace
+
+// A time range that leaves part of the run out (10 .. 40 s of 60, as the
+// coordinate dialog sets it): the curves end at the plot area's edges (x 50
+// to 550, y 40 to 250), never on the axes (x 45, 555) or their labels. A
+// line of width w keeps its width along the edges: w - 1 more pixels right
+// and below.
+TEST_F(RunChart, ANarrowTimeRangeKeepsTheCurvesInsideThePlotArea)
+{
+    g.set_MinX(10);
+    g.set_MaxX(40);
+    for (int width : {1, 2}) {
+        SCOPED_TRACE(width);
+        g.set_Line(width);
+        g.DrawCurve();
+        const QImage img = shown(g);
+        const QRect plot(QPoint(50, 40), QPoint(550 + width - 1, 250 + width - 1));
+        EXPECT_EQ(outside(img, Blue, plot), "");
+        EXPECT_EQ(outside(img, Red, plot), "");
+        // 5 A of 10 on the right axis: row 250 - 105 = 145, edge to edge.
+        for (int x : {50, 300, 550})
+            EXPECT_EQ(img.pixel(x, 145), Red) << x;
+        // The voltage at 10 s (3.33 V) and 40 s (13.33 V): rows 215 and 110.
+        EXPECT_EQ(img.pixel(50, 215), Blue);
+        EXPECT_EQ(img.pixel(550, 110), Blue);
+    }
+}
+
+// A zoom by the mouse: the band 100 .. 300 across x 6 .. 30 s, panned to
+// 4 .. 28 s (see ZoomPanAndRestoreByMouse). The curves run to both edges of
+// the plot area and not past them.
+TEST_F(RunChart, AZoomedViewDrawsTheCurvesToThePlotAreasEdgesAndNoFurther)
+{
+    g.Clear(1);
+    for (int s = 0; s <= 60; s += 5) // points 5 s apart: none on the window's ends
+        g.AddXY(1, float(s), 5);
+    g.set_Line(1);
+    g.set_Size(true);
+    g.DrawCurve();
+    drag(g.picGraph(), Qt::LeftButton, {100, 60}, {300, 160});
+    ASSERT_TRUE(g.Large());
+    ASSERT_EQ(g.MinX(), 4);
+    ASSERT_EQ(g.MaxX(), 28);
+    const int H = g.picGraph()->height();
+    const QImage img = shown(g).copy(0, 0, 600, H);
+    const QRect plot(QPoint(50, 40), QPoint(550, H - 50));
+    EXPECT_EQ(outside(img, Blue, plot), "");
+    EXPECT_EQ(outside(img, Red, plot), "");
+    // The current is level: its row in the middle is its row at both edges.
+    int row = -1;
+    for (int y = 0; y < H && row < 0; ++y)
+        if (img.pixel(300, y) == Red)
+            row = y;
+    ASSERT_GT(row, 40);
+    EXPECT_EQ(img.pixel(50, row), Red);
+    EXPECT_EQ(img.pixel(550, row), Red);
+    EXPECT_NE(img.pixel(551, row), Red);
+}

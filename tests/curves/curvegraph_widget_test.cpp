@@ -672,3 +672,47 @@ TEST_F(RunChart, AZoomedViewDrawsTheCurvesToThePlotAreasEdgesAndNoFurther)
     EXPECT_EQ(img.pixel(550, row), Red);
     EXPECT_NE(img.pixel(551, row), Red);
 }
+
+// A million readings over 60 s on the 600 x 300 chart: the newest few
+// hundred (after the last whole group of summarised blocks) are drawn by
+// their lowest and highest points like the rest. Curve 0: 5 V with one
+// reading of 18 V among the newest; curve 1: 4 V, then no reading at the
+// middle of the run, 12 V, no reading again among the newest, 4 V.
+TEST(ChartLongRun, TheNewestReadingsKeepTheirSpikesAndGapsStayOpen)
+{
+    constexpr int N = 1'000'600; // 3908 whole blocks of 256, 152 more
+    constexpr int Spike = N - 100, Gap1 = 500'100, Gap2 = N - 300;
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    CurveGraph g;
+    g.resize(600, 300);
+    for (int i = 0; i < 2; ++i)
+        g.set_ShowCurve(i, true);
+    g.set_CurveLineColor(0, 0xFF0000);
+    g.set_CurveLineColor(1, 0x0000FF);
+    qx::curves::PointStore volts, steps;
+    for (int j = 0; j < N; ++j) {
+        const float x = float(60.0 * j / N);
+        volts.push_back({x, j == Spike ? 18.0f : 5.0f});
+        steps.push_back({x, j == Gap1 || j == Gap2 ? nan : (j > Gap1 && j < Gap2 ? 12.0f : 4.0f)});
+    }
+    g.TakePoints(0, std::move(volts));
+    g.TakePoints(1, std::move(steps));
+    g.show();
+    g.DrawCurve();
+    const QImage img = shown(g);
+    // The spike (x 59.994, pixel 550) reaches 18 V: row 250 - 189 = 61.
+    bool spike = false;
+    for (int x = 545; x <= 551; ++x)
+        spike = spike || img.pixel(x, 61) == Blue;
+    EXPECT_TRUE(spike);
+    // 12 V is row 124 (and 125), 4 V row 208 (and 209). Around the gaps
+    // (x 29.99: pixel 300; x 59.98: pixel 550) nothing joins the levels.
+    for (int x : {300, 550})
+        for (int dx = -4; dx <= 1; ++dx)
+            for (int y = 128; y <= 204; ++y)
+                EXPECT_NE(img.pixel(x + dx, y), Red) << x + dx << "," << y;
+    // The levels themselves are drawn.
+    EXPECT_EQ(img.pixel(200, 208), Red);
+    EXPECT_EQ(img.pixel(400, 124), Red);
+    EXPECT_EQ(img.pixel(400, 198), Blue);
+}

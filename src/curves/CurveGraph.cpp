@@ -190,12 +190,16 @@ QLabel *CurveGraph::makeLegend(int i)
         l->setFont(sizedFont(9.75));
         l->setText(LegendPrefix);
         l->adjustSize();
+        legendTexts_.assign(1, QString());
+        legendSizes_.assign(1, l->size());
     } else {
         // A new legend starts as a hidden copy of legend 0.
         const QLabel *l0 = legends_[0];
         l->setFont(l0->font());
-        l->setText(l0->text());
-        l->setGeometry(l0->geometry());
+        l->setText(LegendPrefix + legendTexts_[0]);
+        l->setGeometry(QRect(l0->pos(), legendSizes_[0]));
+        legendTexts_.push_back(legendTexts_[0]);
+        legendSizes_.push_back(legendSizes_[0]);
     }
     l->hide();
     l->setProperty("legendIndex", i);
@@ -340,15 +344,45 @@ void CurveGraph::set_BackColor(uint32_t v)
     }
 }
 
-QString CurveGraph::LegendText(int Index) const { return lblLegend(Index)->text().mid(LegendPrefix.size()); }
+QString CurveGraph::LegendText(int Index) const
+{
+    lblLegend(Index);
+    return legendTexts_[size_t(Index)];
+}
 
 void CurveGraph::set_LegendText(int Index, const QString &text)
 {
     QLabel *l = lblLegend(Index);
+    legendTexts_[size_t(Index)] = text;
     l->setText(LegendPrefix + text);
+    l->setToolTip(QString());
     colourLegend(Index);
     l->adjustSize();
+    legendSizes_[size_t(Index)] = l->size();
     PlaceLegendShape(Index);
+}
+
+void CurveGraph::fitLegend(int i, int widest)
+{
+    // A legend wider than its column is cut to it, with an ellipsis; its
+    // tooltip holds the whole text.
+    QLabel *l = legends_[size_t(i)];
+    const QString whole = LegendPrefix + legendTexts_[size_t(i)];
+    const QSize full = legendSizes_[size_t(i)];
+    if (full.width() <= widest) {
+        if (l->text() != whole || l->size() != full) {
+            l->setText(whole);
+            l->setToolTip(QString());
+            l->resize(full);
+        }
+        return;
+    }
+    const QFontMetrics fm(l->font());
+    const int frame = full.width() - fm.horizontalAdvance(whole); // what the label adds to its text
+    const QString cut = fm.elidedText(whole, Qt::ElideRight, std::max(0, widest - frame));
+    l->setText(cut);
+    l->setToolTip(legendTexts_[size_t(i)]);
+    l->resize(widest, full.height());
 }
 
 QString CurveGraph::TitleText() const { return title_->text(); }
@@ -418,6 +452,8 @@ void CurveGraph::set_CurveCount(int n)
     }
     legends_.resize(size_t(n));
     shapes_.resize(size_t(n));
+    legendTexts_.resize(size_t(n));
+    legendSizes_.resize(size_t(n));
 }
 
 void CurveGraph::set_Large(bool v)
@@ -489,31 +525,52 @@ CurveGraph::LegendStack CurveGraph::stackAt(QSize size) const
     LegendStack st;
     const QLabel *l0 = legends_[0];
     const bool place0 = !legendState_[0].moved;
+    const bool show0 = place0 && table_.curve(0).ShowLegend;
     st.first = place0 ? QPoint(props_.BothAxesY() ? W - 170 : W - 120, 73) : l0->pos();
+    const QSize size0 = place0 ? legendSizes_[0] : l0->size();
     // The shown legends the user has not placed stack under legend 0, in
     // columns that end above the time labels.
     std::vector<QSize> sizes;
     for (int i = 1; i < table_.CurveCount(); ++i) {
         if (table_.curve(i).ShowLegend && !legendState_[size_t(i)].moved) {
             st.stacked.push_back(i);
-            sizes.push_back(legends_[size_t(i)]->size());
+            sizes.push_back(legendSizes_[size_t(i)]);
         }
     }
-    st.at = legendColumns(QRect(st.first, l0->size()), sizes, H - 50);
     // Inside the axis lines (5 pixels out of the plot area), so clear of
-    // their labels: the first column moves left as far as its widest
-    // legend needs.
+    // their labels. Columns too wide to stand side by side there have
+    // their widest legends cut.
     const QRect plot(QPoint(47, 41), QPoint(W - props_.RightMargin() + 3, H - 47));
-    int right = place0 && table_.curve(0).ShowLegend ? st.first.x() + l0->width() - 1 : INT_MIN;
-    for (size_t k = 0; k < st.at.size(); ++k)
+    const QRect firstRect(st.first, place0 ? QSize(show0 ? size0.width() : 0, size0.height()) : size0);
+    st.widest = legendWidthCap(firstRect, sizes, H - 50, plot.width());
+    auto cut = [&](QSize s) { return QSize(std::min(s.width(), st.widest), s.height()); };
+    // None is cut to less than half the room (or its own width): a chart
+    // that cuts more does not fit them.
+    const int least = plot.width() / 2;
+    st.fits = !show0 || st.widest >= std::min(size0.width(), least);
+    for (QSize &s : sizes) {
+        st.fits = st.fits && st.widest >= std::min(s.width(), least);
+        s = cut(s);
+    }
+    const QSize shown0 = place0 ? cut(size0) : size0;
+    st.at = legendColumns(QRect(st.first, show0 || !place0 ? shown0 : QSize(0, shown0.height())), sizes, H - 50);
+    // The first column moves left as far as its widest legend needs, then
+    // right where the columns would reach past the left axis.
+    int right = show0 ? st.first.x() + shown0.width() - 1 : INT_MIN;
+    int left = show0 ? st.first.x() : INT_MAX;
+    for (size_t k = 0; k < st.at.size(); ++k) {
         if (st.at[k].x() == st.first.x())
             right = std::max(right, st.at[k].x() + sizes[k].width() - 1);
-    const int shift = right > plot.right() ? plot.right() - right : 0;
+        left = std::min(left, st.at[k].x());
+    }
+    int shift = right > plot.right() ? plot.right() - right : 0;
+    if (left != INT_MAX && left + shift < plot.left())
+        shift = std::min(plot.left() - left, right == INT_MIN ? INT_MAX : plot.right() - right);
     if (place0)
         st.first.rx() += shift;
     for (QPoint &q : st.at)
         q.rx() += shift;
-    st.fits = !place0 || !table_.curve(0).ShowLegend || plot.contains(QRect(st.first, l0->size()));
+    st.fits = st.fits && (!show0 || plot.contains(QRect(st.first, shown0)));
     for (size_t k = 0; k < st.at.size(); ++k)
         st.fits = st.fits && plot.contains(QRect(st.at[k], sizes[k]));
     return st;
@@ -541,8 +598,12 @@ int CurveGraph::LegendsHeight(int width) const
 void CurveGraph::stackLegends()
 {
     const LegendStack st = stackAt(surface_->size());
-    if (!legendState_[0].moved)
+    if (!legendState_[0].moved) {
+        fitLegend(0, st.widest);
         legends_[0]->move(st.first);
+    }
+    for (int i : st.stacked)
+        fitLegend(i, st.widest);
     PlaceLegendShape(0);
     for (size_t k = 0; k < st.stacked.size(); ++k)
         legends_[size_t(st.stacked[k])]->move(st.at[k]);

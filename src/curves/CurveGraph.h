@@ -3,7 +3,9 @@
 // another quantity) and three value axes (one left, up to two right), with a
 // grid, legends the user can drag, a cursor read-out on the right button, a
 // rubber-band zoom on the left button and a scroll bar that pans the zoomed
-// window.
+// window. Curves are clipped to the plot area. Legends the chart stacks stay
+// inside the axes: one too wide for the room its column has is cut short
+// with an ellipsis, its whole text in its tooltip.
 //
 // Property writes never draw (only ShowLegend(2) lays the chart out anew and
 // draws): a host changes what it needs and calls DrawCurve. Drawing requests
@@ -20,6 +22,7 @@
 #include <QImage>
 #include <QPointF>
 #include <QWidget>
+#include <climits>
 #include <cstdint>
 #include <vector>
 
@@ -140,7 +143,8 @@ public:
     bool LegendMoved(int Index) const;
     // The least height of a chart `width` pixels wide at which the shown
     // legends the user has not placed stack inside the plot area, clear of
-    // the axes and their labels; 0 when no height is enough (too wide).
+    // the axes and their labels, none cut to less than half the plot area's
+    // width; 0 when no height is enough (too wide).
     int LegendsHeight(int width) const;
 
     // The colour with each of red, green and blue replaced by 255 minus it
@@ -164,6 +168,7 @@ private:
         QPoint first;             // legend 0 (where it is, when placed by the user)
         std::vector<int> stacked; // the legends under it, and where they go
         std::vector<QPoint> at;
+        int widest = INT_MAX;     // wider legends are cut to this width
         bool fits = true;         // all of them inside the plot area
     };
     LegendStack stackAt(QSize size) const;
@@ -183,6 +188,7 @@ private:
     void stackLegends();
     void PlaceLegendShape(int i);
     QLabel *makeLegend(int i);
+    void fitLegend(int i, int widest);
     void colourLegend(int i);
     void ShowCursorValues(double X);
     void placeDisp(int x, int y);
@@ -207,6 +213,8 @@ private:
     qx::curves::CurveSurface *surface_ = nullptr;
     QLabel *title_ = nullptr;
     std::vector<QLabel *> legends_;
+    std::vector<QString> legendTexts_; // whole, without the prefix
+    std::vector<QSize> legendSizes_;   // of the whole texts
     std::vector<qx::curves::OutlineBox *> shapes_;
     QLabel *disp_ = nullptr;
     QString dispCaption_;

@@ -519,6 +519,13 @@ void CurveGraph::layoutControl()
     DrawCurve();
 }
 
+QRect CurveGraph::legendArea(QSize size) const
+{
+    // Inside the axis lines (5 pixels out of the plot area), so clear of
+    // their labels.
+    return QRect(QPoint(47, 41), QPoint(size.width() - props_.RightMargin() + 3, size.height() - 47));
+}
+
 CurveGraph::LegendStack CurveGraph::stackAt(QSize size) const
 {
     const int W = size.width(), H = size.height();
@@ -527,7 +534,7 @@ CurveGraph::LegendStack CurveGraph::stackAt(QSize size) const
     const bool place0 = !legendState_[0].moved;
     const bool show0 = place0 && table_.curve(0).ShowLegend;
     st.first = place0 ? QPoint(props_.BothAxesY() ? W - 170 : W - 120, 73) : l0->pos();
-    const QSize size0 = place0 ? legendSizes_[0] : l0->size();
+    const QSize size0 = legendSizes_[0];
     // The shown legends the user has not placed stack under legend 0, in
     // columns that end above the time labels.
     std::vector<QSize> sizes;
@@ -537,11 +544,11 @@ CurveGraph::LegendStack CurveGraph::stackAt(QSize size) const
             sizes.push_back(legendSizes_[size_t(i)]);
         }
     }
-    // Inside the axis lines (5 pixels out of the plot area), so clear of
-    // their labels. Columns too wide to stand side by side there have
-    // their widest legends cut.
-    const QRect plot(QPoint(47, 41), QPoint(W - props_.RightMargin() + 3, H - 47));
-    const QRect firstRect(st.first, place0 ? QSize(show0 ? size0.width() : 0, size0.height()) : size0);
+    // Inside the axis lines; columns too wide to stand side by side there
+    // have their widest legends cut.
+    const QRect plot = legendArea(size);
+    const bool head = table_.curve(0).ShowLegend; // legend 0, where it is, heads the first column
+    const QRect firstRect(st.first, QSize(head ? size0.width() : 0, size0.height()));
     st.widest = legendWidthCap(firstRect, sizes, H - 50, plot.width());
     auto cut = [&](QSize s) { return QSize(std::min(s.width(), st.widest), s.height()); };
     // None is cut to less than half the room (or its own width): a chart
@@ -552,8 +559,12 @@ CurveGraph::LegendStack CurveGraph::stackAt(QSize size) const
         st.fits = st.fits && st.widest >= std::min(s.width(), least);
         s = cut(s);
     }
-    const QSize shown0 = place0 ? cut(size0) : size0;
-    st.at = legendColumns(QRect(st.first, show0 || !place0 ? shown0 : QSize(0, shown0.height())), sizes, H - 50);
+    const QSize shown0 = cut(size0);
+    // Legend 0 placed by the user moves left rather than cross the right
+    // axis.
+    if (!place0 && head && st.first.x() + shown0.width() - 1 > plot.right())
+        st.first.setX(std::max(plot.left(), plot.right() - shown0.width() + 1));
+    st.at = legendColumns(QRect(st.first, head ? shown0 : QSize(0, shown0.height())), sizes, H - 50);
     // The first column moves left as far as its widest legend needs, then
     // right where the columns would reach past the left axis.
     int right = show0 ? st.first.x() + shown0.width() - 1 : INT_MIN;
@@ -598,12 +609,21 @@ int CurveGraph::LegendsHeight(int width) const
 void CurveGraph::stackLegends()
 {
     const LegendStack st = stackAt(surface_->size());
-    if (!legendState_[0].moved) {
-        fitLegend(0, st.widest);
-        legends_[0]->move(st.first);
-    }
+    fitLegend(0, st.widest);
+    legends_[0]->move(st.first);
     for (int i : st.stacked)
         fitLegend(i, st.widest);
+    // The other legends the user placed stay where they are, moved left
+    // (and cut to the area's width) rather than cross the right axis.
+    const QRect area = legendArea(surface_->size());
+    for (int i = 1; i < table_.CurveCount(); ++i) {
+        QLabel *l = legends_[size_t(i)];
+        if (!legendState_[size_t(i)].moved || !table_.curve(i).ShowLegend)
+            continue;
+        fitLegend(i, area.width());
+        if (l->geometry().right() > area.right())
+            l->move(std::max(area.left(), area.right() - l->width() + 1), l->y());
+    }
     PlaceLegendShape(0);
     for (size_t k = 0; k < st.stacked.size(); ++k)
         legends_[size_t(st.stacked[k])]->move(st.at[k]);
@@ -778,7 +798,10 @@ bool CurveGraph::eventFilter(QObject *o, QEvent *e)
         qx::guarded(QStringLiteral("lblLegend_MouseUp"), [&] { lblLegend_MouseUp(i); });
         return true;
     case QEvent::MouseButtonDblClick:
-        qx::guarded(QStringLiteral("CurveGraph.LblClick"), [&] { Q_EMIT LblClick(i); });
+        qx::guarded(QStringLiteral("CurveGraph.LblClick"), [&] {
+            lblLegend_DblClick(i);
+            Q_EMIT LblClick(i);
+        });
         return true;
     default:
         return QWidget::eventFilter(o, e);
@@ -792,6 +815,8 @@ void CurveGraph::lblLegend_MouseDown(int i, Qt::MouseButton button, QPointF p)
     if (button != Qt::LeftButton)
         return;
     s.dragging = true;
+    s.before = legends_[size_t(i)]->pos();
+    s.movedBefore = s.moved;
     s.grab = p - s.topLeft;
     shapes_[size_t(i)]->show();
     shapes_[size_t(i)]->raise();
@@ -818,9 +843,24 @@ void CurveGraph::lblLegend_MouseUp(int i)
     s.dragging = false;
     OutlineBox *shape = shapes_[size_t(i)];
     shape->hide();
+    s.still = shape->pos() == legends_[size_t(i)]->pos();
     const QPoint at = legendDrop(shape->pos(), shape->size(), surface_->size());
     s.topLeft = at;
     s.bottomRight = QPointF(at.x() + shape->width(), at.y() + shape->height());
     legends_[size_t(i)]->setGeometry(QRect(at, shape->size()));
     s.moved = true;
+}
+
+void CurveGraph::lblLegend_DblClick(int i)
+{
+    // A double click asks for a new text; the click before it, which did
+    // not drag, places nothing: the legend goes back where it was, in the
+    // stack when the stack had it.
+    LegendState &s = legendState_[size_t(i)];
+    if (!s.still || s.dragging)
+        return;
+    s.still = false;
+    s.moved = s.movedBefore;
+    legends_[size_t(i)]->move(s.before);
+    PlaceLegendShape(i);
 }

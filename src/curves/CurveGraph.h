@@ -172,10 +172,16 @@ private:
         bool fits = true;         // all of them inside the plot area
     };
     LegendStack stackAt(QSize size) const;
+    // Where legends stay on a chart of a given size: inside the axis lines.
+    QRect legendArea(QSize size) const;
     struct LegendState {
         bool dragging = false;
         QPointF topLeft, bottomRight, grab;
         bool moved = false;
+        // The last click did not drag: where the legend was before it, and
+        // whether it was placed then (a double click puts it back).
+        bool still = false, movedBefore = false;
+        QPoint before;
     };
 
     void paintSurface(const QRect &exposed);
@@ -200,6 +206,7 @@ private:
     void lblLegend_MouseDown(int i, Qt::MouseButton button, QPointF p);
     void lblLegend_MouseMove(int i, QPointF p);
     void lblLegend_MouseUp(int i);
+    void lblLegend_DblClick(int i);
     void HScroll1_Change(int v);
 
     qx::curves::CurveTable table_;

@@ -345,6 +345,28 @@ TEST_F(Chart, DraggedLegendsSnapStayAndRemainInReach)
     EXPECT_TRUE(QRect(0, 0, 300, 150).contains(legend(1)->geometry()));
 }
 
+// A legend the user placed and then renamed to a text wider than the plot
+// area: on the next layout (a 600 x 301 chart, axis lines at x 45 and 555)
+// it keeps its height, moves left to the left axis and is cut to end two
+// pixels before the right one: x 47 to 553, 507 wide.
+TEST_F(Chart, APlacedLegendTooWideMovesLeftAndIsCutShort)
+{
+    drag(legend(2), Qt::LeftButton, {4, 4}, {-200, 60});
+    ASSERT_TRUE(g.LegendMoved(2));
+    const int y = legend(2)->y();
+    const QString text(120, QLatin1Char('W'));
+    g.set_LegendText(2, text);
+    g.resize(600, 301);
+    const QRect r = legend(2)->geometry();
+    EXPECT_EQ(r.left(), 47);
+    EXPECT_EQ(r.width(), 507);
+    EXPECT_EQ(r.y(), y);
+    EXPECT_TRUE(legend(2)->text().endsWith(QChar(0x2026)));
+    EXPECT_EQ(legend(2)->toolTip(), text);
+    EXPECT_EQ(g.LegendText(2), text);
+    EXPECT_TRUE(g.LegendMoved(2));
+}
+
 TEST_F(Chart, CursorReadOut)
 {
     QWidget *s = g.picGraph();
@@ -581,17 +603,19 @@ QImage shown(CurveGraph &g)
     return img;
 }
 
-// Pixels of colour c outside r, as "x,y" (the first few).
-std::string outside(const QImage &img, QRgb c, const QRect &r)
+// Pixels of colour c outside r (or inside it), as "x,y" (the first few).
+std::string pixels(const QImage &img, QRgb c, const QRect &r, bool in)
 {
     std::string found;
     int count = 0;
     for (int y = 0; y < img.height(); ++y)
         for (int x = 0; x < img.width(); ++x)
-            if (img.pixel(x, y) == c && !r.contains(x, y) && ++count <= 5)
+            if (img.pixel(x, y) == c && r.contains(x, y) == in && ++count <= 5)
                 found += std::to_string(x) + "," + std::to_string(y) + " ";
     return found;
 }
+
+std::string outside(const QImage &img, QRgb c, const QRect &r) { return pixels(img, c, r, false); }
 
 // Voltage (curve 0, blue) rising 0 .. 20 V and current (curve 1, red) at
 // 5 A over a 60 s run, a point a second; no legends, so every blue or red
@@ -708,9 +732,7 @@ TEST(ChartLongRun, TheNewestReadingsKeepTheirSpikesAndGapsStayOpen)
     // 12 V is row 124 (and 125), 4 V row 208 (and 209). Around the gaps
     // (x 29.99: pixel 300; x 59.98: pixel 550) nothing joins the levels.
     for (int x : {300, 550})
-        for (int dx = -4; dx <= 1; ++dx)
-            for (int y = 128; y <= 204; ++y)
-                EXPECT_NE(img.pixel(x + dx, y), Red) << x + dx << "," << y;
+        EXPECT_EQ(pixels(img, Red, QRect(QPoint(x - 4, 128), QPoint(x + 1, 204)), true), "") << x;
     // The levels themselves are drawn.
     EXPECT_EQ(img.pixel(200, 208), Red);
     EXPECT_EQ(img.pixel(400, 124), Red);

@@ -588,8 +588,16 @@ TEST_F(Viewer, ALongLegendIsCutShortToItsColumn)
     ASSERT_EQ(longText.size(), 83);
     const QString second = QStringLiteral("Second file: ") + longText;
     ui.inputAnswers = {longText, second};
-    Q_EMIT g.LblClick(0);
-    Q_EMIT g.LblClick(6);
+    // Renamed by a double click, as the user does: the click before it
+    // places nothing, the legend stays in the stack.
+    for (const int k : {0, 6}) {
+        QLabel *l = g.lblLegend(k);
+        test::sendMouse(l, QEvent::MouseButtonPress, {4, 4});
+        test::sendMouse(l, QEvent::MouseButtonRelease, {4, 4});
+        test::sendMouse(l, QEvent::MouseButtonDblClick, {4, 4});
+        test::sendMouse(l, QEvent::MouseButtonRelease, {4, 4});
+        ASSERT_FALSE(g.LegendMoved(k));
+    }
     ASSERT_EQ(g.LegendText(0), longText);
     ASSERT_EQ(g.LegendText(6), second);
     const struct {

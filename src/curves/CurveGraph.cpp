@@ -20,8 +20,8 @@ using namespace qx::curves;
 
 namespace qx::curves {
 
-// The drawing surface: shows the back buffer and hands its mouse events to
-// the chart.
+// The drawing surface: shows the chart's picture and hands its mouse events
+// to the chart.
 class CurveSurface : public QWidget {
 public:
     explicit CurveSurface(CurveGraph *owner) : QWidget(owner), owner_(owner)
@@ -274,14 +274,14 @@ void CurveGraph::schedule(Pending what)
     surface_->update(); // one paint per turn of the event loop, when shown
 }
 
-bool CurveGraph::bufferFits() const
+bool CurveGraph::pictureFits() const
 {
     return backSize_ == surface_->size() && backRatio_ == surface_->devicePixelRatioF();
 }
 
 void CurveGraph::renderPending()
 {
-    if (!bufferFits()) {
+    if (!pictureFits()) {
         // The surface changed size (or moved to a screen of another scale)
         // since the last picture: make it again.
         Initialize_DrawCurve();

@@ -186,7 +186,7 @@ private:
 
     void paintSurface(const QRect &exposed);
     void renderPending();
-    bool bufferFits() const;
+    bool pictureFits() const;
     void schedule(Pending what);
     void layoutControl();
     void placeSurface();

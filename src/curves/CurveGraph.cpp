@@ -32,7 +32,7 @@ public:
 protected:
     void paintEvent(QPaintEvent *e) override
     {
-        const QRect r = e->rect();
+        const QRegion r = e->region();
         qx::guarded(QStringLiteral("CurveGraph.Paint"), [&] { owner_->paintSurface(r); });
     }
     void mousePressEvent(QMouseEvent *e) override
@@ -295,12 +295,12 @@ void CurveGraph::renderPending()
     pending_ = Pending::None;
 }
 
-void CurveGraph::paintSurface(const QRect &exposed)
+void CurveGraph::paintSurface(const QRegion &exposed)
 {
     renderPending();
     QPainter g(surface_);
     if (!renderer_.prepared() || renderer_.size() != backSize_) {
-        g.fillRect(exposed, Qt::white);
+        g.fillRect(exposed.boundingRect(), Qt::white);
         return;
     }
     // A picture of the chart (the widget rendered into an image) has its own

@@ -184,7 +184,7 @@ private:
         QPoint before;
     };
 
-    void paintSurface(const QRect &exposed);
+    void paintSurface(const QRegion &exposed);
     void renderPending();
     bool pictureFits() const;
     void schedule(Pending what);

@@ -145,11 +145,30 @@ void CurveRenderer::prepare(QSize size, qreal ratio, const ChartProps &p, const 
         CurvePath path;
         path.colour = oleToColor(curve.LineColor);
         buildPath(curve, p, mapperFor(p, s, curve.AxesY, H), W, path.points, path.starts);
+        // Stretches of 16 points, so a paint of part of the chart
+        // (the cursor line moving) draws only those that come near it.
+        constexpr size_t Points = 16;
+        for (size_t k = 0; k < path.starts.size(); ++k) {
+            const size_t from = path.starts[k];
+            const size_t to = k + 1 < path.starts.size() ? path.starts[k + 1] : path.points.size();
+            for (size_t a = from; a + 1 < to; a += Points) {
+                const size_t b = std::min(to, a + Points + 1);
+                int left = INT_MAX, right = INT_MIN, top = INT_MAX, bottom = INT_MIN;
+                for (size_t j = a; j < b; ++j) {
+                    const QPoint q = path.points[j];
+                    left = std::min(left, q.x());
+                    right = std::max(right, q.x());
+                    top = std::min(top, q.y());
+                    bottom = std::max(bottom, q.y());
+                }
+                path.stretches.push_back({a, b, QRect(QPoint(left, top), QPoint(right, bottom))});
+            }
+        }
         curves_.push_back(std::move(path));
     }
 }
 
-void CurveRenderer::paint(QPainter &g, const QRect &exposed)
+void CurveRenderer::paint(QPainter &g, const QRegion &exposed)
 {
     if (size_.isEmpty())
         return;
@@ -168,40 +187,26 @@ void CurveRenderer::paint(QPainter &g, const QRect &exposed)
         paintFrame(g, size_, ratio_, props_, font_); // no memory to keep it
     else
         g.drawImage(QPointF(0, 0), frame_);
-    const QRect area = clip_ & exposed;
-    if (curves_.empty() || area.isEmpty())
+    if (curves_.empty() || !exposed.intersects(clip_))
         return;
     g.save();
     g.setRenderHint(QPainter::Antialiasing, false);
-    g.setClipRect(area);
-    // A part of the picture (the cursor line moved) draws only the stretches
-    // of each path that come near it, a few hundred points at a time.
-    const bool whole = exposed.contains(clip_);
-    constexpr size_t Stretch = 256;
-    const QRect near = area.adjusted(-width_, -width_, width_, width_);
+    g.setClipRect(clip_);
+    const bool whole = QRegion(clip_).subtracted(exposed).isEmpty();
     for (const CurvePath &c : curves_) {
-        for (size_t k = 0; k < c.starts.size(); ++k) {
-            const size_t from = c.starts[k], to = k + 1 < c.starts.size() ? c.starts[k + 1] : c.points.size();
-            if (to - from < 2)
-                continue;
-            if (whole) {
-                drawPolyline(g, c.points.data() + from, int(to - from), c.colour, width_, ratio_);
-                continue;
+        if (whole) {
+            for (size_t k = 0; k < c.starts.size(); ++k) {
+                const size_t from = c.starts[k], to = k + 1 < c.starts.size() ? c.starts[k + 1] : c.points.size();
+                if (to - from >= 2)
+                    drawPolyline(g, c.points.data() + from, int(to - from), c.colour, width_, ratio_);
             }
-            for (size_t a = from; a + 1 < to; a += Stretch) {
-                const size_t b = std::min(to, a + Stretch + 1); // stretches share their ends
-                int left = INT_MAX, right = INT_MIN, top = INT_MAX, bottom = INT_MIN;
-                for (size_t j = a; j < b; ++j) {
-                    const QPoint q = c.points[j];
-                    left = std::min(left, q.x());
-                    right = std::max(right, q.x());
-                    top = std::min(top, q.y());
-                    bottom = std::max(bottom, q.y());
-                }
-                if (QRect(QPoint(left, top), QPoint(right, bottom)).intersects(near))
-                    drawPolyline(g, c.points.data() + a, int(b - a), c.colour, width_, ratio_);
-            }
+            continue;
         }
+        // A part of the picture: the stretches that come near it (within
+        // a line's width).
+        for (const Stretch &st : c.stretches)
+            if (exposed.intersects(st.box.adjusted(-width_, -width_, width_, width_)))
+                drawPolyline(g, c.points.data() + st.from, int(st.to - st.from), c.colour, width_, ratio_);
     }
     g.restore();
 }

@@ -17,6 +17,7 @@
 #include <QImage>
 #include <QPoint>
 #include <QRect>
+#include <QRegion>
 #include <vector>
 
 class QPainter;
@@ -51,7 +52,7 @@ public:
     void prepare(QSize size, qreal ratio, const ChartProps &p, const CurveTable *t, const QFont &font);
     // Paints the prepared picture with g, whose device has the prepared
     // pixel ratio; `exposed` (chart pixels) is the part that needs it.
-    void paint(QPainter &g, const QRect &exposed);
+    void paint(QPainter &g, const QRegion &exposed);
     bool prepared() const { return !size_.isEmpty(); }
     QSize size() const { return size_; }
     qreal ratio() const { return ratio_; }
@@ -83,10 +84,17 @@ private:
     qreal ratio_ = 1;
     ChartProps props_;
     QFont font_;
+    // A stretch of a path: points from .. to - 1 (the next stretch of the
+    // piece starts at its last point) and the pixels they span.
+    struct Stretch {
+        size_t from, to;
+        QRect box;
+    };
     struct CurvePath {
         QColor colour;
         std::vector<QPoint> points; // the pieces one after the other
         std::vector<size_t> starts; // where each piece begins
+        std::vector<Stretch> stretches;
     };
     std::vector<CurvePath> curves_;
     int width_ = 1;

@@ -84,6 +84,34 @@ private:
     QColor color_ = Qt::black;
 };
 
+// A legend fills its own background (the palette's Window colour, the
+// chart's background) instead of having Qt fill it. So it is not opaque to
+// Qt, and the surface under the legends keeps a plain rectangle to paint
+// in: the curves are drawn straight onto it with a rectangular clip, the
+// fast way. (The cursor line and its read-out, which move and repaint
+// often, stay opaque: the surface is not painted again under them.)
+template <class Base>
+class SelfFilled : public Base {
+public:
+    using Base::Base;
+    void setFill(const QColor &c)
+    {
+        QPalette pal = this->palette();
+        pal.setColor(QPalette::Window, c);
+        this->setPalette(pal);
+        this->setAutoFillBackground(false);
+        this->update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent *e) override
+    {
+        QPainter(this).fillRect(this->rect(), this->palette().color(QPalette::Window));
+        Base::paintEvent(e);
+    }
+};
+using LegendLabel = SelfFilled<QLabel>;
+
 } // namespace qx::curves
 
 namespace {
@@ -185,7 +213,7 @@ uint32_t CurveGraph::InvertColor(uint32_t c) { return qx::oleResolve(c) ^ 0xFFFF
 
 QLabel *CurveGraph::makeLegend(int i)
 {
-    auto *l = new QLabel(surface_);
+    auto *l = new LegendLabel(surface_);
     if (i == 0) {
         l->setFont(sizedFont(9.75));
         l->setText(LegendPrefix);
@@ -207,7 +235,7 @@ QLabel *CurveGraph::makeLegend(int i)
     auto *shape = new OutlineBox(surface_, Qt::SolidLine);
     shapes_.push_back(shape);
     qx::setTextColor(l, table_.curve(std::min(i, table_.CurveCount() - 1)).LineColor);
-    qx::setFillColor(l, props_.BackColor);
+    l->setFill(qx::oleToColor(props_.BackColor));
     return l;
 }
 
@@ -217,7 +245,7 @@ void CurveGraph::colourLegend(int i)
     // a legend, even one of the same colour, does not cross its text.
     QLabel *l = legends_[size_t(i)];
     qx::setTextColor(l, table_.curve(i).LineColor);
-    qx::setFillColor(l, props_.BackColor);
+    static_cast<LegendLabel *>(l)->setFill(qx::oleToColor(props_.BackColor));
 }
 
 // ------------------------------------------------------------------ methods
@@ -340,7 +368,7 @@ void CurveGraph::set_BackColor(uint32_t v)
     const QColor outline = qx::oleToColor(InvertColor(v));
     for (int i = 0; i < table_.CurveCount(); ++i) {
         shapes_[size_t(i)]->setColor(outline);
-        qx::setFillColor(legends_[size_t(i)], v);
+        static_cast<LegendLabel *>(legends_[size_t(i)])->setFill(qx::oleToColor(v));
     }
 }
 

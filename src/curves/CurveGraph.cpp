@@ -20,8 +20,8 @@ using namespace qx::curves;
 
 namespace qx::curves {
 
-// The drawing surface: shows the back buffer and hands its mouse events to
-// the chart.
+// The drawing surface: shows the chart's picture and hands its mouse events
+// to the chart.
 class CurveSurface : public QWidget {
 public:
     explicit CurveSurface(CurveGraph *owner) : QWidget(owner), owner_(owner)
@@ -32,7 +32,7 @@ public:
 protected:
     void paintEvent(QPaintEvent *e) override
     {
-        const QRect r = e->rect();
+        const QRegion r = e->region();
         qx::guarded(QStringLiteral("CurveGraph.Paint"), [&] { owner_->paintSurface(r); });
     }
     void mousePressEvent(QMouseEvent *e) override
@@ -83,6 +83,34 @@ private:
     Qt::PenStyle style_;
     QColor color_ = Qt::black;
 };
+
+// A legend fills its own background (the palette's Window colour, the
+// chart's background) instead of having Qt fill it. So it is not opaque to
+// Qt, and the surface under the legends keeps a plain rectangle to paint
+// in: the curves are drawn straight onto it with a rectangular clip, the
+// fast way. (The cursor line and its read-out, which move and repaint
+// often, stay opaque: the surface is not painted again under them.)
+template <class Base>
+class SelfFilled : public Base {
+public:
+    using Base::Base;
+    void setFill(const QColor &c)
+    {
+        QPalette pal = this->palette();
+        pal.setColor(QPalette::Window, c);
+        this->setPalette(pal);
+        this->setAutoFillBackground(false);
+        this->update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent *e) override
+    {
+        QPainter(this).fillRect(this->rect(), this->palette().color(QPalette::Window));
+        Base::paintEvent(e);
+    }
+};
+using LegendLabel = SelfFilled<QLabel>;
 
 } // namespace qx::curves
 
@@ -185,17 +213,21 @@ uint32_t CurveGraph::InvertColor(uint32_t c) { return qx::oleResolve(c) ^ 0xFFFF
 
 QLabel *CurveGraph::makeLegend(int i)
 {
-    auto *l = new QLabel(surface_);
+    auto *l = new LegendLabel(surface_);
     if (i == 0) {
         l->setFont(sizedFont(9.75));
         l->setText(LegendPrefix);
         l->adjustSize();
+        legendTexts_.assign(1, QString());
+        legendSizes_.assign(1, l->size());
     } else {
         // A new legend starts as a hidden copy of legend 0.
         const QLabel *l0 = legends_[0];
         l->setFont(l0->font());
-        l->setText(l0->text());
-        l->setGeometry(l0->geometry());
+        l->setText(LegendPrefix + legendTexts_[0]);
+        l->setGeometry(QRect(l0->pos(), legendSizes_[0]));
+        legendTexts_.push_back(legendTexts_[0]);
+        legendSizes_.push_back(legendSizes_[0]);
     }
     l->hide();
     l->setProperty("legendIndex", i);
@@ -203,7 +235,7 @@ QLabel *CurveGraph::makeLegend(int i)
     auto *shape = new OutlineBox(surface_, Qt::SolidLine);
     shapes_.push_back(shape);
     qx::setTextColor(l, table_.curve(std::min(i, table_.CurveCount() - 1)).LineColor);
-    qx::setFillColor(l, props_.BackColor);
+    l->setFill(qx::oleToColor(props_.BackColor));
     return l;
 }
 
@@ -213,21 +245,17 @@ void CurveGraph::colourLegend(int i)
     // a legend, even one of the same colour, does not cross its text.
     QLabel *l = legends_[size_t(i)];
     qx::setTextColor(l, table_.curve(i).LineColor);
-    qx::setFillColor(l, props_.BackColor);
+    static_cast<LegendLabel *>(l)->setFill(qx::oleToColor(props_.BackColor));
 }
 
 // ------------------------------------------------------------------ methods
 
 void CurveGraph::Initialize_DrawCurve()
 {
-    // The buffer has the screen's pixels: on a scaled screen the chart is
+    // The picture has the screen's pixels: on a scaled screen the chart is
     // drawn sharp, not drawn small and stretched.
-    const QSize sz = surface_->size();
-    const qreal ratio = surface_->devicePixelRatioF();
-    if (backSize_ == sz && back_.devicePixelRatio() == ratio && back_.isNull() == sz.isEmpty())
-        return;
-    backSize_ = sz;
-    back_ = CurveRenderer::buffer(sz, ratio);
+    backSize_ = surface_->size();
+    backRatio_ = surface_->devicePixelRatioF();
 }
 
 void CurveGraph::AddXY(int Index, float x, float y) { table_.AddXY(Index, x, y); }
@@ -274,60 +302,62 @@ void CurveGraph::schedule(Pending what)
     surface_->update(); // one paint per turn of the event loop, when shown
 }
 
-bool CurveGraph::bufferFits() const
+bool CurveGraph::pictureFits() const
 {
-    return backSize_ == surface_->size() && back_.devicePixelRatio() == surface_->devicePixelRatioF();
+    return backSize_ == surface_->size() && backRatio_ == surface_->devicePixelRatioF();
 }
 
 void CurveGraph::renderPending()
 {
-    if (!bufferFits()) {
+    if (!pictureFits()) {
         // The surface changed size (or moved to a screen of another scale)
-        // since the last picture: draw it again.
+        // since the last picture: make it again.
         Initialize_DrawCurve();
         if (pending_ == Pending::None)
             pending_ = lastDrawn_;
     }
-    if (pending_ == Pending::None || back_.isNull())
+    if (pending_ == Pending::None)
         return;
-    render(back_, pending_);
+    renderer_.prepare(backSize_, backRatio_, props_, pending_ == Pending::Full ? &table_ : nullptr, font_);
     lastDrawn_ = pending_;
     pending_ = Pending::None;
 }
 
-void CurveGraph::render(QImage &img, Pending what)
-{
-    if (what == Pending::Frame)
-        renderer_.drawFrame(img, backSize_, props_, font_);
-    else if (what == Pending::Full)
-        renderer_.drawChart(img, backSize_, props_, table_, font_);
-}
-
-void CurveGraph::paintSurface(const QRect &exposed)
+void CurveGraph::paintSurface(const QRegion &exposed)
 {
     renderPending();
     QPainter g(surface_);
-    if (back_.isNull()) {
-        g.fillRect(exposed, Qt::white);
+    if (!renderer_.prepared() || renderer_.size() != backSize_) {
+        g.fillRect(exposed.boundingRect(), Qt::white);
         return;
     }
     // A picture of the chart (the widget rendered into an image) has its own
     // pixel ratio: the chart is drawn again for it rather than resampled.
     const QPaintDevice *target = g.paintEngine() ? g.paintEngine()->paintDevice() : nullptr;
-    const qreal ratio = target ? target->devicePixelRatioF() : back_.devicePixelRatio();
-    if (ratio != back_.devicePixelRatio()) {
+    const qreal ratio = target ? target->devicePixelRatioF() : renderer_.ratio();
+    if (ratio != renderer_.ratio()) {
         QImage copy = CurveRenderer::buffer(backSize_, ratio);
-        render(copy, lastDrawn_);
+        CurveRenderer other;
+        if (lastDrawn_ == Pending::Full)
+            other.drawChart(copy, backSize_, props_, table_, font_);
+        else
+            other.drawFrame(copy, backSize_, props_, font_);
         g.drawImage(QPointF(0, 0), copy);
         return;
     }
-    g.drawImage(QPointF(0, 0), back_);
+    // The kept frame goes straight to the surface, the curves over it.
+    renderer_.paint(g, exposed);
 }
 
 QImage CurveGraph::Picture()
 {
     renderPending();
-    return back_;
+    QImage img = CurveRenderer::buffer(backSize_, backRatio_);
+    if (!img.isNull() && renderer_.prepared() && renderer_.size() == backSize_) {
+        QPainter g(&img);
+        renderer_.paint(g, QRect(QPoint(0, 0), backSize_));
+    }
+    return img;
 }
 
 // --------------------------------------------------------------- properties
@@ -338,19 +368,49 @@ void CurveGraph::set_BackColor(uint32_t v)
     const QColor outline = qx::oleToColor(InvertColor(v));
     for (int i = 0; i < table_.CurveCount(); ++i) {
         shapes_[size_t(i)]->setColor(outline);
-        qx::setFillColor(legends_[size_t(i)], v);
+        static_cast<LegendLabel *>(legends_[size_t(i)])->setFill(qx::oleToColor(v));
     }
 }
 
-QString CurveGraph::LegendText(int Index) const { return lblLegend(Index)->text().mid(LegendPrefix.size()); }
+QString CurveGraph::LegendText(int Index) const
+{
+    lblLegend(Index);
+    return legendTexts_[size_t(Index)];
+}
 
 void CurveGraph::set_LegendText(int Index, const QString &text)
 {
     QLabel *l = lblLegend(Index);
+    legendTexts_[size_t(Index)] = text;
     l->setText(LegendPrefix + text);
+    l->setToolTip(QString());
     colourLegend(Index);
     l->adjustSize();
+    legendSizes_[size_t(Index)] = l->size();
     PlaceLegendShape(Index);
+}
+
+void CurveGraph::fitLegend(int i, int widest)
+{
+    // A legend wider than its column is cut to it, with an ellipsis; its
+    // tooltip holds the whole text.
+    QLabel *l = legends_[size_t(i)];
+    const QString whole = LegendPrefix + legendTexts_[size_t(i)];
+    const QSize full = legendSizes_[size_t(i)];
+    if (full.width() <= widest) {
+        if (l->text() != whole || l->size() != full) {
+            l->setText(whole);
+            l->setToolTip(QString());
+            l->resize(full);
+        }
+        return;
+    }
+    const QFontMetrics fm(l->font());
+    const int frame = full.width() - fm.horizontalAdvance(whole); // what the label adds to its text
+    const QString cut = fm.elidedText(whole, Qt::ElideRight, std::max(0, widest - frame));
+    l->setText(cut);
+    l->setToolTip(legendTexts_[size_t(i)]);
+    l->resize(widest, full.height());
 }
 
 QString CurveGraph::TitleText() const { return title_->text(); }
@@ -420,6 +480,8 @@ void CurveGraph::set_CurveCount(int n)
     }
     legends_.resize(size_t(n));
     shapes_.resize(size_t(n));
+    legendTexts_.resize(size_t(n));
+    legendSizes_.resize(size_t(n));
 }
 
 void CurveGraph::set_Large(bool v)
@@ -485,37 +547,69 @@ void CurveGraph::layoutControl()
     DrawCurve();
 }
 
+QRect CurveGraph::legendArea(QSize size) const
+{
+    // Inside the axis lines (5 pixels out of the plot area), so clear of
+    // their labels.
+    return QRect(QPoint(47, 41), QPoint(size.width() - props_.RightMargin() + 3, size.height() - 47));
+}
+
 CurveGraph::LegendStack CurveGraph::stackAt(QSize size) const
 {
     const int W = size.width(), H = size.height();
     LegendStack st;
     const QLabel *l0 = legends_[0];
     const bool place0 = !legendState_[0].moved;
+    const bool show0 = place0 && table_.curve(0).ShowLegend;
     st.first = place0 ? QPoint(props_.BothAxesY() ? W - 170 : W - 120, 73) : l0->pos();
+    const QSize size0 = legendSizes_[0];
     // The shown legends the user has not placed stack under legend 0, in
     // columns that end above the time labels.
     std::vector<QSize> sizes;
     for (int i = 1; i < table_.CurveCount(); ++i) {
         if (table_.curve(i).ShowLegend && !legendState_[size_t(i)].moved) {
             st.stacked.push_back(i);
-            sizes.push_back(legends_[size_t(i)]->size());
+            sizes.push_back(legendSizes_[size_t(i)]);
         }
     }
-    st.at = legendColumns(QRect(st.first, l0->size()), sizes, H - 50);
-    // Inside the axis lines (5 pixels out of the plot area), so clear of
-    // their labels: the first column moves left as far as its widest
-    // legend needs.
-    const QRect plot(QPoint(47, 41), QPoint(W - props_.RightMargin() + 3, H - 47));
-    int right = place0 && table_.curve(0).ShowLegend ? st.first.x() + l0->width() - 1 : INT_MIN;
-    for (size_t k = 0; k < st.at.size(); ++k)
+    // Inside the axis lines; columns too wide to stand side by side there
+    // have their widest legends cut.
+    const QRect plot = legendArea(size);
+    const bool head = table_.curve(0).ShowLegend; // legend 0, where it is, heads the first column
+    const QRect firstRect(st.first, QSize(head ? size0.width() : 0, size0.height()));
+    st.widest = legendWidthCap(firstRect, sizes, H - 50, plot.width());
+    auto cut = [&](QSize s) { return QSize(std::min(s.width(), st.widest), s.height()); };
+    // None is cut to less than half the room (or its own width): a chart
+    // that cuts more does not fit them.
+    const int least = plot.width() / 2;
+    st.fits = !show0 || st.widest >= std::min(size0.width(), least);
+    for (QSize &s : sizes) {
+        st.fits = st.fits && st.widest >= std::min(s.width(), least);
+        s = cut(s);
+    }
+    const QSize shown0 = cut(size0);
+    // Legend 0 placed by the user moves left rather than cross the right
+    // axis.
+    if (!place0 && head && st.first.x() + shown0.width() - 1 > plot.right())
+        st.first.setX(std::max(plot.left(), plot.right() - shown0.width() + 1));
+    st.at = legendColumns(QRect(st.first, head ? shown0 : QSize(0, shown0.height())), sizes, H - 50);
+    // The first column moves left as far as its widest legend needs, then
+    // right where the columns would reach past the left axis.
+    int right = show0 ? st.first.x() + shown0.width() - 1 : INT_MIN;
+    int left = show0 ? st.first.x() : INT_MAX;
+    for (size_t k = 0; k < st.at.size(); ++k) {
         if (st.at[k].x() == st.first.x())
             right = std::max(right, st.at[k].x() + sizes[k].width() - 1);
-    const int shift = right > plot.right() ? plot.right() - right : 0;
+        left = std::min(left, st.at[k].x());
+    }
+    int shift = right > plot.right() ? plot.right() - right : 0;
+    if (left != INT_MAX && left + shift < plot.left())
+        shift = std::min(plot.left() - left, right == INT_MIN ? INT_MAX : plot.right() - right);
     if (place0)
         st.first.rx() += shift;
     for (QPoint &q : st.at)
         q.rx() += shift;
-    st.fits = !place0 || !table_.curve(0).ShowLegend || plot.contains(QRect(st.first, l0->size()));
+    st.fits = st.fits && (!show0 || plot.contains(QRect(st.first, shown0)));
     for (size_t k = 0; k < st.at.size(); ++k)
         st.fits = st.fits && plot.contains(QRect(st.at[k], sizes[k]));
     return st;
@@ -543,8 +637,21 @@ int CurveGraph::LegendsHeight(int width) const
 void CurveGraph::stackLegends()
 {
     const LegendStack st = stackAt(surface_->size());
-    if (!legendState_[0].moved)
-        legends_[0]->move(st.first);
+    fitLegend(0, st.widest);
+    legends_[0]->move(st.first);
+    for (int i : st.stacked)
+        fitLegend(i, st.widest);
+    // The other legends the user placed stay where they are, moved left
+    // (and cut to the area's width) rather than cross the right axis.
+    const QRect area = legendArea(surface_->size());
+    for (int i = 1; i < table_.CurveCount(); ++i) {
+        QLabel *l = legends_[size_t(i)];
+        if (!legendState_[size_t(i)].moved || !table_.curve(i).ShowLegend)
+            continue;
+        fitLegend(i, area.width());
+        if (l->geometry().right() > area.right())
+            l->move(std::max(area.left(), area.right() - l->width() + 1), l->y());
+    }
     PlaceLegendShape(0);
     for (size_t k = 0; k < st.stacked.size(); ++k)
         legends_[size_t(st.stacked[k])]->move(st.at[k]);
@@ -719,7 +826,10 @@ bool CurveGraph::eventFilter(QObject *o, QEvent *e)
         qx::guarded(QStringLiteral("lblLegend_MouseUp"), [&] { lblLegend_MouseUp(i); });
         return true;
     case QEvent::MouseButtonDblClick:
-        qx::guarded(QStringLiteral("CurveGraph.LblClick"), [&] { Q_EMIT LblClick(i); });
+        qx::guarded(QStringLiteral("CurveGraph.LblClick"), [&] {
+            lblLegend_DblClick(i);
+            Q_EMIT LblClick(i);
+        });
         return true;
     default:
         return QWidget::eventFilter(o, e);
@@ -733,6 +843,8 @@ void CurveGraph::lblLegend_MouseDown(int i, Qt::MouseButton button, QPointF p)
     if (button != Qt::LeftButton)
         return;
     s.dragging = true;
+    s.before = legends_[size_t(i)]->pos();
+    s.movedBefore = s.moved;
     s.grab = p - s.topLeft;
     shapes_[size_t(i)]->show();
     shapes_[size_t(i)]->raise();
@@ -759,9 +871,24 @@ void CurveGraph::lblLegend_MouseUp(int i)
     s.dragging = false;
     OutlineBox *shape = shapes_[size_t(i)];
     shape->hide();
+    s.still = shape->pos() == legends_[size_t(i)]->pos();
     const QPoint at = legendDrop(shape->pos(), shape->size(), surface_->size());
     s.topLeft = at;
     s.bottomRight = QPointF(at.x() + shape->width(), at.y() + shape->height());
     legends_[size_t(i)]->setGeometry(QRect(at, shape->size()));
     s.moved = true;
+}
+
+void CurveGraph::lblLegend_DblClick(int i)
+{
+    // A double click asks for a new text; the click before it, which did
+    // not drag, places nothing: the legend goes back where it was, in the
+    // stack when the stack had it.
+    LegendState &s = legendState_[size_t(i)];
+    if (!s.still || s.dragging)
+        return;
+    s.still = false;
+    s.moved = s.movedBefore;
+    legends_[size_t(i)]->move(s.before);
+    PlaceLegendShape(i);
 }

@@ -3,7 +3,9 @@
 // another quantity) and three value axes (one left, up to two right), with a
 // grid, legends the user can drag, a cursor read-out on the right button, a
 // rubber-band zoom on the left button and a scroll bar that pans the zoomed
-// window.
+// window. Curves are clipped to the plot area. Legends the chart stacks stay
+// inside the axes: one too wide for the room its column has is cut short
+// with an ellipsis, its whole text in its tooltip.
 //
 // Property writes never draw (only ShowLegend(2) lays the chart out anew and
 // draws): a host changes what it needs and calls DrawCurve. Drawing requests
@@ -20,6 +22,7 @@
 #include <QImage>
 #include <QPointF>
 #include <QWidget>
+#include <climits>
 #include <cstdint>
 #include <vector>
 
@@ -38,7 +41,7 @@ public:
     ~CurveGraph() override;
 
     // --- methods
-    // Makes the back buffer fit the drawing surface's present size.
+    // Makes the next picture for the drawing surface's present size.
     void Initialize_DrawCurve();
     // Appends (x, y) to curve Index; draws nothing.
     void AddXY(int Index, float x, float y);
@@ -140,7 +143,8 @@ public:
     bool LegendMoved(int Index) const;
     // The least height of a chart `width` pixels wide at which the shown
     // legends the user has not placed stack inside the plot area, clear of
-    // the axes and their labels; 0 when no height is enough (too wide).
+    // the axes and their labels, none cut to less than half the plot area's
+    // width; 0 when no height is enough (too wide).
     int LegendsHeight(int width) const;
 
     // The colour with each of red, green and blue replaced by 255 minus it
@@ -164,19 +168,25 @@ private:
         QPoint first;             // legend 0 (where it is, when placed by the user)
         std::vector<int> stacked; // the legends under it, and where they go
         std::vector<QPoint> at;
+        int widest = INT_MAX;     // wider legends are cut to this width
         bool fits = true;         // all of them inside the plot area
     };
     LegendStack stackAt(QSize size) const;
+    // Where legends stay on a chart of a given size: inside the axis lines.
+    QRect legendArea(QSize size) const;
     struct LegendState {
         bool dragging = false;
         QPointF topLeft, bottomRight, grab;
         bool moved = false;
+        // The last click did not drag: where the legend was before it, and
+        // whether it was placed then (a double click puts it back).
+        bool still = false, movedBefore = false;
+        QPoint before;
     };
 
-    void paintSurface(const QRect &exposed);
+    void paintSurface(const QRegion &exposed);
     void renderPending();
-    bool bufferFits() const;
-    void render(QImage &img, Pending what);
+    bool pictureFits() const;
     void schedule(Pending what);
     void layoutControl();
     void placeSurface();
@@ -184,6 +194,7 @@ private:
     void stackLegends();
     void PlaceLegendShape(int i);
     QLabel *makeLegend(int i);
+    void fitLegend(int i, int widest);
     void colourLegend(int i);
     void ShowCursorValues(double X);
     void placeDisp(int x, int y);
@@ -195,6 +206,7 @@ private:
     void lblLegend_MouseDown(int i, Qt::MouseButton button, QPointF p);
     void lblLegend_MouseMove(int i, QPointF p);
     void lblLegend_MouseUp(int i);
+    void lblLegend_DblClick(int i);
     void HScroll1_Change(int v);
 
     qx::curves::CurveTable table_;
@@ -208,6 +220,8 @@ private:
     qx::curves::CurveSurface *surface_ = nullptr;
     QLabel *title_ = nullptr;
     std::vector<QLabel *> legends_;
+    std::vector<QString> legendTexts_; // whole, without the prefix
+    std::vector<QSize> legendSizes_;   // of the whole texts
     std::vector<qx::curves::OutlineBox *> shapes_;
     QLabel *disp_ = nullptr;
     QString dispCaption_;
@@ -215,8 +229,8 @@ private:
     qx::curves::OutlineBox *band_ = nullptr;
     QScrollBar *bar_ = nullptr;
 
-    QImage back_;
-    QSize backSize_; // the chart pixels back_ holds
+    QSize backSize_; // the chart pixels and pixel ratio pictures are made for
+    qreal backRatio_ = 1;
     QFont font_;
     Pending pending_ = Pending::None;
     Pending lastDrawn_ = Pending::None;

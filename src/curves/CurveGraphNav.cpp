@@ -165,33 +165,74 @@ QPoint legendDrop(QPointF topLeft, QSize legend, QSize surface)
     return QPoint(snap(topLeft.x(), maxLeft), snap(topLeft.y(), maxTop));
 }
 
-std::vector<QPoint> legendColumns(const QRect &first, const std::vector<QSize> &legends, int bottom)
+namespace {
+
+// The column of each legend, as legendColumns stacks them (heights only),
+// and the widest legend of each column.
+struct LegendColumnPlan {
+    std::vector<int> column, widths;
+    std::vector<int> y;
+};
+
+LegendColumnPlan planColumns(const QRect &first, const std::vector<QSize> &legends, int bottom)
 {
-    // The column and height of each legend, and each column's width; the
-    // first column holds legend 0 already.
-    std::vector<QPoint> at(legends.size());
-    std::vector<int> column(legends.size()), widths{first.width()};
+    LegendColumnPlan plan;
+    plan.column.resize(legends.size());
+    plan.y.resize(legends.size());
+    plan.widths = {first.width()};
     int y = first.bottom() + 1 + LegendGap, inColumn = 1;
     for (size_t k = 0; k < legends.size(); ++k) {
         const QSize s = legends[k];
         if (y + s.height() > bottom && inColumn > 0) {
-            widths.push_back(0);
+            plan.widths.push_back(0);
             y = first.top();
             inColumn = 0;
         }
-        column[k] = int(widths.size()) - 1;
-        widths.back() = std::max(widths.back(), s.width());
-        at[k].setY(y);
+        plan.column[k] = int(plan.widths.size()) - 1;
+        plan.widths.back() = std::max(plan.widths.back(), s.width());
+        plan.y[k] = y;
         y += s.height() + LegendGap;
         ++inColumn;
     }
+    return plan;
+}
+
+} // namespace
+
+std::vector<QPoint> legendColumns(const QRect &first, const std::vector<QSize> &legends, int bottom)
+{
+    const LegendColumnPlan plan = planColumns(first, legends, bottom);
     // Each column left of the one before.
     std::vector<int> lefts{first.left()};
-    for (size_t c = 1; c < widths.size(); ++c)
-        lefts.push_back(lefts.back() - LegendColumnGap - widths[c]);
+    for (size_t c = 1; c < plan.widths.size(); ++c)
+        lefts.push_back(lefts.back() - LegendColumnGap - plan.widths[c]);
+    std::vector<QPoint> at(legends.size());
     for (size_t k = 0; k < legends.size(); ++k)
-        at[k].setX(lefts[size_t(column[k])]);
+        at[k] = QPoint(lefts[size_t(plan.column[k])], plan.y[k]);
     return at;
+}
+
+int legendWidthCap(const QRect &first, const std::vector<QSize> &legends, int bottom, int room)
+{
+    std::vector<int> widths = planColumns(first, legends, bottom).widths;
+    const int gaps = LegendColumnGap * (int(widths.size()) - 1);
+    int64_t total = gaps;
+    for (int w : widths)
+        total += w;
+    if (total <= room)
+        return INT_MAX;
+    // Cut the widest columns to one width, the least cut that fits: with
+    // the k narrowest columns kept, the others share what is left.
+    std::sort(widths.begin(), widths.end());
+    int64_t kept = 0;
+    const int count = int(widths.size());
+    for (int k = 0; k < count; ++k) {
+        const int64_t share = (int64_t(room) - gaps - kept) / (count - k);
+        if (share < widths[size_t(k)])
+            return int(std::max<int64_t>(1, share));
+        kept += widths[size_t(k)];
+    }
+    return 1;
 }
 
 } // namespace qx::curves

@@ -78,4 +78,10 @@ constexpr int LegendGap = 5, LegendColumnGap = 10;
 // edge.
 std::vector<QPoint> legendColumns(const QRect &first, const std::vector<QSize> &legends, int bottom);
 
+// The widest a legend may be for those columns to stand side by side in
+// `room` pixels (LegendColumnGap apart): INT_MAX when they fit as they are,
+// else the width to which the widest columns are cut, the narrower ones
+// keeping theirs (at least 1).
+int legendWidthCap(const QRect &first, const std::vector<QSize> &legends, int bottom, int room);
+
 } // namespace qx::curves

@@ -89,28 +89,81 @@ void buildPath(const CurveRec &c, const ChartProps &p, const Mapper &map, int W,
         if (path.inRange(b))
             path.join(b);
     };
+    // Points from .. to read one by one: each run between gaps goes through
+    // its lowest and highest point in their order, and every gap ends the
+    // piece, so nothing is drawn across it.
+    auto visitRuns = [&](int64_t from, int64_t to) {
+        BlockSummary run;
+        int64_t lowAt = 0, highAt = 0;
+        auto flush = [&] {
+            run.lowFirst = lowAt <= highAt;
+            visitGroup(run);
+            run = BlockSummary{};
+        };
+        for (int64_t j = from; j <= to; ++j) {
+            const DataPoint &pt = d[j];
+            if (PathBuilder::isGap(pt)) {
+                if (run.any)
+                    flush();
+                path.breakOff();
+                continue;
+            }
+            if (!run.any) {
+                run.low = run.high = pt;
+                lowAt = highAt = j;
+                run.any = true;
+                continue;
+            }
+            if (pt.y < run.low.y) {
+                run.low = pt;
+                lowAt = j;
+            }
+            if (pt.y > run.high.y) {
+                run.high = pt;
+                highAt = j;
+            }
+        }
+        if (run.any)
+            flush();
+    };
     constexpr int64_t B = PointEnvelope::BlockPoints;
     const int64_t whole = std::min<int64_t>(c.Env.blocks(), n / B);
     // Blocks a group holds at thinning step s: about 2 s points, two of them
     // drawn, as many as thinning draws. Less than a block: no groups.
     auto perGroup = [](int64_t s) { return (2 * s + B / 2) / B; };
-    // Visits points from .. to at step s; the whole blocks among them are
-    // read as groups when s calls for them.
+    // Visits points from .. to at step s. When s calls for groups, the whole
+    // blocks among them are read as groups and the points before and after
+    // them (the newest readings among them) in runs of a group's size, so
+    // every part of the curve keeps its peaks alike.
     auto walk = [&](int64_t from, int64_t to, int64_t s) {
         const int64_t per = perGroup(s);
-        const int64_t firstBlock = (from + B - 1) / B;
-        const int64_t groups = per < 1 ? 0 : std::max<int64_t>(0, (std::min(whole, (to + 1) / B) - firstBlock) / per);
-        if (groups == 0) {
+        if (per < 1 || from > to) {
             for (int64_t j = from; j <= to; j += s)
                 visit(d[j]);
             return;
         }
-        for (int64_t j = from; j < firstBlock * B; j += s)
-            visit(d[j]);
-        for (int64_t k = 0; k < groups; ++k)
-            visitGroup(c.Env.span(int32_t(firstBlock + k * per), int32_t(firstBlock + (k + 1) * per)));
-        for (int64_t j = (firstBlock + groups * per) * B; j <= to; j += s)
-            visit(d[j]);
+        const int64_t size = per * B;
+        const int64_t firstBlock = (from + B - 1) / B;
+        const int64_t groups = std::max<int64_t>(0, (std::min(whole, (to + 1) / B) - firstBlock) / per);
+        const int64_t tail = groups > 0 ? (firstBlock + groups * per) * B : from;
+        if (groups > 0)
+            visitRuns(from, firstBlock * B - 1); // less than a block
+        for (int64_t k = 0; k < groups; ++k) {
+            const int64_t b0 = firstBlock + k * per, b1 = b0 + per;
+            const BlockSummary g = c.Env.span(int32_t(b0), int32_t(b1));
+            if (g.gap)
+                visitRuns(b0 * B, b1 * B - 1); // no line across the gap
+            else
+                visitGroup(g);
+        }
+        if (to + 1 - tail > 2 * size) {
+            // Points not summarised (for want of memory): read by step.
+            for (int64_t j = tail; j <= to; j += s)
+                visit(d[j]);
+            return;
+        }
+        for (int64_t j = tail; j <= to; j += size)
+            visitRuns(j, std::min(to, j + size - 1));
     };
 
     if (!p.Large) {
@@ -126,8 +179,21 @@ void buildPath(const CurveRec &c, const ChartProps &p, const Mapper &map, int W,
         return;
     }
 
+    // The window's points and, where the window ends between two points,
+    // the one beyond each end: the curve runs on to the plot area's edge
+    // (where drawing clips it).
     const PointSpan span = zoomSpan(c, p.MinX, p.MaxX);
-    const int64_t first = span.first, last = span.last;
+    int64_t first = span.first, last = span.last;
+    if (first == last + 1 && first > 0) {
+        // The window falls between two points: the line between them.
+        first = last;
+        last = first + 1;
+    } else {
+        if (first > 0 && first <= last && d[first].x > p.MinX)
+            --first;
+        if (last + 1 < n && d[last + 1].x >= p.MaxX && !(d[last].x >= p.MaxX))
+            ++last;
+    }
     // The first visited point in range starts the path.
     walk(first, last, thinStep(last - first + 1, W));
     if (!starts.empty() && path.inRange(d[last]))

@@ -5,8 +5,8 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <algorithm>
+#include <climits>
 #include <cmath>
-#include <cstring>
 
 namespace qx::curves {
 
@@ -89,6 +89,14 @@ void drawPolyline(QPainter &g, const QPoint *pts, int count, const QColor &colou
 
 } // namespace
 
+QRect curveClip(QSize size, const ChartProps &p)
+{
+    const int width = std::clamp<int>(p.Line, 1, 50);
+    const int before = (width - 1) / 2, after = width / 2;
+    return QRect(QPoint(50 - before, 40 - before),
+                 QPoint(size.width() - p.RightMargin() + after, size.height() - 50 + after));
+}
+
 QImage CurveRenderer::buffer(QSize size, qreal ratio)
 {
     if (size.isEmpty())
@@ -103,45 +111,138 @@ QImage CurveRenderer::buffer(QSize size, qreal ratio)
     return img;
 }
 
-void CurveRenderer::drawFrame(QImage &img, QSize size, const ChartProps &p, const QFont &font)
+void CurveRenderer::prepare(QSize size, qreal ratio, const ChartProps &p, const CurveTable *t, const QFont &font)
 {
-    if (img.isNull())
+    size_ = size;
+    ratio_ = ratio > 0 ? ratio : 1;
+    props_ = p;
+    font_ = font;
+    curves_.clear();
+    if (size.isEmpty())
         return;
-    const bool kept = !frame_.isNull() && frame_.size() == img.size() && frame_.format() == img.format() &&
-                      frame_.devicePixelRatio() == img.devicePixelRatio() && frameSize_ == size &&
+    const bool kept = !frame_.isNull() && frame_.devicePixelRatio() == ratio_ && frameSize_ == size &&
                       frameProps_ == p && frameFont_ == font;
     if (!kept) {
-        frame_ = QImage(img.size(), img.format());
-        if (frame_.isNull()) {
-            paintFrame(img, size, p, font); // no memory to keep it: drawn each time
-            return;
+        frame_ = buffer(size, ratio_); // null when memory is short: drawn at each paint
+        if (!frame_.isNull()) {
+            QPainter g(&frame_);
+            paintFrame(g, size, ratio_, p, font);
         }
-        frame_.setDevicePixelRatio(img.devicePixelRatio());
-        paintFrame(frame_, size, p, font);
         frameSize_ = size;
         frameProps_ = p;
         frameFont_ = font;
     }
-    // Same size and format: the pixels copied as they are.
-    uchar *to = img.bits();
-    if (!to)
+    width_ = std::clamp<int>(p.Line, 1, 50);
+    clip_ = curveClip(size, p);
+    if (!t)
         return;
-    std::memcpy(to, frame_.constBits(), size_t(frame_.sizeInBytes()));
+    const int W = size.width(), H = size.height();
+    const Scales s = computeScales(p, W, H, p.RightMargin());
+    for (int c = 0; c < t->CurveCount(); ++c) {
+        const CurveRec &curve = t->curve(c);
+        if (!curve.ShowCurve || curve.DpCnt < 1)
+            continue;
+        CurvePath path;
+        path.colour = oleToColor(curve.LineColor);
+        buildPath(curve, p, mapperFor(p, s, curve.AxesY, H), W, path.points, path.starts);
+        // Stretches of 16 points, so a paint of part of the chart
+        // (the cursor line moving) draws only those that come near it.
+        constexpr size_t Points = 16;
+        for (size_t k = 0; k < path.starts.size(); ++k) {
+            const size_t from = path.starts[k];
+            const size_t to = k + 1 < path.starts.size() ? path.starts[k + 1] : path.points.size();
+            for (size_t a = from; a + 1 < to; a += Points) {
+                const size_t b = std::min(to, a + Points + 1);
+                int left = INT_MAX, right = INT_MIN, top = INT_MAX, bottom = INT_MIN;
+                for (size_t j = a; j < b; ++j) {
+                    const QPoint q = path.points[j];
+                    left = std::min(left, q.x());
+                    right = std::max(right, q.x());
+                    top = std::min(top, q.y());
+                    bottom = std::max(bottom, q.y());
+                }
+                path.stretches.push_back({a, b, QRect(QPoint(left, top), QPoint(right, bottom))});
+            }
+        }
+        curves_.push_back(std::move(path));
+    }
 }
 
-void CurveRenderer::paintFrame(QImage &img, QSize size, const ChartProps &p, const QFont &font)
+void CurveRenderer::paint(QPainter &g, const QRegion &exposed)
+{
+    if (size_.isEmpty())
+        return;
+    if (frame_.isNull()) {
+        // Let go while hidden: drawn again as it was prepared.
+        frame_ = buffer(size_, ratio_);
+        if (!frame_.isNull()) {
+            QPainter f(&frame_);
+            paintFrame(f, size_, ratio_, props_, font_);
+        }
+        frameSize_ = size_;
+        frameProps_ = props_;
+        frameFont_ = font_;
+    }
+    if (frame_.isNull())
+        paintFrame(g, size_, ratio_, props_, font_); // no memory to keep it
+    else
+        g.drawImage(QPointF(0, 0), frame_);
+    if (curves_.empty() || !exposed.intersects(clip_))
+        return;
+    g.save();
+    g.setRenderHint(QPainter::Antialiasing, false);
+    g.setClipRect(clip_);
+    const bool whole = QRegion(clip_).subtracted(exposed).isEmpty();
+    for (const CurvePath &c : curves_) {
+        if (whole) {
+            for (size_t k = 0; k < c.starts.size(); ++k) {
+                const size_t from = c.starts[k], to = k + 1 < c.starts.size() ? c.starts[k + 1] : c.points.size();
+                if (to - from >= 2)
+                    drawPolyline(g, c.points.data() + from, int(to - from), c.colour, width_, ratio_);
+            }
+            continue;
+        }
+        // A part of the picture: the stretches that come near it (within
+        // a line's width).
+        for (const Stretch &st : c.stretches)
+            if (exposed.intersects(st.box.adjusted(-width_, -width_, width_, width_)))
+                drawPolyline(g, c.points.data() + st.from, int(st.to - st.from), c.colour, width_, ratio_);
+    }
+    g.restore();
+}
+
+void CurveRenderer::drawInto(QImage &img)
+{
+    if (img.isNull())
+        return;
+    QPainter g(&img);
+    paint(g, QRect(QPoint(0, 0), size_));
+}
+
+void CurveRenderer::drawFrame(QImage &img, QSize size, const ChartProps &p, const QFont &font)
+{
+    prepare(size, img.devicePixelRatio(), p, nullptr, font);
+    drawInto(img);
+}
+
+void CurveRenderer::drawChart(QImage &img, QSize size, const ChartProps &p, const CurveTable &t, const QFont &font)
+{
+    prepare(size, img.devicePixelRatio(), p, &t, font);
+    drawInto(img);
+}
+
+void CurveRenderer::paintFrame(QPainter &g, QSize size, qreal ratio, const ChartProps &p, const QFont &font)
 {
     const int W = size.width(), H = size.height();
-    const qreal ratio = img.devicePixelRatio();
-    QPainter g(&img);
+    g.save();
     g.setRenderHint(QPainter::Antialiasing, false);
     g.setFont(font);
     const QFontMetrics fm(font);
     const FrameLayout f = layoutFrame(p, W, H, [&](const QString &s) { return QSize(fm.horizontalAdvance(s), fm.height()); });
 
     const QColor back = oleToColor(p.BackColor), axes = oleToColor(p.AxesColor), grid = oleToColor(p.GridColor);
-    // The whole buffer: a scaled one may reach a fraction of a pixel past W x H.
-    g.fillRect(QRectF(QPointF(0, 0), img.deviceIndependentSize()), back);
+    // The whole surface: a scaled one may reach a fraction of a pixel past W x H.
+    g.fillRect(QRectF(0, 0, std::ceil(W * ratio) / ratio, std::ceil(H * ratio) / ratio), back);
 
     g.setPen(ratio == 1 ? QPen(axes, 1, Qt::SolidLine, Qt::FlatCap) : linePen(axes, 1, ratio));
     centreOnPixels(g, ratio);
@@ -162,30 +263,7 @@ void CurveRenderer::paintFrame(QImage &img, QSize size, const ChartProps &p, con
 
     g.setPen(grid);
     drawText(g, f.watermark, back, fm);
-}
-
-void CurveRenderer::drawChart(QImage &img, QSize size, const ChartProps &p, const CurveTable &t, const QFont &font)
-{
-    drawFrame(img, size, p, font);
-    if (img.isNull())
-        return;
-    const int W = size.width(), H = size.height();
-    const Scales s = computeScales(p, W, H, p.RightMargin());
-    QPainter g(&img);
-    g.setRenderHint(QPainter::Antialiasing, false);
-    const int width = std::clamp<int>(p.Line, 1, 50);
-    for (int c = 0; c < t.CurveCount(); ++c) {
-        const CurveRec &curve = t.curve(c);
-        if (!curve.ShowCurve || curve.DpCnt < 1)
-            continue;
-        buildPath(curve, p, mapperFor(p, s, curve.AxesY, H), W, path_, pieces_);
-        const QColor colour = oleToColor(curve.LineColor);
-        for (size_t k = 0; k < pieces_.size(); ++k) {
-            const size_t from = pieces_[k], to = k + 1 < pieces_.size() ? pieces_[k + 1] : path_.size();
-            if (to - from >= 2)
-                drawPolyline(g, path_.data() + from, int(to - from), colour, width, img.devicePixelRatio());
-        }
-    }
+    g.restore();
 }
 
 } // namespace qx::curves

@@ -380,8 +380,9 @@ TEST(ChartPath, APointThatIsNoNumberBreaksTheCurve)
     p.Large = true;
     p.MinX = 6;
     p.MaxX = 36; // x 6..36 over 50..550: (x - 6) / 0.06 + 50
+    // x 40, the first point past the window, is drawn too: (40 - 6) / 0.06 + 50 = 616.7.
     EXPECT_EQ(pathOf(curveOf({{0, 1}, {6, 2}, {12, 3}, {15, nan}, {18, 4}, {24, 5}, {40, 1}}), p),
-              (Pieces{{{50, 220}, {150, 210}}, {{250, 200}, {350, 190}}}));
+              (Pieces{{{50, 220}, {150, 210}}, {{250, 200}, {350, 190}, {617, 230}}}));
 }
 
 TEST(ChartPath, ThinningVisitsEveryStepAndTheLastPoint)
@@ -477,20 +478,33 @@ TEST(ChartPath, AMillionPointsKeepTheirPeaksGapsAndOrder)
     EXPECT_EQ(zoomed[0].front(), QPoint(50, 60)); // point 100 000, changed above
 }
 
-TEST(ChartPath, ZoomedViewDrawsTheWindowOnly)
+// The zoomed view draws the points in its window and the first one beyond
+// each end where the window ends between points, so the curve runs to the
+// plot area's edges (clipped there when painted).
+TEST(ChartPath, ZoomedViewDrawsTheWindowAndOnToItsEdges)
 {
     ChartProps p;
     p.Large = true;
+    // x 12..18 over 50..550 (0.012 a pixel) lies between x 10 and x 20: the
+    // line between them, from (10 - 12) / 0.012 + 50 = -116.7 to 716.7.
     p.MinX = 12;
     p.MaxX = 18;
-    EXPECT_TRUE(pathOf(curveOf({{0, 1}, {10, 2}, {20, 1}}), p).empty()); // last before first
+    EXPECT_EQ(pathOf(curveOf({{0, 1}, {10, 2}, {20, 1}}), p), (Pieces{{{-117, 220}, {717, 230}}}));
 
-    // x 10..40 over 50..550: (x - 10) / 0.06 + 50. first = x 10, last = x 30;
-    // x 20 is out of range and skipped; x 40 lies outside the window.
+    // x 10..40 over 50..550: (x - 10) / 0.06 + 50. x 10 and x 40 lie on the
+    // window's ends: nothing beyond them is needed; x 20 is out of range
+    // and skipped.
     p.MinX = 10;
     p.MaxX = 40;
     const CurveRec c = curveOf({{0, 1}, {10, 2}, {20, 30}, {30, 3}, {40, 4}});
-    EXPECT_EQ(pathOf(c, p), (Pieces{{{50, 220}, {383, 210}}}));
+    EXPECT_EQ(pathOf(c, p), (Pieces{{{50, 220}, {383, 210}, {550, 200}}}));
+
+    // x 13..37 (0.048 a pixel): x 10 and x 40 lie beyond its ends, 62.5
+    // pixels left of 50 and 562.5 right of it (halves to even); x 30 at
+    // 354.2 + 50.
+    p.MinX = 13;
+    p.MaxX = 37;
+    EXPECT_EQ(pathOf(c, p), (Pieces{{{-12, 220}, {404, 210}, {612, 200}}}));
 
     // No visited point in range: nothing.
     p.MinY[0] = 100;

@@ -345,6 +345,28 @@ TEST_F(Chart, DraggedLegendsSnapStayAndRemainInReach)
     EXPECT_TRUE(QRect(0, 0, 300, 150).contains(legend(1)->geometry()));
 }
 
+// A legend the user placed and then renamed to a text wider than the plot
+// area: on the next layout (a 600 x 301 chart, axis lines at x 45 and 555)
+// it keeps its height, moves left to the left axis and is cut to end two
+// pixels before the right one: x 47 to 553, 507 wide.
+TEST_F(Chart, APlacedLegendTooWideMovesLeftAndIsCutShort)
+{
+    drag(legend(2), Qt::LeftButton, {4, 4}, {-200, 60});
+    ASSERT_TRUE(g.LegendMoved(2));
+    const int y = legend(2)->y();
+    const QString text(120, QLatin1Char('W'));
+    g.set_LegendText(2, text);
+    g.resize(600, 301);
+    const QRect r = legend(2)->geometry();
+    EXPECT_EQ(r.left(), 47);
+    EXPECT_EQ(r.width(), 507);
+    EXPECT_EQ(r.y(), y);
+    EXPECT_TRUE(legend(2)->text().endsWith(QChar(0x2026)));
+    EXPECT_EQ(legend(2)->toolTip(), text);
+    EXPECT_EQ(g.LegendText(2), text);
+    EXPECT_TRUE(g.LegendMoved(2));
+}
+
 TEST_F(Chart, CursorReadOut)
 {
     QWidget *s = g.picGraph();
@@ -565,4 +587,154 @@ TEST(ChartTexts, ValueAxisTextsAreWholeAndApartAtEveryHeight)
             EXPECT_GE(r.last - r.first + 1, fm.capHeight()) << "a text cut short at row " << r.first;
         }
     }
+}
+
+namespace {
+
+const QRgb Blue = qRgb(0, 0, 255), Red = qRgb(255, 0, 0);
+
+// The chart as it shows on screen: the widget rendered into an image.
+QImage shown(CurveGraph &g)
+{
+    QApplication::processEvents();
+    QImage img(g.size(), QImage::Format_RGB32);
+    img.fill(Qt::black);
+    g.render(&img);
+    return img;
+}
+
+// Pixels of colour c outside r (or inside it), as "x,y" (the first few).
+std::string pixels(const QImage &img, QRgb c, const QRect &r, bool in)
+{
+    std::string found;
+    int count = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (img.pixel(x, y) == c && r.contains(x, y) == in && ++count <= 5)
+                found += std::to_string(x) + "," + std::to_string(y) + " ";
+    return found;
+}
+
+std::string outside(const QImage &img, QRgb c, const QRect &r) { return pixels(img, c, r, false); }
+
+// Voltage (curve 0, blue) rising 0 .. 20 V and current (curve 1, red) at
+// 5 A over a 60 s run, a point a second; no legends, so every blue or red
+// pixel is a curve's.
+struct RunChart : Chart {
+    void SetUp() override
+    {
+        Chart::SetUp();
+        for (int i = 0; i < 5; ++i)
+            g.set_ShowLegend(i, false);
+        g.set_CurveLineColor(0, 0xFF0000);
+        g.set_CurveLineColor(1, 0x0000FF);
+        g.set_ShowCurve(0, true);
+        g.set_ShowCurve(1, true);
+        g.set_CurveAxesY(1, 1);
+        for (int s = 0; s <= 60; ++s) {
+            g.AddXY(0, float(s), float(s) / 3);
+            g.AddXY(1, float(s), 5);
+        }
+    }
+};
+
+} // namespace
+
+// A time range that leaves part of the run out (10 .. 40 s of 60, as the
+// coordinate dialog sets it): the curves end at the plot area's edges (x 50
+// to 550, y 40 to 250), never on the axes (x 45, 555) or their labels. A
+// line of width w keeps its width along the edges: w - 1 more pixels right
+// and below.
+TEST_F(RunChart, ANarrowTimeRangeKeepsTheCurvesInsideThePlotArea)
+{
+    g.set_MinX(10);
+    g.set_MaxX(40);
+    for (int width : {1, 2}) {
+        SCOPED_TRACE(width);
+        g.set_Line(width);
+        g.DrawCurve();
+        const QImage img = shown(g);
+        const QRect plot(QPoint(50, 40), QPoint(550 + width - 1, 250 + width - 1));
+        EXPECT_EQ(outside(img, Blue, plot), "");
+        EXPECT_EQ(outside(img, Red, plot), "");
+        // 5 A of 10 on the right axis: row 250 - 105 = 145, edge to edge.
+        for (int x : {50, 300, 550})
+            EXPECT_EQ(img.pixel(x, 145), Red) << x;
+        // The voltage at 10 s (3.33 V) and 40 s (13.33 V): rows 215 and 110.
+        EXPECT_EQ(img.pixel(50, 215), Blue);
+        EXPECT_EQ(img.pixel(550, 110), Blue);
+    }
+}
+
+// A zoom by the mouse: the band 100 .. 300 across x 6 .. 30 s, panned to
+// 4 .. 28 s (see ZoomPanAndRestoreByMouse). The curves run to both edges of
+// the plot area and not past them.
+TEST_F(RunChart, AZoomedViewDrawsTheCurvesToThePlotAreasEdgesAndNoFurther)
+{
+    g.Clear(1);
+    for (int s = 0; s <= 60; s += 5) // points 5 s apart: none on the window's ends
+        g.AddXY(1, float(s), 5);
+    g.set_Line(1);
+    g.set_Size(true);
+    g.DrawCurve();
+    drag(g.picGraph(), Qt::LeftButton, {100, 60}, {300, 160});
+    ASSERT_TRUE(g.Large());
+    ASSERT_EQ(g.MinX(), 4);
+    ASSERT_EQ(g.MaxX(), 28);
+    const int H = g.picGraph()->height();
+    const QImage img = shown(g).copy(0, 0, 600, H);
+    const QRect plot(QPoint(50, 40), QPoint(550, H - 50));
+    EXPECT_EQ(outside(img, Blue, plot), "");
+    EXPECT_EQ(outside(img, Red, plot), "");
+    // The current is level: its row in the middle is its row at both edges.
+    int row = -1;
+    for (int y = 0; y < H && row < 0; ++y)
+        if (img.pixel(300, y) == Red)
+            row = y;
+    ASSERT_GT(row, 40);
+    EXPECT_EQ(img.pixel(50, row), Red);
+    EXPECT_EQ(img.pixel(550, row), Red);
+    EXPECT_NE(img.pixel(551, row), Red);
+}
+
+// A million readings over 60 s on the 600 x 300 chart: the newest few
+// hundred (after the last whole group of summarised blocks) are drawn by
+// their lowest and highest points like the rest. Curve 0: 5 V with one
+// reading of 18 V among the newest; curve 1: 4 V, then no reading at the
+// middle of the run, 12 V, no reading again among the newest, 4 V.
+TEST(ChartLongRun, TheNewestReadingsKeepTheirSpikesAndGapsStayOpen)
+{
+    constexpr int N = 1'000'600; // 3908 whole blocks of 256, 152 more
+    constexpr int Spike = N - 100, Gap1 = 500'100, Gap2 = N - 300;
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    CurveGraph g;
+    g.resize(600, 300);
+    for (int i = 0; i < 2; ++i)
+        g.set_ShowCurve(i, true);
+    g.set_CurveLineColor(0, 0xFF0000);
+    g.set_CurveLineColor(1, 0x0000FF);
+    qx::curves::PointStore volts, steps;
+    for (int j = 0; j < N; ++j) {
+        const float x = float(60.0 * j / N);
+        volts.push_back({x, j == Spike ? 18.0f : 5.0f});
+        steps.push_back({x, j == Gap1 || j == Gap2 ? nan : (j > Gap1 && j < Gap2 ? 12.0f : 4.0f)});
+    }
+    g.TakePoints(0, std::move(volts));
+    g.TakePoints(1, std::move(steps));
+    g.show();
+    g.DrawCurve();
+    const QImage img = shown(g);
+    // The spike (x 59.994, pixel 550) reaches 18 V: row 250 - 189 = 61.
+    bool spike = false;
+    for (int x = 545; x <= 551; ++x)
+        spike = spike || img.pixel(x, 61) == Blue;
+    EXPECT_TRUE(spike);
+    // 12 V is row 124 (and 125), 4 V row 208 (and 209). Around the gaps
+    // (x 29.99: pixel 300; x 59.98: pixel 550) nothing joins the levels.
+    for (int x : {300, 550})
+        EXPECT_EQ(pixels(img, Red, QRect(QPoint(x - 4, 128), QPoint(x + 1, 204)), true), "") << x;
+    // The levels themselves are drawn.
+    EXPECT_EQ(img.pixel(200, 208), Red);
+    EXPECT_EQ(img.pixel(400, 124), Red);
+    EXPECT_EQ(img.pixel(400, 198), Blue);
 }

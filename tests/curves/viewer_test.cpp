@@ -571,3 +571,71 @@ TEST_F(Viewer, CoordinateDialogSetsOnlyTheViewersChart)
     EXPECT_FLOAT_EQ(g.MaxX(), 3600);
     EXPECT_FALSE(QFile::exists(home.file("qx.ini")));
 }
+
+// Legends renamed to long texts (83 and 96 characters, 560 pixels and
+// more), at three sizes of the window: the narrowest, once as short as
+// allowed (two columns of legends) and once tall (one column); and wide
+// enough for them.
+// Each legend stays inside the axis lines, apart from every other legend; a
+// long one too wide for the room is cut short with an ellipsis, its tooltip
+// and the legend text holding the whole text, and shows whole where it fits.
+TEST_F(Viewer, ALongLegendIsCutShortToItsColumn)
+{
+    for (int f = 0; f < 4; ++f)
+        ASSERT_TRUE(open(v, viewerFixture("one_channel.csv"))) << f;
+    v.menuLa->trigger();
+    const QString longText = QStringLiteral("Cell 7 of the old pack, discharged at 2 A after a week on the shelf at 25 degrees C");
+    ASSERT_EQ(longText.size(), 83);
+    const QString second = QStringLiteral("Second file: ") + longText;
+    ui.inputAnswers = {longText, second};
+    // Renamed by a double click, as the user does: the click before it
+    // places nothing, the legend stays in the stack.
+    for (const int k : {0, 6}) {
+        QLabel *l = g.lblLegend(k);
+        test::sendMouse(l, QEvent::MouseButtonPress, {4, 4});
+        test::sendMouse(l, QEvent::MouseButtonRelease, {4, 4});
+        test::sendMouse(l, QEvent::MouseButtonDblClick, {4, 4});
+        test::sendMouse(l, QEvent::MouseButtonRelease, {4, 4});
+        ASSERT_FALSE(g.LegendMoved(k));
+    }
+    ASSERT_EQ(g.LegendText(0), longText);
+    ASSERT_EQ(g.LegendText(6), second);
+    const struct {
+        QSize size;
+        bool cut;
+    } cases[] = {{QSize(60, 60), true}, {QSize(60, 900), true}, {QSize(900, 600), false}};
+    for (const auto &c : cases) {
+        v.resize(c.size);
+        QCoreApplication::processEvents();
+        SCOPED_TRACE(QStringLiteral("%1 x %2").arg(v.width()).arg(v.height()).toStdString());
+        const int W = g.picGraph()->width(), H = g.picGraph()->height();
+        const QRect inside(QPoint(46, 41), QPoint(W - 50 + 4, H - 46));
+        std::vector<QRect> seen;
+        for (int file = 0; file < 4; ++file)
+            for (const int k : {5 * file, 5 * file + 1}) {
+                const QLabel *l = g.lblLegend(k);
+                ASSERT_TRUE(l->isVisible()) << k;
+                const QRect r = l->geometry();
+                EXPECT_TRUE(inside.contains(r)) << k << " at " << r.x() << "," << r.y() << ", " << r.width() << " wide";
+                for (const QRect &o : seen)
+                    EXPECT_FALSE(r.intersects(o)) << k;
+                seen.push_back(r);
+            }
+        for (const int k : {0, 6}) {
+            const QLabel *l = g.lblLegend(k);
+            const QString whole = QStringLiteral("---- ") + g.LegendText(k);
+            if (!c.cut) {
+                EXPECT_EQ(l->text(), whole);
+                EXPECT_EQ(l->toolTip(), "");
+                continue;
+            }
+            EXPECT_TRUE(l->text().endsWith(QChar(0x2026))) << l->text().toStdString();
+            EXPECT_TRUE(whole.startsWith(l->text().chopped(1))) << l->text().toStdString();
+            EXPECT_GT(l->text().size(), 40) << "most of the text is left";
+            EXPECT_EQ(l->toolTip(), g.LegendText(k));
+        }
+        // The others keep their texts whole.
+        EXPECT_EQ(g.lblLegend(1)->text(), "---- Current1");
+        EXPECT_EQ(g.lblLegend(1)->toolTip(), "");
+    }
+}

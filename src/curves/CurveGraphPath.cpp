@@ -93,37 +93,22 @@ void buildPath(const CurveRec &c, const ChartProps &p, const Mapper &map, int W,
     // its lowest and highest point in their order, and every gap ends the
     // piece, so nothing is drawn across it.
     auto visitRuns = [&](int64_t from, int64_t to) {
-        BlockSummary run;
-        int64_t lowAt = 0, highAt = 0;
+        LowHigh run;
         auto flush = [&] {
-            run.lowFirst = lowAt <= highAt;
-            visitGroup(run);
-            run = BlockSummary{};
+            visitGroup(run.done());
+            run = LowHigh{};
         };
         for (int64_t j = from; j <= to; ++j) {
             const DataPoint &pt = d[j];
             if (PathBuilder::isGap(pt)) {
-                if (run.any)
+                if (run.s.any)
                     flush();
                 path.breakOff();
                 continue;
             }
-            if (!run.any) {
-                run.low = run.high = pt;
-                lowAt = highAt = j;
-                run.any = true;
-                continue;
-            }
-            if (pt.y < run.low.y) {
-                run.low = pt;
-                lowAt = j;
-            }
-            if (pt.y > run.high.y) {
-                run.high = pt;
-                highAt = j;
-            }
+            run.take(pt, j);
         }
-        if (run.any)
+        if (run.s.any)
             flush();
     };
     constexpr int64_t B = PointEnvelope::BlockPoints;

@@ -122,16 +122,8 @@ void CurveRenderer::prepare(QSize size, qreal ratio, const ChartProps &p, const 
         return;
     const bool kept = !frame_.isNull() && frame_.devicePixelRatio() == ratio_ && frameSize_ == size &&
                       frameProps_ == p && frameFont_ == font;
-    if (!kept) {
-        frame_ = buffer(size, ratio_); // null when memory is short: drawn at each paint
-        if (!frame_.isNull()) {
-            QPainter g(&frame_);
-            paintFrame(g, size, ratio_, p, font);
-        }
-        frameSize_ = size;
-        frameProps_ = p;
-        frameFont_ = font;
-    }
+    if (!kept)
+        keepFrame(size, p, font); // null when memory is short: drawn at each paint
     width_ = std::clamp<int>(p.Line, 1, 50);
     clip_ = curveClip(size, p);
     if (!t)
@@ -168,21 +160,24 @@ void CurveRenderer::prepare(QSize size, qreal ratio, const ChartProps &p, const 
     }
 }
 
+void CurveRenderer::keepFrame(QSize size, const ChartProps &p, const QFont &font)
+{
+    frame_ = buffer(size, ratio_);
+    if (!frame_.isNull()) {
+        QPainter g(&frame_);
+        paintFrame(g, size, ratio_, p, font);
+    }
+    frameSize_ = size;
+    frameProps_ = p;
+    frameFont_ = font;
+}
+
 void CurveRenderer::paint(QPainter &g, const QRegion &exposed)
 {
     if (size_.isEmpty())
         return;
-    if (frame_.isNull()) {
-        // Let go while hidden: drawn again as it was prepared.
-        frame_ = buffer(size_, ratio_);
-        if (!frame_.isNull()) {
-            QPainter f(&frame_);
-            paintFrame(f, size_, ratio_, props_, font_);
-        }
-        frameSize_ = size_;
-        frameProps_ = props_;
-        frameFont_ = font_;
-    }
+    if (frame_.isNull())
+        keepFrame(size_, props_, font_); // let go while hidden: drawn again as it was prepared
     if (frame_.isNull())
         paintFrame(g, size_, ratio_, props_, font_); // no memory to keep it
     else

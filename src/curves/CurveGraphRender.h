@@ -74,6 +74,8 @@ public:
 private:
     static void paintFrame(QPainter &g, QSize size, qreal ratio, const ChartProps &p, const QFont &font);
     void drawInto(QImage &img);
+    // Paints the frame into a new kept frame (null when memory is short).
+    void keepFrame(QSize size, const ChartProps &p, const QFont &font);
 
     QImage frame_; // the kept frame, drawn for:
     QSize frameSize_;

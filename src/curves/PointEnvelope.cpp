@@ -36,30 +36,17 @@ void merge(BlockSummary &a, const BlockSummary &b)
 
 BlockSummary PointEnvelope::summarise(const DataPoint *d)
 {
-    BlockSummary s;
-    int32_t lowAt = 0, highAt = 0;
+    LowHigh lh;
+    bool gap = false;
     for (int32_t k = 0; k < BlockPoints; ++k) {
         const DataPoint p = d[k];
-        if (std::isnan(p.x) || std::isnan(p.y)) {
-            s.gap = true;
-            continue;
-        }
-        if (!s.any) {
-            s.low = s.high = p;
-            lowAt = highAt = k;
-            s.any = true;
-            continue;
-        }
-        if (p.y < s.low.y) {
-            s.low = p;
-            lowAt = k;
-        }
-        if (p.y > s.high.y) {
-            s.high = p;
-            highAt = k;
-        }
+        if (std::isnan(p.x) || std::isnan(p.y))
+            gap = true;
+        else
+            lh.take(p, k);
     }
-    s.lowFirst = lowAt <= highAt;
+    BlockSummary s = lh.done();
+    s.gap = gap;
     return s;
 }
 

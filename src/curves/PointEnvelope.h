@@ -18,6 +18,36 @@ struct BlockSummary {
     bool any = false;     // some point is a number in x and y (low and high are valid)
 };
 
+// Gathers a BlockSummary's low and high from points taken in order (the
+// points must be numbers; `at` is their place, rising).
+struct LowHigh {
+    BlockSummary s;
+    int64_t lowAt = 0, highAt = 0;
+    void take(const DataPoint &p, int64_t at)
+    {
+        if (!s.any) {
+            s.low = s.high = p;
+            lowAt = highAt = at;
+            s.any = true;
+            return;
+        }
+        if (p.y < s.low.y) {
+            s.low = p;
+            lowAt = at;
+        }
+        if (p.y > s.high.y) {
+            s.high = p;
+            highAt = at;
+        }
+    }
+    BlockSummary done() const
+    {
+        BlockSummary r = s;
+        r.lowFirst = lowAt <= highAt;
+        return r;
+    }
+};
+
 class PointEnvelope {
 public:
     static constexpr int32_t BlockPoints = 256;

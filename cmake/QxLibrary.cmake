@@ -35,6 +35,7 @@ function(qx_tests dir)
     add_executable(${_exe} ${_t})
     target_link_libraries(${_exe} PRIVATE qx_testmain ${ARG_LIBS})
     target_precompile_headers(${_exe} REUSE_FROM qx_testpch)
+    qx_test_code(${_exe})
     # Test programs declare no Qt objects of their own: no moc step (its
     # near-empty file would still load the precompiled header).
     qx_no_moc(${_exe})

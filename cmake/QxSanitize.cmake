@@ -17,3 +17,16 @@ elseif(QX_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
 endif()
+
+# The test programs' own code (fixtures, GoogleTest's macros, the test main)
+# is built without instrumentation: the program's libraries keep it, and the
+# sanitizers' run-time is linked into every test program, so reports and the
+# leak check cover the code under test. Instrumenting the tests themselves
+# caught nothing of the program's and made each test file a third slower to
+# build. QX_SANITIZED tells the test code that the run-time is there.
+function(qx_test_code target)
+  if(QX_SANITIZE AND NOT QX_FUZZ)
+    target_compile_options(${target} PRIVATE -fno-sanitize=all)
+    target_compile_definitions(${target} PRIVATE QX_SANITIZED=1)
+  endif()
+endfunction()

@@ -10,7 +10,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__SANITIZE_ADDRESS__) || defined(QX_SANITIZED)
 #define QX_LEAK_CHECKED 1
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer)

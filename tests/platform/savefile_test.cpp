@@ -251,6 +251,18 @@ TEST_F(SaveDoor, LinesAppendedAreInTheFileWhenTheProcessIsKilled)
         ASSERT_EQ(got[i] + '\n', lines[size_t(i)]) << "line " << i + 1;
 }
 
+// The ways a file is made under a free name: as on most file systems
+// (rename without replace), as on those that only have links, and as on
+// those with neither.
+const struct {
+    const char *way;
+    unsigned missing;
+} SaveWays[] = {
+    {"by rename", 0},
+    {"by link", savefile::detail::NoRenameNoReplace},
+    {"by exclusive create", savefile::detail::NoRenameNoReplace | savefile::detail::NoLink},
+};
+
 TEST_F(SaveDoor, ANewFileTakesTheFirstFreeNameAndReplacesNone)
 {
     const struct {
@@ -265,17 +277,7 @@ TEST_F(SaveDoor, ANewFileTakesTheFirstFreeNameAndReplacesNone)
         {"2024-3-5-9-7-3-QM-1.5-1-1.dat", {"2024-3-5-9-7-3-QM-1.5-1-1.dat"}, "2024-3-5-9-7-3-QM-1.5-1-1-2.dat"},
         {"plain", {"plain"}, "plain-2"},
     };
-    // As on most file systems (rename without replace), as on those that
-    // only have links, and as on those with neither.
-    const struct {
-        const char *way;
-        unsigned missing;
-    } ways[] = {
-        {"by rename", 0},
-        {"by link", savefile::detail::NoRenameNoReplace},
-        {"by exclusive create", savefile::detail::NoRenameNoReplace | savefile::detail::NoLink},
-    };
-    for (const auto &way : ways) {
+    for (const auto &way : SaveWays) {
         const CallsMissing missing(way.missing);
         for (const auto &c : cases) {
             SCOPED_TRACE(std::string(c.name) + " " + way.way);
@@ -335,15 +337,7 @@ TEST_F(SaveDoor, ATargetThatCannotBeAFileFails)
 
 TEST_F(SaveDoor, AFileKeptAsideTakesTheFirstFreeNameAndIsNeverLost)
 {
-    const struct {
-        const char *way;
-        unsigned missing;
-    } ways[] = {
-        {"by rename", 0},
-        {"by link", savefile::detail::NoRenameNoReplace},
-        {"by exclusive create", savefile::detail::NoRenameNoReplace | savefile::detail::NoLink},
-    };
-    for (const auto &way : ways) {
+    for (const auto &way : SaveWays) {
         SCOPED_TRACE(way.way);
         const CallsMissing missing(way.missing);
         QTemporaryDir d;
